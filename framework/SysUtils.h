@@ -1,0 +1,75 @@
+#pragma once
+// The framework's exception classes and text helpers.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace vcl {
+
+// Base of every exception the framework raises. The message is wide text;
+// what() gives it as UTF-8 for code that only knows std::exception.
+class Exception : public std::exception {
+ public:
+  explicit Exception(std::wstring Message);
+  const std::wstring& Message() const noexcept { return message_; }
+  const char* what() const noexcept override { return what_.c_str(); }
+
+ private:
+  std::wstring message_;
+  std::string what_;
+};
+
+#define VCL_EXCEPTION(Name, Base)                 \
+  class Name : public Base {                      \
+   public:                                        \
+    using Base::Base;                             \
+  };
+
+VCL_EXCEPTION(EStreamError, Exception)
+VCL_EXCEPTION(EReadError, EStreamError)
+VCL_EXCEPTION(EWriteError, EStreamError)
+VCL_EXCEPTION(EFOpenError, EStreamError)
+VCL_EXCEPTION(EFCreateError, EStreamError)
+VCL_EXCEPTION(EResNotFound, Exception)
+VCL_EXCEPTION(EListError, Exception)
+VCL_EXCEPTION(EStringListError, Exception)
+VCL_EXCEPTION(EConvertError, Exception)
+VCL_EXCEPTION(EComponentError, Exception)
+VCL_EXCEPTION(EInvalidOperation, Exception)
+VCL_EXCEPTION(EOutOfMemory, Exception)
+VCL_EXCEPTION(EIntfCastError, Exception)
+VCL_EXCEPTION(EOSError, Exception)
+VCL_EXCEPTION(EOleError, Exception)
+VCL_EXCEPTION(EOleSysError, EOleError)
+#undef VCL_EXCEPTION
+
+// An OLE failure with its HRESULT (and, from automation, the source's text).
+class EOleException : public EOleSysError {
+ public:
+  EOleException(std::wstring Message, int32_t ErrorCode);
+  int32_t ErrorCode() const noexcept { return errorCode_; }
+
+ private:
+  int32_t errorCode_;
+};
+
+// Wide text to UTF-8 and back, for messages and portable code.
+std::string WideToUtf8(const std::wstring& Text);
+std::wstring Utf8ToWide(const std::string& Text);
+
+// Case-insensitive comparison of wide text (ordinal, simple case folding).
+bool SameText(const std::wstring& A, const std::wstring& B);
+int CompareText(const std::wstring& A, const std::wstring& B);
+
+#ifdef _WIN32
+// 8-bit text in a code page (the system ANSI code page by default) to wide
+// text and back; the only conversion between the two in the library.
+constexpr unsigned CP_ACP_DEFAULT = 0;
+std::string WideToAnsi(const std::wstring& Text, unsigned CodePage = CP_ACP_DEFAULT);
+std::wstring AnsiToWide(const std::string& Text, unsigned CodePage = CP_ACP_DEFAULT);
+// Raises EOSError with the system's message for a Win32 error code.
+[[noreturn]] void RaiseLastOSError(unsigned long ErrorCode);
+#endif
+
+}  // namespace vcl

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need, and creates the project's Wine
+# prefix. Safe to run again: each step is skipped when its result is present.
+set -euo pipefail
+
+packages=(cmake ninja-build make g++ g++-mingw-w64-x86-64 libz-mingw-w64-dev
+          wine64 googletest libbenchmark-dev clang libclang-rt-14-dev zlib1g-dev)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The posix thread model gives std::thread and std::mutex; the plain compiler
+# name points at the win32 model.
+x86_64-w64-mingw32-g++-posix --version >/dev/null
+
+here=$(cd "$(dirname "$0")" && pwd)
+"$here/wine-prefix.sh"
