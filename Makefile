@@ -41,7 +41,7 @@ fuzz: build-host
 	scripts/fuzz.sh $(HOST)/tests/fuzz tests/fuzz/corpus $(FUZZ_SECONDS)
 
 bench: setup
-	cmake -S . -B $(BENCH) $(GEN) -DCMAKE_BUILD_TYPE=Release -DVT_BENCH=ON -DVT_BUILD_TESTS=OFF
+	cmake -S . -B $(BENCH) $(GEN) -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" -DVT_BENCH=ON -DVT_BUILD_TESTS=OFF
 	cmake --build $(BENCH)
 	$(BENCH)/tests/bench/pixel_bench --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
 

@@ -1,0 +1,120 @@
+#include "vt_d7/pixels.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+using vt::FillLongword;
+using vt::FillLongwordRect;
+
+constexpr uint32_t kOld = 0x11111111;
+constexpr uint32_t kNew = 0xAABBCCDD;
+
+struct Buffer {
+  int32_t w, h;
+  std::vector<uint32_t> px;
+  Buffer(int32_t W, int32_t H) : w(W), h(H), px(static_cast<size_t>(W) * H, kOld) {}
+  uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
+  // Every pixel inside [l,r)x[t,b) is kNew, every other one kOld.
+  bool Holds(int l, int t, int r, int b) const {
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        bool in = x >= l && x < r && y >= t && y < b;
+        if (at(x, y) != (in ? kNew : kOld)) return false;
+      }
+    return true;
+  }
+};
+
+TEST(ColorToPixel, SwapsRedAndBlueAndMakesOpaque) {
+  uint32_t p = vt::ColorToPixel(0x00332211);  // red 0x11, green 0x22, blue 0x33
+  unsigned char bytes[4];
+  std::memcpy(bytes, &p, 4);
+  EXPECT_EQ(bytes[0], 0x33);
+  EXPECT_EQ(bytes[1], 0x22);
+  EXPECT_EQ(bytes[2], 0x11);
+  EXPECT_EQ(bytes[3], 0xFF);
+  EXPECT_EQ(vt::ColorToPixel(0xFF00FF00), 0xFF00FF00u) << "a high byte in the colour is dropped";
+}
+
+TEST(FillLongword, FillsExactlyCountAtAnyAlignment) {
+  for (int offset = 0; offset < 4; ++offset)
+    for (int count : {0, 1, 3, 4, 5, 15, 16, 17, 63, 64, 65, 1000}) {
+      std::vector<uint32_t> v(1100, kOld);
+      FillLongword(v.data() + offset, count, kNew);
+      for (int i = 0; i < 1100; ++i)
+        ASSERT_EQ(v[i], (i >= offset && i < offset + count) ? kNew : kOld) << offset << "/" << count << " at " << i;
+    }
+}
+
+TEST(FillLongword, NegativeCountFillsNothing) {
+  std::vector<uint32_t> v(8, kOld);
+  FillLongword(v.data(), -5, kNew);
+  EXPECT_EQ(v, std::vector<uint32_t>(8, kOld));
+}
+
+TEST(FillLongwordRect, FillsInsideAndClipsEveryEdge) {
+  {
+    Buffer b(10, 6);
+    FillLongwordRect(b.px.data(), b.w, b.h, 2, 1, 5, 4, kNew);
+    EXPECT_TRUE(b.Holds(2, 1, 5, 4));
+  }
+  {
+    Buffer b(10, 6);  // right beyond the width stops at the row end, not in the next row
+    FillLongwordRect(b.px.data(), b.w, b.h, 7, 0, 50, 2, kNew);
+    EXPECT_TRUE(b.Holds(7, 0, 10, 2));
+  }
+  {
+    Buffer b(10, 6);  // bottom beyond the height stops at the last row
+    FillLongwordRect(b.px.data(), b.w, b.h, 0, 4, 3, 100, kNew);
+    EXPECT_TRUE(b.Holds(0, 4, 3, 6));
+  }
+  {
+    Buffer b(10, 6);  // negative left and top are clipped to 0
+    FillLongwordRect(b.px.data(), b.w, b.h, -4, -2, 3, 2, kNew);
+    EXPECT_TRUE(b.Holds(0, 0, 3, 2));
+  }
+}
+
+TEST(FillLongwordRect, EmptyOrOutsideRectanglesChangeNothing) {
+  const int rects[][4] = {{5, 1, 5, 4}, {6, 1, 5, 4}, {1, 3, 4, 3}, {1, 4, 4, 2}, {1, 9, 4, 12},
+                          {12, 0, 20, 3}, {-9, -9, -1, -1}};
+  for (auto& r : rects) {
+    Buffer b(10, 6);
+    FillLongwordRect(b.px.data(), b.w, b.h, r[0], r[1], r[2], r[3], kNew);
+    EXPECT_TRUE(b.Holds(0, 0, 0, 0)) << r[0] << "," << r[1] << "," << r[2] << "," << r[3];
+  }
+  FillLongwordRect(nullptr, 10, 6, 0, 0, 10, 6, kNew);  // no buffer: nothing, no crash
+}
+
+TEST(MoveLongword, CopiesOverlappingRangesLikeMemmove) {
+  std::vector<uint32_t> v(10);
+  std::iota(v.begin(), v.end(), 0u);
+  vt::MoveLongword(v.data(), v.data() + 2, 6);
+  EXPECT_EQ(v, (std::vector<uint32_t>{0, 1, 0, 1, 2, 3, 4, 5, 8, 9}));
+  vt::MoveLongword(v.data() + 2, v.data(), 0);
+  EXPECT_EQ(v[0], 0u);
+}
+
+TEST(RecoverAlpha, KeepsPremultipliedColourAndDerivesAlpha) {
+  // Red 64 over black and 191 over white: half-transparent red, colour kept.
+  EXPECT_EQ(vt::RecoverAlphaPixel(0xFF400000, 0xFFBF7F7F), 0x80400000u);
+  EXPECT_EQ(vt::RecoverAlphaPixel(0xFF000000, 0xFFFFFFFF), 0x00000000u) << "nothing drawn: transparent black";
+  EXPECT_EQ(vt::RecoverAlphaPixel(0xFF123456, 0xFF123456), 0xFF123456u) << "opaque content";
+  // A renderer's rounding can leave a colour byte above alpha: clamped.
+  uint32_t p = vt::RecoverAlphaPixel(0xFF900000, 0xFFFFF0F0);
+  EXPECT_LE((p >> 16) & 0xFF, p >> 24);
+  // White brighter than black never happens for valid renders; read as opaque.
+  EXPECT_EQ(vt::RecoverAlphaPixel(0xFF808080, 0xFF000000) >> 24, 0xFFu);
+  uint32_t row[2] = {0xFF400000, 0xFF000000};
+  const uint32_t white[2] = {0xFFBF7F7F, 0xFFFFFFFF};
+  vt::RecoverAlpha(row, white, 2);
+  EXPECT_EQ(row[0], 0x80400000u);
+  EXPECT_EQ(row[1], 0u);
+}
+
+}  // namespace

@@ -1,0 +1,392 @@
+#pragma once
+// Vt_flashplayer: the driver base (also the null driver) with its frame
+// buffer, the choice of driver, and the player components.
+
+#include <windows.h>
+#include <unknwn.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "framework/Classes.h"
+#include "framework/Controls.h"
+#include "framework/Graphics.h"
+#include "vt_d7/pixels.h"
+
+namespace vt {
+
+// Callbacks from a driver to its player. The driver passes itself as ASender;
+// rectangles are buffer pixels, right and bottom exclusive.
+using TvtPaintEvent = std::function<void(vcl::TObject* ASender, const vcl::TRect& ARect)>;
+using TvtEraseBackgroundEvent = std::function<void(vcl::TObject* ASender, const vcl::TRect& ARect)>;
+using TvtFSCommandEvent =
+    std::function<void(vcl::TObject* ASender, const std::wstring& command, const std::wstring& args)>;
+using TvtFlashCallEvent = std::function<void(vcl::TObject* ASender, const std::wstring& request)>;
+
+// Renderer choice of a player.
+enum class TvtPlugin : uint8_t { vtDefault, vtNetscape, vtActiveX };
+using enum TvtPlugin;
+
+// The seventeen movie operations shared by drivers and players, in this slot
+// order. The interface identifier is all zeros.
+struct IvtFlash : public IUnknown {
+  virtual void LoadMovie(const std::wstring& Movie) = 0;
+  virtual void LoadMovieFromStream(vcl::TStream* Stream) = 0;
+  virtual std::wstring GetVariable(const std::wstring& Name) = 0;
+  virtual void SetVariable(const std::wstring& Name, const std::wstring& Value) = 0;
+  virtual std::wstring CallFunction(const std::wstring& Request) = 0;
+  virtual void SetReturnValue(const std::wstring& Value) = 0;
+  virtual void Play() = 0;
+  virtual void StopPlay() = 0;
+  virtual void Rewind() = 0;
+  virtual void Forward() = 0;
+  virtual void Back() = 0;
+  virtual bool GetLoop() = 0;
+  virtual bool GetIsPlaying() = 0;
+  virtual int32_t GetCurrentFrame() = 0;
+  virtual int32_t GetTotalFrames() = 0;
+  virtual void SetLoop(bool Value) = 0;
+  virtual void SetCurrentFrame(int32_t Value) = 0;
+};
+
+// IvtFlash with the components' reference counting: nothing is counted and
+// nothing freed (the owner frees the component); QueryInterface answers
+// IUnknown and IvtFlash (the all-zero identifier).
+class TvtFlashInterface : public IvtFlash {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(-1); }
+  ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(-1); }
+
+ protected:
+  TvtFlashInterface() = default;
+  ~TvtFlashInterface() = default;
+};
+
+class TvtFlashDriver;
+
+// A driver class reference: its class operation PluginExists and its virtual
+// constructor.
+class TvtFlashDriverClass {
+ public:
+  virtual std::wstring ClassName() const = 0;
+  virtual bool PluginExists() const = 0;
+  virtual std::unique_ptr<TvtFlashDriver> Create(int32_t AWidth, int32_t AHeight, uint32_t ABackground) const = 0;
+
+ protected:
+  ~TvtFlashDriverClass() = default;
+};
+using TvtFlashDriverClassRef = const TvtFlashDriverClass*;
+
+// Constructs a driver the way its virtual constructor does: the object is
+// built first, then sized, so that the driver's own CreateBuffer and
+// ResizeBuffer run.
+template <class D>
+std::unique_ptr<D> NewDriver(int32_t AWidth, int32_t AHeight, uint32_t ABackground) {
+  auto d = std::make_unique<D>(ABackground);
+  d->Resize(AWidth, AHeight);
+  return d;
+}
+
+template <class D>
+class TvtFlashDriverClassOf final : public TvtFlashDriverClass {
+ public:
+  constexpr explicit TvtFlashDriverClassOf(const wchar_t* Name) : name_(Name) {}
+  std::wstring ClassName() const override { return name_; }
+  bool PluginExists() const override { return D::PluginExists(); }
+  std::unique_ptr<TvtFlashDriver> Create(int32_t AWidth, int32_t AHeight, uint32_t ABackground) const override {
+    return NewDriver<D>(AWidth, AHeight, ABackground);
+  }
+
+ private:
+  const wchar_t* name_;
+};
+
+// The driver base and null driver: keeps a frame buffer and the playback
+// settings, plays nothing, answers empty values and ignores commands.
+//
+// The frame buffer is a top-down 32-bit DIB section selected into FDC; with a
+// transparent background (alpha byte 0) a second buffer of the same form is
+// kept for alpha recovery. Drivers are created without owner, through a class
+// reference or NewDriver; the player that creates one frees it. A derived
+// driver that replaces FreeBuffer calls it from its own destructor (the base
+// destructor only reaches the base version).
+class TvtFlashDriver : public vcl::TComponent, public TvtFlashInterface {
+ public:
+  HDC FDC = nullptr;
+  HBITMAP FBitmap = nullptr;
+  HDC FAlphaDC = nullptr;
+  HBITMAP FAlphaBitmap = nullptr;
+  BITMAPINFO FBitmapInfo{};
+  int32_t FWidth = 0;
+  int32_t FHeight = 0;
+  uint32_t* FBits = nullptr;
+  uint32_t* FAlphaBits = nullptr;
+  vcl::TControl* FControl = nullptr;
+  bool FShowUpdateRects = false;
+  bool FDisableFlashCursor = false;
+  bool FDisableFlashMenu = true;
+  uint32_t FBackground = 0;
+  bool FFlvMode = false;
+  std::wstring FSkin = L"ClearOverAll";
+  int32_t FVolume = 50;
+  bool FPause = false;
+  TvtPaintEvent FOnPaint;
+  TvtEraseBackgroundEvent FOnEraseBackground;
+  TvtFSCommandEvent FOnFSCommand;
+  TvtFlashCallEvent FOnFlashCall;
+
+  // Steps one and two of construction; NewDriver adds the sizing.
+  explicit TvtFlashDriver(uint32_t ABackground);
+  ~TvtFlashDriver() override;
+
+  static const TvtFlashDriverClass& ClassRef();
+  static bool PluginExists() { return false; }
+  std::wstring ClassName() const override { return L"TvtFlashDriver"; }
+
+  virtual void CreateBuffer();
+  virtual void FreeBuffer();
+  virtual void ResizeBuffer() {}
+  virtual void SetBackground(uint32_t Value);
+  virtual void ForceUpdate() {}
+
+  // Mouse coordinates are the player's client pixels; MouseWheel's are
+  // screen coordinates, as the framework hands them to wheel handlers.
+  virtual void MouseDown(vcl::TMouseButton Button, vcl::TShiftState Shift, int32_t X, int32_t Y);
+  virtual void MouseMove(vcl::TShiftState Shift, int32_t X, int32_t Y);
+  virtual void MouseUp(vcl::TMouseButton Button, vcl::TShiftState Shift, int32_t X, int32_t Y);
+  virtual void MouseWheel(vcl::TShiftState Shift, int32_t X, int32_t Y, int32_t WheelDelta, bool& Handled);
+  virtual void KeyDown(uint16_t& Key, vcl::TShiftState Shift);
+  virtual void KeyPress(wchar_t& Key, vcl::TShiftState Shift);
+  virtual void KeyUp(uint16_t& Key, vcl::TShiftState Shift);
+
+  // IvtFlash: the null driver ignores commands and answers empty values.
+  void LoadMovie(const std::wstring& Movie) override;
+  void LoadMovieFromStream(vcl::TStream* Stream) override;
+  std::wstring GetVariable(const std::wstring& Name) override;
+  void SetVariable(const std::wstring& Name, const std::wstring& Value) override;
+  std::wstring CallFunction(const std::wstring& Request) override;
+  void SetReturnValue(const std::wstring& Value) override;
+  void Play() override {}
+  void StopPlay() override {}
+  void Rewind() override {}
+  void Forward() override {}
+  void Back() override {}
+  bool GetLoop() override { return false; }
+  bool GetIsPlaying() override { return false; }
+  int32_t GetCurrentFrame() override { return 0; }
+  int32_t GetTotalFrames() override { return 0; }
+  void SetLoop(bool Value) override;
+  void SetCurrentFrame(int32_t Value) override;
+
+  // Rebuilds the buffers for a new size; a size of 0 or less becomes 1. The
+  // same requested size again does nothing.
+  void Resize(int32_t AWidth, int32_t AHeight);
+  // Outlines ARect in red when FShowUpdateRects is set.
+  void DrawUpdateRect(const vcl::TRect& ARect);
+  // The window a renderer treats as its host, or nullptr; never creates one.
+  HWND GetParentHandle() const;
+  // The player's client origin inside GetParentHandle's window.
+  vcl::TPoint GetParentOffset() const;
+  void DoFSCommand(const std::wstring& command, const std::wstring& args);
+  void DoFlashCall(const std::wstring& request);
+  void SetPause(bool Value);
+  void SetVolume(int32_t Value);
+
+ private:
+  // One bitmap section and its memory DC, from FBitmapInfo.
+  void CreateSection(HBITMAP& Bitmap, HDC& DC, uint32_t*& Bits);
+};
+
+// ---- driver selection ----
+
+// The class the players' vtDefault prefers; starts as the null driver and
+// becomes the ActiveX driver when the first probe finds the control. An
+// application may assign another class.
+extern TvtFlashDriverClassRef DefaultFlashDriverClass;
+
+// Unit initialisation: DefaultFlashDriverClass back to the null driver.
+void InitializeFlashPlayerUnit();
+
+// Runs the one-time renderer probes; every player constructor calls it first.
+void CheckFlashPlugins();
+
+// The class a player gets for Plugin, given what each renderer class reports
+// through PluginExists.
+const TvtFlashDriverClass& SelectFlashDriverClass(TvtPlugin Plugin, const TvtFlashDriverClass& DefaultClass,
+                                                  const TvtFlashDriverClass& ActiveXClass,
+                                                  const TvtFlashDriverClass& NetscapeClass,
+                                                  const TvtFlashDriverClass& NullClass);
+
+// Frees Driver, creates the driver Plugin selects, wires it to Control and
+// the four callbacks, erases it, loads Movie into it and invalidates Control.
+// Driver never refers to a freed driver: if the chosen driver's constructor
+// throws, Driver receives a null driver, wired the same way, and the
+// exception propagates.
+void ChangePlugin(std::unique_ptr<TvtFlashDriver>& Driver, TvtPlugin Plugin, const std::wstring& Movie,
+                  int32_t Width, int32_t Height, uint32_t Background, vcl::TControl* Control,
+                  const TvtPaintEvent& OnPaint, const TvtEraseBackgroundEvent& OnEraseBackground,
+                  const TvtFSCommandEvent& OnFSCommand, const TvtFlashCallEvent& OnFlashCall);
+
+// ---- players ----
+
+// Graphic (windowless) player: paints on its parent's surface, transparent by
+// default, receives the parent's mouse input.
+class TvtFlashPlayer : public vcl::TGraphicControl, public TvtFlashInterface {
+ public:
+  explicit TvtFlashPlayer(vcl::TComponent* AOwner);
+  ~TvtFlashPlayer() override;
+  std::wstring ClassName() const override { return L"TvtFlashPlayer"; }
+
+  // The owned driver; never nil between construction and destruction.
+  TvtFlashDriver* Driver() const { return FDriver.get(); }
+
+  // IvtFlash, forwarded to the driver.
+  void LoadMovie(const std::wstring& Movie) override;
+  void LoadMovieFromStream(vcl::TStream* Stream) override;
+  std::wstring GetVariable(const std::wstring& Name) override;
+  void SetVariable(const std::wstring& Name, const std::wstring& Value) override;
+  std::wstring CallFunction(const std::wstring& Request) override;
+  void SetReturnValue(const std::wstring& Value) override;
+  void Play() override;
+  void StopPlay() override;
+  void Rewind() override;
+  void Forward() override;
+  void Back() override;
+  bool GetLoop() override;
+  bool GetIsPlaying() override;
+  int32_t GetCurrentFrame() override;
+  int32_t GetTotalFrames() override;
+  void SetLoop(bool Value) override;
+  void SetCurrentFrame(int32_t Value) override;
+
+  // Published properties.
+  bool GetDisableFlashCursor() const;
+  void SetDisableFlashCursor(bool Value);
+  bool GetDisableFlashMenu() const;
+  void SetDisableFlashMenu(bool Value);
+  TvtPlugin Plugin() const { return FPlugin; }
+  void SetPlugin(TvtPlugin Value);
+  const std::wstring& Movie() const { return FMovie; }
+  void SetMovie(const std::wstring& Value) { LoadMovie(Value); }
+  std::string GetSkin() const;
+  void SetSkin(const std::string& Value);
+  bool GetPause() const;
+  void SetPause(bool Value);
+  int32_t GetVolume() const;
+  void SetVolume(int32_t Value);
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool Value);
+  TvtFSCommandEvent OnFSCommand;
+  TvtFlashCallEvent OnFlashCall;
+  // Run-time property.
+  bool GetShowUpdateRects() const;
+  void SetShowUpdateRects(bool Value);
+
+  // Framework operations.
+  void Loaded() override;
+  void Paint() override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void CMColorChanged() override;
+  void MouseDown(vcl::TMouseButton Button, vcl::TShiftState Shift, int X, int Y) override;
+  void MouseMove(vcl::TShiftState Shift, int X, int Y) override;
+  void MouseUp(vcl::TMouseButton Button, vcl::TShiftState Shift, int X, int Y) override;
+  bool DoMouseWheel(vcl::TShiftState Shift, int WheelDelta, vcl::TPoint MousePos) override;
+
+  // Callbacks given to the driver.
+  void DoPaint(vcl::TObject* ASender, const vcl::TRect& ARect);
+  void DoEraseBackground(vcl::TObject* ASender, const vcl::TRect& ARect);
+
+ private:
+  uint32_t BackgroundPixel() const;
+  void RecreateDriver();
+
+  std::unique_ptr<TvtFlashDriver> FDriver;
+  bool FTransparent = true;
+  std::wstring FMovie;
+  TvtPlugin FPlugin = vtDefault;
+};
+
+// Off-screen player: no control, no window. The application sizes it, gets
+// OnPaint for every changed rectangle, reads the premultiplied pixels in
+// place and feeds input through the Call... operations.
+class TvtFlashPlayerComp : public vcl::TComponent, public TvtFlashInterface {
+ public:
+  explicit TvtFlashPlayerComp(vcl::TComponent* AOwner);
+  ~TvtFlashPlayerComp() override;
+  std::wstring ClassName() const override { return L"TvtFlashPlayerComp"; }
+
+  TvtFlashDriver* Driver() const { return FDriver.get(); }
+
+  // IvtFlash, forwarded to the driver.
+  void LoadMovie(const std::wstring& Movie) override;
+  void LoadMovieFromStream(vcl::TStream* Stream) override;
+  std::wstring GetVariable(const std::wstring& Name) override;
+  void SetVariable(const std::wstring& Name, const std::wstring& Value) override;
+  std::wstring CallFunction(const std::wstring& Request) override;
+  void SetReturnValue(const std::wstring& Value) override;
+  void Play() override;
+  void StopPlay() override;
+  void Rewind() override;
+  void Forward() override;
+  void Back() override;
+  bool GetLoop() override;
+  bool GetIsPlaying() override;
+  int32_t GetCurrentFrame() override;
+  int32_t GetTotalFrames() override;
+  void SetLoop(bool Value) override;
+  void SetCurrentFrame(int32_t Value) override;
+
+  // Published properties.
+  TvtPlugin Plugin() const { return FPlugin; }
+  void SetPlugin(TvtPlugin Value);
+  const std::wstring& Movie() const { return FMovie; }
+  void SetMovie(const std::wstring& Value) { LoadMovie(Value); }
+  std::string GetSkin() const;
+  void SetSkin(const std::string& Value);
+  bool GetPause() const;
+  void SetPause(bool Value);
+  int32_t GetVolume() const;
+  void SetVolume(int32_t Value);
+  int32_t Width() const { return FWidth; }
+  void SetWidth(int32_t Value);
+  int32_t Height() const { return FHeight; }
+  void SetHeight(int32_t Value);
+  TvtPaintEvent OnPaint;
+  TvtFSCommandEvent OnFSCommand;
+  TvtFlashCallEvent OnFlashCall;
+
+  // The top-left pixel of the frame buffer, or nullptr while there is none.
+  // Valid until the next effective resize or change of Plugin.
+  uint32_t* GetBuffer() const;
+  // The first pixel of Row; nullptr for a row outside the buffer.
+  uint32_t* GetScanline(int32_t Row) const;
+
+  // Input, forwarded unchanged; coordinates are picture pixels.
+  void CallMouseDown(vcl::TMouseButton Button, vcl::TShiftState Shift, int32_t X, int32_t Y);
+  void CallMouseMove(vcl::TShiftState Shift, int32_t X, int32_t Y);
+  void CallMouseUp(vcl::TMouseButton Button, vcl::TShiftState Shift, int32_t X, int32_t Y);
+  void CallMouseWheel(vcl::TShiftState Shift, int32_t X, int32_t Y, int32_t WheelDelta, bool& Handled);
+  void CallKeyDown(uint16_t& Key, vcl::TShiftState Shift);
+  void CallKeyPress(wchar_t& Key, vcl::TShiftState Shift);
+  void CallKeyUp(uint16_t& Key, vcl::TShiftState Shift);
+
+  void Loaded() override;
+
+  // Callbacks given to the driver.
+  void DoPaint(vcl::TObject* ASender, const vcl::TRect& ARect);
+  void DoEraseBackground(vcl::TObject* ASender, const vcl::TRect& ARect);
+
+ private:
+  void RecreateDriver();
+
+  std::unique_ptr<TvtFlashDriver> FDriver;
+  std::wstring FMovie;
+  TvtPlugin FPlugin = vtDefault;
+  int32_t FWidth = 100;
+  int32_t FHeight = 100;
+};
+
+}  // namespace vt
