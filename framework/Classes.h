@@ -10,6 +10,12 @@
 #include "SysUtils.h"
 #include "Types.h"
 
+#ifdef _WIN32
+// The module handle type, declared as <windows.h> does, so this header needs
+// no <windows.h>.
+struct HINSTANCE__;
+#endif
+
 namespace vcl {
 
 class TObject {
@@ -87,6 +93,238 @@ class TComponent : public TPersistent {
   std::vector<TComponent*> components_;
   std::wstring name_;
   TComponentState state_;
+};
+
+// ---------------------------------------------------------------------------
+// Streams
+
+enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
+using enum TSeekOrigin;
+
+// A sequence of bytes with a position. Streams are not copyable; the one
+// that opens a resource (file, module resource) closes it when destroyed.
+// Negative counts read or write nothing; positions are never negative.
+class TStream : public TObject {
+ public:
+  // Reads up to Count bytes into Buffer; returns how many were read (0 at
+  // the end of the stream or when Count <= 0).
+  virtual int64_t Read(void* Buffer, int64_t Count) = 0;
+  // Writes up to Count bytes; returns how many were written.
+  virtual int64_t Write(const void* Buffer, int64_t Count) = 0;
+  // Moves the position and returns the new one. A position before the
+  // start or beyond the range of int64_t raises EStreamError.
+  virtual int64_t Seek(int64_t Offset, TSeekOrigin Origin) = 0;
+
+  int64_t Position() { return Seek(0, soCurrent); }
+  void SetPosition(int64_t Pos) { Seek(Pos, soBeginning); }
+  // The size; the base finds it by seeking to the end and back.
+  virtual int64_t Size();
+  // Changes the size. The base raises EStreamError (a stream of fixed size).
+  virtual void SetSize(int64_t NewSize);
+
+  // Read or write exactly Count bytes, or raise EReadError ("Stream read
+  // error") / EWriteError ("Stream write error").
+  void ReadBuffer(void* Buffer, int64_t Count);
+  void WriteBuffer(const void* Buffer, int64_t Count);
+  // Copies Count bytes from Source's position into this stream; Count 0
+  // copies the rest of Source. Returns the number of bytes copied. A negative
+  // Count or a short source raises EReadError.
+  int64_t CopyFrom(TStream& Source, int64_t Count);
+
+  std::wstring ClassName() const override { return L"TStream"; }
+};
+
+// A stream over a block of memory that it reads from; the owner of the
+// memory is the derived class.
+class TCustomMemoryStream : public TStream {
+ public:
+  int64_t Read(void* Buffer, int64_t Count) override;
+  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+  int64_t Size() override { return size_; }
+  const void* Memory() const { return memory_; }
+  // Writes the whole content (not just from the position) to Stream.
+  void SaveToStream(TStream& Stream) const;
+
+  std::wstring ClassName() const override { return L"TCustomMemoryStream"; }
+
+ protected:
+  void SetPointer(void* Memory, int64_t Size);
+  int64_t position_ = 0;
+
+ private:
+  void* memory_ = nullptr;
+  int64_t size_ = 0;
+};
+
+// A growable stream in memory. Writing beyond the end grows it; bytes
+// between the old end and a write or a larger SetSize are zero.
+class TMemoryStream : public TCustomMemoryStream {
+ public:
+  TMemoryStream() = default;
+  int64_t Write(const void* Buffer, int64_t Count) override;
+  // Shrinking keeps the first NewSize bytes and moves the position back to
+  // the end when it was beyond it. Running out of memory raises EOutOfMemory.
+  void SetSize(int64_t NewSize) override;
+  void* Memory() { return buffer_.data(); }
+  const void* Memory() const { return buffer_.data(); }
+  // Empties the stream and frees its memory.
+  void Clear();
+  // Replaces the content with all of Stream (from its start); the position
+  // ends at 0.
+  void LoadFromStream(TStream& Stream);
+
+  std::wstring ClassName() const override { return L"TMemoryStream"; }
+
+ private:
+  void Reserve(int64_t Capacity);
+  std::vector<uint8_t> buffer_;  // the capacity; the size is the base's
+};
+
+#ifdef _WIN32
+// File open modes: one access mode or'ed with one share mode, or fmCreate
+// (create or truncate, read and write) with an optional share mode.
+constexpr uint16_t fmCreate = 0xFF00;
+constexpr uint16_t fmOpenRead = 0x0000;
+constexpr uint16_t fmOpenWrite = 0x0001;
+constexpr uint16_t fmOpenReadWrite = 0x0002;
+constexpr uint16_t fmShareCompat = 0x0000;  // as exclusive
+constexpr uint16_t fmShareExclusive = 0x0010;
+constexpr uint16_t fmShareDenyWrite = 0x0020;
+constexpr uint16_t fmShareDenyRead = 0x0030;
+constexpr uint16_t fmShareDenyNone = 0x0040;
+
+// A stream over a file. Failing to create or open it raises EFCreateError
+// or EFOpenError with the file name and the system's message; failing
+// reads and writes raise EReadError / EWriteError with the system's message.
+class TFileStream : public TStream {
+ public:
+  TFileStream(const std::wstring& FileName, uint16_t Mode);
+  ~TFileStream() override;
+  int64_t Read(void* Buffer, int64_t Count) override;
+  int64_t Write(const void* Buffer, int64_t Count) override;
+  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+  int64_t Size() override;
+  // Truncates or extends the file; the position stays unless it was beyond
+  // the new end.
+  void SetSize(int64_t NewSize) override;
+  const std::wstring& FileName() const { return fileName_; }
+  // The Win32 file handle (a HANDLE).
+  void* Handle() const { return handle_; }
+
+  std::wstring ClassName() const override { return L"TFileStream"; }
+
+ private:
+  std::wstring fileName_;
+  void* handle_;
+};
+
+// A read-only stream over a resource of a module (nullptr: the program).
+// A missing resource raises EResNotFound ("Resource X not found"); writing
+// raises EStreamError. ResType is a name or an integer type such as
+// RT_RCDATA.
+class TResourceStream : public TCustomMemoryStream {
+ public:
+  TResourceStream(HINSTANCE__* Instance, const std::wstring& ResName, const wchar_t* ResType);
+  TResourceStream(HINSTANCE__* Instance, const std::wstring& ResName, const std::wstring& ResType)
+      : TResourceStream(Instance, ResName, ResType.c_str()) {}
+  TResourceStream(HINSTANCE__* Instance, int ResId, const wchar_t* ResType);
+  int64_t Write(const void* Buffer, int64_t Count) override;
+  void SetSize(int64_t NewSize) override;
+
+  std::wstring ClassName() const override { return L"TResourceStream"; }
+
+ private:
+  void Initialize(HINSTANCE__* Instance, const wchar_t* Name, const std::wstring& DisplayName,
+                  const wchar_t* ResType);
+};
+#endif
+
+// ---------------------------------------------------------------------------
+// String list
+
+enum class TDuplicates { dupIgnore, dupAccept, dupError };
+using enum TDuplicates;
+
+// A list of wide strings, each with an optional object. The objects are not
+// owned unless OwnsObjects is set, in which case Delete, Clear, replacing an
+// object and the destructor free them. Comparisons are ordinal and, unless
+// CaseSensitive is set, case-insensitive (SameText). A sorted list keeps its
+// order on Add and finds strings by binary search.
+// Indexes out of range raise EStringListError("List index out of bounds (N)").
+class TStringList : public TPersistent {
+ public:
+  TStringList() = default;
+  explicit TStringList(bool OwnsObjects) : ownsObjects_(OwnsObjects) {}
+  ~TStringList() override;
+
+  int Count() const { return static_cast<int>(items_.size()); }
+  const std::wstring& Strings(int Index) const;
+  // Not allowed on a sorted list (EStringListError).
+  void SetStrings(int Index, const std::wstring& S);
+  TObject* Objects(int Index) const;
+  void SetObjects(int Index, TObject* AObject);
+
+  // Adds S (in order when sorted) and returns its index. A sorted list
+  // applies Duplicates: dupIgnore returns the existing index, dupError
+  // raises EStringListError.
+  int Add(const std::wstring& S);
+  int AddObject(const std::wstring& S, TObject* AObject);
+  // Not allowed on a sorted list (EStringListError). Index may be Count.
+  void Insert(int Index, const std::wstring& S);
+  void InsertObject(int Index, const std::wstring& S, TObject* AObject);
+  void Delete(int Index);
+  void Clear();
+  // Not allowed on a sorted list (EStringListError).
+  void Exchange(int Index1, int Index2);
+
+  int IndexOf(const std::wstring& S) const;
+  int IndexOfObject(const TObject* AObject) const;
+  // Looks S up; returns whether it is there and sets Index to the first
+  // match or to where S would be inserted. Binary search on a sorted list;
+  // on an unsorted list a linear search (Index = Count when missing).
+  bool Find(const std::wstring& S, int& Index) const;
+  // Sorts the list (stable; the order of equal strings is kept).
+  void Sort();
+
+  bool Sorted() const { return sorted_; }
+  void SetSorted(bool Value);
+  bool CaseSensitive() const { return caseSensitive_; }
+  // Changing the case sensitivity of a sorted list sorts it again.
+  void SetCaseSensitive(bool Value);
+  TDuplicates Duplicates() const { return duplicates_; }
+  void SetDuplicates(TDuplicates Value) { duplicates_ = Value; }
+  bool OwnsObjects() const { return ownsObjects_; }
+  void SetOwnsObjects(bool Value) { ownsObjects_ = Value; }
+
+  // Every string followed by CRLF. SetText splits at CRLF, CR or LF; a last
+  // line without line break counts as a line.
+  std::wstring Text() const;
+  void SetText(const std::wstring& Value);
+
+  // Copies the strings and object pointers of another TStringList. The
+  // objects stay Source's: a list that owns its objects takes the strings
+  // only, so no object is ever freed twice.
+  void Assign(TPersistent* Source) override;
+  std::wstring ClassName() const override { return L"TStringList"; }
+
+  // Compares two strings the way this list does (-1, 0, 1).
+  int CompareStrings(const std::wstring& A, const std::wstring& B) const;
+
+ private:
+  struct Item {
+    std::wstring string;
+    TObject* object = nullptr;
+  };
+  [[noreturn]] static void IndexError(int Index);
+  [[noreturn]] static void SortedError();
+  void CheckIndex(int Index) const;
+  void InsertItem(int Index, const std::wstring& S, TObject* AObject);
+
+  std::vector<Item> items_;
+  bool sorted_ = false;
+  bool caseSensitive_ = false;
+  bool ownsObjects_ = false;
+  TDuplicates duplicates_ = dupIgnore;
 };
 
 }  // namespace vcl

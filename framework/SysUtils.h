@@ -39,10 +39,19 @@ VCL_EXCEPTION(EComponentError, Exception)
 VCL_EXCEPTION(EInvalidOperation, Exception)
 VCL_EXCEPTION(EOutOfMemory, Exception)
 VCL_EXCEPTION(EIntfCastError, Exception)
-VCL_EXCEPTION(EOSError, Exception)
 VCL_EXCEPTION(EOleError, Exception)
 VCL_EXCEPTION(EOleSysError, EOleError)
 #undef VCL_EXCEPTION
+
+// A failed operating-system call with its error code (0 when unknown).
+class EOSError : public Exception {
+ public:
+  explicit EOSError(std::wstring Message, unsigned long ErrorCode = 0);
+  unsigned long ErrorCode() const noexcept { return errorCode_; }
+
+ private:
+  unsigned long errorCode_;
+};
 
 // An OLE failure with its HRESULT (and, from automation, the source's text).
 class EOleException : public EOleSysError {
@@ -54,11 +63,16 @@ class EOleException : public EOleSysError {
   int32_t errorCode_;
 };
 
-// Wide text to UTF-8 and back, for messages and portable code.
+// Wide text to UTF-8 and back, for messages and portable code. wchar_t is
+// UTF-16 on Windows and UTF-32 elsewhere. Invalid input (a lone surrogate, a
+// malformed UTF-8 sequence) becomes U+FFFD; the conversion never fails.
 std::string WideToUtf8(const std::wstring& Text);
 std::wstring Utf8ToWide(const std::string& Text);
 
-// Case-insensitive comparison of wide text (ordinal, simple case folding).
+// Case-insensitive comparison of wide text: ordinal on code units after
+// simple upper-case folding (Latin, Greek, Cyrillic, full-width Latin).
+// CompareText returns -1, 0 or 1. Both give the same answer on every build.
+wchar_t UpperCaseChar(wchar_t C);
 bool SameText(const std::wstring& A, const std::wstring& B);
 int CompareText(const std::wstring& A, const std::wstring& B);
 
@@ -68,8 +82,13 @@ int CompareText(const std::wstring& A, const std::wstring& B);
 constexpr unsigned CP_ACP_DEFAULT = 0;
 std::string WideToAnsi(const std::wstring& Text, unsigned CodePage = CP_ACP_DEFAULT);
 std::wstring AnsiToWide(const std::string& Text, unsigned CodePage = CP_ACP_DEFAULT);
-// Raises EOSError with the system's message for a Win32 error code.
+// The system's message for a Win32 error code or HRESULT, without the
+// trailing line break ("Unknown error N" when the system has none).
+std::wstring SysErrorMessage(unsigned long ErrorCode);
+// Raises EOSError with the system's message for a Win32 error code; the
+// overload without argument takes GetLastError().
 [[noreturn]] void RaiseLastOSError(unsigned long ErrorCode);
+[[noreturn]] void RaiseLastOSError();
 #endif
 
 }  // namespace vcl
