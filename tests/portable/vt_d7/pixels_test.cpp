@@ -80,6 +80,27 @@ TEST(FillLongwordRect, FillsInsideAndClipsEveryEdge) {
   }
 }
 
+TEST(FillLongwordRect, WholeRowsAndLongRunsStayInsideTheRectangle) {
+  {
+    Buffer b(100, 100);  // whole rows back to back, long enough for the string store
+    FillLongwordRect(b.px.data(), b.w, b.h, 0, 10, 100, 90, kNew);
+    EXPECT_TRUE(b.Holds(0, 10, 100, 90));
+  }
+  {
+    Buffer b(5000, 3);  // long single rows, not the whole width
+    FillLongwordRect(b.px.data(), b.w, b.h, 1, 1, 4999, 3, kNew);
+    EXPECT_TRUE(b.Holds(1, 1, 4999, 3));
+  }
+  {
+    std::vector<uint32_t> v(5001, kOld);
+    FillLongword(v.data() + 1, 4999, kNew);
+    EXPECT_EQ(v.front(), kOld);
+    EXPECT_EQ(v[1], kNew);
+    EXPECT_EQ(v[4999], kNew);
+    EXPECT_EQ(v.back(), kOld);
+  }
+}
+
 TEST(FillLongwordRect, EmptyOrOutsideRectanglesChangeNothing) {
   const int rects[][4] = {{5, 1, 5, 4}, {6, 1, 5, 4}, {1, 3, 4, 3}, {1, 4, 4, 2}, {1, 9, 4, 12},
                           {12, 0, 20, 3}, {-9, -9, -1, -1}};

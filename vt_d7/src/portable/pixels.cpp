@@ -15,12 +15,20 @@ void MoveLongword(const uint32_t* Source, uint32_t* Dest, int32_t Count) {
   std::memmove(Dest, Source, static_cast<size_t>(Count) * sizeof(uint32_t));
 }
 
-void FillLongword(uint32_t* Dest, int32_t Count, uint32_t Value) {
-  if (Count <= 0) return;
-  size_t n = static_cast<size_t>(Count);
+namespace {
+
+// Fills N values. Long runs use the string store, which the processor turns
+// into full-line writes (as memset does); shorter ones use aligned SSE2
+// stores. A plain loop is not vectorised at -O2 and runs at two thirds of
+// memset.
+void Fill(uint32_t* Dest, size_t n, uint32_t Value) {
+#if defined(__x86_64__) && defined(__GNUC__)
+  if (n >= 4096) {
+    asm volatile("rep stosl" : "+D"(Dest), "+c"(n) : "a"(Value) : "memory");
+    return;
+  }
+#endif
 #if defined(__SSE2__)
-  // Single stores up to a 16-byte boundary, then aligned 64-byte blocks: a
-  // plain loop is not vectorised at -O2 and runs at two thirds of memset.
   while (n > 0 && (reinterpret_cast<uintptr_t>(Dest) & 15) != 0) {
     *Dest++ = Value;
     --n;
@@ -46,6 +54,12 @@ void FillLongword(uint32_t* Dest, int32_t Count, uint32_t Value) {
   }
 }
 
+}  // namespace
+
+void FillLongword(uint32_t* Dest, int32_t Count, uint32_t Value) {
+  if (Count > 0) Fill(Dest, static_cast<size_t>(Count), Value);
+}
+
 void FillLongwordRect(uint32_t* Dest, int32_t Width, int32_t Height, int32_t Left, int32_t Top, int32_t Right,
                       int32_t Bottom, uint32_t Value) {
   if (!Dest || Width <= 0 || Height <= 0) return;
@@ -54,10 +68,14 @@ void FillLongwordRect(uint32_t* Dest, int32_t Width, int32_t Height, int32_t Lef
   Left = std::max(Left, 0);
   Top = std::max(Top, 0);
   if (Right <= Left || Bottom <= Top) return;
-  const int32_t count = Right - Left;
+  const size_t count = static_cast<size_t>(Right - Left);
   const size_t stride = static_cast<size_t>(Width);
   uint32_t* row = Dest + static_cast<size_t>(Top) * stride + static_cast<size_t>(Left);
-  for (int32_t y = Top; y < Bottom; ++y, row += stride) FillLongword(row, count, Value);
+  if (count == stride) {  // whole rows lie back to back: one run
+    Fill(row, count * static_cast<size_t>(Bottom - Top), Value);
+    return;
+  }
+  for (int32_t y = Top; y < Bottom; ++y, row += stride) Fill(row, count, Value);
 }
 
 uint32_t RecoverAlphaPixel(uint32_t OverBlack, uint32_t OverWhite) {
