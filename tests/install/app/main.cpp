@@ -1,0 +1,20 @@
+// An application outside the repository, built against the installed
+// package: it places an off-screen player and checks its first frame.
+#include <cstdio>
+
+#include "framework/Classes.h"
+#include "vt_d7/Vt_flashplayer.h"
+
+int main() {
+  vt::TvtFlashPlayerComp player(nullptr);
+  player.SetWidth(64);
+  player.SetHeight(48);
+  const uint32_t* row = player.GetScanline(47);
+  if (!row || row[63] != 0) {
+    std::puts("outside_app: unexpected frame buffer");
+    return 1;
+  }
+  std::printf("outside_app: %ls plays a %dx%d picture\n", player.Driver()->ClassName().c_str(), player.Width(),
+              player.Height());
+  return 0;
+}
