@@ -20,15 +20,38 @@ void InitializeActiveXDriverUnit() {
   FlashActiveXAvailable = false;
 }
 
+namespace {
+
+HRESULT CreateControl(IOleObject** Object) {
+  return CoCreateInstance(CLASS_vtFlashPlayer, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IOleObject,
+                          reinterpret_cast<void**>(Object));
+}
+
+// Creates the control and releases it at once.
+bool ControlCanBeCreated() {
+  IOleObject* object = nullptr;
+  HRESULT hr = CreateControl(&object);
+  // The probe runs only once: a player built before the application
+  // initialised COM must not settle it as "no control", so the probe then
+  // runs in a short-lived apartment of its own.
+  bool ownApartment = false;
+  if (hr == CO_E_NOTINITIALIZED && SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+    ownApartment = true;
+    hr = CreateControl(&object);
+  }
+  const bool created = SUCCEEDED(hr) && object;
+  if (object) object->Release();
+  if (ownApartment) CoUninitialize();
+  return created;
+}
+
+}  // namespace
+
 void CheckFlashActiveX() {
   if (FlashActiveXChecked) return;
-  IOleObject* object = nullptr;
-  HRESULT hr = CoCreateInstance(CLASS_vtFlashPlayer, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                IID_IOleObject, reinterpret_cast<void**>(&object));
-  if (SUCCEEDED(hr) && object) {
+  if (ControlCanBeCreated()) {
     DefaultFlashDriverClass = &TvtFlashDriverActiveXClass();
     FlashActiveXAvailable = true;
-    object->Release();
   }
   FlashActiveXChecked = true;
 }
