@@ -79,6 +79,17 @@ TEST(DriverSelection, ProbeWithoutTheControlFailsSilentlyOnce) {
   CoUninitialize();
 }
 
+TEST(DriverSelection, ProbeBeforeComIsInitialisedLeavesTheThreadAsItFoundIt) {
+  vt::InitializeActiveXDriverUnit();
+  vt::CheckFlashActiveX();
+  EXPECT_TRUE(vt::FlashActiveXChecked);
+  // S_OK, not S_FALSE: the probe's own apartment is gone again.
+  HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  EXPECT_EQ(hr, S_OK);
+  if (SUCCEEDED(hr)) CoUninitialize();
+  vt::InitializeActiveXDriverUnit();
+}
+
 // A control that records when it is asked to repaint.
 class TRecordingControl : public vcl::TGraphicControl {
  public:
