@@ -220,6 +220,29 @@ TEST_F(InputTest, ControlsDestroyedByTheirOwnHandlers) {
   EXPECT_FALSE(IsWindow(h));
 }
 
+TEST_F(InputTest, FocusGoesOnlyToVisibleEnabledControls) {
+  auto* panel = new TPanel(form.get());
+  panel->SetBounds(10, 10, 50, 50);
+  panel->SetParent(form.get());
+  int enters = 0;
+  int exits = 0;
+  panel->OnEnter = [&](TObject*) { ++enters; };
+  panel->OnExit = [&](TObject*) { ++exits; };
+  EXPECT_FALSE(panel->CanFocus());  // the form is hidden
+  EXPECT_THROW(panel->SetFocus(), EInvalidOperation);
+  form->Show();
+  ASSERT_TRUE(panel->CanFocus());
+  panel->SetFocus();
+  EXPECT_TRUE(panel->Focused());
+  EXPECT_EQ(enters, 1);
+  form->SetFocus();
+  EXPECT_FALSE(panel->Focused());
+  EXPECT_EQ(exits, 1);
+  panel->SetEnabled(false);
+  EXPECT_FALSE(panel->CanFocus());
+  EXPECT_FALSE(IsWindowEnabled(panel->Handle()));
+}
+
 TEST(ControlMouse, APressAndReleaseInsideClicksOnceAndOnlyWithTheLeftButton) {
   TBlock block(nullptr);
   block.SetBounds(0, 0, 20, 20);

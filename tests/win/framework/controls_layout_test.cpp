@@ -172,12 +172,20 @@ TEST_F(LayoutTest, ParentsAndChildrenComeApartCleanly) {
   EXPECT_EQ(child->Parent(), nullptr);
 }
 
-TEST_F(LayoutTest, AControlWithoutAParentHasNoWindow) {
+TEST_F(LayoutTest, AControlWithoutAParentHasNoWindowUnlessHostedInAForeignOne) {
   TPanel orphan(nullptr);
   EXPECT_THROW(orphan.Handle(), EInvalidOperation);
   EXPECT_FALSE(orphan.HandleAllocated());
   orphan.SetVisible(false);
   orphan.SetVisible(true);  // nothing to show on yet: no window, no error
+  EXPECT_FALSE(orphan.HandleAllocated());
+
+  HWND host = form->Handle();
+  orphan.SetBounds(5, 6, 20, 10);
+  orphan.SetParentWindow(host);
+  EXPECT_EQ(GetAncestor(orphan.Handle(), GA_PARENT), host);
+  EXPECT_EQ(orphan.BoundsRect(), Bounds(5, 6, 20, 10));
+  orphan.SetParentWindow(nullptr);
   EXPECT_FALSE(orphan.HandleAllocated());
 }
 
