@@ -49,7 +49,9 @@ void TWinControl::DestroyWnd() {
   HWND h = handle_;
   // Child windows go with this one; DCs on any of them are given back first.
   TControlCanvas::FreeWindowDeviceContexts(h);
-  DestroyWindow(h);
+  // A window that cannot be destroyed (another thread's) must at least no
+  // longer reach this object.
+  if (!DestroyWindow(h)) SetWindowLongPtrW(h, GWLP_USERDATA, 0);
   handle_ = nullptr;
 }
 
