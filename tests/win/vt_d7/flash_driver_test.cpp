@@ -88,8 +88,9 @@ TEST(FlashDriver, SecondBufferFollowsTheBackgroundsAlphaByte) {
   EXPECT_EQ(d->FAlphaDC, nullptr);
   EXPECT_NE(d->FBits, nullptr);
 
-  d->SetBackground(0xFF445566);  // equal: nothing at all
-  EXPECT_EQ(scope.log.size(), 5u);
+  d->SetBackground(0xFF445566);  // equal: no rebuild
+  EXPECT_EQ(scope.log.size(), 6u);
+  EXPECT_EQ(scope.log.back(), "SetBackground FF445566");
 }
 
 TEST(FlashDriver, FreeBufferIsSafeTwiceAndRebuildsLeakNoGdiObjects) {
