@@ -93,18 +93,20 @@ TEST(FlashDriver, SecondBufferFollowsTheBackgroundsAlphaByte) {
   EXPECT_EQ(scope.log.back(), "SetBackground FF445566");
 }
 
-TEST(FlashDriver, FreeBufferIsSafeTwiceAndRebuildsLeakNoGdiObjects) {
-  const DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  for (int i = 0; i < 200; ++i) {
-    auto d = NewDriver<TvtFlashDriver>(16 + i % 3, 16, 0);
-    d->SetBackground(0xFF000000);
-    d->SetBackground(0);
-    d->FreeBuffer();
-    d->FreeBuffer();
-    EXPECT_EQ(d->FBits, nullptr);
-    EXPECT_EQ(d->FAlphaBits, nullptr);
-  }
-  EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), before + 2);
+TEST(FlashDriver, FreeBufferReleasesEveryGdiObjectAndIsSafeTwice) {
+  auto d = NewDriver<TvtFlashDriver>(16, 16, 0);
+  const HGDIOBJ handles[] = {d->FDC, d->FBitmap, d->FAlphaDC, d->FAlphaBitmap};
+  for (HGDIOBJ h : handles) ASSERT_NE(GetObjectType(h), 0u);
+  d->SetBackground(0xFF000000);  // a rebuild releases the old objects too
+  for (HGDIOBJ h : handles) EXPECT_EQ(GetObjectType(h), 0u);
+  const HGDIOBJ rebuilt[] = {d->FDC, d->FBitmap};
+  d->FreeBuffer();
+  d->FreeBuffer();
+  for (HGDIOBJ h : rebuilt) EXPECT_EQ(GetObjectType(h), 0u);
+  EXPECT_EQ(d->FBits, nullptr);
+  EXPECT_EQ(d->FAlphaBits, nullptr);
+  EXPECT_EQ(d->FDC, nullptr);
+  EXPECT_EQ(d->FBitmap, nullptr);
 }
 
 TEST(FlashDriver, DrawUpdateRectOutlinesInRedOnlyWhenAsked) {
