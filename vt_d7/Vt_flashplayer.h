@@ -232,58 +232,92 @@ void ChangePlugin(std::unique_ptr<TvtFlashDriver>& Driver, TvtPlugin Plugin, con
 
 // ---- players ----
 
+// What every player shares: the owned driver, the movie name, the renderer
+// choice and the application's movie event handlers; the movie operations and
+// the driver-held settings, forwarded to the driver.
+template <class Base>
+class TvtPlayerBase : public Base, public TvtFlashInterface {
+ public:
+  explicit TvtPlayerBase(vcl::TComponent* AOwner) : Base(AOwner) {}
+  ~TvtPlayerBase() override { FDriver.reset(); }
+
+  // The owned driver; never nil between construction and destruction.
+  TvtFlashDriver* Driver() const { return FDriver.get(); }
+
+  // IvtFlash. Loading a movie stores its name; the driver loads it at once,
+  // or at Loaded while the player is read from a form stream. In the
+  // designer every load pauses, so the first frame shows.
+  void LoadMovie(const std::wstring& Movie) override;
+  void LoadMovieFromStream(vcl::TStream* Stream) override;
+  std::wstring GetVariable(const std::wstring& Name) override { return FDriver->GetVariable(Name); }
+  void SetVariable(const std::wstring& Name, const std::wstring& Value) override { FDriver->SetVariable(Name, Value); }
+  std::wstring CallFunction(const std::wstring& Request) override { return FDriver->CallFunction(Request); }
+  void SetReturnValue(const std::wstring& Value) override { FDriver->SetReturnValue(Value); }
+  void Play() override { FDriver->Play(); }
+  void StopPlay() override { FDriver->StopPlay(); }
+  void Rewind() override { FDriver->Rewind(); }
+  void Forward() override { FDriver->Forward(); }
+  void Back() override { FDriver->Back(); }
+  bool GetLoop() override { return FDriver->GetLoop(); }
+  bool GetIsPlaying() override { return FDriver->GetIsPlaying(); }
+  int32_t GetCurrentFrame() override { return FDriver->GetCurrentFrame(); }
+  int32_t GetTotalFrames() override { return FDriver->GetTotalFrames(); }
+  void SetLoop(bool Value) override { FDriver->SetLoop(Value); }
+  void SetCurrentFrame(int32_t Value) override { FDriver->SetCurrentFrame(Value); }
+
+  // Published properties. A change of Plugin replaces the driver, which
+  // starts from the default settings.
+  TvtPlugin Plugin() const { return FPlugin; }
+  void SetPlugin(TvtPlugin Value);
+  const std::wstring& Movie() const { return FMovie; }
+  void SetMovie(const std::wstring& Value) { LoadMovie(Value); }
+  // The settings below read 0, False or empty while there is no driver
+  // (only during destruction).
+  std::string GetSkin() const;
+  void SetSkin(const std::string& Value);
+  bool GetPause() const { return FDriver ? FDriver->FPause : false; }
+  void SetPause(bool Value) {
+    if (FDriver) FDriver->SetPause(Value);
+  }
+  int32_t GetVolume() const { return FDriver ? FDriver->FVolume : 0; }
+  void SetVolume(int32_t Value) {
+    if (FDriver) FDriver->SetVolume(Value);
+  }
+  // Handed to the driver by ChangePlugin and at Loaded.
+  TvtFSCommandEvent OnFSCommand;
+  TvtFlashCallEvent OnFlashCall;
+
+ protected:
+  // Calls ChangePlugin with this player's size, background and callbacks.
+  virtual void RecreateDriver() = 0;
+  void CopyEventsToDriver();
+
+  std::unique_ptr<TvtFlashDriver> FDriver;
+  std::wstring FMovie;
+  TvtPlugin FPlugin = vtDefault;
+};
+
+extern template class TvtPlayerBase<vcl::TGraphicControl>;
+extern template class TvtPlayerBase<vcl::TComponent>;
+
 // Graphic (windowless) player: paints on its parent's surface, transparent by
 // default, receives the parent's mouse input.
-class TvtFlashPlayer : public vcl::TGraphicControl, public TvtFlashInterface {
+class TvtFlashPlayer : public TvtPlayerBase<vcl::TGraphicControl> {
  public:
   explicit TvtFlashPlayer(vcl::TComponent* AOwner);
   ~TvtFlashPlayer() override;
   std::wstring ClassName() const override { return L"TvtFlashPlayer"; }
 
-  // The owned driver; never nil between construction and destruction.
-  TvtFlashDriver* Driver() const { return FDriver.get(); }
-
-  // IvtFlash, forwarded to the driver.
-  void LoadMovie(const std::wstring& Movie) override;
-  void LoadMovieFromStream(vcl::TStream* Stream) override;
-  std::wstring GetVariable(const std::wstring& Name) override;
-  void SetVariable(const std::wstring& Name, const std::wstring& Value) override;
-  std::wstring CallFunction(const std::wstring& Request) override;
-  void SetReturnValue(const std::wstring& Value) override;
-  void Play() override;
-  void StopPlay() override;
-  void Rewind() override;
-  void Forward() override;
-  void Back() override;
-  bool GetLoop() override;
-  bool GetIsPlaying() override;
-  int32_t GetCurrentFrame() override;
-  int32_t GetTotalFrames() override;
-  void SetLoop(bool Value) override;
-  void SetCurrentFrame(int32_t Value) override;
-
   // Published properties.
-  bool GetDisableFlashCursor() const;
-  void SetDisableFlashCursor(bool Value);
-  bool GetDisableFlashMenu() const;
-  void SetDisableFlashMenu(bool Value);
-  TvtPlugin Plugin() const { return FPlugin; }
-  void SetPlugin(TvtPlugin Value);
-  const std::wstring& Movie() const { return FMovie; }
-  void SetMovie(const std::wstring& Value) { LoadMovie(Value); }
-  std::string GetSkin() const;
-  void SetSkin(const std::string& Value);
-  bool GetPause() const;
-  void SetPause(bool Value);
-  int32_t GetVolume() const;
-  void SetVolume(int32_t Value);
+  bool GetDisableFlashCursor() const { return FDriver->FDisableFlashCursor; }
+  void SetDisableFlashCursor(bool Value) { FDriver->FDisableFlashCursor = Value; }
+  bool GetDisableFlashMenu() const { return FDriver->FDisableFlashMenu; }
+  void SetDisableFlashMenu(bool Value) { FDriver->FDisableFlashMenu = Value; }
   bool Transparent() const { return FTransparent; }
   void SetTransparent(bool Value);
-  TvtFSCommandEvent OnFSCommand;
-  TvtFlashCallEvent OnFlashCall;
   // Run-time property.
-  bool GetShowUpdateRects() const;
-  void SetShowUpdateRects(bool Value);
+  bool GetShowUpdateRects() const { return FDriver->FShowUpdateRects; }
+  void SetShowUpdateRects(bool Value) { FDriver->FShowUpdateRects = Value; }
 
   // Framework operations.
   void Loaded() override;
@@ -299,64 +333,30 @@ class TvtFlashPlayer : public vcl::TGraphicControl, public TvtFlashInterface {
   void DoPaint(vcl::TObject* ASender, const vcl::TRect& ARect);
   void DoEraseBackground(vcl::TObject* ASender, const vcl::TRect& ARect);
 
+ protected:
+  void RecreateDriver() override;
+
  private:
   uint32_t BackgroundPixel() const;
-  void RecreateDriver();
-
-  std::unique_ptr<TvtFlashDriver> FDriver;
+  void RedrawBackground();
   bool FTransparent = true;
-  std::wstring FMovie;
-  TvtPlugin FPlugin = vtDefault;
 };
 
 // Off-screen player: no control, no window. The application sizes it, gets
 // OnPaint for every changed rectangle, reads the premultiplied pixels in
 // place and feeds input through the Call... operations.
-class TvtFlashPlayerComp : public vcl::TComponent, public TvtFlashInterface {
+class TvtFlashPlayerComp : public TvtPlayerBase<vcl::TComponent> {
  public:
   explicit TvtFlashPlayerComp(vcl::TComponent* AOwner);
   ~TvtFlashPlayerComp() override;
   std::wstring ClassName() const override { return L"TvtFlashPlayerComp"; }
 
-  TvtFlashDriver* Driver() const { return FDriver.get(); }
-
-  // IvtFlash, forwarded to the driver.
-  void LoadMovie(const std::wstring& Movie) override;
-  void LoadMovieFromStream(vcl::TStream* Stream) override;
-  std::wstring GetVariable(const std::wstring& Name) override;
-  void SetVariable(const std::wstring& Name, const std::wstring& Value) override;
-  std::wstring CallFunction(const std::wstring& Request) override;
-  void SetReturnValue(const std::wstring& Value) override;
-  void Play() override;
-  void StopPlay() override;
-  void Rewind() override;
-  void Forward() override;
-  void Back() override;
-  bool GetLoop() override;
-  bool GetIsPlaying() override;
-  int32_t GetCurrentFrame() override;
-  int32_t GetTotalFrames() override;
-  void SetLoop(bool Value) override;
-  void SetCurrentFrame(int32_t Value) override;
-
   // Published properties.
-  TvtPlugin Plugin() const { return FPlugin; }
-  void SetPlugin(TvtPlugin Value);
-  const std::wstring& Movie() const { return FMovie; }
-  void SetMovie(const std::wstring& Value) { LoadMovie(Value); }
-  std::string GetSkin() const;
-  void SetSkin(const std::string& Value);
-  bool GetPause() const;
-  void SetPause(bool Value);
-  int32_t GetVolume() const;
-  void SetVolume(int32_t Value);
   int32_t Width() const { return FWidth; }
   void SetWidth(int32_t Value);
   int32_t Height() const { return FHeight; }
   void SetHeight(int32_t Value);
   TvtPaintEvent OnPaint;
-  TvtFSCommandEvent OnFSCommand;
-  TvtFlashCallEvent OnFlashCall;
 
   // The top-left pixel of the frame buffer, or nullptr while there is none.
   // Valid until the next effective resize or change of Plugin.
@@ -379,12 +379,10 @@ class TvtFlashPlayerComp : public vcl::TComponent, public TvtFlashInterface {
   void DoPaint(vcl::TObject* ASender, const vcl::TRect& ARect);
   void DoEraseBackground(vcl::TObject* ASender, const vcl::TRect& ARect);
 
- private:
-  void RecreateDriver();
+ protected:
+  void RecreateDriver() override;
 
-  std::unique_ptr<TvtFlashDriver> FDriver;
-  std::wstring FMovie;
-  TvtPlugin FPlugin = vtDefault;
+ private:
   int32_t FWidth = 100;
   int32_t FHeight = 100;
 };

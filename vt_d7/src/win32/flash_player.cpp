@@ -1,9 +1,8 @@
-#include "framework/SysUtils.h"
 #include "vt_d7/Vt_flashplayer.h"
 
 namespace vt {
 
-TvtFlashPlayer::TvtFlashPlayer(vcl::TComponent* AOwner) : vcl::TGraphicControl(AOwner) {
+TvtFlashPlayer::TvtFlashPlayer(vcl::TComponent* AOwner) : TvtPlayerBase(AOwner) {
   CheckFlashPlugins();
   FTransparent = true;
   SetBounds(Left(), Top(), 100, 100);
@@ -25,81 +24,25 @@ void TvtFlashPlayer::RecreateDriver() {
       [this](vcl::TObject* s, const vcl::TRect& r) { DoEraseBackground(s, r); }, OnFSCommand, OnFlashCall);
 }
 
-// ---- movie operations ----
-
-void TvtFlashPlayer::LoadMovie(const std::wstring& Movie) {
-  FMovie = Movie;
-  if (!IsLoading()) FDriver->LoadMovie(FMovie);
-  if (IsDesigning()) FDriver->SetPause(true);
-}
-
-void TvtFlashPlayer::LoadMovieFromStream(vcl::TStream* Stream) {
-  FMovie.clear();
-  if (!IsLoading()) FDriver->LoadMovieFromStream(Stream);
-  if (IsDesigning()) FDriver->SetPause(true);
-}
-
-std::wstring TvtFlashPlayer::GetVariable(const std::wstring& Name) { return FDriver->GetVariable(Name); }
-void TvtFlashPlayer::SetVariable(const std::wstring& Name, const std::wstring& Value) {
-  FDriver->SetVariable(Name, Value);
-}
-std::wstring TvtFlashPlayer::CallFunction(const std::wstring& Request) { return FDriver->CallFunction(Request); }
-void TvtFlashPlayer::SetReturnValue(const std::wstring& Value) { FDriver->SetReturnValue(Value); }
-void TvtFlashPlayer::Play() { FDriver->Play(); }
-void TvtFlashPlayer::StopPlay() { FDriver->StopPlay(); }
-void TvtFlashPlayer::Rewind() { FDriver->Rewind(); }
-void TvtFlashPlayer::Forward() { FDriver->Forward(); }
-void TvtFlashPlayer::Back() { FDriver->Back(); }
-bool TvtFlashPlayer::GetLoop() { return FDriver->GetLoop(); }
-bool TvtFlashPlayer::GetIsPlaying() { return FDriver->GetIsPlaying(); }
-int32_t TvtFlashPlayer::GetCurrentFrame() { return FDriver->GetCurrentFrame(); }
-int32_t TvtFlashPlayer::GetTotalFrames() { return FDriver->GetTotalFrames(); }
-void TvtFlashPlayer::SetLoop(bool Value) { FDriver->SetLoop(Value); }
-void TvtFlashPlayer::SetCurrentFrame(int32_t Value) { FDriver->SetCurrentFrame(Value); }
-
 // ---- properties ----
 
-bool TvtFlashPlayer::GetDisableFlashCursor() const { return FDriver->FDisableFlashCursor; }
-void TvtFlashPlayer::SetDisableFlashCursor(bool Value) { FDriver->FDisableFlashCursor = Value; }
-bool TvtFlashPlayer::GetDisableFlashMenu() const { return FDriver->FDisableFlashMenu; }
-void TvtFlashPlayer::SetDisableFlashMenu(bool Value) { FDriver->FDisableFlashMenu = Value; }
-bool TvtFlashPlayer::GetShowUpdateRects() const { return FDriver->FShowUpdateRects; }
-void TvtFlashPlayer::SetShowUpdateRects(bool Value) { FDriver->FShowUpdateRects = Value; }
-
-void TvtFlashPlayer::SetPlugin(TvtPlugin Value) {
-  if (Value == FPlugin) return;
-  FPlugin = Value;
-  RecreateDriver();
-}
-
-std::string TvtFlashPlayer::GetSkin() const { return FDriver ? vcl::WideToAnsi(FDriver->FSkin) : std::string(); }
-void TvtFlashPlayer::SetSkin(const std::string& Value) {
-  if (FDriver) FDriver->FSkin = vcl::AnsiToWide(Value);
-}
-bool TvtFlashPlayer::GetPause() const { return FDriver ? FDriver->FPause : false; }
-void TvtFlashPlayer::SetPause(bool Value) {
-  if (FDriver) FDriver->SetPause(Value);
-}
-int32_t TvtFlashPlayer::GetVolume() const { return FDriver ? FDriver->FVolume : 0; }
-void TvtFlashPlayer::SetVolume(int32_t Value) {
-  if (FDriver) FDriver->SetVolume(Value);
+// The background handed to the driver is always opaque: the graphic player
+// never needs the second buffer. The whole picture is erased and drawn again.
+void TvtFlashPlayer::RedrawBackground() {
+  if (!FDriver) return;
+  FDriver->SetBackground(BackgroundPixel());
+  FDriver->ForceUpdate();
 }
 
 void TvtFlashPlayer::SetTransparent(bool Value) {
   if (Value == FTransparent) return;
   FTransparent = Value;
-  if (FDriver) {
-    FDriver->SetBackground(BackgroundPixel());
-    FDriver->ForceUpdate();
-  }
+  RedrawBackground();
 }
 
 void TvtFlashPlayer::CMColorChanged() {
   vcl::TGraphicControl::CMColorChanged();
-  if (FDriver) {
-    FDriver->SetBackground(BackgroundPixel());
-    FDriver->ForceUpdate();
-  }
+  RedrawBackground();
 }
 
 // ---- framework operations ----
@@ -108,8 +51,7 @@ void TvtFlashPlayer::Loaded() {
   vcl::TGraphicControl::Loaded();
   DoEraseBackground(FDriver.get(), vcl::Rect(0, 0, Width(), Height()));
   LoadMovie(FMovie);
-  FDriver->FOnFSCommand = OnFSCommand;
-  FDriver->FOnFlashCall = OnFlashCall;
+  CopyEventsToDriver();
 }
 
 void TvtFlashPlayer::Paint() {

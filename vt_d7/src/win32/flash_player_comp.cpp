@@ -1,9 +1,8 @@
-#include "framework/SysUtils.h"
 #include "vt_d7/Vt_flashplayer.h"
 
 namespace vt {
 
-TvtFlashPlayerComp::TvtFlashPlayerComp(vcl::TComponent* AOwner) : vcl::TComponent(AOwner) {
+TvtFlashPlayerComp::TvtFlashPlayerComp(vcl::TComponent* AOwner) : TvtPlayerBase(AOwner) {
   CheckFlashPlugins();
   FWidth = 100;
   FHeight = 100;
@@ -21,60 +20,7 @@ void TvtFlashPlayerComp::RecreateDriver() {
       [this](vcl::TObject* s, const vcl::TRect& r) { DoEraseBackground(s, r); }, OnFSCommand, OnFlashCall);
 }
 
-// ---- movie operations ----
-
-void TvtFlashPlayerComp::LoadMovie(const std::wstring& Movie) {
-  FMovie = Movie;
-  if (!IsLoading()) FDriver->LoadMovie(FMovie);
-  if (IsDesigning()) FDriver->SetPause(true);
-}
-
-void TvtFlashPlayerComp::LoadMovieFromStream(vcl::TStream* Stream) {
-  FMovie.clear();
-  if (!IsLoading()) FDriver->LoadMovieFromStream(Stream);
-  if (IsDesigning()) FDriver->SetPause(true);
-}
-
-std::wstring TvtFlashPlayerComp::GetVariable(const std::wstring& Name) { return FDriver->GetVariable(Name); }
-void TvtFlashPlayerComp::SetVariable(const std::wstring& Name, const std::wstring& Value) {
-  FDriver->SetVariable(Name, Value);
-}
-std::wstring TvtFlashPlayerComp::CallFunction(const std::wstring& Request) { return FDriver->CallFunction(Request); }
-void TvtFlashPlayerComp::SetReturnValue(const std::wstring& Value) { FDriver->SetReturnValue(Value); }
-void TvtFlashPlayerComp::Play() { FDriver->Play(); }
-void TvtFlashPlayerComp::StopPlay() { FDriver->StopPlay(); }
-void TvtFlashPlayerComp::Rewind() { FDriver->Rewind(); }
-void TvtFlashPlayerComp::Forward() { FDriver->Forward(); }
-void TvtFlashPlayerComp::Back() { FDriver->Back(); }
-bool TvtFlashPlayerComp::GetLoop() { return FDriver->GetLoop(); }
-bool TvtFlashPlayerComp::GetIsPlaying() { return FDriver->GetIsPlaying(); }
-int32_t TvtFlashPlayerComp::GetCurrentFrame() { return FDriver->GetCurrentFrame(); }
-int32_t TvtFlashPlayerComp::GetTotalFrames() { return FDriver->GetTotalFrames(); }
-void TvtFlashPlayerComp::SetLoop(bool Value) { FDriver->SetLoop(Value); }
-void TvtFlashPlayerComp::SetCurrentFrame(int32_t Value) { FDriver->SetCurrentFrame(Value); }
-
 // ---- properties ----
-
-void TvtFlashPlayerComp::SetPlugin(TvtPlugin Value) {
-  if (Value == FPlugin) return;
-  FPlugin = Value;
-  RecreateDriver();
-}
-
-std::string TvtFlashPlayerComp::GetSkin() const {
-  return FDriver ? vcl::WideToAnsi(FDriver->FSkin) : std::string();
-}
-void TvtFlashPlayerComp::SetSkin(const std::string& Value) {
-  if (FDriver) FDriver->FSkin = vcl::AnsiToWide(Value);
-}
-bool TvtFlashPlayerComp::GetPause() const { return FDriver ? FDriver->FPause : false; }
-void TvtFlashPlayerComp::SetPause(bool Value) {
-  if (FDriver) FDriver->SetPause(Value);
-}
-int32_t TvtFlashPlayerComp::GetVolume() const { return FDriver ? FDriver->FVolume : 0; }
-void TvtFlashPlayerComp::SetVolume(int32_t Value) {
-  if (FDriver) FDriver->SetVolume(Value);
-}
 
 void TvtFlashPlayerComp::SetWidth(int32_t Value) {
   if (Value == FWidth) return;
@@ -119,10 +65,7 @@ void TvtFlashPlayerComp::CallKeyUp(uint16_t& Key, vcl::TShiftState Shift) { FDri
 void TvtFlashPlayerComp::Loaded() {
   vcl::TComponent::Loaded();
   LoadMovie(FMovie);
-  if (FDriver) {
-    FDriver->FOnFSCommand = OnFSCommand;
-    FDriver->FOnFlashCall = OnFlashCall;
-  }
+  CopyEventsToDriver();
 }
 
 // ---- driver callbacks ----
