@@ -1,11 +1,12 @@
 # make test  - install what is missing, build both builds, run every test
 # make run   - build and run vtplay (ARGS="..." passes options)
 # make fuzz  - longer libFuzzer runs (FUZZ_SECONDS per target)
-# make bench - host benchmarks of the pixel kernels
+# make bench - host benchmarks of the pixel kernels, then the Windows frame path under Wine
 BUILD ?= build
 WIN   := $(BUILD)/win
 HOST  := $(BUILD)/host
 BENCH := $(BUILD)/bench
+WINBENCH := $(BUILD)/win-bench
 GEN   := -G Ninja
 FUZZ_SECONDS ?= 60
 ARGS ?=
@@ -44,6 +45,10 @@ bench: setup
 	cmake -S . -B $(BENCH) $(GEN) -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" -DVT_BENCH=ON -DVT_BUILD_TESTS=OFF
 	cmake --build $(BENCH)
 	$(BENCH)/tests/bench/pixel_bench --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
+	cmake -S . -B $(WINBENCH) $(GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	      -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" -DVT_BUILD_TESTS=OFF
+	cmake --build $(WINBENCH) --target frame_bench
+	scripts/wine-run.sh $(WINBENCH)/tests/bench/win/frame_bench.exe
 
 clean:
 	rm -rf $(BUILD) vtplay-out
