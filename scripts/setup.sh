@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build make g++ g++-mingw-w64-x86-64 libz-mingw-w64-dev
-          wine64 googletest libbenchmark-dev clang libclang-rt-14-dev zlib1g-dev)
+          wine64 googletest libbenchmark-dev clang libclang-rt-14-dev zlib1g-dev libpng-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,193 @@
+#pragma once
+// The movie as the engine holds it after loading: the header, the dictionary
+// of characters (shapes, bitmaps, sprites) and the timelines of control tags.
+// Coordinates are twips (1/20 pixel) unless a name says otherwise. Portable.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace swf {
+
+// Malformed or unsupported input, with a message that says what and where.
+class FormatError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct Point {
+  double x = 0, y = 0;
+  friend bool operator==(const Point&, const Point&) = default;
+};
+
+// An axis-aligned rectangle; empty when xmax < xmin or ymax < ymin.
+struct Rect {
+  double xmin = 0, ymin = 0, xmax = -1, ymax = -1;
+  bool Empty() const { return xmax < xmin || ymax < ymin; }
+  double Width() const { return Empty() ? 0 : xmax - xmin; }
+  double Height() const { return Empty() ? 0 : ymax - ymin; }
+  void Include(Point p);
+  void Include(const Rect& r);
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// Integer pixel rectangle, right and bottom exclusive.
+struct IntRect {
+  int32_t left = 0, top = 0, right = 0, bottom = 0;
+  bool Empty() const { return right <= left || bottom <= top; }
+  IntRect Intersect(const IntRect& o) const;
+  IntRect Union(const IntRect& o) const;  // of two non-empty rectangles; an empty one is ignored
+  friend bool operator==(const IntRect&, const IntRect&) = default;
+};
+
+// x' = a*x + c*y + tx, y' = b*x + d*y + ty (the format's ScaleX, RotateSkew0,
+// RotateSkew1, ScaleY, TranslateX, TranslateY).
+struct Matrix {
+  double a = 1, b = 0, c = 0, d = 1, tx = 0, ty = 0;
+  Point Apply(Point p) const { return {a * p.x + c * p.y + tx, b * p.x + d * p.y + ty}; }
+  // This after Inner: (this * inner)(p) = this(inner(p)).
+  Matrix operator*(const Matrix& inner) const;
+  std::optional<Matrix> Inverse() const;
+  Rect Apply(const Rect& r) const;  // bounds of the transformed rectangle
+  friend bool operator==(const Matrix&, const Matrix&) = default;
+};
+
+struct RGBA {
+  uint8_t r = 0, g = 0, b = 0, a = 255;
+  friend bool operator==(const RGBA&, const RGBA&) = default;
+};
+
+// Colour transform: channel' = channel * mult / 256 + add, clamped to 0..255.
+struct ColorTransform {
+  int16_t multR = 256, multG = 256, multB = 256, multA = 256;
+  int16_t addR = 0, addG = 0, addB = 0, addA = 0;
+  RGBA Apply(RGBA c) const;
+  // This applied after Inner.
+  ColorTransform operator*(const ColorTransform& inner) const;
+  bool IsIdentity() const { return *this == ColorTransform{}; }
+  friend bool operator==(const ColorTransform&, const ColorTransform&) = default;
+};
+
+struct GradientRecord {
+  uint8_t ratio = 0;
+  RGBA color;
+  friend bool operator==(const GradientRecord&, const GradientRecord&) = default;
+};
+
+enum class FillType : uint8_t {
+  Solid = 0x00,
+  LinearGradient = 0x10,
+  RadialGradient = 0x12,
+  FocalRadialGradient = 0x13,
+  RepeatingBitmap = 0x40,
+  ClippedBitmap = 0x41,
+  NonSmoothedRepeatingBitmap = 0x42,
+  NonSmoothedClippedBitmap = 0x43,
+};
+
+enum class SpreadMode : uint8_t { Pad = 0, Reflect = 1, Repeat = 2 };
+
+struct FillStyle {
+  FillType type = FillType::Solid;
+  RGBA color;                            // Solid
+  Matrix matrix;                         // gradient or bitmap space -> shape space
+  std::vector<GradientRecord> gradient;  // 1..15 records (8 before DefineShape4), ratios ascending
+  SpreadMode spread = SpreadMode::Pad;
+  double focalPoint = 0;                 // FocalRadialGradient, -1..1
+  uint16_t bitmapId = 0;                 // bitmap fills; 0xFFFF or unknown ids draw nothing
+  friend bool operator==(const FillStyle&, const FillStyle&) = default;
+};
+
+struct LineStyle {
+  uint16_t width = 20;  // twips
+  RGBA color;
+  friend bool operator==(const LineStyle&, const LineStyle&) = default;
+};
+
+struct Edge {
+  bool curve = false;
+  Point control;  // curves only
+  Point anchor;   // end point
+  friend bool operator==(const Edge&, const Edge&) = default;
+};
+
+// A run of edges drawn with one set of styles. Style numbers are 1-based
+// indexes into the shape's fills and lines; 0 means none. fill0 is the fill
+// on the left of the edge direction, fill1 on the right (the format's
+// FillStyle0 and FillStyle1).
+struct Path {
+  uint32_t fill0 = 0, fill1 = 0, line = 0;
+  Point start;
+  std::vector<Edge> edges;
+  friend bool operator==(const Path&, const Path&) = default;
+};
+
+struct Shape {
+  Rect bounds;  // as declared in the tag (includes strokes)
+  // Styles of the whole shape; styles a record introduces later are
+  // appended, and the paths' numbers refer to this combined list.
+  std::vector<FillStyle> fills;
+  std::vector<LineStyle> lines;
+  std::vector<Path> paths;
+  uint8_t tagVersion = 1;  // DefineShape 1 to 4
+};
+
+// A bitmap with premultiplied pixels 0xAARRGGBB, rows top first, no gaps.
+struct Bitmap {
+  int32_t width = 0, height = 0;
+  std::vector<uint32_t> pixels;
+};
+
+struct PlaceObject {
+  uint16_t depth = 0;
+  bool move = false;  // modifies the object at depth instead of placing a new one
+  std::optional<uint16_t> characterId;
+  std::optional<Matrix> matrix;
+  std::optional<ColorTransform> cxform;
+  std::optional<uint16_t> ratio;
+  std::optional<std::string> name;
+  std::optional<uint16_t> clipDepth;  // a mask for the depths above it up to clipDepth
+  uint8_t tagVersion = 2;             // PlaceObject 1 to 3
+};
+
+struct RemoveObject {
+  uint16_t depth = 0;
+  std::optional<uint16_t> characterId;  // RemoveObject (version 1) names it
+};
+
+using ControlTag = std::variant<PlaceObject, RemoveObject>;
+
+struct Frame {
+  std::vector<ControlTag> tags;              // in file order
+  std::string label;                         // FrameLabel, empty if none
+  std::vector<std::vector<uint8_t>> actions; // DoAction bytes, kept for the script engine
+};
+
+struct Timeline {
+  std::vector<Frame> frames;  // ShowFrame ends each; never empty after loading
+};
+
+struct Sprite {
+  uint16_t frameCount = 0;
+  Timeline timeline;
+};
+
+using Character = std::variant<Shape, Bitmap, Sprite>;
+
+struct Movie {
+  uint8_t version = 8;
+  bool compressed = false;
+  Rect frameSize;             // twips
+  uint16_t frameRate = 12 << 8;  // 8.8 fixed point
+  uint16_t frameCount = 1;
+  RGBA background{255, 255, 255, 255};
+  std::map<uint16_t, Character> dictionary;
+  Timeline timeline;
+};
+
+}  // namespace swf

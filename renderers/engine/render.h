@@ -1,0 +1,47 @@
+#pragma once
+// Rasterising a frame: anti-aliased shapes with solid, gradient and bitmap
+// fills and round strokes, colour transforms and masks, composited into a
+// 32-bit premultiplied BGRA buffer. Portable.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "renderers/engine/model.h"
+
+namespace swf {
+
+// What one frame shows: placed characters in depth order (lowest first).
+struct SceneNode {
+  const Shape* shape = nullptr;      // a shape; nullptr for a sprite instance
+  std::vector<SceneNode> children;   // a sprite instance's own display list
+  Matrix matrix;                     // to the parent's space
+  ColorTransform cxform;             // applied after the children's own
+  uint16_t depth = 0;
+  // Non-zero: this node is a mask. It is not drawn itself; its siblings with
+  // depth in (depth, clipDepth] show only where it covers.
+  uint16_t clipDepth = 0;
+};
+
+// A buffer of premultiplied pixels 0xAARRGGBB (bytes B, G, R, A), rows top
+// first, StrideBytes apart (a multiple of 4, at least Width * 4).
+struct RenderTarget {
+  uint32_t* pixels = nullptr;
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t strideBytes = 0;
+};
+
+// Draws the part of Scene inside Clip (target pixels, clipped to the target).
+// StageToPixels maps the movie's twips to target pixels. Transparent: the
+// frame is composited over what the target holds; otherwise Clip is first
+// filled with the opaque Background. Bitmap fills look their bitmaps up in
+// the movie's dictionary. Nothing outside Clip is written.
+void RenderScene(const std::vector<SceneNode>& Scene, const Movie& Movie, const Matrix& StageToPixels,
+                 const RenderTarget& Target, IntRect Clip, bool Transparent, RGBA Background);
+
+// The pixel rectangle a node can touch under StageToPixels (strokes and
+// anti-aliasing included); empty for a node that draws nothing.
+IntRect NodePixelBounds(const SceneNode& Node, const Matrix& StageToPixels);
+
+}  // namespace swf
