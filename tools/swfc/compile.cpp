@@ -1,14 +1,827 @@
+// The movie description language: a line-based text with one statement a
+// line, blocks closed by `end`, and `#` comments. See README.md beside this
+// file for the language itself.
+
 #include "tools/swfc/compile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <numbers>
+#include <optional>
 
 #include "renderers/engine/writer.h"
 
 namespace swfc {
 
 CompileError::CompileError(int Line, const std::string& Message)
-    : std::runtime_error("line " + std::to_string(Line) + ": " + Message), line_(Line) {}
+    : std::runtime_error("line " + std::to_string(Line) + ": " + Message), line_(Line), message_(Message) {}
 
-swf::Movie Parse(std::string_view) { throw CompileError(1, "the description language is not built yet"); }
+namespace {
 
-std::vector<uint8_t> Compile(std::string_view Text) { return swf::WriteMovie(Parse(Text), true); }
+// Limits that keep any text from exhausting memory or time.
+constexpr double kMaxCoordinate = 100000;         // pixels, either direction
+constexpr double kMaxScale = 16000;               // matrix factors
+constexpr size_t kMaxBitmapPixels = 4u << 20;     // one bitmap
+constexpr size_t kMaxTotalPixels = 16u << 20;     // all bitmaps
+constexpr size_t kMaxEdgesPerShape = 1u << 20;
+constexpr size_t kMaxFrames = 16000;              // per timeline
+constexpr size_t kMaxCharacters = 65535;
+
+// ---- lines and words ----
+
+struct Line {
+  int number = 0;
+  std::vector<std::string> words;
+};
+
+// Splits the text into lines of words. A word in double quotes may hold
+// spaces. A `#` that starts a word and is followed by a blank or the end of
+// the line, or that starts the line, begins a comment.
+std::vector<Line> SplitLines(std::string_view Text) {
+  std::vector<Line> lines;
+  int number = 0;
+  size_t pos = 0;
+  while (pos <= Text.size()) {
+    size_t eol = Text.find('\n', pos);
+    if (eol == std::string_view::npos) eol = Text.size();
+    std::string_view raw = Text.substr(pos, eol - pos);
+    ++number;
+    pos = eol + 1;
+    Line line{number, {}};
+    size_t i = 0;
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; };
+    while (i < raw.size()) {
+      if (blank(raw[i])) {
+        ++i;
+        continue;
+      }
+      if (raw[i] == '#' && (line.words.empty() || i + 1 == raw.size() || blank(raw[i + 1]))) break;
+      std::string word;
+      if (raw[i] == '"') {
+        size_t close = raw.find('"', i + 1);
+        if (close == std::string_view::npos) throw CompileError(number, "a quoted word has no closing quote");
+        word = std::string(raw.substr(i + 1, close - i - 1));
+        i = close + 1;
+        if (word.empty()) throw CompileError(number, "an empty quoted word");
+      } else {
+        size_t start = i;
+        while (i < raw.size() && !blank(raw[i])) ++i;
+        word = std::string(raw.substr(start, i - start));
+      }
+      if (word.find('\0') != std::string::npos) throw CompileError(number, "a NUL character in the text");
+      line.words.push_back(std::move(word));
+    }
+    if (!line.words.empty()) lines.push_back(std::move(line));
+    if (eol == Text.size()) break;
+  }
+  return lines;
+}
+
+// Reads the words of one statement left to right.
+class Words {
+ public:
+  explicit Words(const Line& L) : line_(L) {}
+  int line() const { return line_.number; }
+  bool AtEnd() const { return next_ >= line_.words.size(); }
+  const std::string& Peek() const { return line_.words[next_]; }
+
+  [[noreturn]] void Fail(const std::string& Message) const { throw CompileError(line_.number, Message); }
+
+  std::string Word(const char* What) {
+    if (AtEnd()) Fail("missing " + std::string(What));
+    return line_.words[next_++];
+  }
+
+  bool Accept(const char* Keyword) {
+    if (AtEnd() || Peek() != Keyword) return false;
+    ++next_;
+    return true;
+  }
+
+  double Number(const char* What, double Min, double Max) {
+    std::string w = Word(What);
+    char* end = nullptr;
+    double v = std::strtod(w.c_str(), &end);
+    if (w.empty() || end != w.c_str() + w.size() || !std::isfinite(v))
+      Fail("expected a number for " + std::string(What) + ", not '" + w + "'");
+    if (v < Min || v > Max)
+      Fail(std::string(What) + " " + w + " is outside " + Format(Min) + ".." + Format(Max));
+    return v;
+  }
+
+  int64_t Integer(const char* What, int64_t Min, int64_t Max) {
+    std::string w = Word(What);
+    char* end = nullptr;
+    long long v = std::strtoll(w.c_str(), &end, 10);
+    if (w.empty() || end != w.c_str() + w.size())
+      Fail("expected a whole number for " + std::string(What) + ", not '" + w + "'");
+    if (v < Min || v > Max)
+      Fail(std::string(What) + " " + w + " is outside " + std::to_string(Min) + ".." + std::to_string(Max));
+    return v;
+  }
+
+  double Coordinate(const char* What) { return Number(What, -kMaxCoordinate, kMaxCoordinate); }
+
+  void Done() {
+    if (!AtEnd()) Fail("unexpected '" + Peek() + "'");
+  }
+
+ private:
+  static std::string Format(double V) {
+    std::string s = std::to_string(V);
+    while (s.find('.') != std::string::npos && (s.back() == '0' || s.back() == '.')) {
+      bool dot = s.back() == '.';
+      s.pop_back();
+      if (dot) break;
+    }
+    return s;
+  }
+
+  const Line& line_;
+  size_t next_ = 1;  // after the statement's keyword
+};
+
+int HexDigit(char C) {
+  if (C >= '0' && C <= '9') return C - '0';
+  if (C >= 'a' && C <= 'f') return C - 'a' + 10;
+  if (C >= 'A' && C <= 'F') return C - 'A' + 10;
+  return -1;
+}
+
+// RRGGBB or RRGGBBAA, with or without a leading '#', or a colour name.
+std::optional<swf::RGBA> ParseColor(const std::string& W) {
+  static const std::map<std::string, swf::RGBA> names{
+      {"black", {0, 0, 0, 255}},     {"white", {255, 255, 255, 255}}, {"red", {255, 0, 0, 255}},
+      {"green", {0, 128, 0, 255}},   {"lime", {0, 255, 0, 255}},      {"blue", {0, 0, 255, 255}},
+      {"yellow", {255, 255, 0, 255}}, {"cyan", {0, 255, 255, 255}},   {"magenta", {255, 0, 255, 255}},
+      {"gray", {128, 128, 128, 255}}, {"transparent", {0, 0, 0, 0}}};
+  if (auto it = names.find(W); it != names.end()) return it->second;
+  std::string_view h = W;
+  if (!h.empty() && h[0] == '#') h.remove_prefix(1);
+  if (h.size() != 6 && h.size() != 8) return std::nullopt;
+  uint8_t c[4] = {0, 0, 0, 255};
+  for (size_t i = 0; i < h.size(); i += 2) {
+    int hi = HexDigit(h[i]), lo = HexDigit(h[i + 1]);
+    if (hi < 0 || lo < 0) return std::nullopt;
+    c[i / 2] = static_cast<uint8_t>(hi * 16 + lo);
+  }
+  return swf::RGBA{c[0], c[1], c[2], c[3]};
+}
+
+swf::RGBA Color(Words& W, const char* What) {
+  std::string w = W.Word(What);
+  std::optional<swf::RGBA> c = ParseColor(w);
+  if (!c) W.Fail("'" + w + "' is not a colour (#RRGGBB, #RRGGBBAA or a name)");
+  return *c;
+}
+
+uint32_t Premultiplied(swf::RGBA C) {
+  auto mul = [&](uint8_t v) { return static_cast<uint32_t>((v * C.a + 127) / 255); };
+  return uint32_t{C.a} << 24 | mul(C.r) << 16 | mul(C.g) << 8 | mul(C.b);
+}
+
+constexpr double kTwips = 20;
+
+swf::Point Pt(double X, double Y) { return {X * kTwips, Y * kTwips}; }
+
+// translate * rotate * scale, in pixels and degrees (clockwise on screen).
+swf::Matrix Compose(double X, double Y, double Sx, double Sy, double Degrees, double Unit) {
+  double r = Degrees * std::numbers::pi / 180.0;
+  double cs = std::cos(r), sn = std::sin(r);
+  return {Unit * Sx * cs, Unit * Sx * sn, -Unit * Sy * sn, Unit * Sy * cs, X * kTwips, Y * kTwips};
+}
+
+// `matrix A B C D TX TY`: the factors as stored, the translation in pixels.
+swf::Matrix RawMatrix(Words& W) {
+  double a = W.Number("matrix a", -kMaxScale, kMaxScale);
+  double b = W.Number("matrix b", -kMaxScale, kMaxScale);
+  double c = W.Number("matrix c", -kMaxScale, kMaxScale);
+  double d = W.Number("matrix d", -kMaxScale, kMaxScale);
+  double tx = W.Coordinate("matrix tx");
+  double ty = W.Coordinate("matrix ty");
+  return {a, b, c, d, tx * kTwips, ty * kTwips};
+}
+
+// Options `at X Y`, `scale S [SY]`, `rotate DEG` or `matrix ...`, in any order.
+// Returns true when it consumed one.
+struct TransformOptions {
+  std::optional<double> x, y, sx, sy, degrees;
+  std::optional<swf::Matrix> raw;
+
+  bool Take(Words& W) {
+    if (W.Accept("at")) {
+      if (x) W.Fail("'at' given twice");
+      x = W.Coordinate("x");
+      y = W.Coordinate("y");
+    } else if (W.Accept("scale")) {
+      if (sx) W.Fail("'scale' given twice");
+      sx = W.Number("scale", -kMaxScale, kMaxScale);
+      sy = sx;
+      if (!W.AtEnd() && ParseNumberLike(W.Peek())) sy = W.Number("vertical scale", -kMaxScale, kMaxScale);
+    } else if (W.Accept("rotate")) {
+      if (degrees) W.Fail("'rotate' given twice");
+      degrees = W.Number("rotation", -36000, 36000);
+    } else if (W.Accept("matrix")) {
+      if (raw) W.Fail("'matrix' given twice");
+      raw = RawMatrix(W);
+    } else {
+      return false;
+    }
+    if (raw && (x || sx || degrees)) W.Fail("'matrix' cannot be combined with 'at', 'scale' or 'rotate'");
+    return true;
+  }
+
+  bool Given() const { return x || sx || degrees || raw; }
+
+  swf::Matrix Build(double Unit) const {
+    if (raw) return *raw;
+    return Compose(x.value_or(0), y.value_or(0), sx.value_or(1), sy.value_or(1), degrees.value_or(0), Unit);
+  }
+
+  static bool ParseNumberLike(const std::string& S) {
+    char* end = nullptr;
+    std::strtod(S.c_str(), &end);
+    return !S.empty() && end == S.c_str() + S.size();
+  }
+};
+
+// ---- the parser ----
+
+enum class Kind { Shape, Bitmap, Sprite };
+
+struct Named {
+  uint16_t id = 0;
+  Kind kind = Kind::Shape;
+};
+
+struct TimelineBuilder {
+  swf::Timeline timeline;
+  swf::Frame current;
+  bool pending = false;  // the current frame holds something
+
+  void Show(int LineNo) {
+    if (timeline.frames.size() >= kMaxFrames)
+      throw CompileError(LineNo, "more than " + std::to_string(kMaxFrames) + " frames in one timeline");
+    timeline.frames.push_back(std::move(current));
+    current = {};
+    pending = false;
+  }
+
+  swf::Timeline Finish(int LineNo) {
+    if (pending || timeline.frames.empty()) Show(LineNo);
+    return std::move(timeline);
+  }
+};
+
+class Parser {
+ public:
+  explicit Parser(std::string_view Text) : lines_(SplitLines(Text)) {}
+
+  swf::Movie Run() {
+    movie_.version = 8;
+    movie_.compressed = true;
+    movie_.frameSize = {0, 0, 550 * kTwips, 400 * kTwips};
+    movie_.frameRate = 12 << 8;
+    TimelineBuilder root;
+    while (at_ < lines_.size()) {
+      const Line& line = lines_[at_++];
+      const std::string& kw = line.words[0];
+      Words w(line);
+      if (kw == "size") {
+        double width = w.Number("width", 0, kMaxCoordinate * kTwips);
+        double height = w.Number("height", 0, kMaxCoordinate * kTwips);
+        double unit = kTwips;
+        if (w.Accept("twips")) unit = 1;
+        else w.Accept("pixels");
+        w.Done();
+        if (width * unit > kMaxCoordinate * kTwips || height * unit > kMaxCoordinate * kTwips)
+          w.Fail("the stage is larger than " + std::to_string(static_cast<int>(kMaxCoordinate)) + " pixels a side");
+        movie_.frameSize = {0, 0, std::round(width * unit), std::round(height * unit)};
+      } else if (kw == "rate") {
+        double fps = w.Number("frame rate", 0, 255.99);
+        w.Done();
+        movie_.frameRate = static_cast<uint16_t>(std::lround(fps * 256));
+      } else if (kw == "background") {
+        movie_.background = Color(w, "background colour");
+        w.Done();
+      } else if (kw == "version") {
+        movie_.version = static_cast<uint8_t>(w.Integer("version", 1, 255));
+        w.Done();
+      } else if (kw == "compress") {
+        std::string v = w.Word("on or off");
+        if (v != "on" && v != "off") w.Fail("compress takes 'on' or 'off', not '" + v + "'");
+        movie_.compressed = v == "on";
+        w.Done();
+      } else if (kw == "bitmap") {
+        ParseBitmap(line);
+      } else if (kw == "shape") {
+        ParseShape(line);
+      } else if (kw == "sprite") {
+        ParseSprite(line);
+      } else if (!TimelineStatement(line, root)) {
+        Unknown(line);
+      }
+    }
+    int last = lines_.empty() ? 1 : lines_.back().number;
+    movie_.timeline = root.Finish(last);
+    movie_.frameCount = static_cast<uint16_t>(movie_.timeline.frames.size());
+    return std::move(movie_);
+  }
+
+ private:
+  [[noreturn]] static void Unknown(const Line& L) {
+    const std::string& kw = L.words[0];
+    if (kw == "end") throw CompileError(L.number, "'end' without a block to close");
+    throw CompileError(L.number, "unknown statement '" + kw + "'");
+  }
+
+  // A new character name; returns its id.
+  uint16_t Define(Words& W, const std::string& Name, Kind K) {
+    if (names_.count(Name)) W.Fail("'" + Name + "' is already defined");
+    if (names_.size() >= kMaxCharacters) W.Fail("more than 65535 characters");
+    uint16_t id = static_cast<uint16_t>(names_.size() + 1);
+    names_[Name] = {id, K};
+    return id;
+  }
+
+  Named Lookup(Words& W, const std::string& Name) {
+    auto it = names_.find(Name);
+    if (it == names_.end()) W.Fail("'" + Name + "' is not defined (define it before using it)");
+    return it->second;
+  }
+
+  // The lines of a block up to its `end`; `end` itself is consumed.
+  std::vector<const Line*> Block(const Line& Opening) {
+    std::vector<const Line*> body;
+    while (at_ < lines_.size()) {
+      const Line& l = lines_[at_++];
+      if (l.words[0] == "end") {
+        Words w(l);
+        w.Done();
+        return body;
+      }
+      body.push_back(&l);
+    }
+    throw CompileError(Opening.number, "'" + Opening.words[0] + "' block has no 'end'");
+  }
+
+  // ---- bitmaps ----
+
+  void CountPixels(Words& W, int64_t Width, int64_t Height) {
+    size_t n = static_cast<size_t>(Width) * static_cast<size_t>(Height);
+    if (n > kMaxBitmapPixels) W.Fail("a bitmap may have at most " + std::to_string(kMaxBitmapPixels) + " pixels");
+    if (totalPixels_ + n > kMaxTotalPixels) W.Fail("the bitmaps together exceed " + std::to_string(kMaxTotalPixels) + " pixels");
+    totalPixels_ += n;
+  }
+
+  void ParseBitmap(const Line& L) {
+    Words w(L);
+    std::string name = w.Word("bitmap name");
+    swf::Bitmap bmp;
+    if (w.Accept("checker")) {
+      int64_t width = w.Integer("width", 1, 65535), height = w.Integer("height", 1, 65535);
+      int64_t cell = w.Integer("cell size", 1, 65535);
+      uint32_t c1 = Premultiplied(Color(w, "first colour")), c2 = Premultiplied(Color(w, "second colour"));
+      w.Done();
+      CountPixels(w, width, height);
+      bmp.width = static_cast<int32_t>(width);
+      bmp.height = static_cast<int32_t>(height);
+      bmp.pixels.reserve(static_cast<size_t>(width * height));
+      for (int64_t y = 0; y < height; ++y)
+        for (int64_t x = 0; x < width; ++x) bmp.pixels.push_back(((x / cell + y / cell) % 2 == 0) ? c1 : c2);
+    } else if (w.Accept("solid")) {
+      int64_t width = w.Integer("width", 1, 65535), height = w.Integer("height", 1, 65535);
+      uint32_t c = Premultiplied(Color(w, "colour"));
+      w.Done();
+      CountPixels(w, width, height);
+      bmp.width = static_cast<int32_t>(width);
+      bmp.height = static_cast<int32_t>(height);
+      bmp.pixels.assign(static_cast<size_t>(width * height), c);
+    } else {
+      int64_t width = w.Integer("width", 1, 65535), height = w.Integer("height", 1, 65535);
+      w.Done();
+      CountPixels(w, width, height);
+      bmp.width = static_cast<int32_t>(width);
+      bmp.height = static_cast<int32_t>(height);
+      std::vector<const Line*> rows = Block(L);
+      if (rows.size() != static_cast<size_t>(height))
+        w.Fail("bitmap '" + name + "' has " + std::to_string(rows.size()) + " rows, not " + std::to_string(height));
+      for (const Line* row : rows) {
+        if (row->words.size() != static_cast<size_t>(width))
+          throw CompileError(row->number, "a row of bitmap '" + name + "' has " + std::to_string(row->words.size()) +
+                                              " pixels, not " + std::to_string(width));
+        for (const std::string& px : row->words) {
+          std::optional<swf::RGBA> c = ParseColor(px);
+          if (!c) throw CompileError(row->number, "'" + px + "' is not a pixel (RRGGBB or RRGGBBAA)");
+          bmp.pixels.push_back(Premultiplied(*c));
+        }
+      }
+    }
+    uint16_t id = Define(w, name, Kind::Bitmap);
+    movie_.dictionary[id] = std::move(bmp);
+  }
+
+  // ---- shapes ----
+
+  struct ShapeState {
+    swf::Shape shape;
+    std::map<std::string, uint32_t> fills, lines;
+    size_t edges = 0;
+    double widestLine = 0;  // twips
+
+    void CountEdges(Words& W, size_t N) {
+      edges += N;
+      if (edges > kMaxEdgesPerShape) W.Fail("more than " + std::to_string(kMaxEdgesPerShape) + " edges in one shape");
+    }
+  };
+
+  uint32_t StyleRef(Words& W, const std::map<std::string, uint32_t>& Styles, const char* What) {
+    std::string name = W.Word(What);
+    if (name == "none") return 0;
+    auto it = Styles.find(name);
+    if (it == Styles.end()) W.Fail(std::string(What) + " '" + name + "' is not defined in this shape");
+    return it->second;
+  }
+
+  void NewStyleName(Words& W, std::map<std::string, uint32_t>& Styles, const std::string& Name, uint32_t Index) {
+    if (Name == "none") W.Fail("'none' is reserved for no style");
+    if (!Styles.emplace(Name, Index).second) W.Fail("style '" + Name + "' is already defined in this shape");
+    if (Index > 32767) W.Fail("more than 32767 styles in one shape");
+  }
+
+  void ParseFill(Words& W, ShapeState& S) {
+    std::string name = W.Word("fill name");
+    std::string type = W.Word("fill type");
+    swf::FillStyle f;
+    if (type == "solid") {
+      f.type = swf::FillType::Solid;
+      f.color = Color(W, "fill colour");
+    } else if (type == "linear" || type == "radial" || type == "focal") {
+      f.type = type == "linear"   ? swf::FillType::LinearGradient
+               : type == "radial" ? swf::FillType::RadialGradient
+                                  : swf::FillType::FocalRadialGradient;
+      if (W.Accept("matrix")) {
+        f.matrix = RawMatrix(W);
+      } else if (type == "linear") {
+        // The gradient square spans -16384..16384 twips: map its x axis onto the line.
+        double x1 = W.Coordinate("start x"), y1 = W.Coordinate("start y");
+        double x2 = W.Coordinate("end x"), y2 = W.Coordinate("end y");
+        double dx = (x2 - x1) * kTwips, dy = (y2 - y1) * kTwips;
+        if (dx == 0 && dy == 0) W.Fail("a linear gradient needs two different points");
+        double s = 1.0 / 32768.0;
+        f.matrix = {dx * s, dy * s, -dy * s, dx * s, (x1 + x2) / 2 * kTwips, (y1 + y2) / 2 * kTwips};
+      } else {
+        double cx = W.Coordinate("centre x"), cy = W.Coordinate("centre y");
+        double r = W.Number("radius", 0, kMaxCoordinate);
+        if (r == 0) W.Fail("a radial gradient needs a radius above 0");
+        double s = r * kTwips / 16384.0;
+        f.matrix = {s, 0, 0, s, cx * kTwips, cy * kTwips};
+      }
+      bool stops = false;
+      while (!stops) {
+        if (W.Accept("spread")) {
+          std::string m = W.Word("spread mode");
+          if (m == "pad") f.spread = swf::SpreadMode::Pad;
+          else if (m == "reflect") f.spread = swf::SpreadMode::Reflect;
+          else if (m == "repeat") f.spread = swf::SpreadMode::Repeat;
+          else W.Fail("spread is pad, reflect or repeat, not '" + m + "'");
+        } else if (W.Accept("focus")) {
+          if (f.type != swf::FillType::FocalRadialGradient) W.Fail("'focus' belongs to focal gradients");
+          f.focalPoint = W.Number("focus", -1, 1);
+        } else if (W.Accept("stops")) {
+          stops = true;
+        } else {
+          W.Fail(W.AtEnd() ? "a gradient needs 'stops' with ratio and colour pairs"
+                           : "unexpected '" + W.Peek() + "' in a gradient");
+        }
+      }
+      while (!W.AtEnd()) {
+        swf::GradientRecord g;
+        g.ratio = static_cast<uint8_t>(W.Integer("stop ratio", 0, 255));
+        if (!f.gradient.empty() && g.ratio < f.gradient.back().ratio) W.Fail("gradient stops must be in ascending ratio");
+        g.color = Color(W, "stop colour");
+        f.gradient.push_back(g);
+        if (f.gradient.size() > 15) W.Fail("a gradient has at most 15 stops");
+      }
+      if (f.gradient.empty()) W.Fail("a gradient needs at least one stop");
+    } else if (type == "bitmap") {
+      std::string bmpName = W.Word("bitmap name");
+      Named n = Lookup(W, bmpName);
+      if (n.kind != Kind::Bitmap) W.Fail("'" + bmpName + "' is not a bitmap");
+      f.bitmapId = n.id;
+      bool clipped = false, smooth = true;
+      TransformOptions t;
+      while (!W.AtEnd()) {
+        if (W.Accept("clipped")) clipped = true;
+        else if (W.Accept("repeat")) clipped = false;
+        else if (W.Accept("nosmooth")) smooth = false;
+        else if (W.Accept("smooth")) smooth = true;
+        else if (!t.Take(W)) W.Fail("unexpected '" + W.Peek() + "' in a bitmap fill");
+      }
+      f.type = clipped ? (smooth ? swf::FillType::ClippedBitmap : swf::FillType::NonSmoothedClippedBitmap)
+                       : (smooth ? swf::FillType::RepeatingBitmap : swf::FillType::NonSmoothedRepeatingBitmap);
+      // One bitmap pixel is one twip in bitmap space: a scale of 20 shows it one pixel a pixel.
+      f.matrix = t.Build(kTwips);
+    } else {
+      W.Fail("fill type is solid, linear, radial, focal or bitmap, not '" + type + "'");
+    }
+    W.Done();
+    S.shape.fills.push_back(f);
+    NewStyleName(W, S.fills, name, static_cast<uint32_t>(S.shape.fills.size()));
+  }
+
+  void ParseLineStyle(Words& W, ShapeState& S) {
+    std::string name = W.Word("line name");
+    double width = W.Number("line width", 0, 65535 / kTwips);
+    swf::LineStyle l;
+    l.width = static_cast<uint16_t>(std::lround(width * kTwips));
+    l.color = Color(W, "line colour");
+    W.Done();
+    S.shape.lines.push_back(l);
+    S.widestLine = std::max(S.widestLine, static_cast<double>(l.width));
+    NewStyleName(W, S.lines, name, static_cast<uint32_t>(S.shape.lines.size()));
+  }
+
+  // `fill F`, `outside F`, `line L` after a rect or circle.
+  void ClosedFigure(Words& W, ShapeState& S, swf::Point Start, std::vector<swf::Edge> Edges) {
+    uint32_t inside = 0, outside = 0, line = 0;
+    while (!W.AtEnd()) {
+      if (W.Accept("fill")) inside = StyleRef(W, S.fills, "fill");
+      else if (W.Accept("outside")) outside = StyleRef(W, S.fills, "fill");
+      else if (W.Accept("line")) line = StyleRef(W, S.lines, "line");
+      else W.Fail("unexpected '" + W.Peek() + "'");
+    }
+    S.CountEdges(W, Edges.size());
+    // Drawn clockwise on screen: the inside is on the right of every edge.
+    S.shape.paths.push_back({outside, inside, line, Start, std::move(Edges)});
+  }
+
+  void ParseRect(Words& W, ShapeState& S) {
+    double x = W.Coordinate("x"), y = W.Coordinate("y");
+    double w = W.Number("width", 0, kMaxCoordinate), h = W.Number("height", 0, kMaxCoordinate);
+    std::vector<swf::Edge> edges{{false, {}, Pt(x + w, y)}, {false, {}, Pt(x + w, y + h)},
+                                 {false, {}, Pt(x, y + h)}, {false, {}, Pt(x, y)}};
+    ClosedFigure(W, S, Pt(x, y), std::move(edges));
+  }
+
+  void ParseCircle(Words& W, ShapeState& S) {
+    double cx = W.Coordinate("centre x"), cy = W.Coordinate("centre y");
+    double r = W.Number("radius", 0, kMaxCoordinate);
+    // Eight quadratic arcs; each control point lies on the tangents at the
+    // arc's ends, r / cos(22.5 degrees) from the centre.
+    std::vector<swf::Edge> edges;
+    const double step = std::numbers::pi / 4, rc = r / std::cos(step / 2);
+    for (int i = 1; i <= 8; ++i) {
+      double a = step * i, m = a - step / 2;
+      swf::Point anchor = i == 8 ? Pt(cx + r, cy) : Pt(cx + r * std::cos(a), cy + r * std::sin(a));
+      edges.push_back({true, Pt(cx + rc * std::cos(m), cy + rc * std::sin(m)), anchor});
+    }
+    ClosedFigure(W, S, Pt(cx + r, cy), std::move(edges));
+  }
+
+  void ParsePath(const Line& L, Words& W, ShapeState& S) {
+    uint32_t fill0 = 0, fill1 = 0, line = 0;
+    while (!W.AtEnd()) {
+      if (W.Accept("fill0")) fill0 = StyleRef(W, S.fills, "fill");
+      else if (W.Accept("fill1")) fill1 = StyleRef(W, S.fills, "fill");
+      else if (W.Accept("line")) line = StyleRef(W, S.lines, "line");
+      else W.Fail("unexpected '" + W.Peek() + "'");
+    }
+    std::optional<size_t> open;  // index of the path the pen is in
+    swf::Point pen;
+    for (const Line* l : Block(L)) {
+      Words p(*l);
+      const std::string& kw = l->words[0];
+      if (kw == "moveto") {
+        double x = p.Coordinate("x"), y = p.Coordinate("y");
+        p.Done();
+        pen = Pt(x, y);
+        S.shape.paths.push_back({fill0, fill1, line, pen, {}});
+        open = S.shape.paths.size() - 1;
+        continue;
+      }
+      if (!open) p.Fail("'" + kw + "' before the first 'moveto'");
+      swf::Path& path = S.shape.paths[*open];
+      S.CountEdges(p, 1);
+      if (kw == "lineto") {
+        double x = p.Coordinate("x"), y = p.Coordinate("y");
+        pen = Pt(x, y);
+        path.edges.push_back({false, {}, pen});
+      } else if (kw == "curveto") {
+        double cx = p.Coordinate("control x"), cy = p.Coordinate("control y");
+        double x = p.Coordinate("x"), y = p.Coordinate("y");
+        pen = Pt(x, y);
+        path.edges.push_back({true, Pt(cx, cy), pen});
+      } else if (kw == "close") {
+        pen = path.start;
+        path.edges.push_back({false, {}, pen});
+      } else {
+        p.Fail("a path holds moveto, lineto, curveto and close, not '" + kw + "'");
+      }
+      p.Done();
+    }
+  }
+
+  void ParseShape(const Line& L) {
+    Words w(L);
+    std::string name = w.Word("shape name");
+    w.Done();
+    ShapeState s;
+    std::optional<swf::Rect> bounds;
+    for (const Line* l : Block(L)) {
+      Words b(*l);
+      const std::string& kw = l->words[0];
+      if (kw == "fill") ParseFill(b, s);
+      else if (kw == "line") ParseLineStyle(b, s);
+      else if (kw == "rect") ParseRect(b, s);
+      else if (kw == "circle") ParseCircle(b, s);
+      else if (kw == "path") ParsePath(*l, b, s);
+      else if (kw == "version") {
+        s.shape.tagVersion = static_cast<uint8_t>(b.Integer("shape version", 1, 4));
+        b.Done();
+      } else if (kw == "bounds") {
+        double x0 = b.Coordinate("xmin"), y0 = b.Coordinate("ymin");
+        double x1 = b.Coordinate("xmax"), y1 = b.Coordinate("ymax");
+        b.Done();
+        if (x1 < x0 || y1 < y0) b.Fail("bounds need xmin <= xmax and ymin <= ymax");
+        bounds = swf::Rect{x0 * kTwips, y0 * kTwips, x1 * kTwips, y1 * kTwips};
+      } else if (kw == "shape" || kw == "sprite" || kw == "bitmap") {
+        b.Fail("'" + kw + "' inside a shape (is an 'end' missing?)");
+      } else {
+        b.Fail("a shape holds fill, line, rect, circle, path, version and bounds, not '" + kw + "'");
+      }
+    }
+    if (bounds) {
+      s.shape.bounds = *bounds;
+    } else {
+      // The edges' bounds (control points included) grown by half the widest line.
+      swf::Rect r;
+      for (const swf::Path& p : s.shape.paths) {
+        r.Include(p.start);
+        for (const swf::Edge& e : p.edges) {
+          if (e.curve) r.Include(e.control);
+          r.Include(e.anchor);
+        }
+      }
+      double h = s.widestLine / 2;
+      if (!r.Empty()) r = {r.xmin - h, r.ymin - h, r.xmax + h, r.ymax + h};
+      s.shape.bounds = r;
+    }
+    uint16_t id = Define(w, name, Kind::Shape);
+    movie_.dictionary[id] = std::move(s.shape);
+  }
+
+  // ---- sprites and timelines ----
+
+  void ParseSprite(const Line& L) {
+    Words w(L);
+    std::string name = w.Word("sprite name");
+    w.Done();
+    TimelineBuilder t;
+    std::vector<const Line*> body = Block(L);
+    for (const Line* l : body) {
+      const std::string& kw = l->words[0];
+      if (kw == "shape" || kw == "sprite" || kw == "bitmap")
+        throw CompileError(l->number, "'" + kw + "' inside a sprite: define it at the top level (is an 'end' missing?)");
+      if (!TimelineStatement(*l, t)) Unknown(*l);
+    }
+    swf::Sprite sprite;
+    sprite.timeline = t.Finish(body.empty() ? L.number : body.back()->number);
+    sprite.frameCount = static_cast<uint16_t>(sprite.timeline.frames.size());
+    // Defined after its body: a sprite cannot place itself.
+    uint16_t id = Define(w, name, Kind::Sprite);
+    movie_.dictionary[id] = std::move(sprite);
+  }
+
+  uint16_t Depth(Words& W, const char* What) { return static_cast<uint16_t>(W.Integer(What, 1, 65535)); }
+
+  uint16_t Placeable(Words& W, const std::string& Name) {
+    Named n = Lookup(W, Name);
+    if (n.kind == Kind::Bitmap) W.Fail("bitmap '" + Name + "' cannot be placed: fill a shape with it");
+    return n.id;
+  }
+
+  void PlaceOptions(Words& W, swf::PlaceObject& P) {
+    TransformOptions t;
+    std::optional<swf::ColorTransform> cx;
+    while (!W.AtEnd()) {
+      if (t.Take(W)) continue;
+      if (W.Accept("mult")) {
+        if (!cx) cx.emplace();
+        auto factor = [&](const char* what) {
+          return static_cast<int16_t>(std::lround(W.Number(what, -63, 63) * 256));
+        };
+        cx->multR = factor("red factor");
+        cx->multG = factor("green factor");
+        cx->multB = factor("blue factor");
+        if (!W.AtEnd() && TransformOptions::ParseNumberLike(W.Peek())) cx->multA = factor("alpha factor");
+      } else if (W.Accept("add")) {
+        if (!cx) cx.emplace();
+        auto term = [&](const char* what) { return static_cast<int16_t>(W.Integer(what, -16384, 16383)); };
+        cx->addR = term("red term");
+        cx->addG = term("green term");
+        cx->addB = term("blue term");
+        if (!W.AtEnd() && TransformOptions::ParseNumberLike(W.Peek())) cx->addA = term("alpha term");
+      } else if (W.Accept("name")) {
+        P.name = W.Word("instance name");
+      } else if (W.Accept("clip")) {
+        P.clipDepth = Depth(W, "clip depth");
+      } else if (W.Accept("ratio")) {
+        P.ratio = static_cast<uint16_t>(W.Integer("ratio", 0, 65535));
+      } else if (W.Accept("version")) {
+        P.tagVersion = static_cast<uint8_t>(W.Integer("place version", 1, 3));
+      } else if (W.Accept("char")) {
+        if (!P.move) W.Fail("'char' belongs to 'move'; 'place' names its character first");
+        P.characterId = Placeable(W, W.Word("character name"));
+      } else {
+        W.Fail("unexpected '" + W.Peek() + "'");
+      }
+    }
+    if (t.Given()) P.matrix = t.Build(1);
+    if (cx) {
+      if (std::abs(cx->multR) > 16383 || std::abs(cx->multG) > 16383 || std::abs(cx->multB) > 16383 ||
+          std::abs(cx->multA) > 16383)
+        W.Fail("a colour factor must lie within -63..63");
+      P.cxform = cx;
+    }
+    if (P.tagVersion == 1 && (P.move || P.name || P.clipDepth || P.ratio || (cx && (cx->multA != 256 || cx->addA != 0))))
+      W.Fail("version 1 placements hold only a character, depth, matrix and colour transform without alpha");
+  }
+
+  // One statement of a timeline; false for a keyword that is not one.
+  bool TimelineStatement(const Line& L, TimelineBuilder& T) {
+    Words w(L);
+    const std::string& kw = L.words[0];
+    if (kw == "place") {
+      swf::PlaceObject p;
+      p.characterId = Placeable(w, w.Word("character name"));
+      p.depth = Depth(w, "depth");
+      PlaceOptions(w, p);
+      T.current.tags.emplace_back(std::move(p));
+    } else if (kw == "move") {
+      swf::PlaceObject p;
+      p.move = true;
+      p.depth = Depth(w, "depth");
+      PlaceOptions(w, p);
+      T.current.tags.emplace_back(std::move(p));
+    } else if (kw == "remove") {
+      swf::RemoveObject r;
+      r.depth = Depth(w, "depth");
+      if (!w.AtEnd()) r.characterId = Placeable(w, w.Word("character name"));
+      w.Done();
+      T.current.tags.emplace_back(r);
+    } else if (kw == "label") {
+      std::string label = w.Word("label");
+      w.Done();
+      if (!T.current.label.empty()) w.Fail("this frame already has the label '" + T.current.label + "'");
+      T.current.label = label;
+    } else if (kw == "action") {
+      std::vector<uint8_t> bytes;
+      while (!w.AtEnd()) {
+        std::string hex = w.Word("bytes");
+        if (hex.size() % 2) w.Fail("'" + hex + "' is not whole bytes in hex");
+        for (size_t i = 0; i < hex.size(); i += 2) {
+          int hi = HexDigit(hex[i]), lo = HexDigit(hex[i + 1]);
+          if (hi < 0 || lo < 0) w.Fail("'" + hex + "' is not hex");
+          bytes.push_back(static_cast<uint8_t>(hi * 16 + lo));
+        }
+      }
+      if (bytes.empty()) w.Fail("an action needs its bytes in hex");
+      T.current.actions.push_back(std::move(bytes));
+    } else if (kw == "show") {
+      w.Done();
+      T.Show(L.number);
+      return true;
+    } else {
+      return false;
+    }
+    T.pending = true;
+    return true;
+  }
+
+  std::vector<Line> lines_;
+  size_t at_ = 0;
+  swf::Movie movie_;
+  std::map<std::string, Named> names_;
+  size_t totalPixels_ = 0;
+};
+
+}  // namespace
+
+swf::Movie Parse(std::string_view Text) { return Parser(Text).Run(); }
+
+std::vector<uint8_t> Compile(std::string_view Text) {
+  swf::Movie movie = Parse(Text);
+  try {
+    return swf::WriteMovie(movie, movie.compressed);
+  } catch (const swf::FormatError& e) {
+    // Parse keeps every value in range, so this is a limit of the format
+    // that the text reached as a whole (a movie over 4 GB, say).
+    int last = 1 + static_cast<int>(std::count(Text.begin(), Text.end(), '\n'));
+    throw CompileError(last, std::string("the movie cannot be written: ") + e.what());
+  }
+}
 
 }  // namespace swfc

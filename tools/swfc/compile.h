@@ -17,9 +17,12 @@ class CompileError : public std::runtime_error {
  public:
   CompileError(int Line, const std::string& Message);
   int line() const { return line_; }
+  // The message without the line number.
+  const std::string& message() const { return message_; }
 
  private:
   int line_;
+  std::string message_;
 };
 
 // The movie the description describes.
