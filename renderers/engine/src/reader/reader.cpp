@@ -1,0 +1,287 @@
+// LoadMovie: the header, inflating a compressed body within the limits, and
+// the tag loop that fills the dictionary and the timelines.
+#include "renderers/engine/reader.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "renderers/engine/src/reader/loader.h"
+
+namespace swf {
+namespace detail {
+
+void LoadState::Charge(size_t Bytes, size_t Offset) {
+  if (Bytes > modelBudget - std::min(modelBytes, modelBudget)) Fail("movie too large to hold", Offset);
+  modelBytes += Bytes;
+}
+
+namespace {
+
+enum TagCode : uint16_t {
+  kEnd = 0,
+  kShowFrame = 1,
+  kDefineShape = 2,
+  kPlaceObject = 4,
+  kRemoveObject = 5,
+  kSetBackgroundColor = 9,
+  kDoAction = 12,
+  kDefineBitsLossless = 20,
+  kDefineShape2 = 22,
+  kPlaceObject2 = 26,
+  kRemoveObject2 = 28,
+  kDefineShape3 = 32,
+  kDefineBitsLossless2 = 36,
+  kDefineSprite = 39,
+  kFrameLabel = 43,
+  kPlaceObject3 = 70,
+  kDefineShape4 = 83,
+};
+
+// The body after the 8-byte header, inflated; the result holds the header
+// too, so offsets in messages are offsets in the uncompressed movie.
+std::vector<uint8_t> Inflate(const uint8_t* Data, size_t Size, size_t Limit) {
+  std::vector<uint8_t> out(Data, Data + 8);
+  z_stream z{};
+  if (inflateInit(&z) != Z_OK) Fail("zlib cannot start", 8);
+  struct End {
+    z_stream* z;
+    ~End() { inflateEnd(z); }
+  } end{&z};
+  const uint8_t* in = Data + 8;
+  size_t inLeft = Size - 8;
+  constexpr size_t kChunk = 64 * 1024;
+  for (;;) {
+    if (out.size() >= Limit + 1) Fail("movie inflates past the size limit", Limit);
+    const size_t room = std::min(kChunk, Limit + 1 - out.size());  // one byte more than allowed shows excess
+    const size_t old = out.size();
+    out.resize(old + room);
+    z.next_out = out.data() + old;
+    z.avail_out = static_cast<uInt>(room);
+    const uInt feed = static_cast<uInt>(std::min<size_t>(inLeft, 1u << 30));
+    z.next_in = const_cast<Bytef*>(in);
+    z.avail_in = feed;
+    const int rc = inflate(&z, Z_NO_FLUSH);
+    const size_t used = feed - z.avail_in;
+    in += used;
+    inLeft -= used;
+    out.resize(old + room - z.avail_out);
+    if (out.size() > Limit) Fail("movie inflates past the size limit", Limit);
+    if (rc == Z_STREAM_END) break;
+    if (rc == Z_DATA_ERROR || rc == Z_NEED_DICT || rc == Z_MEM_ERROR) Fail("compressed body is not valid zlib data", 8);
+    if (rc == Z_BUF_ERROR && inLeft == 0) Fail("compressed body is truncated", Size);
+    if (rc != Z_OK && rc != Z_BUF_ERROR) Fail("compressed body cannot be inflated", 8);
+  }
+  return out;
+}
+
+class Parser {
+ public:
+  explicit Parser(LoadState& L) : l_(L) {}
+
+  // Reads tags until End into Timeline. Sprite: the id of the sprite whose
+  // body this is (0 for the root), Level: how deep it nests.
+  void ReadTimeline(Stream& S, Timeline& T, uint16_t Sprite, uint32_t& Levels) {
+    Frame pending;
+    bool pendingContent = false;
+    Levels = 1;
+    for (;;) {
+      if (S.AtEnd()) Fail(Sprite ? "sprite " + std::to_string(Sprite) + " ends without an End tag"
+                                 : std::string("movie ends without an End tag"),
+                          S.Offset());
+      const size_t tagAt = S.Offset();
+      const uint16_t head = S.U16();
+      const uint16_t code = head >> 6;
+      size_t length = head & 0x3F;
+      if (length == 0x3F) length = S.U32();
+      if (length > S.Remaining())
+        Fail("tag " + std::to_string(code) + " runs past the end of its container", tagAt);
+      Stream body(S.Here(), length, S.Offset());
+      S.Skip(length);
+      if (code == kEnd) break;
+      switch (code) {
+        case kShowFrame:
+          if (T.frames.size() >= l_.limits.maxFrames) Fail("too many frames", tagAt);
+          l_.Charge(sizeof(Frame), tagAt);
+          T.frames.push_back(std::move(pending));
+          pending = Frame{};
+          pendingContent = false;
+          break;
+        case kPlaceObject:
+        case kPlaceObject2:
+        case kPlaceObject3: {
+          PlaceObject p = ReadPlace(body, code);
+          if (Sprite && p.characterId) CheckSpriteChild(Sprite, *p.characterId, Levels, tagAt);
+          l_.Charge(sizeof(ControlTag) + (p.name ? p.name->size() : 0), tagAt);
+          pending.tags.emplace_back(std::move(p));
+          pendingContent = true;
+          break;
+        }
+        case kRemoveObject:
+        case kRemoveObject2: {
+          RemoveObject r;
+          if (code == kRemoveObject) r.characterId = body.U16();
+          r.depth = body.U16();
+          l_.Charge(sizeof(ControlTag), tagAt);
+          pending.tags.emplace_back(r);
+          pendingContent = true;
+          break;
+        }
+        case kFrameLabel:
+          pending.label = body.String();
+          l_.Charge(pending.label.size(), tagAt);
+          pendingContent = true;
+          break;
+        case kDoAction:
+          l_.Charge(length + sizeof(std::vector<uint8_t>), tagAt);
+          pending.actions.emplace_back(body.Here(), body.Here() + length);
+          pendingContent = true;
+          break;
+        default:
+          if (!Sprite) ReadDefinition(body, code, tagAt);
+          // Inside a sprite only control tags count; anything else is skipped.
+          break;
+      }
+    }
+    // Control tags after the last ShowFrame still make a frame, and every
+    // timeline has at least one.
+    if (pendingContent || T.frames.empty()) {
+      if (T.frames.size() >= l_.limits.maxFrames) Fail("too many frames", S.Offset());
+      T.frames.push_back(std::move(pending));
+    }
+  }
+
+ private:
+  void Define(uint16_t Id, Character C, size_t At) {
+    if (!l_.movie->dictionary.emplace(Id, std::move(C)).second)
+      Fail("character " + std::to_string(Id) + " defined twice", At);
+  }
+
+  void ReadDefinition(Stream& B, uint16_t Code, size_t At) {
+    switch (Code) {
+      case kSetBackgroundColor:
+        l_.movie->background = B.ReadRGB();
+        break;
+      case kDefineShape:
+      case kDefineShape2:
+      case kDefineShape3:
+      case kDefineShape4: {
+        const uint16_t id = B.U16();
+        const int version = Code == kDefineShape ? 1 : Code == kDefineShape2 ? 2 : Code == kDefineShape3 ? 3 : 4;
+        l_.Charge(sizeof(Shape), At);
+        Define(id, ReadShape(B, version, l_), At);
+        break;
+      }
+      case kDefineBitsLossless:
+      case kDefineBitsLossless2: {
+        const uint16_t id = B.U16();
+        Define(id, ReadLosslessBitmap(B, Code == kDefineBitsLossless ? 1 : 2, l_), At);
+        break;
+      }
+      case kDefineSprite: {
+        const uint16_t id = B.U16();
+        Sprite sprite;
+        sprite.frameCount = B.U16();
+        uint32_t levels = 1;
+        l_.Charge(sizeof(Sprite), At);
+        ReadTimeline(B, sprite.timeline, id, levels);
+        if (l_.movie->dictionary.count(id)) Fail("character " + std::to_string(id) + " defined twice", At);
+        l_.spriteLevels[id] = levels;
+        Define(id, std::move(sprite), At);
+        break;
+      }
+      default:
+        break;  // unknown or unsupported tags are skipped by their length
+    }
+  }
+
+  // A sprite may only place characters defined before it, which rules out
+  // cycles; the nesting of sprites in sprites is bounded as well.
+  void CheckSpriteChild(uint16_t Sprite, uint16_t Child, uint32_t& Levels, size_t At) {
+    if (!l_.movie->dictionary.count(Child))
+      Fail("sprite " + std::to_string(Sprite) + " places character " + std::to_string(Child) +
+               " that is not defined before it",
+           At);
+    const auto it = l_.spriteLevels.find(Child);
+    if (it == l_.spriteLevels.end()) return;
+    const uint32_t levels = it->second + 1;
+    if (levels > l_.limits.maxSpriteNesting) Fail("sprites nest too deeply", At);
+    Levels = std::max(Levels, levels);
+  }
+
+  PlaceObject ReadPlace(Stream& B, uint16_t Code) {
+    PlaceObject p;
+    if (Code == kPlaceObject) {
+      p.tagVersion = 1;
+      p.characterId = B.U16();
+      p.depth = B.U16();
+      p.matrix = B.ReadMatrix();
+      if (!B.AtEnd()) p.cxform = B.ReadCxform(false);
+      return p;
+    }
+    p.tagVersion = Code == kPlaceObject2 ? 2 : 3;
+    const uint8_t flags = B.U8();
+    const uint8_t flags2 = Code == kPlaceObject3 ? B.U8() : 0;
+    p.depth = B.U16();
+    p.move = flags & 0x01;
+    const bool hasCharacter = flags & 0x02;
+    if (Code == kPlaceObject3) {
+      const bool hasClassName = flags2 & 0x08, hasImage = flags2 & 0x10;
+      if (hasClassName || (hasImage && hasCharacter)) B.String();  // class name: no scripts of that kind here
+    }
+    if (hasCharacter) p.characterId = B.U16();
+    if (flags & 0x04) p.matrix = B.ReadMatrix();
+    if (flags & 0x08) p.cxform = B.ReadCxform(true);
+    if (flags & 0x10) p.ratio = B.U16();
+    if (flags & 0x20) p.name = B.String();
+    if (flags & 0x40) p.clipDepth = B.U16();
+    // Filters, blend mode, caching, visibility and clip actions follow; they
+    // are not drawn, and the tag's length lets us skip them.
+    return p;
+  }
+
+  LoadState& l_;
+};
+
+}  // namespace
+}  // namespace detail
+
+std::shared_ptr<const Movie> LoadMovie(const uint8_t* Data, size_t Size, const LoadLimits& Limits) {
+  using detail::Fail;
+  if (!Data && Size) Fail("no data", 0);
+  if (Size < 8) Fail("too short for a movie header", Size);
+  const bool compressed = Data[0] == 'C';
+  if ((Data[0] != 'F' && Data[0] != 'C') || Data[1] != 'W' || Data[2] != 'S') {
+    if (Data[0] == 'Z' && Data[1] == 'W' && Data[2] == 'S') Fail("LZMA-compressed movies are not supported", 0);
+    Fail("not a SWF movie (signature)", 0);
+  }
+  std::vector<uint8_t> inflated;
+  const uint8_t* bytes = Data;
+  size_t size = Size;
+  if (compressed) {
+    inflated = detail::Inflate(Data, Size, Limits.maxUncompressedBytes);
+    bytes = inflated.data();
+    size = inflated.size();
+  } else if (Size > Limits.maxUncompressedBytes) {
+    Fail("movie larger than the size limit", Limits.maxUncompressedBytes);
+  }
+
+  auto movie = std::make_shared<Movie>();
+  movie->version = bytes[3];
+  movie->compressed = compressed;
+  detail::LoadState state;
+  state.limits = Limits;
+  state.movie = movie.get();
+  state.modelBudget = std::max<size_t>(64u << 20, Limits.maxUncompressedBytes / 2 * 8);
+
+  detail::Stream s(bytes + 8, size - 8, 8);
+  movie->frameSize = s.ReadRect();
+  movie->frameRate = s.U16();
+  movie->frameCount = s.U16();
+  uint32_t levels = 0;
+  detail::Parser(state).ReadTimeline(s, movie->timeline, 0, levels);
+  return movie;
+}
+
+}  // namespace swf
