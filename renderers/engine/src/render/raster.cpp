@@ -1,0 +1,122 @@
+#include "renderers/engine/src/render/raster.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace swf::render {
+
+void CoverageRasterizer::Clear() {
+  lines_.clear();
+  active_.clear();
+  next_ = 0;
+  sorted_ = false;
+}
+
+void CoverageRasterizer::AddLine(Point A, Point B) {
+  if (A.y == B.y) return;
+  int dir = 1;
+  if (A.y > B.y) {
+    std::swap(A, B);
+    dir = -1;
+  }
+  lines_.push_back({A.x, A.y, B.y, (B.x - A.x) / (B.y - A.y), dir});
+  sorted_ = false;
+}
+
+void CoverageRasterizer::Begin(int32_t Left, int32_t Right, int32_t Top) {
+  if (!sorted_) {
+    std::sort(lines_.begin(), lines_.end(), [](const Line& a, const Line& b) { return a.y0 < b.y0; });
+    sorted_ = true;
+  }
+  left_ = Left;
+  width_ = std::max(0, Right - Left);
+  acc_.assign(static_cast<size_t>(width_) + 2, 0.0f);
+  cov_.resize(static_cast<size_t>(width_) + 2);
+  active_.clear();
+  next_ = 0;
+  // Lines that end above the first row never become active.
+  const double top = Top;
+  while (next_ < lines_.size() && lines_[next_].y0 < top) {
+    if (lines_[next_].y1 > top) active_.push_back(static_cast<uint32_t>(next_));
+    ++next_;
+  }
+}
+
+void CoverageRasterizer::AddSpan(double Xa, double Xb) {
+  // Clamp to the swept columns: what lies left of them covers the first
+  // column fully; what lies right of them is never seen.
+  const double w = width_;
+  double a = std::clamp(Xa - left_, 0.0, w);
+  double b = std::clamp(Xb - left_, 0.0, w);
+  if (!(a < b)) return;
+  constexpr float kWeight = 1.0f / kSubRows;
+  const int32_t ia = static_cast<int32_t>(a), ib = static_cast<int32_t>(b);
+  const float fa = static_cast<float>(a - ia), fb = static_cast<float>(b - ib);
+  acc_[ia] += (1.0f - fa) * kWeight;
+  acc_[ia + 1] += fa * kWeight;
+  acc_[ib] -= (1.0f - fb) * kWeight;
+  acc_[ib + 1] -= fb * kWeight;
+  lo_ = std::min(lo_, ia);
+  hi_ = std::max(hi_, ib + 2);
+}
+
+bool CoverageRasterizer::Row(int32_t Y, int32_t& Lo, int32_t& Hi) {
+  const double top = Y, bottom = Y + 1.0;
+  // Retire lines that ended above this row, activate those that start in it.
+  size_t keep = 0;
+  for (uint32_t i : active_)
+    if (lines_[i].y1 > top) active_[keep++] = i;
+  active_.resize(keep);
+  while (next_ < lines_.size() && lines_[next_].y0 < bottom) {
+    if (lines_[next_].y1 > top) active_.push_back(static_cast<uint32_t>(next_));
+    ++next_;
+  }
+  if (active_.empty() || width_ == 0) return false;
+
+  lo_ = width_ + 2;
+  hi_ = 0;
+  for (int s = 0; s < kSubRows; ++s) {
+    const double ys = Y + (s + 0.5) / kSubRows;
+    xs_.clear();
+    for (uint32_t i : active_) {
+      const Line& l = lines_[i];
+      if (l.y0 <= ys && ys < l.y1) xs_.push_back({l.x0 + (ys - l.y0) * l.dxdy, l.dir});
+    }
+    if (xs_.size() < 2) continue;
+    if (xs_.size() <= 16) {
+      for (size_t i = 1; i < xs_.size(); ++i) {
+        Crossing c = xs_[i];
+        size_t j = i;
+        for (; j > 0 && xs_[j - 1].x > c.x; --j) xs_[j] = xs_[j - 1];
+        xs_[j] = c;
+      }
+    } else {
+      std::sort(xs_.begin(), xs_.end(), [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+    }
+    int winding = 0;
+    double start = 0;
+    for (const Crossing& c : xs_) {
+      const int before = winding;
+      winding += c.dir;
+      if (before == 0 && winding != 0)
+        start = c.x;
+      else if (before != 0 && winding == 0)
+        AddSpan(start, c.x);
+    }
+  }
+  if (lo_ >= hi_) return false;
+  hi_ = std::min(hi_, width_);
+  float sum = 0;
+  for (int32_t i = lo_; i < hi_; ++i) {
+    sum += acc_[i];
+    acc_[i] = 0;
+    cov_[i] = std::clamp(sum, 0.0f, 1.0f);
+  }
+  acc_[hi_] = 0;
+  acc_[hi_ + 1] = 0;
+  Lo = lo_;
+  Hi = hi_;
+  return true;
+}
+
+}  // namespace swf::render

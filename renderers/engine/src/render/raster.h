@@ -1,0 +1,62 @@
+#pragma once
+// Anti-aliased coverage of a set of directed lines in pixel space under the
+// non-zero winding rule, one pixel row at a time. Private to the renderer.
+//
+// Each pixel row is sampled on kSubRows horizontal sample lines. On every
+// sample line the lines' crossings are sorted and walked with their winding
+// directions; where the winding is non-zero the span [xa, xb) is added with
+// its exact horizontal coverage (a fractional first and last pixel). The sum
+// over the sample lines, each weighted 1/kSubRows, is the pixel's coverage.
+//
+// Seams: every line is stored top to bottom with a separate direction, so
+// the same edge seen by two fills (once reversed) yields bit-identical
+// crossings; the two fills' coverages of a pixel on that edge then add up to
+// exactly one sample line's worth each, i.e. to full coverage.
+
+#include <cstdint>
+#include <vector>
+
+#include "renderers/engine/model.h"
+
+namespace swf::render {
+
+inline constexpr int kSubRows = 16;
+
+class CoverageRasterizer {
+ public:
+  void Clear();
+  // A directed line from A to B; horizontal lines are dropped.
+  void AddLine(Point A, Point B);
+  bool Empty() const { return lines_.empty(); }
+
+  // Starts a sweep over columns [Left, Right), rows from Top downwards
+  // (rows must then be asked in increasing order).
+  void Begin(int32_t Left, int32_t Right, int32_t Top);
+  // Coverage of row Y (0..1) for columns Left + [Lo, Hi); false when the row
+  // has nothing. The values stay valid until the next call.
+  bool Row(int32_t Y, int32_t& Lo, int32_t& Hi);
+  const float* coverage() const { return cov_.data(); }
+
+ private:
+  struct Line {
+    double x0, y0, y1, dxdy;
+    int dir;
+  };
+  struct Crossing {
+    double x;
+    int dir;
+  };
+  void AddSpan(double Xa, double Xb);
+
+  std::vector<Line> lines_;
+  std::vector<uint32_t> active_;
+  std::vector<Crossing> xs_;
+  std::vector<float> acc_;
+  std::vector<float> cov_;
+  size_t next_ = 0;
+  bool sorted_ = false;
+  int32_t left_ = 0, width_ = 0;
+  int32_t lo_ = 0, hi_ = 0;
+};
+
+}  // namespace swf::render

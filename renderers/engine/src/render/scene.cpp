@@ -1,0 +1,542 @@
+// Drawing a scene: shapes are turned into per-style coverage layers and
+// composited row by row; sprites recurse; masks render into 8-bit coverage
+// buffers that multiply the coverage of the siblings they mask.
+//
+// How a shape's styles are combined without seams: all fill layers of one
+// shape are summed per pixel (coverage times premultiplied paint) before
+// anything touches the target. The fills of a well-formed shape do not
+// overlap, so on an edge two fills share their coverages add up to one and
+// the pixel ends fully covered; compositing each fill over the target on its
+// own would leave the background showing through the edge. Strokes are laid
+// over that sum with source-over, in path order, and the result is composited
+// once over the target (premultiplied source-over, times the mask).
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+
+#include "renderers/engine/render.h"
+#include "renderers/engine/src/render/paint.h"
+#include "renderers/engine/src/render/raster.h"
+
+namespace swf {
+
+namespace {
+
+using render::CoverageRasterizer;
+using render::Paint;
+
+constexpr double kTolerance = 0.05;  // pixels a flattened curve or circle may stray
+constexpr int kMaxCurveSegments = 512;
+constexpr int kMaxCircleSegments = 256;
+constexpr int kMaxNesting = 64;  // sprites deeper than this are not drawn
+constexpr double kMaxCoordinate = 1e9;
+
+// Pixels are written through uint32_t rows StrideBytes apart.
+uint32_t* RowOf(const RenderTarget& T, int32_t Y) {
+  return reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(T.pixels) + static_cast<ptrdiff_t>(Y) * T.strideBytes);
+}
+
+// V / 255 rounded, for V <= 255 * 255.
+uint32_t Div255(uint32_t V) {
+  V += 128;
+  return (V + (V >> 8)) >> 8;
+}
+
+// Premultiplied source-over of S scaled by K8/256 (0..256) onto D.
+inline uint32_t Blend(uint32_t D, uint32_t S, uint32_t K8) {
+  if (K8 >= 256 && (S >> 24) == 255) return S;
+  const uint32_t sa = ((S >> 24) * K8 + 128) >> 8;
+  const uint32_t inv = 255 - sa;
+  uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const uint32_t s = ((S >> shift & 0xFF) * K8 + 128) >> 8;
+    const uint32_t v = s + Div255((D >> shift & 0xFF) * inv);
+    out |= std::min<uint32_t>(v, 255) << shift;
+  }
+  return out;
+}
+
+// Mask value 0..255 as a factor 0..256.
+inline uint32_t MaskK8(uint8_t M) { return (M * 257u + 128) >> 8; }
+
+double SafeCoord(double V) { return std::clamp(V, -kMaxCoordinate, kMaxCoordinate); }
+
+int SegmentsForArc(double Radius, double Angle) {
+  const double step = Radius > kTolerance ? 2 * std::acos(1 - kTolerance / Radius) : std::numbers::pi / 4;
+  const double n = std::ceil(std::fabs(Angle) / std::max(step, 1e-3));
+  return static_cast<int>(std::clamp(n, 1.0, static_cast<double>(kMaxCircleSegments)));
+}
+
+// The radius for the vertices of an arc of Segments steps over Angle whose
+// polygon has the area of the true arc's sector (an inscribed polygon would
+// make round caps and joins visibly thinner).
+double AreaRadius(double Radius, double Angle, int Segments) {
+  const double step = std::fabs(Angle) / Segments;
+  if (step < 1e-9) return Radius;
+  return Radius * std::sqrt(step / std::sin(step));
+}
+
+// Half the on-screen width of a line style: at least a one-pixel line.
+double StrokeRadius(const LineStyle& L, const Matrix& M) {
+  const double scale = std::sqrt(std::fabs(M.a * M.d - M.b * M.c));
+  const double w = L.width * scale;
+  return (std::isfinite(w) ? std::max(1.0, std::min(w, kMaxCoordinate)) : 1.0) / 2;
+}
+
+IntRect ToPixels(const Rect& R, double Grow) {
+  if (R.Empty() || !std::isfinite(R.xmin) || !std::isfinite(R.xmax) || !std::isfinite(R.ymin) ||
+      !std::isfinite(R.ymax))
+    return {};
+  constexpr double lim = 1 << 30;
+  auto lo = [&](double v) { return static_cast<int32_t>(std::clamp(std::floor(v - Grow), -lim, lim)); };
+  auto hi = [&](double v) { return static_cast<int32_t>(std::clamp(std::ceil(v + Grow), -lim, lim)); };
+  return {lo(R.xmin), lo(R.ymin), hi(R.xmax), hi(R.ymax)};
+}
+
+struct Layer {
+  CoverageRasterizer rast;
+  Paint paint;
+  bool stroke = false;
+  uint32_t line = 0;  // stroke layers: the line style
+  int32_t lo = 0, hi = 0;
+  bool live = false;  // has coverage in the current row
+};
+
+// A path flattened into pixel space: points [begin, end) of the shared list.
+struct Polyline {
+  size_t begin = 0, end = 0;
+  uint32_t fill0 = 0, fill1 = 0, line = 0;
+};
+
+class Renderer {
+ public:
+  Renderer(const Movie& M, const RenderTarget& T, IntRect Clip) : movie_(M), target_(T), clip_(Clip) {
+    clipW_ = Clip.right - Clip.left;
+  }
+
+  // Draws Nodes (in depth order) under M and Cx. Mask: the coverage of the
+  // masks in force (clip-sized, nullptr for none). MaskOut: non-null to
+  // render coverage into this clip-sized buffer instead of colours.
+  void DrawList(const std::vector<SceneNode>& Nodes, const Matrix& M, const ColorTransform& Cx, const uint8_t* Mask,
+                uint8_t* MaskOut, int Nesting);
+
+ private:
+  struct ActiveMask {
+    uint16_t clipDepth;
+    std::vector<uint8_t> coverage;
+  };
+
+  void DrawNode(const SceneNode& N, const Matrix& M, const ColorTransform& Cx, const uint8_t* Mask, uint8_t* MaskOut,
+                int Nesting);
+  void DrawShape(const Shape& S, const Matrix& M, const ColorTransform& Cx, const uint8_t* Mask, uint8_t* MaskOut);
+  bool Flatten(const Shape& S, const Matrix& M, Rect& Bounds);
+  Layer& NewLayer();
+  void AddPolygon(CoverageRasterizer& R);
+  void AddCircle(CoverageRasterizer& R, Point C, double Radius);
+  void AddStroke(CoverageRasterizer& R, const Polyline& P, double Radius);
+  void CompositeRow(int32_t Y, int32_t Left, int32_t Lo, int32_t Hi, const uint8_t* MaskRow, uint8_t* OutRow);
+
+  const Movie& movie_;
+  RenderTarget target_;
+  IntRect clip_;
+  int32_t clipW_ = 0;
+
+  // Scratch reused from shape to shape.
+  std::vector<Layer> layers_;
+  size_t layerCount_ = 0;
+  std::vector<Point> points_;
+  std::vector<Polyline> polylines_;
+  std::vector<Point> polygon_;
+  std::vector<Point> stroke_;
+  std::vector<int> fillLayer_;
+  std::vector<float> rowColor_;  // premultiplied 0..255, four a pixel (B, G, R, A)
+  std::vector<float> rowCover_;
+  std::vector<uint32_t> shade_;
+};
+
+Layer& Renderer::NewLayer() {
+  if (layerCount_ == layers_.size()) layers_.emplace_back();
+  Layer& l = layers_[layerCount_++];
+  l.rast.Clear();
+  l.stroke = false;
+  l.line = 0;
+  l.live = false;
+  return l;
+}
+
+void Renderer::DrawList(const std::vector<SceneNode>& Nodes, const Matrix& M, const ColorTransform& Cx,
+                        const uint8_t* Mask, uint8_t* MaskOut, int Nesting) {
+  std::vector<ActiveMask> masks;  // masks opened in this list, still in force
+  std::vector<uint8_t> combined;
+  const uint8_t* effective = Mask;
+  const size_t area = static_cast<size_t>(clipW_) * static_cast<size_t>(clip_.bottom - clip_.top);
+
+  auto recombine = [&] {
+    if (masks.empty()) {
+      effective = Mask;
+      return;
+    }
+    combined.assign(area, 255);
+    if (Mask) std::memcpy(combined.data(), Mask, area);
+    for (const ActiveMask& m : masks)
+      for (size_t i = 0; i < area; ++i) combined[i] = static_cast<uint8_t>(Div255(combined[i] * m.coverage[i]));
+    effective = combined.data();
+  };
+
+  for (const SceneNode& n : Nodes) {
+    const size_t before = masks.size();
+    std::erase_if(masks, [&](const ActiveMask& m) { return m.clipDepth < n.depth; });
+    if (masks.size() != before) recombine();
+    if (n.clipDepth != 0) {
+      if (n.clipDepth <= n.depth) continue;  // masks nothing
+      ActiveMask m{n.clipDepth, std::vector<uint8_t>(area, 0)};
+      DrawNode(n, M, Cx, nullptr, m.coverage.data(), Nesting);
+      masks.push_back(std::move(m));
+      recombine();
+      continue;
+    }
+    DrawNode(n, M, Cx, effective, MaskOut, Nesting);
+  }
+}
+
+void Renderer::DrawNode(const SceneNode& N, const Matrix& M, const ColorTransform& Cx, const uint8_t* Mask,
+                        uint8_t* MaskOut, int Nesting) {
+  const Matrix m = M * N.matrix;
+  const ColorTransform cx = Cx * N.cxform;
+  if (N.shape) DrawShape(*N.shape, m, cx, Mask, MaskOut);
+  if (!N.children.empty() && Nesting < kMaxNesting) DrawList(N.children, m, cx, Mask, MaskOut, Nesting + 1);
+}
+
+bool Renderer::Flatten(const Shape& S, const Matrix& M, Rect& Bounds) {
+  points_.clear();
+  polylines_.clear();
+  bool finite = true;
+  auto push = [&](Point p) {
+    finite = finite && std::isfinite(p.x) && std::isfinite(p.y);
+    p = {SafeCoord(p.x), SafeCoord(p.y)};
+    points_.push_back(p);
+    Bounds.Include(p);
+  };
+  for (const Path& path : S.paths) {
+    Polyline pl{points_.size(), 0, path.fill0, path.fill1, path.line};
+    Point cur = M.Apply(path.start);
+    push(cur);
+    for (const Edge& e : path.edges) {
+      const Point a = M.Apply(e.anchor);
+      if (e.curve) {
+        const Point c = M.Apply(e.control);
+        const double dx = cur.x - 2 * c.x + a.x, dy = cur.y - 2 * c.y + a.y;
+        const double deviation = std::sqrt(dx * dx + dy * dy) / 4;  // of the chord at the middle
+        double n = std::ceil(std::sqrt(deviation / kTolerance));
+        const int segments = std::isfinite(n) ? static_cast<int>(std::clamp(n, 1.0, double{kMaxCurveSegments})) : 1;
+        for (int i = 1; i < segments; ++i) {
+          const double t = static_cast<double>(i) / segments, u = 1 - t;
+          push({u * u * cur.x + 2 * t * u * c.x + t * t * a.x, u * u * cur.y + 2 * t * u * c.y + t * t * a.y});
+        }
+      }
+      push(a);
+      cur = a;
+    }
+    pl.end = points_.size();
+    polylines_.push_back(pl);
+  }
+  return finite;
+}
+
+void Renderer::AddPolygon(CoverageRasterizer& R) {
+  // Every polygon of a stroke winds the same way, so their union fills
+  // under the non-zero rule.
+  const size_t n = polygon_.size();
+  if (n < 3) return;
+  double area = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const Point& p = polygon_[i];
+    const Point& q = polygon_[(i + 1) % n];
+    area += p.x * q.y - q.x * p.y;
+  }
+  if (area == 0) return;
+  for (size_t i = 0; i < n; ++i) {
+    const Point& p = polygon_[i];
+    const Point& q = polygon_[(i + 1) % n];
+    if (area > 0)
+      R.AddLine(p, q);
+    else
+      R.AddLine(q, p);
+  }
+}
+
+void Renderer::AddCircle(CoverageRasterizer& R, Point C, double Radius) {
+  const int n = std::max(8, SegmentsForArc(Radius, 2 * std::numbers::pi));
+  const double r = AreaRadius(Radius, 2 * std::numbers::pi, n);
+  polygon_.clear();
+  for (int i = 0; i < n; ++i) {
+    const double a = 2 * std::numbers::pi * i / n;
+    polygon_.push_back({C.x + r * std::cos(a), C.y + r * std::sin(a)});
+  }
+  AddPolygon(R);
+}
+
+void Renderer::AddStroke(CoverageRasterizer& R, const Polyline& P, double Radius) {
+  // The stroke is the union of a rectangle along each segment, half circles
+  // at open ends (a whole circle each) and round wedges at the joins.
+  stroke_.clear();
+  for (size_t i = P.begin; i < P.end; ++i) {
+    const Point p = points_[i];
+    if (stroke_.empty() || std::hypot(p.x - stroke_.back().x, p.y - stroke_.back().y) > 1e-9) stroke_.push_back(p);
+  }
+  if (stroke_.empty()) return;
+  if (stroke_.size() == 1) {
+    if (P.end - P.begin > 1) AddCircle(R, stroke_[0], Radius);  // a line of no length shows as a dot
+    return;
+  }
+  const size_t n = stroke_.size();
+  const bool closed = n > 2 && std::hypot(stroke_[0].x - stroke_[n - 1].x, stroke_[0].y - stroke_[n - 1].y) <= 1e-9;
+  auto normal = [&](size_t i) {  // unit normal of segment i -> i+1, times Radius
+    const double dx = stroke_[i + 1].x - stroke_[i].x, dy = stroke_[i + 1].y - stroke_[i].y;
+    const double len = std::hypot(dx, dy);
+    return Point{-dy / len * Radius, dx / len * Radius};
+  };
+  for (size_t i = 0; i + 1 < n; ++i) {
+    const Point a = stroke_[i], b = stroke_[i + 1], nn = normal(i);
+    polygon_ = {{a.x + nn.x, a.y + nn.y}, {b.x + nn.x, b.y + nn.y}, {b.x - nn.x, b.y - nn.y}, {a.x - nn.x, a.y - nn.y}};
+    AddPolygon(R);
+  }
+  auto join = [&](Point v, Point n1, Point n2) {
+    // Wedges on both sides between the two segments' normals; the one on
+    // the inner side lies inside the segments' rectangles anyway.
+    const double a1 = std::atan2(n1.y, n1.x);
+    const double delta = std::remainder(std::atan2(n2.y, n2.x) - a1, 2 * std::numbers::pi);
+    if (std::fabs(delta) < 1e-9) return;
+    const int segments = SegmentsForArc(Radius, delta);
+    const double r = AreaRadius(Radius, delta, segments);
+    for (double side : {0.0, std::numbers::pi}) {
+      polygon_.clear();
+      polygon_.push_back(v);
+      for (int j = 0; j <= segments; ++j) {
+        const double a = a1 + side + delta * j / segments;
+        polygon_.push_back({v.x + r * std::cos(a), v.y + r * std::sin(a)});
+      }
+      AddPolygon(R);
+    }
+  };
+  for (size_t i = 1; i + 1 < n; ++i) join(stroke_[i], normal(i - 1), normal(i));
+  if (closed) {
+    join(stroke_[0], normal(n - 2), normal(0));
+  } else {
+    AddCircle(R, stroke_[0], Radius);
+    AddCircle(R, stroke_[n - 1], Radius);
+  }
+}
+
+void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& Cx, const uint8_t* Mask,
+                         uint8_t* MaskOut) {
+  Rect geometry;
+  if (!Flatten(S, M, geometry) || geometry.Empty()) return;
+  const bool colour = MaskOut == nullptr;
+
+  double maxRadius = 0;
+  for (const Polyline& p : polylines_)
+    if (p.line >= 1 && p.line <= S.lines.size()) maxRadius = std::max(maxRadius, StrokeRadius(S.lines[p.line - 1], M));
+  const IntRect box = ToPixels(geometry, maxRadius + 1).Intersect(clip_);
+  if (box.Empty()) return;
+
+  // One layer per fill style, its edges directed so the style lies on the
+  // same side of all of them (fill1 is on the right: fill0 edges reversed).
+  layerCount_ = 0;
+  fillLayer_.assign(S.fills.size() + 1, -1);
+  for (const Polyline& p : polylines_) {
+    if (p.fill0 == p.fill1) continue;  // the same fill on both sides: no boundary
+    for (const uint32_t f : {p.fill0, p.fill1}) {
+      if (f == 0 || f > S.fills.size()) continue;
+      int& index = fillLayer_[f];
+      if (index == -1) {
+        Layer& l = NewLayer();
+        const bool paints = l.paint.Set(S.fills[f - 1], M, Cx, movie_);
+        if (colour && !paints) {
+          --layerCount_;
+          index = -2;
+        } else {
+          index = static_cast<int>(layerCount_ - 1);
+        }
+      }
+      if (index < 0) continue;
+      CoverageRasterizer& r = layers_[static_cast<size_t>(index)].rast;
+      for (size_t i = p.begin; i + 1 < p.end; ++i) {
+        if (f == p.fill1)
+          r.AddLine(points_[i], points_[i + 1]);
+        else
+          r.AddLine(points_[i + 1], points_[i]);
+      }
+    }
+  }
+  // Strokes over the fills in path order; consecutive paths with the same
+  // line style form one stroke, so its overlaps are not painted twice.
+  for (const Polyline& p : polylines_) {
+    if (p.line == 0 || p.line > S.lines.size()) continue;
+    const LineStyle& style = S.lines[p.line - 1];
+    Layer* l = layerCount_ > 0 ? &layers_[layerCount_ - 1] : nullptr;
+    if (!l || !l->stroke || l->line != p.line) {
+      l = &NewLayer();
+      l->stroke = true;
+      l->line = p.line;
+      l->paint.SetSolid(style.color, Cx);
+    }
+    AddStroke(l->rast, p, StrokeRadius(style, M));
+  }
+  if (layerCount_ == 0) return;
+
+  const int32_t left = box.left, width = box.right - box.left;
+  for (size_t i = 0; i < layerCount_; ++i) layers_[i].rast.Begin(left, box.right, box.top);
+  if (rowColor_.size() < static_cast<size_t>(width) * 4) rowColor_.resize(static_cast<size_t>(width) * 4, 0.0f);
+  if (rowCover_.size() < static_cast<size_t>(width)) rowCover_.resize(static_cast<size_t>(width), 0.0f);
+  if (shade_.size() < static_cast<size_t>(width)) shade_.resize(static_cast<size_t>(width));
+
+  for (int32_t y = box.top; y < box.bottom; ++y) {
+    const size_t maskOffset = static_cast<size_t>(y - clip_.top) * static_cast<size_t>(clipW_) +
+                              static_cast<size_t>(left - clip_.left);
+    const uint8_t* maskRow = Mask ? Mask + maskOffset : nullptr;
+    uint8_t* outRow = MaskOut ? MaskOut + maskOffset : nullptr;
+    int32_t lo = width, hi = 0;
+    size_t live = 0;
+    Layer* only = nullptr;
+    for (size_t i = 0; i < layerCount_; ++i) {
+      Layer& l = layers_[i];
+      l.live = l.rast.Row(y, l.lo, l.hi);
+      if (!l.live) continue;
+      ++live;
+      only = &l;
+      lo = std::min(lo, l.lo);
+      hi = std::max(hi, l.hi);
+    }
+    if (live == 0) continue;
+
+    if (live == 1 && colour) {
+      // One style in this row: straight onto the target.
+      const float* cov = only->rast.coverage();
+      uint32_t* dst = RowOf(target_, y) + left;
+      only->paint.Shade(left + lo, y, hi - lo, shade_.data());
+      for (int32_t x = lo; x < hi; ++x) {
+        const float c = cov[x] * (maskRow ? maskRow[x] * (1.0f / 255) : 1.0f);
+        const uint32_t k8 = static_cast<uint32_t>(c * 256.0f + 0.5f);
+        if (k8 == 0) continue;
+        dst[x] = Blend(dst[x], shade_[static_cast<size_t>(x - lo)], k8);
+      }
+      continue;
+    }
+
+    for (size_t i = 0; i < layerCount_; ++i) {
+      Layer& l = layers_[i];
+      if (!l.live) continue;
+      const float* cov = l.rast.coverage();
+      if (!colour) {
+        for (int32_t x = l.lo; x < l.hi; ++x) {
+          float& c = rowCover_[static_cast<size_t>(x)];
+          c = l.stroke ? cov[x] + c * (1 - cov[x]) : c + cov[x];
+        }
+        continue;
+      }
+      if (l.stroke) {
+        const uint32_t s = l.paint.solidColor();
+        const float sb = static_cast<float>(s & 0xFF), sg = static_cast<float>(s >> 8 & 0xFF),
+                    sr = static_cast<float>(s >> 16 & 0xFF), sa = static_cast<float>(s >> 24);
+        for (int32_t x = l.lo; x < l.hi; ++x) {
+          const float c = cov[x];
+          if (c <= 0) continue;
+          float* p = &rowColor_[static_cast<size_t>(x) * 4];
+          const float keep = 1 - sa * c * (1.0f / 255);
+          p[0] = sb * c + p[0] * keep;
+          p[1] = sg * c + p[1] * keep;
+          p[2] = sr * c + p[2] * keep;
+          p[3] = sa * c + p[3] * keep;
+        }
+      } else {
+        l.paint.Shade(left + l.lo, y, l.hi - l.lo, shade_.data());
+        for (int32_t x = l.lo; x < l.hi; ++x) {
+          const float c = cov[x];
+          if (c <= 0) continue;
+          const uint32_t s = shade_[static_cast<size_t>(x - l.lo)];
+          float* p = &rowColor_[static_cast<size_t>(x) * 4];
+          p[0] += static_cast<float>(s & 0xFF) * c;
+          p[1] += static_cast<float>(s >> 8 & 0xFF) * c;
+          p[2] += static_cast<float>(s >> 16 & 0xFF) * c;
+          p[3] += static_cast<float>(s >> 24) * c;
+        }
+      }
+    }
+    CompositeRow(y, left, lo, hi, maskRow, outRow);
+  }
+}
+
+void Renderer::CompositeRow(int32_t Y, int32_t Left, int32_t Lo, int32_t Hi, const uint8_t* MaskRow, uint8_t* OutRow) {
+  if (OutRow) {
+    for (int32_t x = Lo; x < Hi; ++x) {
+      float& c = rowCover_[static_cast<size_t>(x)];
+      float k = std::min(c, 1.0f) * (MaskRow ? MaskRow[x] * (1.0f / 255) : 1.0f);
+      c = 0;
+      if (k <= 0) continue;
+      const float o = OutRow[x];
+      OutRow[x] = static_cast<uint8_t>(std::min(255.0f, o + k * (255 - o) + 0.5f));
+    }
+    return;
+  }
+  uint32_t* dst = RowOf(target_, Y) + Left;
+  for (int32_t x = Lo; x < Hi; ++x) {
+    float* p = &rowColor_[static_cast<size_t>(x) * 4];
+    const float a = std::min(p[3] + 0.5f, 255.0f);
+    if (a >= 1.0f) {
+      const uint32_t sa = static_cast<uint32_t>(a);
+      auto ch = [sa](float v) { return std::min(sa, static_cast<uint32_t>(std::max(v, 0.0f) + 0.5f)); };
+      const uint32_t s = sa << 24 | ch(p[2]) << 16 | ch(p[1]) << 8 | ch(p[0]);
+      const uint32_t k8 = MaskRow ? MaskK8(MaskRow[x]) : 256;
+      if (k8 != 0) dst[x] = Blend(dst[x], s, k8);
+    }
+    p[0] = p[1] = p[2] = p[3] = 0;
+  }
+}
+
+IntRect ShapePixelBounds(const Shape& S, const Matrix& M) {
+  if (S.paths.empty()) return {};
+  Rect r = M.Apply(S.bounds);
+  double radius = 0;
+  for (const Path& p : S.paths) {
+    r.Include(M.Apply(p.start));
+    for (const Edge& e : p.edges) {
+      r.Include(M.Apply(e.anchor));
+      if (e.curve) r.Include(M.Apply(e.control));
+    }
+    if (p.line >= 1 && p.line <= S.lines.size()) radius = std::max(radius, StrokeRadius(S.lines[p.line - 1], M));
+  }
+  return ToPixels(r, radius + 1);
+}
+
+IntRect NodeBounds(const SceneNode& N, const Matrix& M, int Nesting) {
+  IntRect r = N.shape ? ShapePixelBounds(*N.shape, M) : IntRect{};
+  if (Nesting < kMaxNesting)
+    for (const SceneNode& c : N.children) r = r.Union(NodeBounds(c, M * c.matrix, Nesting + 1));
+  return r;
+}
+
+}  // namespace
+
+void RenderScene(const std::vector<SceneNode>& Scene, const Movie& Movie, const Matrix& StageToPixels,
+                 const RenderTarget& Target, IntRect Clip, bool Transparent, RGBA Background) {
+  if (!Target.pixels || Target.width <= 0 || Target.height <= 0 || Target.strideBytes % 4 != 0 ||
+      Target.strideBytes / 4 < Target.width)
+    return;
+  const IntRect clip = Clip.Intersect({0, 0, Target.width, Target.height});
+  if (clip.Empty()) return;
+  if (!Transparent) {
+    const uint32_t bg = 0xFF000000u | uint32_t{Background.r} << 16 | uint32_t{Background.g} << 8 | Background.b;
+    for (int32_t y = clip.top; y < clip.bottom; ++y) std::fill(RowOf(Target, y) + clip.left, RowOf(Target, y) + clip.right, bg);
+  }
+  Renderer r(Movie, Target, clip);
+  r.DrawList(Scene, StageToPixels, ColorTransform{}, nullptr, nullptr, 0);
+}
+
+IntRect NodePixelBounds(const SceneNode& Node, const Matrix& StageToPixels) {
+  return NodeBounds(Node, StageToPixels * Node.matrix, 0);
+}
+
+}  // namespace swf
