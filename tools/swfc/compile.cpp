@@ -352,19 +352,18 @@ class Parser {
     return it->second;
   }
 
-  // The lines of a block up to its `end`; `end` itself is consumed.
-  std::vector<const Line*> Block(const Line& Opening) {
-    std::vector<const Line*> body;
-    while (at_ < lines_.size()) {
-      const Line& l = lines_[at_++];
-      if (l.words[0] == "end") {
-        Words w(l);
-        w.Done();
-        return body;
-      }
-      body.push_back(&l);
+  // The next line of the block Opening started, or nullptr at its `end`
+  // (which is consumed). Blocks inside it are read by their own statements.
+  const Line* Next(const Line& Opening) {
+    if (at_ >= lines_.size())
+      throw CompileError(Opening.number, "'" + Opening.words[0] + "' block has no 'end'");
+    const Line& l = lines_[at_++];
+    if (l.words[0] == "end") {
+      Words w(l);
+      w.Done();
+      return nullptr;
     }
-    throw CompileError(Opening.number, "'" + Opening.words[0] + "' block has no 'end'");
+    return &l;
   }
 
   // ---- bitmaps ----
@@ -405,7 +404,8 @@ class Parser {
       CountPixels(w, width, height);
       bmp.width = static_cast<int32_t>(width);
       bmp.height = static_cast<int32_t>(height);
-      std::vector<const Line*> rows = Block(L);
+      std::vector<const Line*> rows;
+      while (const Line* row = Next(L)) rows.push_back(row);
       if (rows.size() != static_cast<size_t>(height))
         w.Fail("bitmap '" + name + "' has " + std::to_string(rows.size()) + " rows, not " + std::to_string(height));
       for (const Line* row : rows) {
@@ -591,7 +591,7 @@ class Parser {
     }
     std::optional<size_t> open;  // index of the path the pen is in
     swf::Point pen;
-    for (const Line* l : Block(L)) {
+    while (const Line* l = Next(L)) {
       Words p(*l);
       const std::string& kw = l->words[0];
       if (kw == "moveto") {
@@ -630,7 +630,7 @@ class Parser {
     w.Done();
     ShapeState s;
     std::optional<swf::Rect> bounds;
-    for (const Line* l : Block(L)) {
+    while (const Line* l = Next(L)) {
       Words b(*l);
       const std::string& kw = l->words[0];
       if (kw == "fill") ParseFill(b, s);
@@ -680,15 +680,16 @@ class Parser {
     std::string name = w.Word("sprite name");
     w.Done();
     TimelineBuilder t;
-    std::vector<const Line*> body = Block(L);
-    for (const Line* l : body) {
+    int lastLine = L.number;
+    while (const Line* l = Next(L)) {
+      lastLine = l->number;
       const std::string& kw = l->words[0];
       if (kw == "shape" || kw == "sprite" || kw == "bitmap")
         throw CompileError(l->number, "'" + kw + "' inside a sprite: define it at the top level (is an 'end' missing?)");
       if (!TimelineStatement(*l, t)) Unknown(*l);
     }
     swf::Sprite sprite;
-    sprite.timeline = t.Finish(body.empty() ? L.number : body.back()->number);
+    sprite.timeline = t.Finish(lastLine);
     sprite.frameCount = static_cast<uint16_t>(sprite.timeline.frames.size());
     // Defined after its body: a sprite cannot place itself.
     uint16_t id = Define(w, name, Kind::Sprite);
