@@ -1,0 +1,108 @@
+#include "renderers/engine/src/player/display_list.h"
+
+#include <algorithm>
+#include <optional>
+#include <variant>
+
+namespace swf::detail {
+namespace {
+
+using Placements = std::map<uint16_t, Placement>;
+
+// Applies one control tag to the placements by depth.
+void Apply(Placements& P, const ControlTag& Tag, int32_t Frame) {
+  if (const auto* r = std::get_if<RemoveObject>(&Tag)) {
+    P.erase(r->depth);
+    return;
+  }
+  const auto& po = std::get<PlaceObject>(Tag);
+  const auto it = P.find(po.depth);
+  if (it == P.end() || !po.move) {
+    // A new character at the depth (one already there is replaced). A move of
+    // an empty depth without a character changes nothing.
+    if (!po.characterId) return;
+    Placement p;
+    p.characterId = *po.characterId;
+    p.matrix = po.matrix.value_or(Matrix{});
+    p.cxform = po.cxform.value_or(ColorTransform{});
+    p.ratio = po.ratio.value_or(0);
+    p.name = po.name.value_or(std::string());
+    p.clipDepth = po.clipDepth.value_or(0);
+    p.createdFrame = Frame;
+    P[po.depth] = std::move(p);
+    return;
+  }
+  Placement& p = it->second;
+  if (po.characterId && *po.characterId != p.characterId) {
+    // Replacing the character keeps the other properties unless given.
+    p.characterId = *po.characterId;
+    p.createdFrame = Frame;
+  }
+  if (po.matrix) p.matrix = *po.matrix;
+  if (po.cxform) p.cxform = *po.cxform;
+  if (po.ratio) p.ratio = *po.ratio;
+  if (po.name) p.name = *po.name;
+  if (po.clipDepth) p.clipDepth = *po.clipDepth;
+}
+
+}  // namespace
+
+Instance::Instance(const Movie& M, Placement P, uint32_t Level, InstanceBudget& Budget)
+    : placement(std::move(P)), budget(Budget) {
+  ++budget.live;
+  const auto it = M.dictionary.find(placement.characterId);
+  if (it == M.dictionary.end()) return;
+  character = &it->second;
+  if (const auto* s = std::get_if<Sprite>(character); s && Level < budget.maxLevels) {
+    sprite = std::make_unique<TimelineState>(s->timeline, Level + 1);
+    sprite->Seek(M, 0, budget);
+  }
+}
+
+Instance::~Instance() { --budget.live; }
+
+void TimelineState::Seek(const Movie& M, int32_t Target, InstanceBudget& Budget) {
+  if (FrameCount() == 0) return;
+  Target = std::clamp(Target, 0, FrameCount() - 1);
+  if (Target == frame) return;
+  // The placements as they stand at Target, without building the instances of
+  // the frames in between.
+  Placements want;
+  int32_t from = 0;
+  if (Target > frame) {
+    for (const auto& [depth, inst] : list) want.emplace(depth, inst->placement);
+    from = frame + 1;
+  }
+  for (int32_t f = from; f <= Target; ++f)
+    for (const ControlTag& tag : timeline->frames[static_cast<size_t>(f)].tags) Apply(want, tag, f);
+  frame = Target;
+
+  // Reconcile the live instances with the wanted placements.
+  for (auto it = list.begin(); it != list.end();) {
+    const auto w = want.find(it->first);
+    const bool keep = w != want.end() && w->second.characterId == it->second->placement.characterId &&
+                      w->second.createdFrame == it->second->placement.createdFrame;
+    if (keep) {
+      it->second->placement = w->second;
+      ++it;
+    } else {
+      it = list.erase(it);
+    }
+  }
+  for (auto& [depth, p] : want) {
+    if (list.count(depth)) continue;
+    if (Budget.live >= Budget.max) continue;  // an absurd timeline: stop placing
+    list.emplace(depth, std::make_unique<Instance>(M, std::move(p), level, Budget));
+  }
+}
+
+void TimelineState::Step(const Movie& M, bool Loop, InstanceBudget& Budget) {
+  for (auto& [depth, inst] : list)
+    if (inst->sprite) inst->sprite->Step(M, true, Budget);
+  if (frame + 1 < FrameCount())
+    Seek(M, frame + 1, Budget);
+  else if (Loop)
+    Seek(M, 0, Budget);
+}
+
+}  // namespace swf::detail

@@ -1,0 +1,70 @@
+#pragma once
+// The display list of one timeline (the root's or a sprite instance's): what
+// sits at each depth, and moving the timeline to a frame.
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "renderers/engine/model.h"
+
+namespace swf::detail {
+
+// How one depth is placed, as the control tags describe it.
+struct Placement {
+  uint16_t characterId = 0;
+  Matrix matrix;
+  ColorTransform cxform;
+  uint16_t ratio = 0;
+  std::string name;
+  uint16_t clipDepth = 0;
+  // The frame whose tag put this character at this depth; with the character
+  // id it tells whether an instance survives a seek.
+  int32_t createdFrame = 0;
+};
+
+// Bounds on what one player builds, so absurd (nested, repeated) timelines
+// cannot run away with memory or time.
+struct InstanceBudget {
+  size_t live = 0;
+  size_t max = 100000;      // instances in the whole tree
+  uint32_t maxLevels = 64;  // sprite instances inside sprite instances
+};
+
+struct TimelineState;
+
+struct Instance {
+  Instance(const Movie& M, Placement P, uint32_t Level, InstanceBudget& Budget);
+  ~Instance();
+  Instance(const Instance&) = delete;
+  Instance& operator=(const Instance&) = delete;
+
+  Placement placement;
+  const Character* character = nullptr;   // nullptr: not in the dictionary
+  std::unique_ptr<TimelineState> sprite;  // a sprite's own timeline
+  InstanceBudget& budget;
+};
+
+struct TimelineState {
+  TimelineState(const Timeline& T, uint32_t Level) : timeline(&T), level(Level) {}
+
+  const Timeline* timeline;
+  uint32_t level;       // 0 for the root
+  int32_t frame = -1;   // -1 before the first frame is entered
+  std::map<uint16_t, std::unique_ptr<Instance>> list;
+
+  int32_t FrameCount() const { return static_cast<int32_t>(timeline->frames.size()); }
+
+  // Moves to Target (0..FrameCount-1). Later frames apply the tags between;
+  // an earlier one rebuilds from frame 0. Instances that hold the same
+  // placement before and after keep their identity (and a sprite its frame).
+  void Seek(const Movie& M, int32_t Target, InstanceBudget& Budget);
+
+  // One frame step: sprite instances already present advance (always
+  // looping), then this timeline goes to its next frame, looping if Loop.
+  void Step(const Movie& M, bool Loop, InstanceBudget& Budget);
+};
+
+}  // namespace swf::detail

@@ -1,0 +1,136 @@
+// MoviePlayer: the root timeline, the viewport, the scene tree of the current
+// frame and the rectangles that change between frames.
+#include "renderers/engine/player.h"
+
+#include <algorithm>
+#include <cmath>
+#include <variant>
+
+#include "renderers/engine/src/player/player_state.h"
+
+namespace swf {
+namespace detail {
+namespace {
+
+void BuildScene(const TimelineState& T, std::vector<SceneNode>& Out) {
+  for (const auto& [depth, inst] : T.list) {
+    if (!inst->character) continue;
+    SceneNode node;
+    if (const auto* shape = std::get_if<Shape>(inst->character)) {
+      node.shape = shape;
+    } else if (inst->sprite) {
+      BuildScene(*inst->sprite, node.children);
+    } else {
+      continue;  // bitmaps are not placed on their own
+    }
+    node.matrix = inst->placement.matrix;
+    node.cxform = inst->placement.cxform;
+    node.depth = depth;
+    node.clipDepth = inst->placement.clipDepth;
+    Out.push_back(std::move(node));
+  }
+}
+
+bool SameNode(const SceneNode& A, const SceneNode& B) {
+  return A.shape == B.shape && A.matrix == B.matrix && A.cxform == B.cxform && A.clipDepth == B.clipDepth;
+}
+
+// Old and new bounds of every node that appeared, vanished or changed. A
+// sprite that stayed put is compared child by child.
+void Diff(const std::vector<SceneNode>& Old, const std::vector<SceneNode>& New, const Matrix& M,
+          std::vector<IntRect>& Out) {
+  size_t i = 0, j = 0;
+  while (i < Old.size() || j < New.size()) {
+    if (j == New.size() || (i < Old.size() && Old[i].depth < New[j].depth)) {
+      Out.push_back(NodePixelBounds(Old[i++], M));
+    } else if (i == Old.size() || New[j].depth < Old[i].depth) {
+      Out.push_back(NodePixelBounds(New[j++], M));
+    } else {
+      const SceneNode& a = Old[i++];
+      const SceneNode& b = New[j++];
+      if (!SameNode(a, b)) {
+        Out.push_back(NodePixelBounds(a, M));
+        Out.push_back(NodePixelBounds(b, M));
+      } else if (!a.shape) {
+        Diff(a.children, b.children, M * a.matrix, Out);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace detail
+
+MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> M) : state_(std::make_unique<State>()) {
+  if (!M) throw std::invalid_argument("MoviePlayer needs a movie");
+  state_->movie = std::move(M);
+  state_->root = std::make_unique<detail::TimelineState>(state_->movie->timeline, 0);
+  const Rect& stage = state_->movie->frameSize;
+  SetViewport(static_cast<int32_t>(std::clamp(std::ceil(stage.Width() / 20), 0.0, 1e6)),
+              static_cast<int32_t>(std::clamp(std::ceil(stage.Height() / 20), 0.0, 1e6)));
+  state_->root->Seek(*state_->movie, 0, state_->budget);
+  state_->Rebuild();
+}
+
+MoviePlayer::~MoviePlayer() = default;
+
+const Movie& MoviePlayer::movie() const { return *state_->movie; }
+
+void MoviePlayer::SetViewport(int32_t Width, int32_t Height) {
+  state_->width = std::max(Width, 0);
+  state_->height = std::max(Height, 0);
+  const Rect& stage = state_->movie->frameSize;
+  Matrix m;
+  if (stage.Width() > 0 && stage.Height() > 0) {
+    const double s = std::min(state_->width / stage.Width(), state_->height / stage.Height());
+    m.a = m.d = s;
+    m.tx = (state_->width - stage.Width() * s) / 2 - stage.xmin * s;
+    m.ty = (state_->height - stage.Height() * s) / 2 - stage.ymin * s;
+  } else {
+    m.a = m.d = 1.0 / 20;
+  }
+  state_->stageToPixels = m;
+}
+
+Matrix MoviePlayer::StageToPixels() const { return state_->stageToPixels; }
+
+int32_t MoviePlayer::CurrentFrame() const { return std::max(state_->root->frame, 0); }
+int32_t MoviePlayer::TotalFrames() const { return state_->root->FrameCount(); }
+void MoviePlayer::SetLoop(bool Loop) { state_->loop = Loop; }
+bool MoviePlayer::Loop() const { return state_->loop; }
+
+std::vector<IntRect> MoviePlayer::NextFrame() {
+  state_->root->Step(*state_->movie, state_->loop, state_->budget);
+  return state_->Rebuild();
+}
+
+std::vector<IntRect> MoviePlayer::GotoFrame(int32_t Frame) {
+  state_->root->Seek(*state_->movie, Frame, state_->budget);
+  return state_->Rebuild();
+}
+
+int32_t MoviePlayer::FindLabel(const std::string& Label) const {
+  const auto& frames = state_->movie->timeline.frames;
+  for (size_t i = 0; i < frames.size(); ++i)
+    if (!Label.empty() && frames[i].label == Label) return static_cast<int32_t>(i);
+  return -1;
+}
+
+const std::vector<SceneNode>& MoviePlayer::Scene() const { return state_->scene; }
+
+std::vector<IntRect> MoviePlayer::State::Rebuild() {
+  std::vector<SceneNode> next;
+  detail::BuildScene(*root, next);
+  std::vector<IntRect> found;
+  detail::Diff(scene, next, stageToPixels, found);
+  scene = std::move(next);
+  const IntRect view{0, 0, width, height};
+  std::vector<IntRect> out;
+  for (const IntRect& r : found) {
+    const IntRect c = r.Intersect(view);
+    if (!c.Empty() && std::find(out.begin(), out.end(), c) == out.end()) out.push_back(c);
+  }
+  return out;
+}
+
+}  // namespace swf

@@ -1,0 +1,26 @@
+#pragma once
+// MoviePlayer's state, shared by the files that implement it.
+
+#include <memory>
+#include <vector>
+
+#include "renderers/engine/player.h"
+#include "renderers/engine/src/player/display_list.h"
+
+namespace swf {
+
+struct MoviePlayer::State {
+  std::shared_ptr<const Movie> movie;
+  detail::InstanceBudget budget;  // declared before root: instances refer to it while they die
+  std::unique_ptr<detail::TimelineState> root;
+  int32_t width = 0, height = 0;
+  Matrix stageToPixels;
+  bool loop = true;
+  std::vector<SceneNode> scene;  // of the current frame
+
+  // Builds the scene of the current frame and returns the pixel rectangles
+  // that differ from the previous one.
+  std::vector<IntRect> Rebuild();
+};
+
+}  // namespace swf
