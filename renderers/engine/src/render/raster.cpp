@@ -30,7 +30,7 @@ void CoverageRasterizer::Begin(int32_t Left, int32_t Right, int32_t Top) {
   }
   left_ = Left;
   width_ = std::max(0, Right - Left);
-  acc_.assign(static_cast<size_t>(width_) + 2, 0.0f);
+  acc_.assign(static_cast<size_t>(width_) + 2, 0);
   cov_.resize(static_cast<size_t>(width_) + 2);
   active_.clear();
   next_ = 0;
@@ -44,18 +44,19 @@ void CoverageRasterizer::Begin(int32_t Left, int32_t Right, int32_t Top) {
 
 void CoverageRasterizer::AddSpan(double Xa, double Xb) {
   // Clamp to the swept columns: what lies left of them covers the first
-  // column fully; what lies right of them is never seen.
+  // column fully; what lies right of them is never seen. Positions are
+  // fixed point (1/256 pixel) so that sums are exact: the same pixels come
+  // out whichever part of the frame is drawn.
   const double w = width_;
-  double a = std::clamp(Xa - left_, 0.0, w);
-  double b = std::clamp(Xb - left_, 0.0, w);
-  if (!(a < b)) return;
-  constexpr float kWeight = 1.0f / kSubRows;
-  const int32_t ia = static_cast<int32_t>(a), ib = static_cast<int32_t>(b);
-  const float fa = static_cast<float>(a - ia), fb = static_cast<float>(b - ib);
-  acc_[ia] += (1.0f - fa) * kWeight;
-  acc_[ia + 1] += fa * kWeight;
-  acc_[ib] -= (1.0f - fb) * kWeight;
-  acc_[ib + 1] -= fb * kWeight;
+  const int64_t a = static_cast<int64_t>(std::clamp(Xa - left_, 0.0, w) * kSteps + 0.5);
+  const int64_t b = static_cast<int64_t>(std::clamp(Xb - left_, 0.0, w) * kSteps + 0.5);
+  if (a >= b) return;
+  const int32_t ia = static_cast<int32_t>(a / kSteps), fa = static_cast<int32_t>(a % kSteps);
+  const int32_t ib = static_cast<int32_t>(b / kSteps), fb = static_cast<int32_t>(b % kSteps);
+  acc_[ia] += kSteps - fa;
+  acc_[ia + 1] += fa;
+  acc_[ib] -= kSteps - fb;
+  acc_[ib + 1] -= fb;
   lo_ = std::min(lo_, ia);
   hi_ = std::max(hi_, ib + 2);
 }
@@ -106,11 +107,12 @@ bool CoverageRasterizer::Row(int32_t Y, int32_t& Lo, int32_t& Hi) {
   }
   if (lo_ >= hi_) return false;
   hi_ = std::min(hi_, width_);
-  float sum = 0;
+  constexpr float kScale = 1.0f / (kSteps * kSubRows);
+  int32_t sum = 0;
   for (int32_t i = lo_; i < hi_; ++i) {
     sum += acc_[i];
     acc_[i] = 0;
-    cov_[i] = std::clamp(sum, 0.0f, 1.0f);
+    cov_[i] = static_cast<float>(std::clamp(sum, 0, kSteps * kSubRows)) * kScale;
   }
   acc_[hi_] = 0;
   acc_[hi_ + 1] = 0;

@@ -5,7 +5,7 @@
 // Each pixel row is sampled on kSubRows horizontal sample lines. On every
 // sample line the lines' crossings are sorted and walked with their winding
 // directions; where the winding is non-zero the span [xa, xb) is added with
-// its exact horizontal coverage (a fractional first and last pixel). The sum
+// its horizontal coverage (a fractional first and last pixel, to 1/256). The sum
 // over the sample lines, each weighted 1/kSubRows, is the pixel's coverage.
 //
 // Seams: every line is stored top to bottom with a separate direction, so
@@ -51,7 +51,8 @@ class CoverageRasterizer {
   std::vector<Line> lines_;
   std::vector<uint32_t> active_;
   std::vector<Crossing> xs_;
-  std::vector<float> acc_;
+  static constexpr int32_t kSteps = 256;  // horizontal positions per pixel
+  std::vector<int32_t> acc_;
   std::vector<float> cov_;
   size_t next_ = 0;
   bool sorted_ = false;
