@@ -1,0 +1,42 @@
+// Loads arbitrary bytes as a movie with tight limits; a movie that loads is
+// played: rendered at 64x48, stepped a few frames (checking the changed
+// rectangles), and sent back to its first frame.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "renderers/engine/player.h"
+#include "renderers/engine/reader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+  swf::LoadLimits limits;
+  limits.maxUncompressedBytes = 1u << 20;
+  limits.maxBitmapPixels = 64u << 10;
+  limits.maxTotalBitmapPixels = 256u << 10;
+  limits.maxSpriteNesting = 8;
+  limits.maxEdgesPerShape = 10000;
+  limits.maxFrames = 64;
+  std::shared_ptr<const swf::Movie> movie;
+  try {
+    movie = swf::LoadMovie(Data, Size, limits);
+  } catch (const swf::FormatError&) {
+    return 0;
+  }
+  if (movie->timeline.frames.empty()) __builtin_trap();
+
+  swf::MoviePlayer player(movie);
+  player.SetViewport(64, 48);
+  std::vector<uint32_t> pixels(64 * 48);
+  const swf::RenderTarget target{pixels.data(), 64, 48, 64 * 4};
+  const swf::IntRect all{0, 0, 64, 48};
+  player.Render(target, all, false);
+  for (int i = 0; i < 4; ++i) {
+    for (const swf::IntRect& r : player.NextFrame())
+      if (r.Empty() || r.Intersect(all) != r) __builtin_trap();
+    if (player.CurrentFrame() < 0 || player.CurrentFrame() >= player.TotalFrames()) __builtin_trap();
+  }
+  player.Render(target, {5, 5, 40, 30}, true);
+  player.GotoFrame(0);
+  player.Render(target, all, false);
+  return 0;
+}
