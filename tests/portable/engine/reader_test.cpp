@@ -2,6 +2,7 @@
 // errors hostile input must end in.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "renderers/engine/reader.h"
@@ -121,6 +122,9 @@ TEST(ReaderTags, CompressionBombAndSizeLimits) {
   tight.maxUncompressedBytes = 1u << 20;
   EXPECT_NE(LoadError(big, tight).find("size limit"), std::string::npos);
   EXPECT_EQ(LoadError(big), "");  // within the default limits
+  swf::LoadLimits unlimited;
+  unlimited.maxUncompressedBytes = SIZE_MAX;
+  EXPECT_EQ(LoadError(big, unlimited), "");
   // An uncompressed movie larger than the limit.
   EXPECT_NE(LoadError(Movie(Tag(777, Bytes(2u << 20, 0))), tight), "");
   // Garbage instead of zlib data.

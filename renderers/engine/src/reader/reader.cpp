@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "renderers/engine/src/reader/loader.h"
@@ -52,9 +53,11 @@ std::vector<uint8_t> Inflate(const uint8_t* Data, size_t Size, size_t Limit) {
   const uint8_t* in = Data + 8;
   size_t inLeft = Size - 8;
   constexpr size_t kChunk = 64 * 1024;
+  // Room for one byte more than allowed, which shows excess.
+  const size_t cap = Limit < SIZE_MAX ? Limit + 1 : Limit;
   for (;;) {
-    if (out.size() >= Limit + 1) Fail("movie inflates past the size limit", Limit);
-    const size_t room = std::min(kChunk, Limit + 1 - out.size());  // one byte more than allowed shows excess
+    if (out.size() >= cap) Fail("movie inflates past the size limit", Limit);
+    const size_t room = std::min(kChunk, cap - out.size());
     const size_t old = out.size();
     out.resize(old + room);
     z.next_out = out.data() + old;
@@ -273,7 +276,7 @@ std::shared_ptr<const Movie> LoadMovie(const uint8_t* Data, size_t Size, const L
   detail::LoadState state;
   state.limits = Limits;
   state.movie = movie.get();
-  state.modelBudget = std::max<size_t>(64u << 20, Limits.maxUncompressedBytes / 2 * 8);
+  state.modelBudget = std::max<size_t>(64u << 20, std::min(Limits.maxUncompressedBytes, SIZE_MAX / 4) * 4);
 
   detail::Stream s(bytes + 8, size - 8, 8);
   movie->frameSize = s.ReadRect();
