@@ -28,7 +28,7 @@ struct Options {
 
 constexpr const char* kUsage =
     "usage: swfrender MOVIE.swf --frame N --size WxH [--transparent] --out frame.png\n"
-    "  --frame N      the frame to render, counted from 0 (default 0)\n"
+    "  --frame N      the frame to render, counted from 0 (default 0), as reached by playing\n"
     "  --size WxH     output size in pixels; the stage is fitted keeping its aspect ratio\n"
     "  --transparent  composite over transparent pixels instead of the background colour\n";
 
@@ -144,7 +144,9 @@ int main(int argc, char** argv) {
       return 1;
     }
     player.SetViewport(o.width, o.height);
-    player.GotoFrame(o.frame);
+    // Played from the start, so sprites are on the frames they reach when
+    // the movie plays up to this one.
+    for (int32_t f = 0; f < o.frame; ++f) player.NextFrame();
     std::vector<uint32_t> pixels(static_cast<size_t>(o.width) * static_cast<size_t>(o.height), 0);
     swf::RenderTarget target{pixels.data(), o.width, o.height, o.width * 4};
     player.Render(target, swf::IntRect{0, 0, o.width, o.height}, o.transparent);
