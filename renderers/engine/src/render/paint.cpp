@@ -120,22 +120,27 @@ bool Paint::Set(const FillStyle& Fill, const Matrix& ShapeToPixels, const ColorT
   return true;
 }
 
-uint32_t Paint::Lookup(double T) const {
-  if (!std::isfinite(T)) T = 0;
-  switch (spread_) {
-    case SpreadMode::Repeat:
-      T -= std::floor(T);
-      break;
-    case SpreadMode::Reflect:
-      T = std::fmod(std::fabs(T), 2.0);
-      if (T > 1) T = 2 - T;
-      break;
-    default:
-      break;
+namespace {
+
+// T (0..1 across the gradient) under a spread mode, then clamped; NaN ends at 0.
+template <SpreadMode S>
+inline double Spread(double T) {
+  if constexpr (S == SpreadMode::Repeat) {
+    T -= std::floor(T);
+  } else if constexpr (S == SpreadMode::Reflect) {
+    T = std::fabs(T);
+    T -= 2 * std::floor(T / 2);
+    if (T > 1) T = 2 - T;
   }
-  const double i = std::clamp(T, 0.0, 1.0) * 255.0 + 0.5;
-  return lut_[static_cast<size_t>(i)];
+  return T > 0 ? (T < 1 ? T : 1) : 0;
 }
+
+template <SpreadMode S>
+inline uint32_t LookupIn(const std::array<uint32_t, 256>& Lut, double T) {
+  return Lut[static_cast<size_t>(Spread<S>(T) * 255.0 + 0.5)];
+}
+
+}  // namespace
 
 uint32_t Paint::Texel(int32_t X, int32_t Y) const {
   return bitmap_->pixels[static_cast<size_t>(Y) * static_cast<size_t>(bitmap_->width) + static_cast<size_t>(X)];
@@ -165,7 +170,45 @@ uint32_t Paint::SampleBitmap(double U, double V) const {
       p |= std::min<uint32_t>(v, 255) << shift;
     }
   }
-  return cxIdentity_ ? p : TransformPremultiplied(p, cx_);
+  if (!cxIdentity_) return TransformPremultiplied(p, cx_);
+  // Colour above alpha (possible in a bitmap from a file) would overflow
+  // when composited.
+  const uint32_t a = p >> 24;
+  return a << 24 | std::min(a, p >> 16 & 0xFF) << 16 | std::min(a, p >> 8 & 0xFF) << 8 | std::min(a, p & 0xFF);
+}
+
+template <SpreadMode S>
+void Paint::ShadeGradient(double Gx, double Gy, int32_t N, uint32_t* Out) const {
+  const double dx = inverse_.a, dy = inverse_.b;
+  switch (kind_) {
+    case Kind::Linear: {
+      // T = (gx + 16384) / 32768, stepped along the row.
+      double t = (Gx + kGradientHalf) / (2 * kGradientHalf);
+      const double dt = dx / (2 * kGradientHalf);
+      for (int32_t i = 0; i < N; ++i, t += dt) Out[i] = LookupIn<S>(lut_, t);
+      break;
+    }
+    case Kind::Radial:
+      for (int32_t i = 0; i < N; ++i, Gx += dx, Gy += dy)
+        Out[i] = LookupIn<S>(lut_, std::sqrt(Gx * Gx + Gy * Gy) * (1 / kGradientHalf));
+      break;
+    case Kind::Focal: {
+      // T is how far the point lies along the ray from the focal point to the
+      // unit circle: the point is F + T * (E - F) with E on the circle, so
+      // T = |d|^2 / (-(F.d) + sqrt((F.d)^2 - |d|^2 (|F|^2 - 1))) for d = P - F.
+      const double f = focal_, ff = f * f - 1.0;  // |F|^2 - 1 < 0
+      for (int32_t i = 0; i < N; ++i, Gx += dx, Gy += dy) {
+        const double ux = Gx * (1 / kGradientHalf) - f, uy = Gy * (1 / kGradientHalf);
+        const double dd = ux * ux + uy * uy;
+        const double fd = f * ux;
+        const double root = -fd + std::sqrt(fd * fd - dd * ff);
+        Out[i] = LookupIn<S>(lut_, root > 0 ? dd / root : 0.0);
+      }
+      break;
+    }
+    default:
+      break;
+  }
 }
 
 void Paint::Shade(int32_t X, int32_t Y, int32_t N, uint32_t* Out) const {
@@ -174,36 +217,20 @@ void Paint::Shade(int32_t X, int32_t Y, int32_t N, uint32_t* Out) const {
     return;
   }
   const Point p0 = inverse_.Apply(Point{X + 0.5, Y + 0.5});
-  const double dx = inverse_.a, dy = inverse_.b;
-  double gx = p0.x, gy = p0.y;
-  switch (kind_) {
-    case Kind::Linear:
-      for (int32_t i = 0; i < N; ++i, gx += dx) Out[i] = Lookup((gx + kGradientHalf) / (2 * kGradientHalf));
+  if (kind_ == Kind::Bitmap) {
+    double u = p0.x, v = p0.y;
+    for (int32_t i = 0; i < N; ++i, u += inverse_.a, v += inverse_.b) Out[i] = SampleBitmap(u, v);
+    return;
+  }
+  switch (spread_) {
+    case SpreadMode::Repeat:
+      ShadeGradient<SpreadMode::Repeat>(p0.x, p0.y, N, Out);
       break;
-    case Kind::Radial:
-      for (int32_t i = 0; i < N; ++i, gx += dx, gy += dy) Out[i] = Lookup(std::sqrt(gx * gx + gy * gy) / kGradientHalf);
-      break;
-    case Kind::Focal: {
-      // T is how far the point lies along the ray from the focal point to the
-      // unit circle: the point is F + T * (E - F) with E on the circle.
-      const double f = focal_, ff = f * f - 1.0;  // |F|^2 - 1 < 0
-      for (int32_t i = 0; i < N; ++i, gx += dx, gy += dy) {
-        const double ux = gx / kGradientHalf - f, uy = gy / kGradientHalf;
-        const double dd = ux * ux + uy * uy;
-        double t = 0;
-        if (dd > 0) {
-          const double fd = f * ux;
-          const double s = (-fd + std::sqrt(fd * fd - dd * ff)) / dd;  // F + s*d lies on the circle
-          t = 1.0 / s;
-        }
-        Out[i] = Lookup(t);
-      }
-      break;
-    }
-    case Kind::Bitmap:
-      for (int32_t i = 0; i < N; ++i, gx += dx, gy += dy) Out[i] = SampleBitmap(gx, gy);
+    case SpreadMode::Reflect:
+      ShadeGradient<SpreadMode::Reflect>(p0.x, p0.y, N, Out);
       break;
     default:
+      ShadeGradient<SpreadMode::Pad>(p0.x, p0.y, N, Out);
       break;
   }
 }

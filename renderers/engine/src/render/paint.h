@@ -28,7 +28,8 @@ class Paint {
 
  private:
   enum class Kind { Solid, Linear, Radial, Focal, Bitmap };
-  uint32_t Lookup(double T) const;
+  template <SpreadMode S>
+  void ShadeGradient(double Gx, double Gy, int32_t N, uint32_t* Out) const;
   uint32_t Texel(int32_t X, int32_t Y) const;
   uint32_t SampleBitmap(double U, double V) const;
 

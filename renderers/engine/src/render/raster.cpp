@@ -107,12 +107,11 @@ bool CoverageRasterizer::Row(int32_t Y, int32_t& Lo, int32_t& Hi) {
   }
   if (lo_ >= hi_) return false;
   hi_ = std::min(hi_, width_);
-  constexpr float kScale = 1.0f / (kSteps * kSubRows);
   int32_t sum = 0;
   for (int32_t i = lo_; i < hi_; ++i) {
     sum += acc_[i];
     acc_[i] = 0;
-    cov_[i] = static_cast<float>(std::clamp(sum, 0, kSteps * kSubRows)) * kScale;
+    cov_[i] = std::clamp(sum, 0, kFullCover);
   }
   acc_[hi_] = 0;
   acc_[hi_ + 1] = 0;

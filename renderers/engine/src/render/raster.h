@@ -21,6 +21,8 @@
 namespace swf::render {
 
 inline constexpr int kSubRows = 16;
+inline constexpr int32_t kSteps = 256;                 // horizontal positions per pixel
+inline constexpr int32_t kFullCover = kSteps * kSubRows;  // a fully covered pixel
 
 class CoverageRasterizer {
  public:
@@ -32,10 +34,10 @@ class CoverageRasterizer {
   // Starts a sweep over columns [Left, Right), rows from Top downwards
   // (rows must then be asked in increasing order).
   void Begin(int32_t Left, int32_t Right, int32_t Top);
-  // Coverage of row Y (0..1) for columns Left + [Lo, Hi); false when the row
-  // has nothing. The values stay valid until the next call.
+  // Coverage of row Y (0..kFullCover) for columns Left + [Lo, Hi); false
+  // when the row has nothing. The values stay valid until the next call.
   bool Row(int32_t Y, int32_t& Lo, int32_t& Hi);
-  const float* coverage() const { return cov_.data(); }
+  const int32_t* coverage() const { return cov_.data(); }
 
  private:
   struct Line {
@@ -51,9 +53,8 @@ class CoverageRasterizer {
   std::vector<Line> lines_;
   std::vector<uint32_t> active_;
   std::vector<Crossing> xs_;
-  static constexpr int32_t kSteps = 256;  // horizontal positions per pixel
   std::vector<int32_t> acc_;
-  std::vector<float> cov_;
+  std::vector<int32_t> cov_;
   size_t next_ = 0;
   bool sorted_ = false;
   int32_t left_ = 0, width_ = 0;

@@ -25,6 +25,7 @@ namespace swf {
 namespace {
 
 using render::CoverageRasterizer;
+using render::kFullCover;
 using render::Paint;
 
 constexpr double kTolerance = 0.05;  // pixels a flattened curve or circle may stray
@@ -44,18 +45,23 @@ uint32_t Div255(uint32_t V) {
   return (V + (V >> 8)) >> 8;
 }
 
-// Premultiplied source-over of S scaled by K8/256 (0..256) onto D.
+// Premultiplied source-over of S scaled by K8/256 (0..256) onto D. Two
+// channels are processed at once in each 32-bit word; S must be validly
+// premultiplied (no colour above its alpha), so no channel overflows.
 inline uint32_t Blend(uint32_t D, uint32_t S, uint32_t K8) {
-  if (K8 >= 256 && (S >> 24) == 255) return S;
-  const uint32_t sa = ((S >> 24) * K8 + 128) >> 8;
-  const uint32_t inv = 255 - sa;
-  uint32_t out = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    const uint32_t s = ((S >> shift & 0xFF) * K8 + 128) >> 8;
-    const uint32_t v = s + Div255((D >> shift & 0xFF) * inv);
-    out |= std::min<uint32_t>(v, 255) << shift;
+  if (K8 >= 256) {
+    if ((S >> 24) == 255) return S;
+  } else {
+    const uint32_t rb = ((S & 0x00FF00FFu) * K8 + 0x00800080u) >> 8 & 0x00FF00FFu;
+    const uint32_t ag = ((S >> 8 & 0x00FF00FFu) * K8 + 0x00800080u) >> 8 & 0x00FF00FFu;
+    S = rb | ag << 8;
   }
-  return out;
+  const uint32_t inv = 255 - (S >> 24);
+  uint32_t rb = (D & 0x00FF00FFu) * inv + 0x00800080u;
+  uint32_t ag = (D >> 8 & 0x00FF00FFu) * inv + 0x00800080u;
+  rb = (rb + (rb >> 8 & 0x00FF00FFu)) >> 8 & 0x00FF00FFu;  // each lane / 255, rounded
+  ag = (ag + (ag >> 8 & 0x00FF00FFu)) >> 8 & 0x00FF00FFu;
+  return S + (rb | ag << 8);
 }
 
 // Mask value 0..255 as a factor 0..256.
@@ -152,7 +158,8 @@ class Renderer {
   std::vector<Point> stroke_;
   std::vector<int> fillLayer_;
   std::vector<float> rowColor_;  // premultiplied 0..255, four a pixel (B, G, R, A)
-  std::vector<float> rowCover_;
+  std::vector<float> rowCover_;     // masks: the shape's coverage so far
+  std::vector<float> rowCoverage_;  // one layer's coverage as 0..1
   std::vector<uint32_t> shade_;
 };
 
@@ -391,6 +398,7 @@ void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& 
   for (size_t i = 0; i < layerCount_; ++i) layers_[i].rast.Begin(left, box.right, box.top);
   if (rowColor_.size() < static_cast<size_t>(width) * 4) rowColor_.resize(static_cast<size_t>(width) * 4, 0.0f);
   if (rowCover_.size() < static_cast<size_t>(width)) rowCover_.resize(static_cast<size_t>(width), 0.0f);
+  if (rowCoverage_.size() < static_cast<size_t>(width)) rowCoverage_.resize(static_cast<size_t>(width));
   if (shade_.size() < static_cast<size_t>(width)) shade_.resize(static_cast<size_t>(width));
 
   for (int32_t y = box.top; y < box.bottom; ++y) {
@@ -414,14 +422,17 @@ void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& 
 
     if (live == 1 && colour) {
       // One style in this row: straight onto the target.
-      const float* cov = only->rast.coverage();
+      const int32_t* cov = only->rast.coverage();
       uint32_t* dst = RowOf(target_, y) + left;
-      only->paint.Shade(left + lo, y, hi - lo, shade_.data());
+      const bool solid = only->paint.solid();
+      const uint32_t color = only->paint.solidColor();
+      if (!solid) only->paint.Shade(left + lo, y, hi - lo, shade_.data());
+      const uint32_t* shade = shade_.data() - lo;
       for (int32_t x = lo; x < hi; ++x) {
-        const float c = cov[x] * (maskRow ? maskRow[x] * (1.0f / 255) : 1.0f);
-        const uint32_t k8 = static_cast<uint32_t>(c * 256.0f + 0.5f);
+        const uint32_t c = static_cast<uint32_t>(cov[x]);
+        const uint32_t k8 = maskRow ? (c * MaskK8(maskRow[x]) + kFullCover / 2) / kFullCover : (c + 8) >> 4;
         if (k8 == 0) continue;
-        dst[x] = Blend(dst[x], shade_[static_cast<size_t>(x - lo)], k8);
+        dst[x] = Blend(dst[x], solid ? color : shade[x], k8);
       }
       continue;
     }
@@ -429,7 +440,9 @@ void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& 
     for (size_t i = 0; i < layerCount_; ++i) {
       Layer& l = layers_[i];
       if (!l.live) continue;
-      const float* cov = l.rast.coverage();
+      const int32_t* icov = l.rast.coverage();
+      float* cov = rowCoverage_.data();
+      for (int32_t x = l.lo; x < l.hi; ++x) cov[x] = static_cast<float>(icov[x]) * (1.0f / kFullCover);
       if (!colour) {
         for (int32_t x = l.lo; x < l.hi; ++x) {
           float& c = rowCover_[static_cast<size_t>(x)];
