@@ -524,6 +524,8 @@ class Parser {
                        : (smooth ? swf::FillType::RepeatingBitmap : swf::FillType::NonSmoothedRepeatingBitmap);
       // One bitmap pixel is one twip in bitmap space: a scale of 20 shows it one pixel a pixel.
       f.matrix = t.Build(kTwips);
+      for (double v : {f.matrix.a, f.matrix.b, f.matrix.c, f.matrix.d})
+        if (std::fabs(v) >= 16000) W.Fail("a bitmap fill's scale must stay below 800");
     } else {
       W.Fail("fill type is solid, linear, radial, focal or bitmap, not '" + type + "'");
     }

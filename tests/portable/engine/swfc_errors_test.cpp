@@ -63,6 +63,7 @@ TEST(SwfcErrors, NameTheLineAndTheMistake) {
       {s + "place s 1 name x version 1\n", 5, "version 1 placements"},
       {s + "place s 1 add 99999 0 0\n", 5, "red term 99999 is outside"},
       {s + "remove 1 nothing\n", 5, "'nothing' is not defined"},
+      {"bitmap b solid 1 1 red\nshape s\n  fill f bitmap b scale 900\nend\n", 3, "scale must stay below 800"},
       {"label a\nlabel b\n", 2, "already has the label 'a'"},
       {"action 9\n", 1, "not whole bytes"},
       {"action\n", 1, "needs its bytes"},
