@@ -181,6 +181,32 @@ TEST(RenderStroke, HairlinesAreAtLeastOnePixelAndJoinsAreRound) {
   EXPECT_EQ(e.alpha(10, 20), e.alpha(10, 25));
 }
 
+TEST(RenderStroke, ClosedOutlinesKeepTheirHoleAndTightTurnsHaveNone) {
+  // A closed square outline 2 pixels wide: the band is covered, the inside
+  // is not, the corners are rounded on the outside only.
+  Canvas c(20, 20);
+  const Shape sq = ShapeOf({}, {Path{0, 0, 1, P(4, 4), {Line(16, 4), Line(16, 16), Line(4, 16), Line(4, 4)}}},
+                           {{static_cast<uint16_t>(2 * kTw), kBlack}});
+  Draw(c, {Node(sq)});
+  EXPECT_EQ(c.alpha(10, 3), 255u);
+  EXPECT_EQ(c.alpha(10, 4), 255u);
+  EXPECT_EQ(c.alpha(4, 4), 255u);  // inner corner
+  EXPECT_EQ(c.alpha(10, 10), 0u);
+  EXPECT_EQ(c.alpha(5, 5), 0u);
+  EXPECT_LT(c.alpha(2, 2), 30u);   // beyond the rounded outer corner
+  EXPECT_NEAR(c.AlphaSum(), 14 * 14 - (4 - std::numbers::pi) - 10 * 10, 0.2);
+
+  // A wide stroke along a curve much tighter than its width, and a path that
+  // doubles back and crosses itself: every pixel near the path is covered.
+  Canvas d(40, 40);
+  const Shape tight = ShapeOf({}, {Path{0, 0, 1, P(10, 20), {Curve(20, 10, 12, 22), Line(30, 20), Line(8, 21), Line(20, 30)}}},
+                              {{static_cast<uint16_t>(10 * kTw), kBlack}});
+  Draw(d, {Node(tight)});
+  for (int y = 18; y < 23; ++y)
+    for (int x = 8; x < 30; ++x) ASSERT_EQ(d.alpha(x, y), 255u) << x << "," << y;
+  EXPECT_EQ(d.alpha(20, 28), 255u);
+}
+
 TEST(RenderStroke, StrokesDrawOverTheFills) {
   Canvas c(12, 12);
   Shape s = ShapeOf({Solid(kRed)}, {Box(2, 2, 10, 10, 0, 1)}, {{static_cast<uint16_t>(2 * kTw), kBlue}});

@@ -101,6 +101,30 @@ IntRect ToPixels(const Rect& R, double Grow) {
   return {lo(R.xmin), lo(R.ymin), hi(R.xmax), hi(R.ymax)};
 }
 
+// Conservative: the declared bounds and every point of the paths (control
+// points included), through M, widened by the thickest stroke.
+IntRect ShapePixelBounds(const Shape& S, const Matrix& M) {
+  if (S.paths.empty()) return {};
+  Rect r = S.bounds;
+  double radius = 0;
+  auto include = [&r](Point p) {
+    r.xmin = std::min(r.xmin, p.x);
+    r.xmax = std::max(r.xmax, p.x);
+    r.ymin = std::min(r.ymin, p.y);
+    r.ymax = std::max(r.ymax, p.y);
+  };
+  if (r.Empty()) r = {S.paths[0].start.x, S.paths[0].start.y, S.paths[0].start.x, S.paths[0].start.y};
+  for (const Path& p : S.paths) {
+    include(p.start);
+    for (const Edge& e : p.edges) {
+      include(e.anchor);
+      if (e.curve) include(e.control);
+    }
+    if (p.line >= 1 && p.line <= S.lines.size()) radius = std::max(radius, StrokeRadius(S.lines[p.line - 1], M));
+  }
+  return ToPixels(M.Apply(r), radius + 1);
+}
+
 struct Layer {
   CoverageRasterizer rast;
   Paint paint;
@@ -142,6 +166,8 @@ class Renderer {
   void AddPolygon(CoverageRasterizer& R);
   void AddCircle(CoverageRasterizer& R, Point C, double Radius);
   void AddStroke(CoverageRasterizer& R, const Polyline& P, double Radius);
+  void AddSide(std::vector<Point>& Out, double Sign, bool Closed);
+  void AddArc(std::vector<Point>& Out, Point C, double Radius, double From, double Delta);
   void CompositeRow(int32_t Y, int32_t Left, int32_t Lo, int32_t Hi, const uint8_t* MaskRow, uint8_t* OutRow);
 
   const Movie& movie_;
@@ -155,7 +181,10 @@ class Renderer {
   std::vector<Point> points_;
   std::vector<Polyline> polylines_;
   std::vector<Point> polygon_;
-  std::vector<Point> stroke_;
+  std::vector<Point> stroke_;   // the polyline being stroked
+  std::vector<Point> normals_;  // its segments' normals, as long as the radius
+  std::vector<Point> side_;
+  double radius_ = 0;
   std::vector<int> fillLayer_;
   std::vector<float> rowColor_;  // premultiplied 0..255, four a pixel (B, G, R, A)
   std::vector<float> rowCover_;     // masks: the shape's coverage so far
@@ -285,9 +314,56 @@ void Renderer::AddCircle(CoverageRasterizer& R, Point C, double Radius) {
   AddPolygon(R);
 }
 
+void Renderer::AddArc(std::vector<Point>& Out, Point C, double Radius, double From, double Delta) {
+  // The points strictly inside the arc; its ends are placed by the caller.
+  const int segments = SegmentsForArc(Radius, Delta);
+  const double r = AreaRadius(Radius, Delta, segments);
+  for (int j = 1; j < segments; ++j) {
+    const double a = From + Delta * j / segments;
+    Out.push_back({C.x + r * std::cos(a), C.y + r * std::sin(a)});
+  }
+}
+
+void Renderer::AddSide(std::vector<Point>& Out, double Sign, bool Closed) {
+  // One side of the stroke (Sign +1: the side the normals point to), in path
+  // order, offset by the radius. At a join the side either runs round the
+  // outside of the turn on an arc or, on the inside, through the vertex
+  // itself. Taken as chains, the outline these sides make is the sum of the
+  // boundaries of every segment's rectangle, every join's wedge and the
+  // caps, all wound the same way; so its winding number is positive exactly
+  // on their union and never cancels, and the non-zero rule fills the
+  // stroke with far fewer edges than the pieces would have.
+  const size_t m = stroke_.size() - 1;  // segments
+  auto offset = [&](size_t v, size_t seg) {
+    return Point{stroke_[v].x + Sign * normals_[seg].x, stroke_[v].y + Sign * normals_[seg].y};
+  };
+  auto join = [&](size_t v, size_t in, size_t out) {
+    Out.push_back(offset(v, in));
+    const double a1 = std::atan2(Sign * normals_[in].y, Sign * normals_[in].x);
+    const double delta = std::remainder(std::atan2(normals_[out].y, normals_[out].x) -
+                                            std::atan2(normals_[in].y, normals_[in].x),
+                                        2 * std::numbers::pi);
+    // The normals are the directions turned by +90 degrees: a positive turn
+    // bends towards them, leaving the opposite side outside.
+    const bool outer = Sign < 0 ? delta > 0 : delta < 0;
+    if (std::fabs(delta) > 1e-9) {
+      if (outer)
+        AddArc(Out, stroke_[v], radius_, a1, delta);
+      else
+        Out.push_back(stroke_[v]);
+    }
+    Out.push_back(offset(v, out));
+  };
+  if (Closed) {
+    for (size_t v = 0; v < m; ++v) join(v, (v + m - 1) % m, v);
+    return;
+  }
+  Out.push_back(offset(0, 0));
+  for (size_t v = 1; v < m; ++v) join(v, v - 1, v);
+  Out.push_back(offset(m, m - 1));
+}
+
 void Renderer::AddStroke(CoverageRasterizer& R, const Polyline& P, double Radius) {
-  // The stroke is the union of a rectangle along each segment, half circles
-  // at open ends (a whole circle each) and round wedges at the joins.
   stroke_.clear();
   for (size_t i = P.begin; i < P.end; ++i) {
     const Point p = points_[i];
@@ -299,46 +375,49 @@ void Renderer::AddStroke(CoverageRasterizer& R, const Polyline& P, double Radius
     return;
   }
   const size_t n = stroke_.size();
-  const bool closed = n > 2 && std::hypot(stroke_[0].x - stroke_[n - 1].x, stroke_[0].y - stroke_[n - 1].y) <= 1e-9;
-  auto normal = [&](size_t i) {  // unit normal of segment i -> i+1, times Radius
+  radius_ = Radius;
+  normals_.clear();
+  for (size_t i = 0; i + 1 < n; ++i) {  // unit normals of the segments, times the radius
     const double dx = stroke_[i + 1].x - stroke_[i].x, dy = stroke_[i + 1].y - stroke_[i].y;
     const double len = std::hypot(dx, dy);
-    return Point{-dy / len * Radius, dx / len * Radius};
-  };
-  for (size_t i = 0; i + 1 < n; ++i) {
-    const Point a = stroke_[i], b = stroke_[i + 1], nn = normal(i);
-    polygon_ = {{a.x + nn.x, a.y + nn.y}, {b.x + nn.x, b.y + nn.y}, {b.x - nn.x, b.y - nn.y}, {a.x - nn.x, a.y - nn.y}};
-    AddPolygon(R);
+    normals_.push_back({-dy / len * Radius, dx / len * Radius});
   }
-  auto join = [&](Point v, Point n1, Point n2) {
-    // Wedges on both sides between the two segments' normals; the one on
-    // the inner side lies inside the segments' rectangles anyway.
-    const double a1 = std::atan2(n1.y, n1.x);
-    const double delta = std::remainder(std::atan2(n2.y, n2.x) - a1, 2 * std::numbers::pi);
-    if (std::fabs(delta) < 1e-9) return;
-    const int segments = SegmentsForArc(Radius, delta);
-    const double r = AreaRadius(Radius, delta, segments);
-    for (double side : {0.0, std::numbers::pi}) {
-      polygon_.clear();
-      polygon_.push_back(v);
-      for (int j = 0; j <= segments; ++j) {
-        const double a = a1 + side + delta * j / segments;
-        polygon_.push_back({v.x + r * std::cos(a), v.y + r * std::sin(a)});
-      }
-      AddPolygon(R);
+  auto addLoop = [&R](const std::vector<Point>& L, bool Reversed) {
+    for (size_t i = 0; i < L.size(); ++i) {
+      const Point& p = L[i];
+      const Point& q = L[(i + 1) % L.size()];
+      if (Reversed)
+        R.AddLine(q, p);
+      else
+        R.AddLine(p, q);
     }
   };
-  for (size_t i = 1; i + 1 < n; ++i) join(stroke_[i], normal(i - 1), normal(i));
+  const bool closed = n > 3 && std::hypot(stroke_[0].x - stroke_[n - 1].x, stroke_[0].y - stroke_[n - 1].y) <= 1e-9;
+  polygon_.clear();
+  AddSide(polygon_, -1, closed);
   if (closed) {
-    join(stroke_[0], normal(n - 2), normal(0));
-  } else {
-    AddCircle(R, stroke_[0], Radius);
-    AddCircle(R, stroke_[n - 1], Radius);
+    // Two loops: one side forwards, the other backwards.
+    addLoop(polygon_, false);
+    polygon_.clear();
+    AddSide(polygon_, +1, true);
+    addLoop(polygon_, true);
+    return;
   }
+  // One loop: a side forwards, round the end, the other side backwards and
+  // round the start (caps turn through half a circle the positive way).
+  const Point& nl = normals_.back();
+  AddArc(polygon_, stroke_[n - 1], Radius, std::atan2(-nl.y, -nl.x), std::numbers::pi);
+  side_.clear();
+  AddSide(side_, +1, false);
+  polygon_.insert(polygon_.end(), side_.rbegin(), side_.rend());
+  AddArc(polygon_, stroke_[0], Radius, std::atan2(normals_[0].y, normals_[0].x), std::numbers::pi);
+  addLoop(polygon_, false);
 }
 
 void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& Cx, const uint8_t* Mask,
                          uint8_t* MaskOut) {
+  // Shapes wholly outside the clip are skipped before any flattening.
+  if (ShapePixelBounds(S, M).Intersect(clip_).Empty()) return;
   Rect geometry;
   if (!Flatten(S, M, geometry) || geometry.Empty()) return;
   const bool colour = MaskOut == nullptr;
@@ -507,21 +586,6 @@ void Renderer::CompositeRow(int32_t Y, int32_t Left, int32_t Lo, int32_t Hi, con
     }
     p[0] = p[1] = p[2] = p[3] = 0;
   }
-}
-
-IntRect ShapePixelBounds(const Shape& S, const Matrix& M) {
-  if (S.paths.empty()) return {};
-  Rect r = M.Apply(S.bounds);
-  double radius = 0;
-  for (const Path& p : S.paths) {
-    r.Include(M.Apply(p.start));
-    for (const Edge& e : p.edges) {
-      r.Include(M.Apply(e.anchor));
-      if (e.curve) r.Include(M.Apply(e.control));
-    }
-    if (p.line >= 1 && p.line <= S.lines.size()) radius = std::max(radius, StrokeRadius(S.lines[p.line - 1], M));
-  }
-  return ToPixels(r, radius + 1);
 }
 
 IntRect NodeBounds(const SceneNode& N, const Matrix& M, int Nesting) {
