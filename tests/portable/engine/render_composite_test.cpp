@@ -61,11 +61,15 @@ TEST(RenderComposite, ClippedRenderingMatchesTheWholeFrame) {
                     {Box(1.3, 2.7, 17.2, 13.9, 0, 1), Box(5.5, 4.1, 11.6, 9.4, 1, 2)},
                     {{30, {0, 0, 0, 180}}});
   s.paths[0].line = 1;
+  // Curves reaching out of the pieces and out of the target, stroked.
+  swf::Path blob{0, 1, 1, P(-6, 8), {Curve(10, -12, 26, 8), Curve(10, 30, -6, 8)}};
+  const Shape curves = ShapeOf({Solid({200, 30, 30, 150})}, {blob}, {{45, {0, 0, 90, 200}}});
+  const std::vector<SceneNode> scene{Node(s, 1), Node(curves, 2)};
   Canvas whole(20, 16, 0xFF808080u), parts(20, 16, 0xFF808080u);
-  Draw(whole, {Node(s)});
-  Draw(parts, {Node(s)}, {}, true, {0, 0, 7, 16});
-  Draw(parts, {Node(s)}, {}, true, {7, 0, 20, 5});
-  Draw(parts, {Node(s)}, {}, true, {7, 5, 20, 16});
+  Draw(whole, scene);
+  Draw(parts, scene, {}, true, {0, 0, 7, 16});
+  Draw(parts, scene, {}, true, {7, 0, 20, 5});
+  Draw(parts, scene, {}, true, {7, 5, 20, 16});
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 20; ++x) EXPECT_EQ(whole.at(x, y), parts.at(x, y)) << x << "," << y;
 }

@@ -31,6 +31,7 @@ using render::Paint;
 constexpr double kTolerance = 0.05;  // pixels a flattened curve or circle may stray
 constexpr int kMaxCurveSegments = 512;
 constexpr int kMaxCircleSegments = 256;
+constexpr size_t kMaxPoints = 1u << 20;  // flattened points of one shape before curves turn into chords
 constexpr int kMaxNesting = 64;  // sprites deeper than this are not drawn
 constexpr double kMaxCoordinate = 1e9;
 
@@ -161,7 +162,7 @@ class Renderer {
   void DrawNode(const SceneNode& N, const Matrix& M, const ColorTransform& Cx, const uint8_t* Mask, uint8_t* MaskOut,
                 int Nesting);
   void DrawShape(const Shape& S, const Matrix& M, const ColorTransform& Cx, const uint8_t* Mask, uint8_t* MaskOut);
-  bool Flatten(const Shape& S, const Matrix& M, Rect& Bounds);
+  bool Flatten(const Shape& S, const Matrix& M, double Margin, Rect& Bounds);
   Layer& NewLayer();
   void AddPolygon(CoverageRasterizer& R);
   void AddCircle(CoverageRasterizer& R, Point C, double Radius);
@@ -185,6 +186,7 @@ class Renderer {
   std::vector<Point> normals_;  // its segments' normals, as long as the radius
   std::vector<Point> side_;
   double radius_ = 0;
+  size_t arcBudget_ = 0;  // arc points a shape's strokes may still add
   std::vector<int> fillLayer_;
   std::vector<float> rowColor_;  // premultiplied 0..255, four a pixel (B, G, R, A)
   std::vector<float> rowCover_;     // masks: the shape's coverage so far
@@ -245,7 +247,13 @@ void Renderer::DrawNode(const SceneNode& N, const Matrix& M, const ColorTransfor
   if (!N.children.empty() && Nesting < kMaxNesting) DrawList(N.children, m, cx, Mask, MaskOut, Nesting + 1);
 }
 
-bool Renderer::Flatten(const Shape& S, const Matrix& M, Rect& Bounds) {
+bool Renderer::Flatten(const Shape& S, const Matrix& M, double Margin, Rect& Bounds) {
+  // Curves whose control triangle lies wholly above, below, left or right
+  // of the clip (widened by Margin for strokes) change nothing inside it
+  // when replaced by their chord: above and below no row sees them, to the
+  // left only their net winding counts, to the right nothing is drawn.
+  const double left = clip_.left - Margin, right = clip_.right + Margin;
+  const double top = clip_.top - Margin, bottom = clip_.bottom + Margin;
   points_.clear();
   polylines_.clear();
   bool finite = true;
@@ -263,10 +271,16 @@ bool Renderer::Flatten(const Shape& S, const Matrix& M, Rect& Bounds) {
       const Point a = M.Apply(e.anchor);
       if (e.curve) {
         const Point c = M.Apply(e.control);
+        const bool outside = std::max({cur.x, c.x, a.x}) < left || std::min({cur.x, c.x, a.x}) > right ||
+                             std::max({cur.y, c.y, a.y}) < top || std::min({cur.y, c.y, a.y}) > bottom;
         const double dx = cur.x - 2 * c.x + a.x, dy = cur.y - 2 * c.y + a.y;
         const double deviation = std::sqrt(dx * dx + dy * dy) / 4;  // of the chord at the middle
-        double n = std::ceil(std::sqrt(deviation / kTolerance));
-        const int segments = std::isfinite(n) ? static_cast<int>(std::clamp(n, 1.0, double{kMaxCurveSegments})) : 1;
+        const double n = std::ceil(std::sqrt(deviation / kTolerance));
+        // Past the point budget curves become chords: a bound on memory and
+        // time for shapes of absurd size.
+        const int segments = outside || !std::isfinite(n) || points_.size() > kMaxPoints
+                                 ? 1
+                                 : static_cast<int>(std::clamp(n, 1.0, double{kMaxCurveSegments}));
         for (int i = 1; i < segments; ++i) {
           const double t = static_cast<double>(i) / segments, u = 1 - t;
           push({u * u * cur.x + 2 * t * u * c.x + t * t * a.x, u * u * cur.y + 2 * t * u * c.y + t * t * a.y});
@@ -304,7 +318,8 @@ void Renderer::AddPolygon(CoverageRasterizer& R) {
 }
 
 void Renderer::AddCircle(CoverageRasterizer& R, Point C, double Radius) {
-  const int n = std::max(8, SegmentsForArc(Radius, 2 * std::numbers::pi));
+  const int n = arcBudget_ > 0 ? std::max(8, SegmentsForArc(Radius, 2 * std::numbers::pi)) : 8;
+  arcBudget_ -= std::min(arcBudget_, static_cast<size_t>(n));
   const double r = AreaRadius(Radius, 2 * std::numbers::pi, n);
   polygon_.clear();
   for (int i = 0; i < n; ++i) {
@@ -316,7 +331,8 @@ void Renderer::AddCircle(CoverageRasterizer& R, Point C, double Radius) {
 
 void Renderer::AddArc(std::vector<Point>& Out, Point C, double Radius, double From, double Delta) {
   // The points strictly inside the arc; its ends are placed by the caller.
-  const int segments = SegmentsForArc(Radius, Delta);
+  const int segments = arcBudget_ > 0 ? SegmentsForArc(Radius, Delta) : 2;
+  arcBudget_ -= std::min(arcBudget_, static_cast<size_t>(segments));
   const double r = AreaRadius(Radius, Delta, segments);
   for (int j = 1; j < segments; ++j) {
     const double a = From + Delta * j / segments;
@@ -418,13 +434,13 @@ void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& 
                          uint8_t* MaskOut) {
   // Shapes wholly outside the clip are skipped before any flattening.
   if (ShapePixelBounds(S, M).Intersect(clip_).Empty()) return;
-  Rect geometry;
-  if (!Flatten(S, M, geometry) || geometry.Empty()) return;
-  const bool colour = MaskOut == nullptr;
-
   double maxRadius = 0;
-  for (const Polyline& p : polylines_)
+  for (const Path& p : S.paths)
     if (p.line >= 1 && p.line <= S.lines.size()) maxRadius = std::max(maxRadius, StrokeRadius(S.lines[p.line - 1], M));
+  Rect geometry;
+  if (!Flatten(S, M, maxRadius + 1, geometry) || geometry.Empty()) return;
+  const bool colour = MaskOut == nullptr;
+  arcBudget_ = kMaxPoints;
   const IntRect box = ToPixels(geometry, maxRadius + 1).Intersect(clip_);
   if (box.Empty()) return;
 
