@@ -135,6 +135,9 @@ inline float Spread(float T) {
   return T > 0 ? (T < 1 ? T : 1) : 0;
 }
 
+// A double in float range (NaN stays NaN and ends at the first colour).
+inline float ToFloat(double V) { return static_cast<float>(std::clamp(V, -1e30, 1e30)); }
+
 // Colours for positions T[0..N) (0..1 across the gradient).
 template <SpreadMode S>
 inline void LookupAll(const std::array<uint32_t, 256>& Lut, const float* T, int32_t N, uint32_t* Out) {
@@ -179,39 +182,35 @@ uint32_t Paint::SampleBitmap(double U, double V) const {
 }
 
 template <SpreadMode S>
-void Paint::ShadeGradient(double Gx, double Gy, int32_t N, uint32_t* Out) const {
-  // Positions first (a loop the compiler can vectorise), then the table.
+void Paint::ShadeGradient(Point Origin, int32_t X, int32_t N, uint32_t* Out) const {
+  // Each pixel's gradient position comes from its own column (never by
+  // stepping from the start of the run), so a pixel gets the same colour
+  // whichever part of the row is drawn. Positions are computed a chunk at a
+  // time, then looked up.
   constexpr int32_t kChunk = 256;
-  float t[kChunk];
-  const double dx = inverse_.a, dy = inverse_.b;
+  constexpr float k = 1 / static_cast<float>(kGradientHalf);
+  float gx[kChunk], gy[kChunk], t[kChunk];
   for (int32_t done = 0; done < N; done += kChunk) {
     const int32_t n = std::min(kChunk, N - done);
-    const float x0 = static_cast<float>(Gx + dx * done), y0 = static_cast<float>(Gy + dy * done);
-    const float fx = static_cast<float>(dx), fy = static_cast<float>(dy);
+    for (int32_t i = 0; i < n; ++i) {
+      const double column = static_cast<double>(X) + done + i;
+      gx[i] = ToFloat(Origin.x + inverse_.a * column) * k;
+      gy[i] = ToFloat(Origin.y + inverse_.b * column) * k;
+    }
     switch (kind_) {
-      case Kind::Linear: {
-        // T = (gx + 16384) / 32768.
-        const float a = (x0 + static_cast<float>(kGradientHalf)) / static_cast<float>(2 * kGradientHalf);
-        const float da = fx / static_cast<float>(2 * kGradientHalf);
-        for (int32_t i = 0; i < n; ++i) t[i] = a + da * static_cast<float>(i);
+      case Kind::Linear:  // the square -1..1 maps to 0..1
+        for (int32_t i = 0; i < n; ++i) t[i] = (gx[i] + 1) * 0.5f;
         break;
-      }
-      case Kind::Radial: {
-        constexpr float k = 1 / static_cast<float>(kGradientHalf);
-        for (int32_t i = 0; i < n; ++i) {
-          const float gx = (x0 + fx * static_cast<float>(i)) * k, gy = (y0 + fy * static_cast<float>(i)) * k;
-          t[i] = std::sqrt(gx * gx + gy * gy);
-        }
+      case Kind::Radial:
+        for (int32_t i = 0; i < n; ++i) t[i] = std::sqrt(gx[i] * gx[i] + gy[i] * gy[i]);
         break;
-      }
       case Kind::Focal: {
         // T is how far the point lies along the ray from the focal point F to
         // the unit circle: the point is F + T * (E - F) with E on the circle,
         // so T = |d|^2 / (-(F.d) + sqrt((F.d)^2 - |d|^2 (|F|^2 - 1))), d = P - F.
-        constexpr float k = 1 / static_cast<float>(kGradientHalf);
         const float f = static_cast<float>(focal_), ff = f * f - 1.0f;  // |F|^2 - 1 < 0
         for (int32_t i = 0; i < n; ++i) {
-          const float ux = (x0 + fx * static_cast<float>(i)) * k - f, uy = (y0 + fy * static_cast<float>(i)) * k;
+          const float ux = gx[i] - f, uy = gy[i];
           const float dd = ux * ux + uy * uy, fd = f * ux;
           const float root = -fd + std::sqrt(fd * fd - dd * ff);
           t[i] = root > 0 ? dd / root : 0.0f;
@@ -231,21 +230,23 @@ void Paint::Shade(int32_t X, int32_t Y, int32_t N, uint32_t* Out) const {
     std::fill(Out, Out + N, solid_);
     return;
   }
-  const Point p0 = inverse_.Apply(Point{X + 0.5, Y + 0.5});
+  const Point origin = inverse_.Apply(Point{0.5, Y + 0.5});  // centre of the row's column 0
   if (kind_ == Kind::Bitmap) {
-    double u = p0.x, v = p0.y;
-    for (int32_t i = 0; i < N; ++i, u += inverse_.a, v += inverse_.b) Out[i] = SampleBitmap(u, v);
+    for (int32_t i = 0; i < N; ++i) {
+      const double column = static_cast<double>(X) + i;
+      Out[i] = SampleBitmap(origin.x + inverse_.a * column, origin.y + inverse_.b * column);
+    }
     return;
   }
   switch (spread_) {
     case SpreadMode::Repeat:
-      ShadeGradient<SpreadMode::Repeat>(p0.x, p0.y, N, Out);
+      ShadeGradient<SpreadMode::Repeat>(origin, X, N, Out);
       break;
     case SpreadMode::Reflect:
-      ShadeGradient<SpreadMode::Reflect>(p0.x, p0.y, N, Out);
+      ShadeGradient<SpreadMode::Reflect>(origin, X, N, Out);
       break;
     default:
-      ShadeGradient<SpreadMode::Pad>(p0.x, p0.y, N, Out);
+      ShadeGradient<SpreadMode::Pad>(origin, X, N, Out);
       break;
   }
 }

@@ -515,8 +515,10 @@ void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& 
     }
     if (live == 0) continue;
 
-    if (live == 1 && colour) {
-      // One style in this row: straight onto the target.
+    if (layerCount_ == 1 && colour) {
+      // A shape of one style goes straight onto the target. (Deciding this
+      // per shape rather than per row keeps the pixels independent of the
+      // clip: the two ways round differ in their rounding.)
       const int32_t* cov = only->rast.coverage();
       uint32_t* dst = RowOf(target_, y) + left;
       const bool solid = only->paint.solid();
