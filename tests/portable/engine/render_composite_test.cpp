@@ -63,7 +63,13 @@ TEST(RenderComposite, ClippedRenderingMatchesTheWholeFrame) {
   s.paths[0].line = 1;
   // Curves reaching out of the pieces and out of the target, stroked.
   swf::Path blob{0, 1, 1, P(-6, 8), {Curve(10, -12, 26, 8), Curve(10, 30, -6, 8)}};
-  const Shape curves = ShapeOf({Solid({200, 30, 30, 150})}, {blob}, {{45, {0, 0, 90, 200}}});
+  swf::FillStyle radial;
+  radial.type = swf::FillType::FocalRadialGradient;
+  radial.focalPoint = -0.3;
+  radial.spread = swf::SpreadMode::Reflect;
+  radial.gradient = {{0, {200, 30, 30, 150}}, {255, {20, 30, 200, 250}}};
+  radial.matrix = {0.013, 0.004, -0.004, 0.013, 9 * kTw, 8 * kTw};
+  const Shape curves = ShapeOf({radial}, {blob}, {{45, {0, 0, 90, 200}}});
   const std::vector<SceneNode> scene{Node(s, 1), Node(curves, 2)};
   Canvas whole(20, 16, 0xFF808080u), parts(20, 16, 0xFF808080u);
   Draw(whole, scene);
