@@ -296,8 +296,8 @@ bool Renderer::Flatten(const Shape& S, const Matrix& M, double Margin, Rect& Bou
 }
 
 void Renderer::AddPolygon(CoverageRasterizer& R) {
-  // Every polygon of a stroke winds the same way, so their union fills
-  // under the non-zero rule.
+  // Wound the same way as the stroke outlines (positive area), so dots and
+  // outlines in one stroke add up under the non-zero rule.
   const size_t n = polygon_.size();
   if (n < 3) return;
   double area = 0;
@@ -524,12 +524,11 @@ void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& 
       const bool solid = only->paint.solid();
       const uint32_t color = only->paint.solidColor();
       if (!solid) only->paint.Shade(left + lo, y, hi - lo, shade_.data());
-      const uint32_t* shade = shade_.data() - lo;
       for (int32_t x = lo; x < hi; ++x) {
         const uint32_t c = static_cast<uint32_t>(cov[x]);
         const uint32_t k8 = maskRow ? (c * MaskK8(maskRow[x]) + kFullCover / 2) / kFullCover : (c + 8) >> 4;
         if (k8 == 0) continue;
-        dst[x] = Blend(dst[x], solid ? color : shade[x], k8);
+        dst[x] = Blend(dst[x], solid ? color : shade_[static_cast<size_t>(x - lo)], k8);
       }
       continue;
     }
