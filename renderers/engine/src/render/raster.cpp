@@ -19,7 +19,9 @@ void CoverageRasterizer::AddLine(Point A, Point B) {
     std::swap(A, B);
     dir = -1;
   }
-  lines_.push_back({A.x, A.y, B.y, (B.x - A.x) / (B.y - A.y), dir});
+  const double dxdy = (B.x - A.x) / (B.y - A.y);
+  // An edge of next to no height whose slope overflows counts as vertical.
+  lines_.push_back({A.x, A.y, B.y, std::isfinite(dxdy) ? dxdy : 0.0, dir});
   sorted_ = false;
 }
 
@@ -48,8 +50,11 @@ void CoverageRasterizer::AddSpan(double Xa, double Xb) {
   // fixed point (1/256 pixel) so that sums are exact: the same pixels come
   // out whichever part of the frame is drawn.
   const double w = width_;
-  const int64_t a = static_cast<int64_t>(std::clamp(Xa - left_, 0.0, w) * kSteps + 0.5);
-  const int64_t b = static_cast<int64_t>(std::clamp(Xb - left_, 0.0, w) * kSteps + 0.5);
+  auto column = [&](double X) {  // NaN ends at the left
+    X -= left_;
+    return static_cast<int64_t>((X > 0 ? (X < w ? X : w) : 0.0) * kSteps + 0.5);
+  };
+  const int64_t a = column(Xa), b = column(Xb);
   if (a >= b) return;
   const int32_t ia = static_cast<int32_t>(a / kSteps), fa = static_cast<int32_t>(a % kSteps);
   const int32_t ib = static_cast<int32_t>(b / kSteps), fb = static_cast<int32_t>(b % kSteps);
