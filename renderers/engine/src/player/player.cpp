@@ -58,7 +58,39 @@ void Diff(const std::vector<SceneNode>& Old, const std::vector<SceneNode>& New, 
   }
 }
 
+int64_t Area(const IntRect& R) {
+  return R.Empty() ? 0 : int64_t(R.right - R.left) * int64_t(R.bottom - R.top);
+}
+
 }  // namespace
+
+void MergeRects(std::vector<IntRect>& Rects) {
+  // Many small changes are cheaper to repaint as one rectangle than to sort
+  // out; this also bounds the work below.
+  constexpr size_t kMaxSeparate = 128;
+  if (Rects.size() > kMaxSeparate) {
+    IntRect all;
+    for (const IntRect& r : Rects) all = all.Union(r);
+    Rects.assign(1, all);
+    return;
+  }
+  // Two rectangles become one while that paints no more pixels than the two
+  // would separately (their overlap counted twice).
+  for (bool merged = true; merged;) {
+    merged = false;
+    for (size_t i = 0; i < Rects.size() && !merged; ++i)
+      for (size_t j = i + 1; j < Rects.size(); ++j) {
+        const IntRect u = Rects[i].Union(Rects[j]);
+        if (Area(u) <= Area(Rects[i]) + Area(Rects[j])) {
+          Rects[i] = u;
+          Rects.erase(Rects.begin() + static_cast<std::ptrdiff_t>(j));
+          merged = true;
+          break;
+        }
+      }
+  }
+}
+
 }  // namespace detail
 
 MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> M) : state_(std::make_unique<State>()) {
@@ -130,6 +162,7 @@ std::vector<IntRect> MoviePlayer::State::Rebuild() {
     const IntRect c = r.Intersect(view);
     if (!c.Empty() && std::find(out.begin(), out.end(), c) == out.end()) out.push_back(c);
   }
+  detail::MergeRects(out);
   return out;
 }
 

@@ -9,6 +9,12 @@
 
 namespace swf {
 
+namespace detail {
+// Joins changed rectangles where one rectangle paints no more pixels than two
+// (overlap counted twice); beyond 128 rectangles, their bounding box.
+void MergeRects(std::vector<IntRect>& Rects);
+}  // namespace detail
+
 struct MoviePlayer::State {
   std::shared_ptr<const Movie> movie;
   detail::InstanceBudget budget;  // declared before root: instances refer to it while they die
