@@ -81,14 +81,24 @@ bool CoverageRasterizer::Row(int32_t Y, int32_t& Lo, int32_t& Hi) {
 
   lo_ = width_ + 2;
   hi_ = 0;
+  const double columnsLeft = left_, columnsRight = static_cast<double>(left_) + width_;
   for (int s = 0; s < kSubRows; ++s) {
     const double ys = Y + (s + 0.5) / kSubRows;
+    // Crossings left of the swept columns only add to the winding there, and
+    // those right of them are never seen: only the ones in between are
+    // sorted, which keeps huge shapes around a small clip cheap.
+    int winding = 0;
     xs_.clear();
     for (uint32_t i : active_) {
       const Line& l = lines_[i];
-      if (l.y0 <= ys && ys < l.y1) xs_.push_back({l.x0 + (ys - l.y0) * l.dxdy, l.dir});
+      if (!(l.y0 <= ys && ys < l.y1)) continue;
+      const double x = l.x0 + (ys - l.y0) * l.dxdy;
+      if (x < columnsLeft)
+        winding += l.dir;
+      else if (x < columnsRight)
+        xs_.push_back({x, l.dir});
     }
-    if (xs_.size() < 2) continue;
+    if (xs_.empty() && winding == 0) continue;
     if (xs_.size() <= 16) {
       for (size_t i = 1; i < xs_.size(); ++i) {
         Crossing c = xs_[i];
@@ -99,8 +109,7 @@ bool CoverageRasterizer::Row(int32_t Y, int32_t& Lo, int32_t& Hi) {
     } else {
       std::sort(xs_.begin(), xs_.end(), [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
     }
-    int winding = 0;
-    double start = 0;
+    double start = columnsLeft;
     for (const Crossing& c : xs_) {
       const int before = winding;
       winding += c.dir;
@@ -109,6 +118,7 @@ bool CoverageRasterizer::Row(int32_t Y, int32_t& Lo, int32_t& Hi) {
       else if (before != 0 && winding == 0)
         AddSpan(start, c.x);
     }
+    if (winding != 0) AddSpan(start, columnsRight);  // closed by crossings right of the columns
   }
   if (lo_ >= hi_) return false;
   hi_ = std::min(hi_, width_);

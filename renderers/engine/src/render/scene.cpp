@@ -165,6 +165,7 @@ class Renderer {
   bool Flatten(const Shape& S, const Matrix& M, double Margin, Rect& Bounds);
   Layer& NewLayer();
   void AddPolygon(CoverageRasterizer& R);
+  bool DiscMissesClip(Point C, double Radius) const;
   void AddCircle(CoverageRasterizer& R, Point C, double Radius);
   void AddStroke(CoverageRasterizer& R, const Polyline& P, double Radius);
   void AddSide(std::vector<Point>& Out, double Sign, bool Closed);
@@ -317,8 +318,15 @@ void Renderer::AddPolygon(CoverageRasterizer& R) {
   }
 }
 
+bool Renderer::DiscMissesClip(Point C, double Radius) const {
+  return C.x + Radius < clip_.left - 1 || C.x - Radius > clip_.right + 1 || C.y + Radius < clip_.top - 1 ||
+         C.y - Radius > clip_.bottom + 1;
+}
+
 void Renderer::AddCircle(CoverageRasterizer& R, Point C, double Radius) {
-  const int n = arcBudget_ > 0 ? std::max(8, SegmentsForArc(Radius, 2 * std::numbers::pi)) : 8;
+  // A disc away from the clip needs no roundness: its winding is all that counts.
+  const bool coarse = arcBudget_ == 0 || DiscMissesClip(C, Radius);
+  const int n = coarse ? 8 : std::max(8, SegmentsForArc(Radius, 2 * std::numbers::pi));
   arcBudget_ -= std::min(arcBudget_, static_cast<size_t>(n));
   const double r = AreaRadius(Radius, 2 * std::numbers::pi, n);
   polygon_.clear();
@@ -331,6 +339,9 @@ void Renderer::AddCircle(CoverageRasterizer& R, Point C, double Radius) {
 
 void Renderer::AddArc(std::vector<Point>& Out, Point C, double Radius, double From, double Delta) {
   // The points strictly inside the arc; its ends are placed by the caller.
+  // An arc whose disc misses the clip is drawn as its chord: where it runs
+  // outside the clip only its net winding counts, and the chord's is the same.
+  if (DiscMissesClip(C, Radius)) return;
   const int segments = arcBudget_ > 0 ? SegmentsForArc(Radius, Delta) : 2;
   arcBudget_ -= std::min(arcBudget_, static_cast<size_t>(segments));
   const double r = AreaRadius(Radius, Delta, segments);
