@@ -1,5 +1,6 @@
 // LoadMovie: the header, inflating a compressed body within the limits, and
 // the tag loop that fills the dictionary and the timelines.
+#include "renderers/engine/src/tag_codes.h"
 #include "renderers/engine/reader.h"
 
 #include <zlib.h>
@@ -19,26 +20,6 @@ void LoadState::Charge(size_t Bytes, size_t Offset) {
 }
 
 namespace {
-
-enum TagCode : uint16_t {
-  kEnd = 0,
-  kShowFrame = 1,
-  kDefineShape = 2,
-  kPlaceObject = 4,
-  kRemoveObject = 5,
-  kSetBackgroundColor = 9,
-  kDoAction = 12,
-  kDefineBitsLossless = 20,
-  kDefineShape2 = 22,
-  kPlaceObject2 = 26,
-  kRemoveObject2 = 28,
-  kDefineShape3 = 32,
-  kDefineBitsLossless2 = 36,
-  kDefineSprite = 39,
-  kFrameLabel = 43,
-  kPlaceObject3 = 70,
-  kDefineShape4 = 83,
-};
 
 // The body after the 8-byte header, inflated; the result holds the header
 // too, so offsets in messages are offsets in the uncompressed movie.

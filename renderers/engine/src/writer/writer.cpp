@@ -1,6 +1,7 @@
 // Writing the movie model as SWF bytes: header, background, every definition
 // (in dependency order, before the first frame), then the root timeline.
 
+#include "renderers/engine/src/tag_codes.h"
 #include "renderers/engine/writer.h"
 
 #include <zlib.h>
@@ -19,26 +20,6 @@ using writer::BitWriter;
 using writer::SignedBits;
 using writer::Twips;
 using writer::UnsignedBits;
-
-enum TagCode : uint16_t {
-  kEnd = 0,
-  kShowFrame = 1,
-  kDefineShape = 2,
-  kPlaceObject = 4,
-  kRemoveObject = 5,
-  kSetBackgroundColor = 9,
-  kDoAction = 12,
-  kDefineBitsLossless = 20,
-  kDefineShape2 = 22,
-  kPlaceObject2 = 26,
-  kRemoveObject2 = 28,
-  kDefineShape3 = 32,
-  kDefineBitsLossless2 = 36,
-  kDefineSprite = 39,
-  kFrameLabel = 43,
-  kPlaceObject3 = 70,
-  kDefineShape4 = 83,
-};
 
 void Tag(BitWriter& Out, uint16_t Code, const std::vector<uint8_t>& Body, bool LongHeader = false) {
   if (Body.size() > std::numeric_limits<uint32_t>::max()) throw FormatError("a tag is longer than the format allows");
