@@ -1,6 +1,5 @@
 // LoadMovie: the header, inflating a compressed body within the limits, and
 // the tag loop that fills the dictionary and the timelines.
-#include "renderers/engine/src/tag_codes.h"
 #include "renderers/engine/reader.h"
 
 #include <zlib.h>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "renderers/engine/src/reader/loader.h"
+#include "renderers/engine/src/tag_codes.h"
 
 namespace swf {
 namespace detail {

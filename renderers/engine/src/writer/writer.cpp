@@ -1,7 +1,6 @@
 // Writing the movie model as SWF bytes: header, background, every definition
 // (in dependency order, before the first frame), then the root timeline.
 
-#include "renderers/engine/src/tag_codes.h"
 #include "renderers/engine/writer.h"
 
 #include <zlib.h>
@@ -12,6 +11,7 @@
 #include <string>
 
 #include "renderers/engine/src/writer/bit_writer.h"
+#include "renderers/engine/src/tag_codes.h"
 
 namespace swf {
 namespace {
