@@ -29,6 +29,11 @@ void FillLongwordRect(uint32_t* Dest, int32_t Width, int32_t Height, int32_t Lef
 // difference of the two renders, and colour bytes are clamped to it.
 uint32_t RecoverAlphaPixel(uint32_t OverBlack, uint32_t OverWhite);
 
+// One premultiplied pixel to straight alpha (for image files), each colour
+// rounded to the nearest value. Transparent pixels become 0; colour above
+// alpha (which no valid premultiplied pixel has) saturates at 255.
+uint32_t UnpremultiplyPixel(uint32_t Pixel);
+
 // RecoverAlphaPixel over a row: OverBlack receives the result.
 void RecoverAlpha(uint32_t* OverBlack, const uint32_t* OverWhite, int32_t Count);
 

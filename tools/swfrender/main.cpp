@@ -16,6 +16,7 @@
 
 #include "renderers/engine/player.h"
 #include "renderers/engine/reader.h"
+#include "vt_d7/pixels.h"
 
 namespace {
 
@@ -91,17 +92,12 @@ std::string ParseOptions(int Argc, char** Argv, Options& O) {
 std::vector<uint8_t> StraightRgba(const std::vector<uint32_t>& Pixels) {
   std::vector<uint8_t> out;
   out.reserve(Pixels.size() * 4);
-  for (uint32_t p : Pixels) {
-    uint32_t a = p >> 24;
-    auto channel = [&](int Shift) -> uint8_t {
-      uint32_t c = (p >> Shift) & 0xff;
-      if (a == 0) return 0;
-      return static_cast<uint8_t>(std::min<uint32_t>(255, (c * 255 + a / 2) / a));
-    };
-    out.push_back(channel(16));
-    out.push_back(channel(8));
-    out.push_back(channel(0));
-    out.push_back(static_cast<uint8_t>(a));
+  for (uint32_t premultiplied : Pixels) {
+    const uint32_t p = vt::UnpremultiplyPixel(premultiplied);
+    out.push_back(static_cast<uint8_t>(p >> 16));
+    out.push_back(static_cast<uint8_t>(p >> 8));
+    out.push_back(static_cast<uint8_t>(p));
+    out.push_back(static_cast<uint8_t>(p >> 24));
   }
   return out;
 }

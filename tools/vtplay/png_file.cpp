@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/SysUtils.h"
+#include "vt_d7/pixels.h"
 
 namespace vtplay {
 
@@ -90,7 +91,7 @@ void Encode(const std::wstring& FileName, const uint32_t* Pixels, UINT Width, UI
     const UINT rows = std::min(bandRows, Height - row);
     const uint32_t* source = Pixels + static_cast<size_t>(row) * Width;
     const size_t count = static_cast<size_t>(rows) * Width;
-    std::transform(source, source + count, band.begin(), UnpremultiplyPixel);
+    std::transform(source, source + count, band.begin(), vt::UnpremultiplyPixel);
     hr = frame->WritePixels(rows, stride, stride * rows, reinterpret_cast<BYTE*>(band.data()));
     if (FAILED(hr)) Fail(FileName, L"writing the pixels", hr);
     row += rows;
@@ -104,17 +105,6 @@ void Encode(const std::wstring& FileName, const uint32_t* Pixels, UINT Width, UI
 }
 
 }  // namespace
-
-uint32_t UnpremultiplyPixel(uint32_t Pixel) {
-  const uint32_t a = Pixel >> 24;
-  if (a == 0) return 0;
-  if (a == 255) return Pixel;
-  auto channel = [a](uint32_t c) { return std::min<uint32_t>(255, (c * 255 + a / 2) / a); };
-  const uint32_t r = channel((Pixel >> 16) & 0xFF);
-  const uint32_t g = channel((Pixel >> 8) & 0xFF);
-  const uint32_t b = channel(Pixel & 0xFF);
-  return (a << 24) | (r << 16) | (g << 8) | b;
-}
 
 void WritePngFile(const std::wstring& FileName, const uint32_t* Pixels, int Width, int Height) {
   // WIC takes the stride and a band's byte count as 32-bit values.

@@ -6,12 +6,6 @@
 
 namespace vtplay {
 
-// One premultiplied BGRA pixel (0xAARRGGBB; colour already multiplied by
-// alpha) to straight alpha, each colour rounded to the nearest value.
-// Transparent pixels become 0; colour above alpha (which no valid
-// premultiplied pixel has) saturates at 255.
-uint32_t UnpremultiplyPixel(uint32_t Pixel);
-
 // Writes Width x Height pixels (top-down rows of premultiplied BGRA, no
 // padding) to FileName as a PNG with straight alpha, replacing the file.
 // COM must be initialised on the calling thread. Any failure raises

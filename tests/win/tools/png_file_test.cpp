@@ -9,8 +9,9 @@
 
 #include "framework/SysUtils.h"
 #include "tools/vtplay/png_file.h"
+#include "vt_d7/pixels.h"
 
-using vtplay::UnpremultiplyPixel;
+using vt::UnpremultiplyPixel;
 using vtplay::WritePngFile;
 
 namespace {
@@ -71,29 +72,6 @@ Decoded ReadPng(const std::wstring& name) {
 }
 
 }  // namespace
-
-TEST(UnpremultiplyPixel, RoundsToNearestAndRoundTrips) {
-  EXPECT_EQ(UnpremultiplyPixel(0xFF123456u), 0xFF123456u);  // opaque unchanged
-  EXPECT_EQ(UnpremultiplyPixel(0x00000000u), 0x00000000u);
-  EXPECT_EQ(UnpremultiplyPixel(0x00FFFFFFu), 0x00000000u);  // invalid colour under zero alpha
-  EXPECT_EQ(UnpremultiplyPixel(0x80400000u), 0x80800000u);  // 64 * 255 / 128 = 127.5 rounds up
-  EXPECT_EQ(UnpremultiplyPixel(0x40010000u), 0x40040000u);  // 1 * 255 / 64 = 3.98: rounded, not truncated
-  EXPECT_EQ(UnpremultiplyPixel(0x80FF8000u), 0x80FFFF00u);  // colour above alpha saturates
-  for (uint32_t a = 1; a < 255; ++a) {
-    for (uint32_t c = 0; c <= a; ++c) {
-      const uint32_t pixel = (a << 24) | (c << 16) | ((a - c) << 8) | (c / 2);
-      const uint32_t straight = UnpremultiplyPixel(pixel);
-      ASSERT_EQ(straight >> 24, a);
-      const auto expected = [a](uint32_t v) { return static_cast<uint32_t>(std::floor(v * 255.0 / a + 0.5)); };
-      ASSERT_EQ((straight >> 16) & 0xFF, expected(c)) << a << " " << c;
-      ASSERT_EQ((straight >> 8) & 0xFF, expected(a - c)) << a << " " << c;
-      ASSERT_EQ(straight & 0xFF, expected(c / 2)) << a << " " << c;
-      // Premultiplying the result again gives the original colour back.
-      const uint32_t back = ((straight >> 16) & 0xFF) * a;
-      ASSERT_EQ((back + 127) / 255, c) << a << " " << c;
-    }
-  }
-}
 
 TEST(WritePngFile, WritesStraightAlphaThatWicReadsBack) {
   ComScope com;

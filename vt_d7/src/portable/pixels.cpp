@@ -98,4 +98,15 @@ void RecoverAlpha(uint32_t* OverBlack, const uint32_t* OverWhite, int32_t Count)
   for (int32_t i = 0; i < Count; ++i) OverBlack[i] = RecoverAlphaPixel(OverBlack[i], OverWhite[i]);
 }
 
+uint32_t UnpremultiplyPixel(uint32_t Pixel) {
+  const uint32_t a = Pixel >> 24;
+  if (a == 0) return 0;
+  if (a == 255) return Pixel;
+  auto channel = [a](uint32_t c) { return std::min<uint32_t>(255, (c * 255 + a / 2) / a); };
+  const uint32_t r = channel((Pixel >> 16) & 0xFF);
+  const uint32_t g = channel((Pixel >> 8) & 0xFF);
+  const uint32_t b = channel(Pixel & 0xFF);
+  return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
 }  // namespace vt
