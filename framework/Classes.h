@@ -1,6 +1,7 @@
 #pragma once
 // Persistent objects, components with owners, streams and string lists.
 
+#include <any>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -17,6 +18,10 @@ struct HINSTANCE__;
 #endif
 
 namespace vcl {
+
+class TFiler;
+class TPropList;
+class TComponent;
 
 class TObject {
  public:
@@ -36,6 +41,17 @@ class TPersistent : public TObject {
   // raises EConvertError ("Cannot assign a X to a Y").
   virtual void Assign(TPersistent* Source);
   std::wstring ClassName() const override { return L"TPersistent"; }
+
+  // The published properties in declaration order, inherited ones first. A
+  // class adds its own after calling its base; publishing a name again
+  // replaces the inherited entry in place (TPropList::Add).
+  virtual void GetPublishedProperties(TPropList& List);
+  // Properties stored in the form stream beside the published ones, each
+  // with its own reader and writer (TFiler::DefineProperty and
+  // DefineBinaryProperty).
+  virtual void DefineProperties(TFiler& Filer);
+  // The object this one belongs to (the designer names it by this).
+  virtual TPersistent* GetOwner() const { return nullptr; }
 
  protected:
   virtual void AssignTo(TPersistent* Dest);
@@ -82,6 +98,38 @@ class TComponent : public TPersistent {
   // Tells the owned components that AComponent is being inserted or removed.
   virtual void Notification(TComponent* AComponent, TOperation Operation);
 
+  // Form streaming. A component written into a form lists its children
+  // (GetChildren: the components stored inside it, in stream order); a
+  // component whose place in the tree is given by a parent rather than by
+  // its owner says so with HasParent and names that parent. The base lists,
+  // for the root only, the owned components that have no parent.
+  using TGetChildProc = std::function<void(TComponent* Child)>;
+  virtual void GetChildren(const TGetChildProc& Proc, TComponent* Root);
+  virtual bool HasParent() const { return false; }
+  virtual TComponent* GetParentComponent() const { return nullptr; }
+  // The reader hands a child the component it was stored inside.
+  virtual void SetParentComponent(TComponent* /*Value*/) {}
+  TPersistent* GetOwner() const override { return owner_; }
+
+  // An application value; published, default 0.
+  int32_t Tag() const { return tag_; }
+  void SetTag(int32_t Value) { tag_ = Value; }
+  // The designer's position of a non-visual component: left in the low 16
+  // bits, top in the high 16 bits; stored as the defined properties "Left"
+  // and "Top" when not 0.
+  int32_t DesignInfo() const { return designInfo_; }
+  void SetDesignInfo(int32_t Value) { designInfo_ = Value; }
+
+  // Handlers that event properties of a form stream bind to by name: a root
+  // component publishes its methods here, each as a std::function of its
+  // event type (a TNotifyEvent for OnClick, ...). Publishing a name again
+  // replaces the handler.
+  void PublishMethod(const std::wstring& Name, std::any Handler);
+  // The published handler of that name (case-insensitive), or nullptr.
+  const std::any* MethodAddress(const std::wstring& Name) const;
+
+  void GetPublishedProperties(TPropList& List) override;
+  void DefineProperties(TFiler& Filer) override;
   std::wstring ClassName() const override { return L"TComponent"; }
 
  protected:
@@ -93,6 +141,81 @@ class TComponent : public TPersistent {
   std::vector<TComponent*> components_;
   std::wstring name_;
   TComponentState state_;
+  int32_t tag_ = 0;
+  int32_t designInfo_ = 0;
+  std::vector<std::pair<std::wstring, std::any>> methods_;
+};
+
+// ---------------------------------------------------------------------------
+// Collections
+
+class TCollection;
+
+// An item of a collection. It joins the collection given to its
+// constructor and leaves it when destroyed; the collection owns it.
+class TCollectionItem : public TPersistent {
+ public:
+  explicit TCollectionItem(TCollection* Collection);
+  ~TCollectionItem() override;
+
+  TCollection* Collection() const { return collection_; }
+  // Moves the item to another collection (nullptr: to none; the caller then
+  // owns it).
+  void SetCollection(TCollection* Value);
+  int Index() const;
+  void SetIndex(int Value);
+  // A number unique within the collection, given when the item joined.
+  int ID() const { return id_; }
+  // What the designer shows for the item; the base gives the class name.
+  virtual std::wstring GetDisplayName() const { return ClassName(); }
+  TPersistent* GetOwner() const override;
+  std::wstring ClassName() const override { return L"TCollectionItem"; }
+
+ private:
+  friend class TCollection;
+  TCollection* collection_ = nullptr;
+  int id_ = 0;
+};
+
+// An ordered, owning list of items of one item class. Indexes out of range
+// raise EListError ("List index out of bounds (N)").
+class TCollection : public TPersistent {
+ public:
+  // Creates one item of the collection's item class inside Collection.
+  using TItemClass = std::function<TCollectionItem*(TCollection* Collection)>;
+  explicit TCollection(TItemClass ItemClass);
+  ~TCollection() override;
+
+  int Count() const { return static_cast<int>(items_.size()); }
+  TCollectionItem* Items(int Index) const;
+  void SetItems(int Index, TCollectionItem* Value) { Items(Index)->Assign(Value); }
+  TCollectionItem* Add();
+  TCollectionItem* Insert(int Index);
+  void Delete(int Index);
+  void Clear();
+  TCollectionItem* FindItemID(int ID) const;
+  void BeginUpdate() { ++updateCount_; }
+  void EndUpdate();
+  // Replaces the items by as many new ones, each assigned from Source's.
+  void Assign(TPersistent* Source) override;
+  std::wstring ClassName() const override { return L"TCollection"; }
+
+ protected:
+  // Called after an item (nullptr: the whole collection) changed, unless
+  // inside BeginUpdate/EndUpdate.
+  virtual void Update(TCollectionItem* /*Item*/) {}
+  void Changed();
+
+ private:
+  friend class TCollectionItem;
+  void InsertItem(TCollectionItem* Item);
+  void RemoveItem(TCollectionItem* Item);
+  void MoveItem(int From, int To);
+
+  TItemClass itemClass_;
+  std::vector<TCollectionItem*> items_;
+  int nextId_ = 0;
+  int updateCount_ = 0;
 };
 
 // ---------------------------------------------------------------------------

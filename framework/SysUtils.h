@@ -27,14 +27,17 @@ class Exception : public std::exception {
   };
 
 VCL_EXCEPTION(EStreamError, Exception)
-VCL_EXCEPTION(EReadError, EStreamError)
-VCL_EXCEPTION(EWriteError, EStreamError)
+VCL_EXCEPTION(EFilerError, EStreamError)
+VCL_EXCEPTION(EReadError, EFilerError)
+VCL_EXCEPTION(EWriteError, EFilerError)
+VCL_EXCEPTION(EClassNotFound, EReadError)
 VCL_EXCEPTION(EFOpenError, EStreamError)
 VCL_EXCEPTION(EFCreateError, EStreamError)
 VCL_EXCEPTION(EResNotFound, Exception)
 VCL_EXCEPTION(EListError, Exception)
 VCL_EXCEPTION(EStringListError, Exception)
 VCL_EXCEPTION(EConvertError, Exception)
+VCL_EXCEPTION(EParserError, Exception)
 VCL_EXCEPTION(EComponentError, Exception)
 VCL_EXCEPTION(EInvalidOperation, Exception)
 VCL_EXCEPTION(EOutOfMemory, Exception)
@@ -76,12 +79,15 @@ wchar_t UpperCaseChar(wchar_t C);
 bool SameText(const std::wstring& A, const std::wstring& B);
 int CompareText(const std::wstring& A, const std::wstring& B);
 
-#ifdef _WIN32
 // 8-bit text in a code page (the system ANSI code page by default) to wide
-// text and back; the only conversion between the two in the library.
+// text and back; the only conversion between the two in the library. On
+// the host (the portable build) the system code page is UTF-8 and no other
+// code page is known.
 constexpr unsigned CP_ACP_DEFAULT = 0;
 std::string WideToAnsi(const std::wstring& Text, unsigned CodePage = CP_ACP_DEFAULT);
 std::wstring AnsiToWide(const std::string& Text, unsigned CodePage = CP_ACP_DEFAULT);
+
+#ifdef _WIN32
 // The system's message for a Win32 error code or HRESULT, without the
 // trailing line break ("Unknown error N" when the system has none).
 std::wstring SysErrorMessage(unsigned long ErrorCode);

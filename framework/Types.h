@@ -42,6 +42,7 @@ class TSet {
   static constexpr uint32_t Bit(E e) { return 1u << static_cast<unsigned>(e); }
 
  public:
+  using Element = E;
   constexpr TSet() = default;
   constexpr TSet(std::initializer_list<E> values) {
     for (E e : values) bits_ |= Bit(e);
