@@ -175,17 +175,18 @@ class TPublisher {
 
 // ---------------------------------------------------------------------------
 // The class registry: how the reader creates the components a stream names.
+// (Not RegisterClass: <windows.h> makes that name a macro.)
 
 using TComponentFactory = std::function<TComponent*(TComponent* Owner)>;
 // Registers (or replaces) a class under its stream name.
-void RegisterClass(const std::wstring& ClassName, TComponentFactory Create);
+void RegisterComponentClass(const std::wstring& ClassName, TComponentFactory Create);
 template <class T>
-void RegisterClass(const std::wstring& ClassName) {
-  RegisterClass(ClassName, [](TComponent* Owner) -> TComponent* { return new T(Owner); });
+void RegisterComponentClass(const std::wstring& ClassName) {
+  RegisterComponentClass(ClassName, [](TComponent* Owner) -> TComponent* { return new T(Owner); });
 }
-void UnRegisterClass(const std::wstring& ClassName);
+void UnRegisterComponentClass(const std::wstring& ClassName);
 // The factory registered under ClassName (case-insensitive), or nullptr.
-const TComponentFactory* GetClass(const std::wstring& ClassName);
+const TComponentFactory* GetComponentClass(const std::wstring& ClassName);
 
 // ---------------------------------------------------------------------------
 // Filers

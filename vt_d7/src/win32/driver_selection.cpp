@@ -6,7 +6,11 @@ namespace vt {
 
 TvtFlashDriverClassRef DefaultFlashDriverClass = &TvtFlashDriver::ClassRef();
 
-void InitializeFlashPlayerUnit() { DefaultFlashDriverClass = &TvtFlashDriver::ClassRef(); }
+void InitializeFlashPlayerUnit() {
+  DefaultFlashDriverClass = &TvtFlashDriver::ClassRef();
+  vcl::RegisterComponentClass<TvtFlashPlayer>(L"TvtFlashPlayer");
+  vcl::RegisterComponentClass<TvtFlashPlayerComp>(L"TvtFlashPlayerComp");
+}
 
 void CheckFlashPlugins() { CheckFlashActiveX(); }
 
