@@ -33,6 +33,9 @@ case $mode in
   fpc-written)
     "$fpcform" write "$work"
     for frm in "$work"/*.frm; do compare_dumps "$frm"; done
+    for bad in "$work"/*.bad; do
+      if "$cppform" read "$bad" >/dev/null 2>&1; then fail "$(basename "$bad"): cppform read it"; fi
+    done
     ;;
   cpp-written)
     "$cppform" write "$work"

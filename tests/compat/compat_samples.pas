@@ -8,7 +8,8 @@ interface
 uses
   Classes, SysUtils, compat_components;
 
-{ Writes kinds.frm, store.frm, player.frm and nested.frm into ADir. }
+{ Writes kinds.frm, store.frm, player.frm, nested.frm, legacy.frm and
+  truncated.bad (a form every reader must reject) into ADir. }
 procedure WriteSamples(const ADir: String);
 procedure WriteForm(AForm: TComponent; const AFileName: String);
 
@@ -220,6 +221,59 @@ begin
   end;
 end;
 
+{ Payloads our writer never produces, from a text form: an item with tag 2
+  (8-bit name) and an item with an unknown tag, which keeps the item empty. }
+const
+  LegacyText =
+    'object Form1: TCompatForm'#10 +
+    '  object FlashList1: TvtFlashList'#10 +
+    '    Flashs = <'#10 +
+    '      item'#10 +
+    '        FlashStore = ''old.swf'''#10 +
+    '        FlashStream = {'#10 +
+    '          02070000006F6C642E73776602000000AABB'#10 +
+    '        }'#10 +
+    '      end'#10 +
+    '      item'#10 +
+    '        FlashStore = ''odd.swf'''#10 +
+    '        FlashStream = {'#10 +
+    '          0709000000'#10 +
+    '        }'#10 +
+    '      end>'#10 +
+    '  end'#10 +
+    'end'#10;
+  { A name length that runs past the end of the payload: reading must fail. }
+  TruncatedText =
+    'object Form1: TCompatForm'#10 +
+    '  object FlashList1: TvtFlashList'#10 +
+    '    Flashs = <'#10 +
+    '      item'#10 +
+    '        FlashStore = ''cut.swf'''#10 +
+    '        FlashStream = {'#10 +
+    '          04FFFFFF7F6300'#10 +
+    '        }'#10 +
+    '      end>'#10 +
+    '  end'#10 +
+    'end'#10;
+
+procedure WriteFromText(const AText: String; const AFileName: String);
+var
+  Input: TStringStream;
+  Output: TFileStream;
+begin
+  Input := TStringStream.Create(AText);
+  try
+    Output := TFileStream.Create(AFileName, fmCreate);
+    try
+      ObjectTextToBinary(Input, Output);
+    finally
+      Output.Free;
+    end;
+  finally
+    Input.Free;
+  end;
+end;
+
 procedure WriteSamples(const ADir: String);
 var
   Dir: String;
@@ -230,6 +284,8 @@ begin
   WriteStore(Dir + 'store.frm');
   WritePlayer(Dir + 'player.frm');
   WriteNested(Dir + 'nested.frm');
+  WriteFromText(LegacyText, Dir + 'legacy.frm');
+  WriteFromText(TruncatedText, Dir + 'truncated.bad');
 end;
 
 end.
