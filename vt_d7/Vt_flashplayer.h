@@ -1,6 +1,7 @@
 #pragma once
 // Vt_flashplayer: the driver base (also the null driver) with its frame
-// buffer, the choice of driver, and the player components.
+// buffer, the choice of driver, the player components, and the movie store
+// (flash_store.h).
 
 #include <windows.h>
 #include <unknwn.h>
@@ -13,6 +14,7 @@
 #include "framework/Classes.h"
 #include "framework/Controls.h"
 #include "framework/Graphics.h"
+#include "vt_d7/flash_store.h"
 #include "vt_d7/pixels.h"
 
 namespace vt {
@@ -207,7 +209,8 @@ class TvtFlashDriver : public vcl::TComponent, public TvtFlashInterface {
 // application may assign another class.
 extern TvtFlashDriverClassRef DefaultFlashDriverClass;
 
-// Unit initialisation: DefaultFlashDriverClass back to the null driver.
+// Unit initialisation: DefaultFlashDriverClass back to the null driver; the
+// movie list registered with the form reader.
 void InitializeFlashPlayerUnit();
 
 // Runs the one-time renderer probes; every player constructor calls it first.

@@ -6,7 +6,10 @@ namespace vt {
 
 TvtFlashDriverClassRef DefaultFlashDriverClass = &TvtFlashDriver::ClassRef();
 
-void InitializeFlashPlayerUnit() { DefaultFlashDriverClass = &TvtFlashDriver::ClassRef(); }
+void InitializeFlashPlayerUnit() {
+  DefaultFlashDriverClass = &TvtFlashDriver::ClassRef();
+  RegisterFlashStoreClasses();
+}
 
 void CheckFlashPlugins() { CheckFlashActiveX(); }
 
