@@ -8,6 +8,8 @@ TvtFlashDriverClassRef DefaultFlashDriverClass = &TvtFlashDriver::ClassRef();
 
 void InitializeFlashPlayerUnit() {
   DefaultFlashDriverClass = &TvtFlashDriver::ClassRef();
+  vcl::RegisterComponentClass<TvtFlashPlayer>(L"TvtFlashPlayer");
+  vcl::RegisterComponentClass<TvtFlashPlayerComp>(L"TvtFlashPlayerComp");
   RegisterFlashStoreClasses();
 }
 
