@@ -146,6 +146,9 @@ void TvtFlashStream::WriteData(vcl::TStream& Stream) const {
   AppendInt32(head, static_cast<uint32_t>(units));
   head.insert(head.end(), name.begin(), name.end());
   AppendInt32(head, static_cast<uint32_t>(size));
+  // The form frames the whole payload with a 32-bit length as well.
+  if (static_cast<int64_t>(head.size()) > kMaxStoredMovieSize - size)
+    throw vcl::EWriteError(L"Stored movie " + FStoreName + L" is too large for the form stream with its name");
   Stream.WriteBuffer(head.data(), static_cast<int64_t>(head.size()));
   Stream.WriteBuffer(FStream->Memory(), size);
 }
