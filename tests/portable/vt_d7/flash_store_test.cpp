@@ -129,7 +129,8 @@ TEST_F(FlashStore, NamesOutsideAsciiRoundTripAsUtf16) {
   const Bytes payload = Payload(item);
   Bytes expected{4};
   Append32(expected, 8);
-  expected.insert(expected.end(), {0xE5, 0x65, 0x2C, 0x67, 0x3D, 0xD8, 0x00, 0xDE, '.', 0, 's', 0, 'w', 0, 'f', 0});
+  expected.insert(expected.end(),
+                  {0xE5, 0x65, 0x2C, 0x67, 0x3D, 0xD8, 0x00, 0xDE, '.', 0, 's', 0, 'w', 0, 'f', 0});
   Append32(expected, 1);
   expected.push_back(1);
   EXPECT_EQ(payload, expected);
@@ -412,7 +413,8 @@ class RecordingFiler : public vcl::TFiler {
   void DefineProperty(const std::wstring& Name, TReaderProc, TWriterProc, bool) override {
     ADD_FAILURE() << "unexpected property " << vcl::WideToUtf8(Name);
   }
-  void DefineBinaryProperty(const std::wstring& Name, TStreamProc Read, TStreamProc Write, bool HasData) override {
+  void DefineBinaryProperty(const std::wstring& Name, TStreamProc Read, TStreamProc Write,
+                            bool HasData) override {
     names.push_back(Name);
     read = std::move(Read);
     write = std::move(Write);
