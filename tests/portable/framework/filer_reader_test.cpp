@@ -71,6 +71,16 @@ TEST_F(FilerReader, RoundTripOfATree) {
   EXPECT_EQ(form->Clicks, 1);
   for (int i = 0; i < form->ComponentCount(); ++i) EXPECT_FALSE(form->Components(i)->IsLoading());
 
+  // A form inside a larger stream is read from its position up to its end.
+  TMemoryStream embedded;
+  embedded.WriteBuffer("xx", 2);
+  stream->SetPosition(0);
+  embedded.CopyFrom(*stream, 0);
+  embedded.WriteBuffer("yy", 2);
+  embedded.SetPosition(2);
+  std::unique_ptr<TComponent>(ReadComponentFromStream(embedded, nullptr));
+  EXPECT_EQ(embedded.Position(), embedded.Size() - 2);
+
   // Written again, the copy gives the same bytes.
   auto again = Write(form);
   EXPECT_EQ(again->Size(), stream->Size());
