@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Classes.h"
+#include "Filer.h"
 #include "Graphics.h"
 
 namespace vcl {
@@ -45,6 +46,12 @@ constexpr TCursor crIBeam = -4;
 constexpr TCursor crDrag = -12;
 constexpr TCursor crNoDrop = -13;
 constexpr TCursor crHandPoint = -21;
+
+// Stream names of the types above.
+const TEnumType& AlignType();
+const TEnumType& AnchorKindType();
+const TEnumType& DragModeType();
+const TIntegerIdents& CursorIdents();
 
 // Shift state from the key flags of a mouse message (MK_SHIFT, MK_CONTROL,
 // MK_xBUTTON); Alt comes from the keyboard state.
@@ -214,6 +221,14 @@ class TControl : public TComponent {
   void Notification(TComponent* AComponent, TOperation Operation) override;
   std::wstring ClassName() const override { return L"TControl"; }
 
+  // Form streaming: a control is stored inside its parent; Left, Top,
+  // Width and Height are published (always stored). The other settings
+  // above are published by the classes that choose to (PublishCommon).
+  bool HasParent() const override { return true; }
+  TComponent* GetParentComponent() const override;
+  void SetParentComponent(TComponent* Value) override;
+  void GetPublishedProperties(TPropList& List) override;
+
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
   TNotifyEvent OnResize;
@@ -227,6 +242,13 @@ class TControl : public TComponent {
   TStartDragEvent OnStartDrag;
 
  protected:
+  // Publishes, in this order, Align, Anchors, DragCursor, DragMode, Color,
+  // ParentColor, ParentShowHint, PopupMenu, ShowHint, Visible, OnDragDrop,
+  // OnDragOver, OnEndDrag, OnStartDrag and OnClick, with the framework's
+  // defaults (Color stored only when not taken from the parent, ShowHint
+  // only when not the parent's).
+  static void PublishCommon(TPropList& List);
+
   // Remembers the bounds and the parent's client size that anchors keep
   // distances to.
   void UpdateAnchorOrigin();
@@ -358,6 +380,9 @@ class TWinControl : public TControl {
   void Invalidate() override;
   TRect ClientRect() const override;
   std::wstring ClassName() const override { return L"TWinControl"; }
+  // The child controls this root owns, in z-order; for the root itself,
+  // then its owned components that have no parent.
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
 
   TKeyEvent OnKeyDown;
   TKeyPressEvent OnKeyPress;

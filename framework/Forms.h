@@ -40,6 +40,8 @@ class TForm : public TCustomControl {
   void SetVisible(bool Value) override;
   void Paint() override;
   std::wstring ClassName() const override { return L"TForm"; }
+  // Published: the control's position and size, then Caption.
+  void GetPublishedProperties(TPropList& List) override;
 
   TCloseEvent OnClose;
   TCloseQueryEvent OnCloseQuery;

@@ -60,6 +60,10 @@ constexpr TColor clWhite = 0xFFFFFF;
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clDefault = 0x20000000;
 
+// The colours written by name in form streams (clBlack, clWindow, ...).
+struct TIntegerIdents;
+const TIntegerIdents& ColorIdents();
+
 // The RGB value (0x00BBGGRR) of a colour: system colours are looked up with
 // GetSysColor, every other value keeps its low 24 bits.
 uint32_t ColorToRGB(TColor Color);

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, and creates the project's Wine
-# prefix. Safe to run again: each step is skipped when its result is present.
+# prefix. Free Pascal (fp-compiler, and fp-units-rtl for its classes unit) runs
+# the form-stream compatibility tests. Safe to run again: each step is skipped
+# when its result is present.
 set -euo pipefail
 
 packages=(cmake ninja-build make g++ g++-mingw-w64-x86-64 libz-mingw-w64-dev
-          wine64 googletest libbenchmark-dev clang libclang-rt-14-dev zlib1g-dev libpng-dev)
+          wine64 googletest libbenchmark-dev clang libclang-rt-14-dev zlib1g-dev libpng-dev
+          fp-compiler fp-units-rtl)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #pragma once
 // Vt_flashplayer: the driver base (also the null driver) with its frame
-// buffer, the choice of driver, and the player components.
+// buffer, the choice of driver, the player components, and the movie store
+// (flash_store.h).
 
 #include <windows.h>
 #include <unknwn.h>
@@ -12,7 +13,9 @@
 
 #include "framework/Classes.h"
 #include "framework/Controls.h"
+#include "framework/Filer.h"
 #include "framework/Graphics.h"
+#include "vt_d7/flash_store.h"
 #include "vt_d7/pixels.h"
 
 namespace vt {
@@ -28,6 +31,8 @@ using TvtFlashCallEvent = std::function<void(vcl::TObject* ASender, const std::w
 // Renderer choice of a player.
 enum class TvtPlugin : uint8_t { vtDefault, vtNetscape, vtActiveX };
 using enum TvtPlugin;
+// Its stream names.
+const vcl::TEnumType& PluginType();
 
 // The seventeen movie operations shared by drivers and players, in this slot
 // order. The interface identifier is all zeros.
@@ -207,7 +212,10 @@ class TvtFlashDriver : public vcl::TComponent, public TvtFlashInterface {
 // application may assign another class.
 extern TvtFlashDriverClassRef DefaultFlashDriverClass;
 
-// Unit initialisation: DefaultFlashDriverClass back to the null driver.
+// Unit initialisation: DefaultFlashDriverClass back to the null driver, and
+// the unit's components registered for form streams (TvtFlashPlayer,
+// TvtFlashPlayerComp, TvtFlashList). An application that reads forms before
+// it creates its first player calls it first.
 void InitializeFlashPlayerUnit();
 
 // Runs the one-time renderer probes; every player constructor calls it first.
@@ -307,6 +315,7 @@ class TvtFlashPlayer : public TvtPlayerBase<vcl::TGraphicControl> {
   explicit TvtFlashPlayer(vcl::TComponent* AOwner);
   ~TvtFlashPlayer() override;
   std::wstring ClassName() const override { return L"TvtFlashPlayer"; }
+  void GetPublishedProperties(vcl::TPropList& List) override;
 
   // Published properties.
   bool GetDisableFlashCursor() const { return FDriver->FDisableFlashCursor; }
@@ -350,6 +359,7 @@ class TvtFlashPlayerComp : public TvtPlayerBase<vcl::TComponent> {
   explicit TvtFlashPlayerComp(vcl::TComponent* AOwner);
   ~TvtFlashPlayerComp() override;
   std::wstring ClassName() const override { return L"TvtFlashPlayerComp"; }
+  void GetPublishedProperties(vcl::TPropList& List) override;
 
   // Published properties.
   int32_t Width() const { return FWidth; }

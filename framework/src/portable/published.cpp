@@ -42,7 +42,6 @@ void TComponent::GetPublishedProperties(TPropList& List) {
   TPublisher<TComponent>(List).Integer(L"Tag", &TComponent::Tag, &TComponent::SetTag, 0);
 }
 
-void TComponent::DefineProperties(TFiler& Filer) { TPersistent::DefineProperties(Filer); }
 
 void TComponent::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
   if (Root != this) return;
@@ -78,13 +77,13 @@ std::map<std::wstring, TComponentFactory, NoCase>& Registry() {
 }
 }  // namespace
 
-void RegisterClass(const std::wstring& ClassName, TComponentFactory Create) {
+void RegisterComponentClass(const std::wstring& ClassName, TComponentFactory Create) {
   Registry()[ClassName] = std::move(Create);
 }
 
-void UnRegisterClass(const std::wstring& ClassName) { Registry().erase(ClassName); }
+void UnRegisterComponentClass(const std::wstring& ClassName) { Registry().erase(ClassName); }
 
-const TComponentFactory* GetClass(const std::wstring& ClassName) {
+const TComponentFactory* GetComponentClass(const std::wstring& ClassName) {
   auto it = Registry().find(ClassName);
   return it == Registry().end() ? nullptr : &it->second;
 }

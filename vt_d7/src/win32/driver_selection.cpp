@@ -6,7 +6,12 @@ namespace vt {
 
 TvtFlashDriverClassRef DefaultFlashDriverClass = &TvtFlashDriver::ClassRef();
 
-void InitializeFlashPlayerUnit() { DefaultFlashDriverClass = &TvtFlashDriver::ClassRef(); }
+void InitializeFlashPlayerUnit() {
+  DefaultFlashDriverClass = &TvtFlashDriver::ClassRef();
+  vcl::RegisterComponentClass<TvtFlashPlayer>(L"TvtFlashPlayer");
+  vcl::RegisterComponentClass<TvtFlashPlayerComp>(L"TvtFlashPlayerComp");
+  RegisterFlashStoreClasses();
+}
 
 void CheckFlashPlugins() { CheckFlashActiveX(); }
 
