@@ -137,6 +137,10 @@ class TComponent : public TPersistent {
   void Destroying();
 
  private:
+  // The form reader and writer keep csReading and csWriting, and clear the
+  // loading state of a form whose reading failed.
+  friend class TReader;
+  friend class TWriter;
   TComponent* owner_ = nullptr;
   std::vector<TComponent*> components_;
   std::wstring name_;

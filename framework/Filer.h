@@ -246,18 +246,41 @@ class TReader : public TFiler {
   std::wstring ReadIdent();
   // A length-prefixed short string (class, component and property names).
   std::wstring ReadStr();
+  // A vaBinary value: ReadData gets a stream over exactly its bytes, read
+  // straight from this reader's stream; what it leaves unread is skipped,
+  // and reading beyond the bytes raises EReadError.
+  void ReadBinary(const TStreamProc& ReadData);
   // Skips one value of any type.
   void SkipValue();
 
-  // Components. Reads a whole form into Root (nullptr: the root is created
-  // from the registry by the stream's class name; the caller owns it). The
-  // stream's components are created owned by the root and handed the
-  // component they were stored inside (SetParentComponent); while reading,
-  // all are in the loading state, and afterwards each gets Loaded(), the
-  // root first, then the others in stream order.
+  // Components. Reads a whole form (signature included) into Root, which
+  // takes the stream's component name (its class name is not checked), or,
+  // with nullptr, into a root created from the registry by the stream's
+  // class name (EClassNotFound "Class X not found"), which the caller owns.
+  //
+  // The stream's components are created from the registry owned by the
+  // root; each is put in the loading state (Loading()) as soon as it exists,
+  // then handed the component it was stored inside (SetParentComponent) and
+  // named, and then its properties and its own children are read. A child
+  // flagged ffInherited is not created but looked up among the root's owned
+  // components by name.
+  //
+  // Component references are resolved when the whole form has been read,
+  // by name through the root ("Name", "Owner" for the root, "A.B" for B
+  // owned by A, "Root.Name" with the root's own name); a name that resolves
+  // to nothing leaves the reference nil. Then every component read gets
+  // Loaded(): the root first, then each component after its own children
+  // (the order of completion: for Form1 { Panel1 { Button1 } Label1 } that
+  // is Form1, Button1, Panel1, Label1).
+  //
+  // On any error the components this reader created are freed (a root it
+  // created too), a root handed in keeps only what it had before, and the
+  // loading state of the kept components is cleared again.
   TComponent* ReadRootComponent(TComponent* Root);
-  // Reads the properties of Instance up to the end of its list.
+  // Reads the properties of Instance and the end of their list.
   void ReadProperties(TPersistent* Instance);
+  // Reads a vaCollection value (the tag included) into Collection,
+  // replacing its items.
   void ReadCollection(TCollection* Collection);
 
   // Called for an event bound to a method the root does not publish.
@@ -271,7 +294,24 @@ class TReader : public TFiler {
 
  private:
   struct State;
+  void ReadBytes(void* Buffer, int64_t Count);
+  uint8_t ReadByte();
+  // A 32-bit count of items of UnitSize bytes, checked against the bytes
+  // left in the stream.
+  int64_t ReadLength(int64_t UnitSize);
+  std::string ReadPayload(int64_t Count);
+  std::u16string ReadUtf16(int64_t Count);
+  void SkipBytes(int64_t Count);
+  void ReadComponent(TComponent* Parent);
+  void ReadProperty(TPersistent* Instance, const TPropList& Props);
+  void ReadPropValue(TPersistent* Instance, const TPropInfo& Prop);
+  void ReadSetValue(TPersistent* Instance, const TPropInfo& Prop);
+  void ReadEventValue(TPersistent* Instance, const TPropInfo& Prop);
+  void ReadReferenceValue(TPersistent* Instance, const TPropInfo& Prop);
+  void FixupReferences();
+  void ReadFormInto(TComponent* Root);
   std::unique_ptr<State> state_;
+  int peeked_ = -1;  // a byte NextValue looked at, not yet consumed
 };
 
 // Writes the binary form.
@@ -299,9 +339,19 @@ class TWriter : public TFiler {
   // EWriteError.
   void WriteBinary(const TStreamProc& WriteData);
 
-  // Writes Root and its children (GetChildren, recursively).
+  // Writes a whole form: the signature, then Root and its children
+  // (GetChildren with Root, recursively), each as its header (flags only
+  // when not zero, class name, name), its properties and the end of their
+  // list, its children and the end of their list. References name
+  // components through Root.
   void WriteRootComponent(TComponent* Root);
+  // Writes the properties of Instance and the end of their list: the
+  // published ones in declaration order (those Stored says no to, ordinals
+  // equal to their default, empty strings, nil references and unnamed
+  // events left out; an object property that is not a collection as its own
+  // properties under dotted names), then the defined ones.
   void WriteProperties(TPersistent* Instance);
+  // Writes Collection as a vaCollection value (the tag included).
   void WriteCollection(TCollection* Collection);
 
   void DefineProperty(const std::wstring& Name, TReaderProc ReadData, TWriterProc WriteData,
@@ -311,6 +361,12 @@ class TWriter : public TFiler {
 
  private:
   struct State;
+  void WriteBytes(const void* Buffer, int64_t Count);
+  void WriteLength(int64_t Count);
+  void WritePropertyList(TPersistent* Instance);
+  void WriteProperty(TPersistent* Instance, const TPropInfo& Prop);
+  void WriteComponent(TComponent* Component);
+  std::wstring ReferenceName(TComponent* Component) const;
   std::unique_ptr<State> state_;
 };
 

@@ -42,7 +42,6 @@ void TComponent::GetPublishedProperties(TPropList& List) {
   TPublisher<TComponent>(List).Integer(L"Tag", &TComponent::Tag, &TComponent::SetTag, 0);
 }
 
-void TComponent::DefineProperties(TFiler& Filer) { TPersistent::DefineProperties(Filer); }
 
 void TComponent::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
   if (Root != this) return;
