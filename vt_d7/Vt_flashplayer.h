@@ -1,6 +1,7 @@
 #pragma once
 // Vt_flashplayer: the driver base (also the null driver) with its frame
-// buffer, the choice of driver, and the player components.
+// buffer, the choice of driver, the player components, and the movie store
+// (flash_store.h).
 
 #include <windows.h>
 #include <unknwn.h>
@@ -14,6 +15,7 @@
 #include "framework/Controls.h"
 #include "framework/Filer.h"
 #include "framework/Graphics.h"
+#include "vt_d7/flash_store.h"
 #include "vt_d7/pixels.h"
 
 namespace vt {
