@@ -237,7 +237,7 @@ void TReader::ReadComponent(TComponent* Parent) {
       component->Loading();
     }
   } else {
-    const TComponentFactory* factory = GetClass(className);
+    const TComponentFactory* factory = GetComponentClass(className);
     component = factory ? (*factory)(root_) : nullptr;
     if (!component) throw EClassNotFound(L"Class " + className + L" not found");
     state_->created.push_back(component);
@@ -300,7 +300,7 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
     const std::wstring className = ReadStr();
     const std::wstring name = ReadStr();
     if (!Root) {
-      const TComponentFactory* factory = GetClass(className);
+      const TComponentFactory* factory = GetComponentClass(className);
       createdRoot.reset(factory ? (*factory)(nullptr) : nullptr);
       if (!createdRoot) throw EClassNotFound(L"Class " + className + L" not found");
       Root = createdRoot.get();

@@ -173,10 +173,10 @@ class TTestForm : public TTestWidget {
 };
 
 inline void RegisterTestClasses() {
-  RegisterClass<TTestForm>(L"TTestForm");
-  RegisterClass<TTestWidget>(L"TTestWidget");
-  RegisterClass<TTestPanel>(L"TTestPanel");
-  RegisterClass<TComponent>(L"TComponent");
+  RegisterComponentClass<TTestForm>(L"TTestForm");
+  RegisterComponentClass<TTestWidget>(L"TTestWidget");
+  RegisterComponentClass<TTestPanel>(L"TTestPanel");
+  RegisterComponentClass<TComponent>(L"TComponent");
 }
 
 }  // namespace filer_test

@@ -84,6 +84,6 @@ void TvtFlashList::GetPublishedProperties(vcl::TPropList& List) {
   vcl::TPublisher<TvtFlashList>(List).Object(L"Flashs", &TvtFlashList::Flashs);
 }
 
-void RegisterFlashStoreClasses() { vcl::RegisterClass<TvtFlashList>(L"TvtFlashList"); }
+void RegisterFlashStoreClasses() { vcl::RegisterComponentClass<TvtFlashList>(L"TvtFlashList"); }
 
 }  // namespace vt
