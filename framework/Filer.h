@@ -233,6 +233,7 @@ class TReader : public TFiler {
   bool EndOfList() { return NextValue() == vaNull; }
   // A component header's flags and child position (ffChildPos; else -1).
   void ReadPrefix(uint8_t& Flags, int32_t& ChildPos);
+  // Any integer value (vaInt8 to vaInt64, vaQWord) that fits.
   int32_t ReadInteger();
   int64_t ReadInt64();
   bool ReadBoolean();
@@ -244,7 +245,8 @@ class TReader : public TFiler {
   // An identifier value (vaIdent, and vaFalse, vaTrue, vaNil, vaNull by
   // their names).
   std::wstring ReadIdent();
-  // A length-prefixed short string (class, component and property names).
+  // A length-prefixed short string (class, component and property names),
+  // taken as UTF-8 (plain ASCII in practice).
   std::wstring ReadStr();
   // A vaBinary value: ReadData gets a stream over exactly its bytes, read
   // straight from this reader's stream; what it leaves unread is skipped,
@@ -333,10 +335,14 @@ class TWriter : public TFiler {
   void WriteString(const std::string& Value);
   // Wide text: vaWString (UTF-16).
   void WriteWideString(const std::wstring& Value);
+  // vaIdent; False, True, nil and Null as their own tags.
   void WriteIdent(const std::wstring& Ident);
+  // A short string in UTF-8; more than 255 bytes raise EWriteError.
   void WriteStr(const std::wstring& Value);
   // vaBinary with its 32-bit length; more than 2^31 - 1 bytes raise
-  // EWriteError.
+  // EWriteError. WriteData writes straight into this writer's stream (after
+  // a placeholder length, patched afterwards); only an output that cannot
+  // seek makes the bytes go through memory first.
   void WriteBinary(const TStreamProc& WriteData);
 
   // Writes a whole form: the signature, then Root and its children

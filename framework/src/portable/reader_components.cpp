@@ -183,13 +183,20 @@ void TReader::ReadReferenceValue(TPersistent* Instance, const TPropInfo& Prop) {
   }
   if (NextValue() != vaIdent) InvalidValue();
   // Resolved once the whole form is there: it may name a later component.
-  state_->fixups.push_back({Instance, set, ReadIdent()});
+  state_->fixups.push_back({Instance, set, ReadIdent(), state_->items});
 }
 
 void TReader::ReadCollection(TCollection* Collection) {
   TNestingGuard guard(state_->depth);
   CheckValue(vaCollection);
   TUpdateGuard update(Collection);
+  // The items go: so do the references waiting to be set in them.
+  std::erase_if(state_->fixups, [Collection](const State::Fixup& F) {
+    return std::any_of(F.within.begin(), F.within.end(), [Collection](TPersistent* Item) {
+      auto* item = dynamic_cast<TCollectionItem*>(Item);
+      return item && item->Collection() == Collection;
+    });
+  });
   Collection->Clear();
   while (!EndOfList()) {
     // An item may be preceded by its order, which the order in the stream
@@ -197,7 +204,15 @@ void TReader::ReadCollection(TCollection* Collection) {
     const TValueType next = NextValue();
     if (next == vaInt8 || next == vaInt16 || next == vaInt32) ReadInteger();
     CheckValue(vaList);
-    ReadProperties(Collection->Add());
+    TCollectionItem* item = Collection->Add();
+    state_->items.push_back(item);
+    try {
+      ReadProperties(item);
+    } catch (...) {
+      state_->items.pop_back();
+      throw;
+    }
+    state_->items.pop_back();
   }
   ReadListEnd();
 }

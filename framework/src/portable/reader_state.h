@@ -36,7 +36,11 @@ struct TReader::State {
     TPersistent* instance;
     std::function<void(TPersistent&, TComponent*)> set;
     std::wstring name;
+    // The collection items the instance lies within: a collection read
+    // again frees them, and their fixups go with them.
+    std::vector<TPersistent*> within;
   };
+  std::vector<TPersistent*> items;  // the collection items being read, innermost last
   std::vector<Fixup> fixups;
   std::wstring path;  // "Form1.Panel1" of the component being read
 };

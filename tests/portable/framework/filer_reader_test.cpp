@@ -22,38 +22,7 @@ class FilerReader : public ::testing::Test {
     RegisterTestClasses();
     Log().clear();
   }
-  // Form1 { Label1, Panel1 { Button1 }, Timer1 (non-visual, at 16,32) }.
-  std::unique_ptr<TTestForm> MakeForm() {
-    auto form = std::make_unique<TTestForm>(nullptr);
-    form->SetName(L"Form1");
-    form->Caption = L"Main \u00E9";
-    auto* label = new TTestWidget(form.get());
-    label->SetName(L"Label1");
-    auto* panel = new TTestPanel(form.get());
-    panel->SetName(L"Panel1");
-    auto* button = new TTestWidget(form.get());
-    button->SetName(L"Button1");
-    button->SetParent(panel);
-    auto* timer = new TComponent(form.get());
-    timer->SetName(L"Timer1");
-    timer->SetDesignInfo(0x00200010);
-    label->Buddy = button;  // a component written later
-    label->Align = TAlign::alTop;
-    label->Style = {TFontStyle::fsItalic};
-    label->Hint = "hint";
-    label->Width = 70000;
-    label->Big = -(int64_t{1} << 40);
-    label->Visible = false;
-    label->Color = -16777211;
-    label->Font.Size = 12;
-    label->Data = {9, 8, 7};
-    button->Buddy = form.get();
-    BindMethod(button->OnClick, form.get(), L"Button1Click");
-    auto* item = static_cast<TTestItem*>(panel->Items.Add());
-    item->Caption = L"first";
-    static_cast<TTestItem*>(panel->Items.Add())->Value = -3;
-    return form;
-  }
+  std::unique_ptr<TTestForm> MakeForm() { return MakeTestForm(); }
 };
 
 std::unique_ptr<TMemoryStream> Write(TComponent* Root) {
@@ -95,11 +64,22 @@ TEST_F(FilerReader, RoundTripOfATree) {
   EXPECT_EQ(timer->DesignInfo(), 0x00200010);
   ASSERT_EQ(panel->Items.Count(), 2);
   EXPECT_EQ(static_cast<TTestItem*>(panel->Items.Items(0))->Caption, L"first");
+  EXPECT_EQ(static_cast<TTestItem*>(panel->Items.Items(0))->Link, label);
   EXPECT_EQ(static_cast<TTestItem*>(panel->Items.Items(1))->Value, -3);
   ASSERT_TRUE(button->OnClick);
   button->OnClick(button);
   EXPECT_EQ(form->Clicks, 1);
   for (int i = 0; i < form->ComponentCount(); ++i) EXPECT_FALSE(form->Components(i)->IsLoading());
+
+  // A form inside a larger stream is read from its position up to its end.
+  TMemoryStream embedded;
+  embedded.WriteBuffer("xx", 2);
+  stream->SetPosition(0);
+  embedded.CopyFrom(*stream, 0);
+  embedded.WriteBuffer("yy", 2);
+  embedded.SetPosition(2);
+  std::unique_ptr<TComponent>(ReadComponentFromStream(embedded, nullptr));
+  EXPECT_EQ(embedded.Position(), embedded.Size() - 2);
 
   // Written again, the copy gives the same bytes.
   auto again = Write(form);
@@ -204,6 +184,21 @@ TEST_F(FilerReader, DesignPositionNamesAreCaseInsensitive) {
   s.SetPosition(0);
   std::unique_ptr<TComponent> c(ReadComponentFromStream(s, nullptr));
   EXPECT_EQ(c->DesignInfo(), 0x01000005);
+}
+
+TEST_F(FilerReader, ACollectionReadTwiceDropsTheReferencesOfItsOldItems) {
+  // Items = <item Link = Form1>, then Items = <>: the first item is freed
+  // before the references are set.
+  const char form[] =
+      "TPF0\x09TTestForm\x05" "Form1"
+      "\x05" "Items\x0E\x01\x04" "Link\x07\x05" "Form1\x00\x00"
+      "\x05" "Items\x0E\x00"
+      "\x00\x00";
+  TMemoryStream s;
+  s.WriteBuffer(form, sizeof form - 1);
+  s.SetPosition(0);
+  std::unique_ptr<TComponent> root(ReadComponentFromStream(s, nullptr));
+  EXPECT_EQ(static_cast<TTestForm*>(root.get())->Items.Count(), 0);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // writer tests and the form reader fuzzer.
 
 #include <algorithm>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -51,11 +52,13 @@ class TTestItem : public TCollectionItem {
   using TCollectionItem::TCollectionItem;
   std::wstring Caption;
   int32_t Value = 0;
+  TComponent* Link = nullptr;
   void GetPublishedProperties(TPropList& List) override {
     TCollectionItem::GetPublishedProperties(List);
     TPublisher<TTestItem>(List)
         .WString(L"Caption", &TTestItem::Caption, &TTestItem::Caption)
-        .Integer(L"Value", &TTestItem::Value, &TTestItem::Value, 0);
+        .Integer(L"Value", &TTestItem::Value, &TTestItem::Value, 0)
+        .Component(L"Link", &TTestItem::Link, &TTestItem::Link);
   }
   std::wstring ClassName() const override { return L"TTestItem"; }
 };
@@ -171,6 +174,41 @@ class TTestForm : public TTestWidget {
   int Clicks = 0;
   std::wstring ClassName() const override { return L"TTestForm"; }
 };
+
+// Form1 { Label1, Panel1 { Button1 }, Timer1 (non-visual, at 16,32) }, with a
+// value in most properties.
+inline std::unique_ptr<TTestForm> MakeTestForm() {
+  auto form = std::make_unique<TTestForm>(nullptr);
+  form->SetName(L"Form1");
+  form->Caption = L"Main \u00E9";
+  auto* label = new TTestWidget(form.get());
+  label->SetName(L"Label1");
+  auto* panel = new TTestPanel(form.get());
+  panel->SetName(L"Panel1");
+  auto* button = new TTestWidget(form.get());
+  button->SetName(L"Button1");
+  button->SetParent(panel);
+  auto* timer = new TComponent(form.get());
+  timer->SetName(L"Timer1");
+  timer->SetDesignInfo(0x00200010);
+  label->Buddy = button;  // a component written later
+  label->Align = TAlign::alTop;
+  label->Style = {TFontStyle::fsItalic};
+  label->Hint = "hint";
+  label->Width = 70000;
+  label->Big = -(int64_t{1} << 40);
+  label->Visible = false;
+  label->Color = -16777211;
+  label->Font.Size = 12;
+  label->Data = {9, 8, 7};
+  button->Buddy = form.get();
+  BindMethod(button->OnClick, form.get(), L"Button1Click");
+  auto* item = static_cast<TTestItem*>(panel->Items.Add());
+  item->Caption = L"first";
+  item->Link = label;
+  static_cast<TTestItem*>(panel->Items.Add())->Value = -3;
+  return form;
+}
 
 inline void RegisterTestClasses() {
   RegisterComponentClass<TTestForm>(L"TTestForm");
