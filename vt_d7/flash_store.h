@@ -74,7 +74,9 @@ class TvtFlashCollection : public vcl::TCollection {
   explicit TvtFlashCollection(TvtFlashList* Owner);
 
   TvtFlashStream* Add() { return static_cast<TvtFlashStream*>(vcl::TCollection::Add()); }
-  TvtFlashStream* GetItem(int Index) const { return static_cast<TvtFlashStream*>(vcl::TCollection::Items(Index)); }
+  TvtFlashStream* GetItem(int Index) const {
+    return static_cast<TvtFlashStream*>(vcl::TCollection::Items(Index));
+  }
   // Assigns Value to the item at Index.
   void SetItem(int Index, TvtFlashStream* Value) { GetItem(Index)->Assign(Value); }
   TvtFlashStream* Items(int Index) const { return GetItem(Index); }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -128,7 +129,8 @@ TEST_F(FlashStore, NamesOutsideAsciiRoundTripAsUtf16) {
   const Bytes payload = Payload(item);
   Bytes expected{4};
   Append32(expected, 8);
-  expected.insert(expected.end(), {0xE5, 0x65, 0x2C, 0x67, 0x3D, 0xD8, 0x00, 0xDE, '.', 0, 's', 0, 'w', 0, 'f', 0});
+  expected.insert(expected.end(),
+                  {0xE5, 0x65, 0x2C, 0x67, 0x3D, 0xD8, 0x00, 0xDE, '.', 0, 's', 0, 'w', 0, 'f', 0});
   Append32(expected, 1);
   expected.push_back(1);
   EXPECT_EQ(payload, expected);
@@ -411,7 +413,8 @@ class RecordingFiler : public vcl::TFiler {
   void DefineProperty(const std::wstring& Name, TReaderProc, TWriterProc, bool) override {
     ADD_FAILURE() << "unexpected property " << vcl::WideToUtf8(Name);
   }
-  void DefineBinaryProperty(const std::wstring& Name, TStreamProc Read, TStreamProc Write, bool HasData) override {
+  void DefineBinaryProperty(const std::wstring& Name, TStreamProc Read, TStreamProc Write,
+                            bool HasData) override {
     names.push_back(Name);
     read = std::move(Read);
     write = std::move(Write);
@@ -452,6 +455,72 @@ TEST_F(FlashStore, ItemPublishesFlashStoreAndDefinesFlashStream) {
   ASSERT_NE(flashs, nullptr);
   EXPECT_EQ(flashs->Kind, vcl::TPropKind::pkObject);
   EXPECT_EQ(flashs->GetObject(list), list.Flashs());
+}
+
+// ---- forms ----
+
+// A form with two movie lists, written and read back into a fresh root.
+TEST_F(FlashStore, FormRoundTripKeepsNamesBytesAndRegistryOrder) {
+  vt::RegisterFlashStoreClasses();
+  vcl::TMemoryStream form;
+  {
+    vcl::TComponent root(nullptr);
+    root.SetName(L"Form1");
+    auto* movies = new TvtFlashList(&root);
+    movies->SetName(L"Movies");
+    auto* more = new TvtFlashList(&root);
+    more->SetName(L"More");
+    TvtFlashStream* intro = movies->Flashs()->Add();
+    SetBytes(intro, {'F', 'W', 'S', 9});
+    intro->SetFlashStore(L"intro.swf");
+    movies->Flashs()->Add()->SetFlashStore(L"never filled.swf");  // stored as "(empty)"
+    TvtFlashStream* song = more->Flashs()->Add();
+    SetBytes(song, Bytes(70000, 0x5A));
+    song->SetFlashStore(L"\u65E5\u672C.mp3");
+    vcl::WriteComponentToStream(form, &root);
+  }
+  ASSERT_EQ(FlashList(), nullptr);
+
+  form.SetPosition(0);
+  vcl::TComponent root(nullptr);
+  vcl::ReadComponentFromStream(form, &root);
+  auto* movies = dynamic_cast<TvtFlashList*>(root.FindComponent(L"Movies"));
+  auto* more = dynamic_cast<TvtFlashList*>(root.FindComponent(L"More"));
+  ASSERT_NE(movies, nullptr);
+  ASSERT_NE(more, nullptr);
+  ASSERT_EQ(movies->Flashs()->Count(), 2);
+  ASSERT_EQ(more->Flashs()->Count(), 1);
+  EXPECT_EQ(Contents(*movies->FindFlash(L"intro.swf")->FStream), (Bytes{'F', 'W', 'S', 9}));
+  EXPECT_EQ(movies->Flashs()->Items(1)->GetFlashStore(), L"(empty)");
+  EXPECT_EQ(Contents(*more->Flashs()->Items(0)->FStream), Bytes(70000, 0x5A));
+  EXPECT_EQ(more->Flashs()->Items(0)->FStream->Position(), 0);
+  EXPECT_EQ(Names(), (std::vector<std::wstring>{L"intro.swf", L"(empty)", L"\u65E5\u672C.mp3"}));
+  EXPECT_EQ(FlashList()->Objects(2), more->Flashs()->Items(0));
+}
+
+TEST_F(FlashStore, FormWithCutPayloadFailsToLoadAndLeavesNoMovie) {
+  vt::RegisterFlashStoreClasses();
+  vcl::TMemoryStream form;
+  {
+    vcl::TComponent root(nullptr);
+    auto* movies = new TvtFlashList(&root);
+    movies->SetName(L"Movies");
+    TvtFlashStream* intro = movies->Flashs()->Add();
+    SetBytes(intro, {1, 2, 3});
+    intro->SetFlashStore(L"intro.swf");
+    vcl::WriteComponentToStream(form, &root);
+  }
+  // Claim one byte more data than the binary property carries.
+  Bytes bytes = Contents(form);
+  const Bytes size{3, 0, 0, 0, 1, 2, 3};
+  auto at = std::search(bytes.begin(), bytes.end(), size.begin(), size.end());
+  ASSERT_NE(at, bytes.end());
+  *at = 4;
+  auto in = StreamOf(bytes);
+  {
+    vcl::TComponent root(nullptr);
+    EXPECT_THROW(vcl::ReadComponentFromStream(*in, &root), vcl::EReadError);
+  }
 }
 
 }  // namespace

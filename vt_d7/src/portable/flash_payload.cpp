@@ -82,8 +82,9 @@ int64_t AppendUtf16Le(std::vector<uint8_t>& Out, const std::wstring& Text) {
 
 void CheckStoredMovieSize(int64_t Size, const std::wstring& Name) {
   if (Size > kMaxStoredMovieSize)
-    throw vcl::EWriteError(L"Stored movie " + Name + L" is too large for the form stream (" + std::to_wstring(Size) +
-                           L" bytes; at most " + std::to_wstring(kMaxStoredMovieSize) + L")");
+    throw vcl::EWriteError(L"Stored movie " + Name + L" is too large for the form stream (" +
+                           std::to_wstring(Size) + L" bytes; at most " +
+                           std::to_wstring(kMaxStoredMovieSize) + L")");
 }
 
 void TvtFlashStream::ReadData(vcl::TStream& Stream) {
@@ -106,14 +107,14 @@ void TvtFlashStream::ReadData(vcl::TStream& Stream) {
                  std::to_wstring(left) + L" bytes left");
   std::vector<uint8_t> raw(static_cast<size_t>(nameBytes));
   Stream.ReadBuffer(raw.data(), nameBytes);
-  const std::wstring name = tag == kTagWideName ? DecodeUtf16Le(raw)
-                                                : vcl::AnsiToWide(std::string(raw.begin(), raw.end()));
+  const std::wstring name =
+      tag == kTagWideName ? DecodeUtf16Le(raw) : vcl::AnsiToWide(std::string(raw.begin(), raw.end()));
 
   const int32_t size = ReadInt32(Stream, L"the data size");
   if (size < 0) PayloadError(L"negative data size " + std::to_wstring(size));
   if (size > BytesLeft(Stream))
-    PayloadError(L"data of " + std::to_wstring(size) + L" bytes, but only " + std::to_wstring(BytesLeft(Stream)) +
-                 L" bytes left");
+    PayloadError(L"data of " + std::to_wstring(size) + L" bytes, but only " +
+                 std::to_wstring(BytesLeft(Stream)) + L" bytes left");
 
   // Straight into the item's memory. Resizing either succeeds or leaves the
   // bytes as they were; a source shorter than it claimed to be leaves the
@@ -141,11 +142,16 @@ void TvtFlashStream::WriteData(vcl::TStream& Stream) const {
   CheckStoredMovieSize(size, FStoreName);
   std::vector<uint8_t> name;
   const int64_t units = AppendUtf16Le(name, FStoreName);
-  if (units > INT32_MAX) throw vcl::EWriteError(L"The name of a stored movie is too long for the form stream");
+  if (units > INT32_MAX)
+    throw vcl::EWriteError(L"The name of a stored movie is too long for the form stream");
   std::vector<uint8_t> head{kTagWideName};
   AppendInt32(head, static_cast<uint32_t>(units));
   head.insert(head.end(), name.begin(), name.end());
   AppendInt32(head, static_cast<uint32_t>(size));
+  // The form frames the whole payload with a 32-bit length as well.
+  if (static_cast<int64_t>(head.size()) > kMaxStoredMovieSize - size)
+    throw vcl::EWriteError(L"Stored movie " + FStoreName +
+                           L" is too large for the form stream with its name");
   Stream.WriteBuffer(head.data(), static_cast<int64_t>(head.size()));
   Stream.WriteBuffer(FStream->Memory(), size);
 }

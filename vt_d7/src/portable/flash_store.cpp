@@ -1,13 +1,14 @@
 // The movie store's classes: stored movies, their collection and the list
 // component.
 
+#include "vt_d7/flash_store.h"
+
 #include <cstring>
 #include <string>
 #include <utility>
 
 #include "flash_registry.h"
 #include "framework/Filer.h"
-#include "vt_d7/flash_store.h"
 
 namespace vt {
 
