@@ -114,26 +114,31 @@ class TBinaryToText {
     }
     if (InString) Out("'");
   }
-  static std::vector<uint32_t> Bytes(const std::string& S) { return {S.begin(), S.end()}; }
-  // Decodes UTF-8 as the reference converter does: by the lead byte's
-  // pattern alone, without checking the continuation bytes; bytes missing at
-  // the end count as zero.
+  static std::vector<uint32_t> Bytes(const std::string& S) {
+    std::vector<uint32_t> Result;
+    for (const char C : S) Result.push_back(static_cast<uint8_t>(C));
+    return Result;
+  }
+  // Decodes UTF-8 by the lead byte's pattern, without checking the
+  // continuation bytes (bytes missing at the end count as zero); a byte that
+  // cannot lead a sequence becomes U+FFFD.
   static std::vector<uint32_t> Utf8CodePoints(const std::string& S) {
     std::vector<uint32_t> Result;
     auto At = [&](size_t i) -> uint32_t { return i < S.size() ? static_cast<uint8_t>(S[i]) & 0x3Fu : 0u; };
     for (size_t i = 0; i < S.size();) {
       uint32_t C = static_cast<uint8_t>(S[i++]);
-      if (C & 0x80) {
-        if ((C & 0xE0) == 0xC0) {
-          C = ((C & 0x1F) << 6) | At(i);
-          i += 1;
-        } else if ((C & 0xF0) == 0xE0) {
-          C = ((C & 0x1F) << 12) | (At(i) << 6) | At(i + 1);
-          i += 2;
-        } else {
-          C = ((C & 0x1F) << 18) | (At(i) << 12) | (At(i + 1) << 6) | At(i + 2);
-          i += 3;
-        }
+      if (C < 0x80) {
+      } else if ((C & 0xE0) == 0xC0) {
+        C = ((C & 0x1F) << 6) | At(i);
+        i += 1;
+      } else if ((C & 0xF0) == 0xE0) {
+        C = ((C & 0x0F) << 12) | (At(i) << 6) | At(i + 1);
+        i += 2;
+      } else if ((C & 0xF8) == 0xF0) {
+        C = ((C & 0x07) << 18) | (At(i) << 12) | (At(i + 1) << 6) | At(i + 2);
+        i += 3;
+      } else {
+        C = 0xFFFD;
       }
       Result.push_back(C);
     }

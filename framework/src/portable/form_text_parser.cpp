@@ -171,13 +171,15 @@ int64_t TTextParser::TokenInt(bool* Unsigned) const {
   const char* Last = First + text_.size();
   if (!text_.empty() && text_[0] == '$') {
     uint64_t Value = 0;
-    if (text_.size() <= 17 && std::from_chars(First + 1, Last, Value, 16).ptr == Last)
-      return static_cast<int64_t>(Value);
+    const auto [End, Status] = std::from_chars(First + 1, Last, Value, 16);
+    if (End == Last && Status == std::errc()) return static_cast<int64_t>(Value);
   } else {
     int64_t Value = 0;
-    if (std::from_chars(First, Last, Value).ptr == Last) return Value;
+    const auto [End, Status] = std::from_chars(First, Last, Value);
+    if (End == Last && Status == std::errc()) return Value;
     uint64_t Big = 0;
-    if (std::from_chars(First, Last, Big).ptr == Last) {
+    const auto [BigEnd, BigStatus] = std::from_chars(First, Last, Big);
+    if (BigEnd == Last && BigStatus == std::errc()) {
       if (Unsigned) *Unsigned = true;
       return static_cast<int64_t>(Big);
     }

@@ -106,7 +106,8 @@ class TTextToBinary {
     switch (parser_.FloatType()) {
       case 's': {
         float F = 0;
-        if (std::from_chars(First, Last, F).ptr != Last) Invalid();
+        const auto [End, Status] = std::from_chars(First, Last, F);
+        if (End != Last || Status != std::errc()) Invalid();
         uint32_t Bits;
         std::memcpy(&Bits, &F, sizeof Bits);
         Tag(vaSingle);
@@ -115,7 +116,8 @@ class TTextToBinary {
       }
       case 'd': {
         double D = 0;
-        if (std::from_chars(First, Last, D).ptr != Last) Invalid();
+        const auto [End, Status] = std::from_chars(First, Last, D);
+        if (End != Last || Status != std::errc()) Invalid();
         uint64_t Bits;
         std::memcpy(&Bits, &D, sizeof Bits);
         Tag(vaDate);
@@ -171,9 +173,11 @@ class TTextToBinary {
       Digits.append(static_cast<size_t>(Scale), '0');
     }
     uint64_t Magnitude = 0;
-    if (!Digits.empty() && std::from_chars(Digits.data(), Digits.data() + Digits.size(), Magnitude).ptr !=
-                               Digits.data() + Digits.size())
-      parser_.Error("Invalid currency value: " + Text);
+    if (!Digits.empty()) {
+      const char* Last = Digits.data() + Digits.size();
+      const auto [End, Status] = std::from_chars(Digits.data(), Last, Magnitude);
+      if (End != Last || Status != std::errc()) parser_.Error("Invalid currency value: " + Text);
+    }
     Magnitude += RoundUp;
     if (Magnitude > (Negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX)))
       parser_.Error("Invalid currency value: " + Text);
