@@ -56,7 +56,10 @@ case $mode in
       fi
       # cmp -l: offset, then the two bytes in octal (025 = 0x15, 022 = 0x12).
       other=$(cmp -l "$work/fpc/$name" "$frm" | awk '!($2 == 25 && $3 == 22)' | head -5) || true
-      [ -z "$other" ] || { echo "$other" >&2; fail "$name: bytes differ from fpcform's beyond the string tags"; }
+      if [ -n "$other" ]; then
+        echo "$other" >&2
+        fail "$name: bytes differ from fpcform's beyond the string tags"
+      fi
     done
     ;;
   edges)

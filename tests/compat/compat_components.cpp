@@ -102,8 +102,8 @@ static void DetachChildren(std::vector<TCompatControl*>& Children) {
 }
 
 // Lists the children the root owns, as both kinds of parent do.
-static void ListChildren(const std::vector<TCompatControl*>& Children, const vcl::TComponent::TGetChildProc& Proc,
-                         vcl::TComponent* Root) {
+static void ListChildren(const std::vector<TCompatControl*>& Children,
+                         const vcl::TComponent::TGetChildProc& Proc, vcl::TComponent* Root) {
   for (TCompatControl* child : std::vector<TCompatControl*>(Children))
     if (child->Owner() == Root) Proc(child);
 }
@@ -136,7 +136,8 @@ void TCompatKinds::DefineProperties(vcl::TFiler& Filer) {
         Data.assign(static_cast<size_t>(std::max<int64_t>(S.Size() - S.Position(), 0)), 0);
         S.ReadBuffer(Data.data(), static_cast<int64_t>(Data.size()));
       },
-      [this](vcl::TStream& S) { S.WriteBuffer(Data.data(), static_cast<int64_t>(Data.size())); }, !Data.empty());
+      [this](vcl::TStream& S) { S.WriteBuffer(Data.data(), static_cast<int64_t>(Data.size())); },
+      !Data.empty());
 }
 
 void TCompatKinds::Notification(vcl::TComponent* AComponent, vcl::TOperation Operation) {
