@@ -1,7 +1,7 @@
 # make test  - install what is missing, build both builds, run every test
 # make run   - build and run vtplay (ARGS="..." passes options)
 # make fuzz  - longer libFuzzer runs (FUZZ_SECONDS per target)
-# make bench - host benchmarks of the pixel kernels and the engine, then the Windows frame path under Wine
+# make bench - host benchmarks of the pixel kernels, the engine and form streams, then the Windows frame path under Wine
 BUILD ?= build
 WIN   := $(BUILD)/win
 HOST  := $(BUILD)/host
@@ -46,6 +46,7 @@ bench: setup
 	cmake --build $(BENCH)
 	$(BENCH)/tests/bench/pixel_bench --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
 	$(BENCH)/tests/bench/engine_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	$(BENCH)/tests/bench/form_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	cmake -S . -B $(WINBENCH) $(GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	      -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" -DVT_BUILD_TESTS=OFF
 	cmake --build $(WINBENCH) --target frame_bench
