@@ -284,7 +284,9 @@ class TCustomMemoryStream : public TStream {
 };
 
 // A growable stream in memory. Writing beyond the end grows it; bytes
-// between the old end and a write or a larger SetSize are zero.
+// between the old end and a write or a larger SetSize are zero. The memory
+// grows in place where the allocator can extend it, and bytes about to be
+// written are never zeroed first, so a large write costs one copy.
 class TMemoryStream : public TCustomMemoryStream {
  public:
   TMemoryStream() = default;
@@ -292,19 +294,28 @@ class TMemoryStream : public TCustomMemoryStream {
   // Shrinking keeps the first NewSize bytes and moves the position back to
   // the end when it was beyond it. Running out of memory raises EOutOfMemory.
   void SetSize(int64_t NewSize) override;
-  void* Memory() { return buffer_.data(); }
-  const void* Memory() const { return buffer_.data(); }
+  void* Memory() { return buffer_.get(); }
+  const void* Memory() const { return buffer_.get(); }
   // Empties the stream and frees its memory.
   void Clear();
   // Replaces the content with all of Stream (from its start); the position
   // ends at 0.
   void LoadFromStream(TStream& Stream);
+  // Replaces the content with the next Count bytes of Source, read straight
+  // into this stream's memory; the position ends at 0. A source with fewer
+  // bytes raises EReadError and leaves this stream empty.
+  void LoadFromStream(TStream& Source, int64_t Count);
 
   std::wstring ClassName() const override { return L"TMemoryStream"; }
 
  private:
+  struct FreeMemory {
+    void operator()(void* Memory) const;
+  };
+  // Makes room for Capacity bytes; the bytes beyond the size are undefined.
   void Reserve(int64_t Capacity);
-  std::vector<uint8_t> buffer_;  // the capacity; the size is the base's
+  std::unique_ptr<uint8_t, FreeMemory> buffer_;
+  int64_t capacity_ = 0;  // the size is the base's
 };
 
 #ifdef _WIN32

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -47,24 +48,30 @@ void TCustomMemoryStream::SetPointer(void* Memory, int64_t Size) {
   size_ = Size;
 }
 
+void TMemoryStream::FreeMemory::operator()(void* Memory) const { std::free(Memory); }
+
 void TMemoryStream::Reserve(int64_t Capacity) {
-  if (Capacity <= static_cast<int64_t>(buffer_.size())) return;
-  // Grow by half again (at least 4 KiB) so a sequence of small writes
-  // copies the content only a logarithmic number of times.
-  const int64_t current = static_cast<int64_t>(buffer_.size());
-  int64_t wanted = current + current / 2;
+  if (Capacity <= capacity_) return;
+  // Grow by half again (at least 4 KiB) so a sequence of small writes moves
+  // the content only a logarithmic number of times; realloc extends large
+  // blocks in place where it can.
+  int64_t wanted = capacity_ + capacity_ / 2;
   if (wanted < Capacity) wanted = Capacity;
   if (wanted < 4096) wanted = 4096;
-  const int64_t limit = static_cast<int64_t>(std::min<uint64_t>(buffer_.max_size(), std::numeric_limits<int64_t>::max()));
-  if (Capacity > limit) throw EOutOfMemory(L"Out of memory while expanding memory stream");
-  if (wanted > limit) wanted = Capacity;
-  try {
-    buffer_.resize(static_cast<size_t>(wanted));
-  } catch (const std::bad_alloc&) {
+  constexpr int64_t limit = std::numeric_limits<int64_t>::max() / 2;
+  if (Capacity > limit || static_cast<uint64_t>(Capacity) > std::numeric_limits<size_t>::max())
     throw EOutOfMemory(L"Out of memory while expanding memory stream");
-  } catch (const std::length_error&) {
-    throw EOutOfMemory(L"Out of memory while expanding memory stream");
+  if (wanted > limit || static_cast<uint64_t>(wanted) > std::numeric_limits<size_t>::max()) wanted = Capacity;
+  void* grown = std::realloc(buffer_.get(), static_cast<size_t>(wanted));
+  if (!grown && wanted > Capacity) {
+    wanted = Capacity;
+    grown = std::realloc(buffer_.get(), static_cast<size_t>(wanted));
   }
+  if (!grown) throw EOutOfMemory(L"Out of memory while expanding memory stream");
+  (void)buffer_.release();  // realloc took the old block
+  buffer_.reset(static_cast<uint8_t*>(grown));
+  capacity_ = wanted;
+  SetPointer(buffer_.get(), Size());
 }
 
 void TMemoryStream::SetSize(int64_t NewSize) {
@@ -72,9 +79,8 @@ void TMemoryStream::SetSize(int64_t NewSize) {
   const int64_t oldSize = Size();
   Reserve(NewSize);
   // Bytes that come into the stream again after a shrink must not show old data.
-  if (NewSize > oldSize)
-    std::memset(buffer_.data() + oldSize, 0, static_cast<size_t>(NewSize - oldSize));
-  SetPointer(buffer_.data(), NewSize);
+  if (NewSize > oldSize) std::memset(buffer_.get() + oldSize, 0, static_cast<size_t>(NewSize - oldSize));
+  SetPointer(buffer_.get(), NewSize);
   if (position_ > NewSize) position_ = NewSize;
 }
 
@@ -86,19 +92,27 @@ int64_t TMemoryStream::Write(const void* Buffer, int64_t Count) {
   // the stream into itself); growing moves that memory, so find the source
   // again by its offset afterwards.
   const uint8_t* source = static_cast<const uint8_t*>(Buffer);
-  const uint8_t* begin = buffer_.data();
+  const uint8_t* begin = buffer_.get();
   const bool inside = begin && !std::less<const uint8_t*>()(source, begin) &&
-                      std::less<const uint8_t*>()(source, begin + buffer_.size());
+                      std::less<const uint8_t*>()(source, begin + capacity_);
   const size_t sourceOffset = inside ? static_cast<size_t>(source - begin) : 0;
-  if (end > Size()) SetSize(end);  // zero-fills a gap left by seeking beyond the end
-  if (inside) source = buffer_.data() + sourceOffset;
-  std::memmove(buffer_.data() + position_, source, static_cast<size_t>(Count));
+  if (end > Size()) {
+    const int64_t oldSize = Size();
+    Reserve(end);
+    // Only a gap left by seeking beyond the end is zeroed; the written
+    // bytes are copied in below.
+    if (position_ > oldSize) std::memset(buffer_.get() + oldSize, 0, static_cast<size_t>(position_ - oldSize));
+    SetPointer(buffer_.get(), end);
+  }
+  if (inside) source = buffer_.get() + sourceOffset;
+  std::memmove(buffer_.get() + position_, source, static_cast<size_t>(Count));
   position_ = end;
   return Count;
 }
 
 void TMemoryStream::Clear() {
-  std::vector<uint8_t>().swap(buffer_);
+  buffer_.reset();
+  capacity_ = 0;
   SetPointer(nullptr, 0);
   position_ = 0;
 }
@@ -109,10 +123,20 @@ void TMemoryStream::LoadFromStream(TStream& Stream) {
     return;
   }
   Stream.SetPosition(0);
-  const int64_t size = Stream.Size();
-  SetSize(size);
-  position_ = 0;
-  Stream.ReadBuffer(buffer_.data(), size);
+  LoadFromStream(Stream, Stream.Size());
+}
+
+void TMemoryStream::LoadFromStream(TStream& Source, int64_t Count) {
+  if (Count < 0) throw EReadError(L"Stream read error");
+  Clear();
+  Reserve(Count);
+  try {
+    Source.ReadBuffer(buffer_.get(), Count);
+  } catch (...) {
+    Clear();
+    throw;
+  }
+  SetPointer(buffer_.get(), Count);
 }
 
 }  // namespace vcl

@@ -220,3 +220,33 @@ TEST(TMemoryStream, LoadAndSaveWholeContent) {
   b.LoadFromStream(b);
   EXPECT_EQ(Content(b), ">content");
 }
+
+TEST(TMemoryStream, LoadsCountBytesFromTheSourcePositionOrNothing) {
+  TMemoryStream source;
+  WriteText(source, "0123456789");
+  source.SetPosition(2);
+  TMemoryStream target;
+  WriteText(target, "old");
+  target.LoadFromStream(source, 5);
+  EXPECT_EQ(Content(target), "23456");
+  EXPECT_EQ(target.Position(), 0);
+  EXPECT_EQ(source.Position(), 7);
+  // Only three bytes are left: the target ends empty, not half filled.
+  EXPECT_THROW(target.LoadFromStream(source, 4), EReadError);
+  EXPECT_EQ(target.Size(), 0);
+  EXPECT_THROW(target.LoadFromStream(source, -1), EReadError);
+}
+
+TEST(TMemoryStream, SmallWritesAfterALargeOneKeepEveryByte) {
+  // Growing after a large write moves (or extends) the block; nothing of
+  // the content may be lost or zeroed on the way.
+  std::string big(3 * 1024 * 1024 + 17, '\0');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>('a' + i % 26);
+  TMemoryStream s;
+  WriteText(s, big);
+  for (int i = 0; i < 1000; ++i) WriteText(s, "xyz");
+  const std::string content = Content(s);
+  ASSERT_EQ(content.size(), big.size() + 3000);
+  EXPECT_EQ(content.compare(0, big.size(), big), 0);
+  EXPECT_EQ(content.substr(content.size() - 3), "xyz");
+}

@@ -116,17 +116,9 @@ void TvtFlashStream::ReadData(vcl::TStream& Stream) {
     PayloadError(L"data of " + std::to_wstring(size) + L" bytes, but only " +
                  std::to_wstring(BytesLeft(Stream)) + L" bytes left");
 
-  // Straight into the item's memory. Resizing either succeeds or leaves the
-  // bytes as they were; a source shorter than it claimed to be leaves the
-  // item empty rather than half filled.
-  FStream->SetSize(size);
-  try {
-    Stream.ReadBuffer(FStream->Memory(), size);
-  } catch (...) {
-    FStream->Clear();
-    throw;
-  }
-  FStream->SetPosition(0);
+  // Straight into the item's memory, in one copy; a source shorter than it
+  // claimed to be leaves the item empty rather than half filled.
+  FStream->LoadFromStream(Stream, size);
   // Through the property, so the FlashList entry follows the stored name
   // even when the form carried no FlashStore value before this one.
   SetFlashStore(name);
