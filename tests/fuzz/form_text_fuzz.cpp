@@ -4,24 +4,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "framework/Filer.h"
-
-namespace {
-
-std::string Convert(const std::string& Input, void (*Converter)(vcl::TStream&, vcl::TStream&)) {
-  vcl::TMemoryStream In, Out;
-  In.WriteBuffer(Input.data(), static_cast<int64_t>(Input.size()));
-  In.SetPosition(0);
-  Converter(In, Out);
-  return std::string(static_cast<const char*>(Out.Memory()), static_cast<size_t>(Out.Size()));
-}
-
-}  // namespace
+#include "framework/SysUtils.h"
+#include "tools/vtform/vtform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   std::string Binary;
   try {
-    Binary = Convert(std::string(reinterpret_cast<const char*>(Data), Size), &vcl::ObjectTextToBinary);
+    Binary = vtform::ToBinary(std::string(reinterpret_cast<const char*>(Data), Size));
   } catch (const vcl::EParserError&) {
     return 0;
   }
@@ -30,10 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   // bytes above 127 are written as #n and read back as wide characters. A
   // raw identifier byte above 127 the text form cannot spell at all, and it
   // is refused on the way back.)
-  const std::string Text = Convert(Binary, &vcl::ObjectBinaryToText);
+  const std::string Text = vtform::ToText(Binary);
   std::string Again;
   try {
-    Again = Convert(Convert(Text, &vcl::ObjectTextToBinary), &vcl::ObjectBinaryToText);
+    Again = vtform::ToText(vtform::ToBinary(Text));
   } catch (const vcl::EParserError&) {
     for (unsigned char C : Text)
       if (C > 127) return 0;
