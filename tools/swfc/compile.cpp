@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "renderers/engine/writer.h"
+#include "tools/swfc/assemble.h"
 
 namespace swfc {
 
@@ -34,6 +35,7 @@ constexpr size_t kMaxCharacters = 65535;
 struct Line {
   int number = 0;
   std::vector<std::string> words;
+  std::vector<bool> quoted;  // which words were in double quotes
 };
 
 // Splits the text into lines of words. A word in double quotes may hold
@@ -49,7 +51,7 @@ std::vector<Line> SplitLines(std::string_view Text) {
     std::string_view raw = Text.substr(pos, eol - pos);
     ++number;
     pos = eol + 1;
-    Line line{number, {}};
+    Line line{number, {}, {}};
     size_t i = 0;
     auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; };
     while (i < raw.size()) {
@@ -59,12 +61,12 @@ std::vector<Line> SplitLines(std::string_view Text) {
       }
       if (raw[i] == '#' && (line.words.empty() || i + 1 == raw.size() || blank(raw[i + 1]))) break;
       std::string word;
-      if (raw[i] == '"') {
+      bool quoted = raw[i] == '"';
+      if (quoted) {
         size_t close = raw.find('"', i + 1);
         if (close == std::string_view::npos) throw CompileError(number, "a quoted word has no closing quote");
         word = std::string(raw.substr(i + 1, close - i - 1));
         i = close + 1;
-        if (word.empty()) throw CompileError(number, "an empty quoted word");
       } else {
         size_t start = i;
         while (i < raw.size() && !blank(raw[i])) ++i;
@@ -72,6 +74,7 @@ std::vector<Line> SplitLines(std::string_view Text) {
       }
       if (word.find('\0') != std::string::npos) throw CompileError(number, "a NUL character in the text");
       line.words.push_back(std::move(word));
+      line.quoted.push_back(quoted);
     }
     if (!line.words.empty()) lines.push_back(std::move(line));
     if (eol == Text.size()) break;
@@ -91,6 +94,8 @@ class Words {
 
   std::string Word(const char* What) {
     if (AtEnd()) Fail("missing " + std::string(What));
+    // Only instructions of an `actions` block take empty strings.
+    if (line_.words[next_].empty()) Fail("an empty quoted word");
     return line_.words[next_++];
   }
 
@@ -793,6 +798,9 @@ class Parser {
       }
       if (bytes.empty()) w.Fail("an action needs its bytes in hex");
       T.current.actions.push_back(std::move(bytes));
+    } else if (kw == "actions") {
+      w.Done();
+      T.current.actions.push_back(AssembleBlock(L));
     } else if (kw == "show") {
       w.Done();
       T.Show(L.number);
@@ -802,6 +810,23 @@ class Parser {
     }
     T.pending = true;
     return true;
+  }
+
+  // The lines of an `actions` block up to its `end`, assembled.
+  std::vector<uint8_t> AssembleBlock(const Line& Opening) {
+    std::vector<AsmLine> body;
+    int depth = 1;
+    while (true) {
+      if (at_ >= lines_.size()) throw CompileError(Opening.number, "'actions' block has no 'end'");
+      const Line& l = lines_[at_++];
+      if (l.words[0] == "end" && !l.quoted[0] && --depth == 0) {
+        Words(l).Done();
+        break;
+      }
+      if (OpensAsmBlock(l.words[0]) && !l.quoted[0]) ++depth;
+      body.push_back({l.number, l.words, l.quoted});
+    }
+    return Assemble(body);
   }
 
   std::vector<Line> lines_;

@@ -1,0 +1,322 @@
+#pragma once
+// The script interpreter: values, objects, the clips and the host a script
+// talks to, and the runtime that runs decoded action blocks under a budget.
+// Portable.
+//
+// Objects live in the runtime's heap and are collected (mark and sweep)
+// between runs. What must survive a collection is reachable from _global, a
+// rooted handle (RootedObject, RootedValue) or a registered callback; a plain
+// Value kept outside the runtime does not keep its object alive.
+//
+// Clips are owned by the integrator. A clip reference stored in a value is
+// its target path ("_level0.a.b") and is looked up again on use, so a value
+// never dangles; a clip a script runs on must stay alive until the run ends.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "renderers/engine/actions.h"
+
+namespace swf {
+
+class Object;
+class ScriptClip;
+class ScriptHost;
+class ScriptRuntime;
+
+class Value {
+ public:
+  enum class Type : uint8_t { Undefined, Null, Boolean, Number, String, Object, Clip };
+
+  Value() = default;
+  static Value Null() { return Value(Type::Null); }
+  static Value Bool(bool B) {
+    Value v(Type::Boolean);
+    v.number_ = B ? 1 : 0;
+    return v;
+  }
+  static Value Number(double N) {
+    Value v(Type::Number);
+    v.number_ = N;
+    return v;
+  }
+  static Value String(std::string S) {
+    Value v(Type::String);
+    v.string_ = std::move(S);
+    return v;
+  }
+  static Value Obj(Object* O) {
+    if (!O) return Null();
+    Value v(Type::Object);
+    v.object_ = O;
+    return v;
+  }
+  // A clip by its absolute target path ("_level0.a.b").
+  static Value ClipPath(std::string Path) {
+    Value v(Type::Clip);
+    v.string_ = std::move(Path);
+    return v;
+  }
+
+  Type type() const { return type_; }
+  bool IsUndefined() const { return type_ == Type::Undefined; }
+  bool IsNull() const { return type_ == Type::Null; }
+  bool IsNumber() const { return type_ == Type::Number; }
+  bool IsString() const { return type_ == Type::String; }
+  bool IsObject() const { return type_ == Type::Object; }
+  bool IsClip() const { return type_ == Type::Clip; }
+  bool IsFunction() const;
+
+  bool boolean() const { return number_ != 0; }        // Boolean
+  double number() const { return number_; }            // Number, Boolean
+  const std::string& string() const { return string_; }  // String; Clip: its path
+  Object* object() const { return object_; }           // Object
+
+  // Conversions as ActionScript (SWF 7 and later) makes them. ToString of
+  // an object gives "[object Object]", of an array its elements joined with
+  // commas, of a function "[type Function]", of a clip its target path.
+  double ToNumber() const;
+  std::string ToString() const;
+  bool ToBoolean() const;
+  std::string TypeOf() const;  // "undefined", "null", "boolean", "number", "string", "object", "function", "movieclip"
+
+  friend bool operator==(const Value& A, const Value& B);  // strict equality; NaN differs from itself
+
+ private:
+  explicit Value(Type T) : type_(T) {}
+  Type type_ = Type::Undefined;
+  double number_ = 0;
+  std::string string_;
+  Object* object_ = nullptr;
+};
+
+// A number as ActionScript prints it: "1", "0.5", "-3.25", "1e+21", "NaN", "Infinity".
+std::string NumberToString(double N);
+// A string as ActionScript reads it as a number: blanks around it allowed,
+// decimal or 0x hexadecimal; "" and anything else is NaN.
+double StringToNumber(const std::string& S);
+
+// What a native function receives.
+struct NativeCall {
+  ScriptRuntime& runtime;
+  ScriptHost& host;
+  ScriptClip& clip;  // the clip the calling script runs on
+  Value thisValue;
+  std::vector<Value> args;
+};
+using NativeFunction = std::function<Value(NativeCall&)>;
+
+struct ScriptFunction;  // a function defined by a script (internal)
+
+// An object: named members (an array keeps its elements as members "0",
+// "1", ... and a `length`), an optional prototype, and for a function its
+// code or native.
+class Object {
+ public:
+  Object();
+  ~Object();
+  Object(const Object&) = delete;
+  Object& operator=(const Object&) = delete;
+
+  // Own member or undefined.
+  Value Get(const std::string& Name) const;
+  bool Has(const std::string& Name) const { return members_.count(Name) != 0; }
+  // Own member, then the prototype chain.
+  std::optional<Value> Find(const std::string& Name) const;
+  void Set(const std::string& Name, Value V);
+  bool Delete(const std::string& Name);
+  const std::map<std::string, Value>& Members() const { return members_; }
+
+  bool isArray = false;
+  Object* prototype = nullptr;
+  NativeFunction native;
+  std::unique_ptr<ScriptFunction> function;
+  bool IsFunction() const { return native || function; }
+
+ private:
+  friend class ScriptRuntime;
+  std::map<std::string, Value> members_;
+  bool marked_ = false;
+};
+
+// A movie clip as scripts see it: the root of a level, or a sprite instance.
+class ScriptClip {
+ public:
+  virtual ~ScriptClip() = default;
+  virtual ScriptClip* Parent() = 0;                       // nullptr for the root of a level
+  virtual ScriptClip* Child(const std::string& Name) = 0;  // a child instance by name, or nullptr
+  virtual ScriptClip* Level(int N) = 0;                   // the root of level N, or nullptr
+  virtual int LevelNumber() = 0;                          // for the root of a level: its number
+  virtual std::string Name() = 0;                         // the instance name ("" for a root)
+  // The clip's variables: an object from ScriptRuntime::NewRootedObject that
+  // the clip keeps for its lifetime.
+  virtual Object* Variables() = 0;
+
+  enum class After { Keep, Play, Stop };
+  virtual void Play() = 0;
+  virtual void Stop() = 0;
+  virtual void NextFrame() = 0;
+  virtual void PrevFrame() = 0;
+  virtual void GotoFrame(int Index, After Then) = 0;                  // Index from 0
+  virtual bool GotoLabel(const std::string& Label, After Then) = 0;  // false: no such label
+  virtual int CurrentFrame() = 0;                                   // from 1
+  virtual int TotalFrames() = 0;
+  // Properties by their index (0 _x, 1 _y, 2 _xscale, 3 _yscale, 4 _currentframe, 5 _totalframes,
+  // 6 _alpha, 7 _visible, 8 _width, 9 _height, 10 _rotation, 11 _target, 12 _framesloaded, 13 _name,
+  // 14 _droptarget, 15 _url, 16 _highquality, 17 _focusrect, 18 _soundbuftime, 19 _quality,
+  // 20 _xmouse, 21 _ymouse). _target, _name, _currentframe and _totalframes are answered by the
+  // runtime; the others come here.
+  virtual Value GetProperty(int Index) = 0;
+  virtual void SetProperty(int Index, const Value& V) = 0;
+  // The action blocks of a frame (for the Call action): by number from 1 or label.
+  virtual std::vector<std::vector<uint8_t>> FrameActions(const Value& /*Frame*/) { return {}; }
+  virtual void CloneSprite(const std::string& /*Target*/, const std::string& /*NewName*/, int /*Depth*/) {}
+  virtual void RemoveSprite(const std::string& /*Target*/) {}
+
+  ScriptClip* Root();              // the root of this clip's level
+  std::string TargetPath();        // "_level0.a.b"
+  std::string SlashPath();         // "/a/b" ("/" for a root)
+};
+
+// A get-URL action as the host sees it. FSCommands arrive here too: a URL
+// "FSCommand:cmd" with target "args" is the fscommand("cmd", "args") a
+// compiler emits (the integrator maps it to the host's FSCommand call).
+struct UrlRequest {
+  std::string url;
+  std::string target;     // a window name, "_levelN", or with loadTarget the path of a clip
+  int method = 0;         // 0 none, 1 GET, 2 POST: send the clip's variables
+  bool loadTarget = false;     // GetURL2: the target is a clip (loadMovie into a clip)
+  bool loadVariables = false;  // GetURL2: load variables (loadVariables)
+  ScriptClip* from = nullptr;  // the clip the script runs on
+};
+
+// What a script asks of the world outside the movie.
+class ScriptHost {
+ public:
+  virtual ~ScriptHost() = default;
+  virtual void GetURL(const UrlRequest& Request) = 0;
+  // ExternalInterface.call(name, args...): the host's answer is the call's value.
+  virtual Value CallExternal(const std::string& Name, const std::vector<Value>& Args) = 0;
+  // ExternalInterface.addCallback(name, thisObject, function). The runtime
+  // keeps the pair alive; call it with ScriptRuntime::CallCallback.
+  virtual void AddCallback(const std::string& Name, const Value& ThisObject, const Value& Function) = 0;
+  virtual void Trace(const std::string& Text) = 0;
+  virtual void Log(const std::string& Text) = 0;
+};
+
+// Limits of one run (a frame's scripts, a button's actions, a call from the host).
+struct Budget {
+  uint64_t maxActions = 1000000;
+  uint32_t maxCallDepth = 256;
+  size_t maxStack = 100000;           // values on the operand stack
+  size_t maxStringLength = 1u << 20;  // bytes in one string
+  size_t maxObjects = 1u << 20;       // live objects in the heap
+};
+
+// Keeps one object alive across collections while the handle lives. The
+// handle must not outlive its runtime.
+class RootedObject {
+ public:
+  RootedObject() = default;
+  RootedObject(ScriptRuntime& R, Object* O);
+  RootedObject(RootedObject&& Other) noexcept;
+  RootedObject& operator=(RootedObject&& Other) noexcept;
+  ~RootedObject();
+  Object* get() const { return object_; }
+  Object* operator->() const { return object_; }
+
+ private:
+  ScriptRuntime* runtime_ = nullptr;
+  Object* object_ = nullptr;
+};
+
+class RootedValue {
+ public:
+  RootedValue() = default;
+  RootedValue(ScriptRuntime& R, Value V)
+      : value_(std::move(V)), root_(value_.IsObject() ? RootedObject(R, value_.object()) : RootedObject()) {}
+  const Value& get() const { return value_; }
+
+ private:
+  Value value_;
+  RootedObject root_;
+};
+
+class Interpreter;
+
+class ScriptRuntime {
+ public:
+  explicit ScriptRuntime(int SwfVersion = 8);
+  ~ScriptRuntime();
+  ScriptRuntime(const ScriptRuntime&) = delete;
+  ScriptRuntime& operator=(const ScriptRuntime&) = delete;
+
+  // Runs a block on Target. A malformed block is logged ("script skipped:
+  // ...") and not run; a run that exceeds the budget stops with the log line
+  // "script aborted: ...". Returns false in either case.
+  bool RunActions(const uint8_t* Data, size_t Size, ScriptClip& Target, ScriptHost& Host, const Budget& Limits = {});
+  bool RunActions(std::shared_ptr<const ActionBlock> Block, ScriptClip& Target, ScriptHost& Host,
+                  const Budget& Limits = {});
+  // Calls a function value (script or native) with this and arguments; the
+  // result, or undefined when the call fails or is aborted (logged).
+  Value CallFunction(const Value& Function, const Value& This, const std::vector<Value>& Args, ScriptClip& Clip,
+                     ScriptHost& Host, const Budget& Limits = {});
+  // Calls what ExternalInterface.addCallback registered under Name; nullopt
+  // when nothing is registered.
+  std::optional<Value> CallCallback(const std::string& Name, const std::vector<Value>& Args, ScriptClip& Clip,
+                                    ScriptHost& Host, const Budget& Limits = {});
+
+  // What ExternalInterface.addCallback does besides telling the host.
+  void RegisterCallback(const std::string& Name, const Value& This, const Value& Function) {
+    callbacks_[Name] = {This, Function};
+  }
+
+  // Variables by path as movies name them: "x", "flv.skin", "_root.a", "/clip:var", "/:var",
+  // "_level0.a", "this", "_parent.x", "_global.g". A path naming a clip gives the clip.
+  Value GetVariablePath(ScriptClip& From, const std::string& Path);
+  // False when the path's clip or object does not exist.
+  bool SetVariablePath(ScriptClip& From, const std::string& Path, const Value& V);
+  // A clip by target: "" (From), "/a/b", "../b", "a/b", "_root.a", "_level1", "this", "_parent".
+  ScriptClip* ResolveTarget(ScriptClip& From, const std::string& Target);
+
+  Object* Global() const { return global_; }
+  // A new object or array in the heap (unrooted: keep it reachable or root it).
+  Object* NewObject();
+  Object* NewArray(const std::vector<Value>& Elements);
+  Object* NewNative(NativeFunction F);
+  RootedObject NewRootedObject() { return RootedObject(*this, NewObject()); }
+
+  // Collects unreachable objects now (only between runs; ignored during one).
+  void Collect();
+  size_t ObjectCount() const { return heap_.size(); }
+  int SwfVersion() const { return version_; }
+
+ private:
+  friend class RootedObject;
+  friend class Interpreter;
+  void Pin(Object* O) { ++pins_[O]; }
+  void Unpin(Object* O);
+  void Mark(const Value& V, std::vector<Object*>& Work);
+  void MaybeCollect();
+
+  int version_;
+  std::vector<std::unique_ptr<Object>> heap_;
+  std::map<Object*, int> pins_;
+  std::map<std::string, std::pair<Value, Value>> callbacks_;
+  Object* global_ = nullptr;
+  Object* clipMethods_ = nullptr;  // methods every clip answers (play, gotoAndStop, ...)
+  Object* arrayMethods_ = nullptr;  // the prototype of arrays
+  const Budget* budget_ = nullptr;  // of the outermost run in progress
+  int running_ = 0;  // nested runs in progress
+  size_t liveAfterCollect_ = 0;
+  uint32_t random_ = 0x2545F491;
+  friend void InstallBuiltins(ScriptRuntime&);
+};
+
+}  // namespace swf

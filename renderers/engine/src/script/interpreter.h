@@ -1,0 +1,90 @@
+#pragma once
+// The execution loop. Script function calls push a frame onto an explicit
+// frame stack instead of recursing in C++, so call depth costs no native
+// stack; only a call from outside (the host, a callback) starts a new loop.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "renderers/engine/src/script/internal.h"
+
+namespace swf {
+
+class Interpreter {
+ public:
+  Interpreter(ScriptRuntime& R, ScriptHost& H, const Budget& B) : runtime_(R), host_(H), budget_(B) {}
+
+  // Runs a top-level block on Target to its end. Throws ScriptAbort.
+  void RunBlock(std::shared_ptr<const ActionBlock> Block, ScriptClip& Target);
+  // Calls a function value and runs it to its return. Throws ScriptAbort.
+  Value CallValue(const Value& Function, const Value& This, std::vector<Value> Args, ScriptClip& Clip);
+
+  // Paths, evaluated as a top-level script on From would.
+  Value GetPathFrom(ScriptClip& From, const std::string& Path);
+  bool SetPathFrom(ScriptClip& From, const std::string& Path, const Value& V);
+
+ private:
+  enum class Mode { Discard, Push, Construct, Result };
+  struct Frame {
+    std::shared_ptr<const ActionBlock> block;
+    size_t pc = 0, end = 0;
+    std::shared_ptr<const std::vector<std::string>> constants;
+    std::vector<Value> registers;
+    std::vector<Object*> scope;      // activations and with objects, outermost first
+    std::vector<std::pair<size_t, size_t>> withs;  // [start, end) of each with object at the scope's tail
+    Object* activation = nullptr;    // nullptr for a top-level block
+    ScriptClip* target = nullptr;    // changed by SetTarget
+    ScriptClip* original = nullptr;  // the clip the block or function runs on
+    Value thisValue;
+    size_t stackBase = 0;
+    Mode mode = Mode::Discard;
+    Value constructed;
+  };
+
+  void Loop(size_t StopDepth);
+  void Step(Frame& F, const Action& A);
+  void Finish(Value Result);
+
+  // Stack.
+  void Push(Value V);
+  Value Pop();
+  std::vector<Value> PopArgs();
+
+  // Calls.
+  void Invoke(const Value& Function, const Value& This, std::vector<Value> Args, Mode M, Value Constructed = {});
+  void Construct(const Value& Ctor, std::vector<Value> Args);
+  void DefineFunction(Frame& F, const Action& A, size_t Index);
+
+  // Variables and members.
+  Value GetVariable(Frame& F, const std::string& Name);
+  void SetVariable(Frame& F, const std::string& Name, const Value& V);
+  Value GetPlain(Frame& F, const std::string& Name);
+  bool SetPlain(Frame& F, const std::string& Name, const Value& V);
+  Value GetMember(Frame& F, const Value& Of, const std::string& Name);
+  bool SetMember(Frame& F, const Value& Of, const std::string& Name, const Value& V);
+  ScriptClip* ClipOf(Frame& F, const Value& V);
+  ScriptClip* TargetOf(Frame& F, const Value& V);
+  Value ClipValue(ScriptClip* C) { return C ? Value::ClipPath(C->TargetPath()) : Value(); }
+  Value GetClipProperty(ScriptClip& C, int Index);
+  Object* ScopeHolding(Frame& F, const std::string& Name);
+
+  void Goto(Frame& F, const Value& FrameValue, ScriptClip::After Then, int Bias);
+  void CallFrame(Frame& F, const Value& FrameValue);
+  Value Add2(const Value& A, const Value& B);
+  bool Equals2(const Value& A, const Value& B, int Depth = 0);
+  Value Less2(const Value& A, const Value& B);
+
+  ScriptRuntime& runtime_;
+  ScriptHost& host_;
+  const Budget& budget_;
+  std::vector<Frame> frames_;
+  std::vector<Value> stack_;
+  uint64_t actions_ = 0;
+  Value result_;
+};
+
+// Frame runs for a frame's Call action are decoded on the spot; so are the blocks RunActions gets.
+Value ToPrimitive(const Value& V);
+
+}  // namespace swf

@@ -1,0 +1,258 @@
+// The runtime: its heap and collector, target paths, and the entry points
+// that run blocks and calls under a budget.
+
+#include <algorithm>
+#include <cmath>
+
+#include "renderers/engine/src/script/interpreter.h"
+
+namespace swf {
+
+namespace {
+constexpr int kMaxNestedRuns = 16;  // a host answering a call with another call, and so on
+}
+
+RootedObject::RootedObject(ScriptRuntime& R, Object* O) : runtime_(&R), object_(O) {
+  if (object_) runtime_->Pin(object_);
+}
+
+RootedObject::RootedObject(RootedObject&& Other) noexcept : runtime_(Other.runtime_), object_(Other.object_) {
+  Other.object_ = nullptr;
+}
+
+RootedObject& RootedObject::operator=(RootedObject&& Other) noexcept {
+  if (this != &Other) {
+    if (object_) runtime_->Unpin(object_);
+    runtime_ = Other.runtime_;
+    object_ = Other.object_;
+    Other.object_ = nullptr;
+  }
+  return *this;
+}
+
+RootedObject::~RootedObject() {
+  if (object_) runtime_->Unpin(object_);
+}
+
+ScriptRuntime::ScriptRuntime(int SwfVersion) : version_(SwfVersion) {
+  global_ = NewObject();
+  clipMethods_ = NewObject();
+  arrayMethods_ = NewObject();
+  Pin(global_);
+  Pin(clipMethods_);
+  Pin(arrayMethods_);
+  InstallBuiltins(*this);
+}
+
+ScriptRuntime::~ScriptRuntime() = default;
+
+void ScriptRuntime::Unpin(Object* O) {
+  auto it = pins_.find(O);
+  if (it != pins_.end() && --it->second <= 0) pins_.erase(it);
+}
+
+Object* ScriptRuntime::NewObject() {
+  if (running_ && budget_ && heap_.size() >= budget_->maxObjects)
+    throw ScriptAbort{"more than " + std::to_string(budget_->maxObjects) + " objects"};
+  heap_.push_back(std::make_unique<Object>());
+  return heap_.back().get();
+}
+
+Object* ScriptRuntime::NewArray(const std::vector<Value>& Elements) {
+  Object* a = NewObject();
+  a->isArray = true;
+  a->prototype = arrayMethods_;
+  a->Set("length", Value::Number(0));
+  for (size_t i = 0; i < Elements.size(); ++i) a->Set(NumberToString(static_cast<double>(i)), Elements[i]);
+  return a;
+}
+
+Object* ScriptRuntime::NewNative(NativeFunction F) {
+  Object* o = NewObject();
+  o->native = std::move(F);
+  return o;
+}
+
+// ---- the collector ----
+
+void ScriptRuntime::Mark(const Value& V, std::vector<Object*>& Work) {
+  if (V.IsObject() && !V.object()->marked_) {
+    V.object()->marked_ = true;
+    Work.push_back(V.object());
+  }
+}
+
+void ScriptRuntime::Collect() {
+  if (running_) return;
+  std::vector<Object*> work;
+  for (auto& [o, n] : pins_) Mark(Value::Obj(o), work);
+  for (auto& [name, pair] : callbacks_) {
+    Mark(pair.first, work);
+    Mark(pair.second, work);
+  }
+  while (!work.empty()) {
+    Object* o = work.back();
+    work.pop_back();
+    for (auto& [name, v] : o->members_) Mark(v, work);
+    if (o->prototype) Mark(Value::Obj(o->prototype), work);
+    if (o->function)
+      for (Object* s : o->function->scope) Mark(Value::Obj(s), work);
+  }
+  auto dead = std::partition(heap_.begin(), heap_.end(), [](const std::unique_ptr<Object>& o) { return o->marked_; });
+  heap_.erase(dead, heap_.end());
+  for (auto& o : heap_) o->marked_ = false;
+  liveAfterCollect_ = heap_.size();
+}
+
+void ScriptRuntime::MaybeCollect() {
+  if (!running_ && heap_.size() > 2 * liveAfterCollect_ + 4096) Collect();
+}
+
+// ---- runs ----
+
+namespace {
+
+// Counts a run as in progress for its lifetime.
+class RunScope {
+ public:
+  RunScope(int& Running, const Budget*& Current, const Budget& Limits) : running_(Running), current_(Current), saved_(Current) {
+    ++running_;
+    if (!current_) current_ = &Limits;
+  }
+  ~RunScope() {
+    --running_;
+    current_ = saved_;
+  }
+
+ private:
+  int& running_;
+  const Budget*& current_;
+  const Budget* saved_;
+};
+
+}  // namespace
+
+bool ScriptRuntime::RunActions(const uint8_t* Data, size_t Size, ScriptClip& Target, ScriptHost& Host,
+                               const Budget& Limits) {
+  std::shared_ptr<const ActionBlock> block;
+  try {
+    block = std::make_shared<ActionBlock>(DecodeActions(Data, Size));
+  } catch (const FormatError& e) {
+    Host.Log(std::string("script skipped: ") + e.what());
+    return false;
+  }
+  return RunActions(std::move(block), Target, Host, Limits);
+}
+
+bool ScriptRuntime::RunActions(std::shared_ptr<const ActionBlock> Block, ScriptClip& Target, ScriptHost& Host,
+                               const Budget& Limits) {
+  if (running_ >= kMaxNestedRuns) {
+    Host.Log("script aborted: scripts nested more than " + std::to_string(kMaxNestedRuns) + " runs deep");
+    return false;
+  }
+  bool ok = true;
+  {
+    RunScope scope(running_, budget_, Limits);
+    Interpreter interpreter(*this, Host, Limits);
+    try {
+      interpreter.RunBlock(std::move(Block), Target);
+    } catch (const ScriptAbort& a) {
+      Host.Log("script aborted: " + a.reason);
+      ok = false;
+    }
+  }
+  MaybeCollect();
+  return ok;
+}
+
+Value ScriptRuntime::CallFunction(const Value& Function, const Value& This, const std::vector<Value>& Args,
+                                  ScriptClip& Clip, ScriptHost& Host, const Budget& Limits) {
+  if (running_ >= kMaxNestedRuns) {
+    Host.Log("script aborted: scripts nested more than " + std::to_string(kMaxNestedRuns) + " runs deep");
+    return Value();
+  }
+  Value result;
+  {
+    RunScope scope(running_, budget_, Limits);
+    Interpreter interpreter(*this, Host, Limits);
+    try {
+      result = interpreter.CallValue(Function, This, Args, Clip);
+    } catch (const ScriptAbort& a) {
+      Host.Log("script aborted: " + a.reason);
+      result = Value();
+    }
+  }
+  // The result may be the only reference to a new object: keep it until the caller has it.
+  RootedValue keep(*this, result);
+  MaybeCollect();
+  return result;
+}
+
+std::optional<Value> ScriptRuntime::CallCallback(const std::string& Name, const std::vector<Value>& Args,
+                                                 ScriptClip& Clip, ScriptHost& Host, const Budget& Limits) {
+  auto it = callbacks_.find(Name);
+  if (it == callbacks_.end()) return std::nullopt;
+  auto [self, fn] = it->second;  // a copy: the callback may re-register itself
+  return CallFunction(fn, self, Args, Clip, Host, Limits);
+}
+
+// ---- paths ----
+
+namespace {
+
+class NullHost : public ScriptHost {
+ public:
+  void GetURL(const UrlRequest&) override {}
+  Value CallExternal(const std::string&, const std::vector<Value>&) override { return {}; }
+  void AddCallback(const std::string&, const Value&, const Value&) override {}
+  void Trace(const std::string&) override {}
+  void Log(const std::string&) override {}
+};
+
+}  // namespace
+
+Value ScriptRuntime::GetVariablePath(ScriptClip& From, const std::string& Path) {
+  NullHost host;
+  Budget limits;
+  Interpreter interpreter(*this, host, limits);
+  return interpreter.GetPathFrom(From, Path);
+}
+
+bool ScriptRuntime::SetVariablePath(ScriptClip& From, const std::string& Path, const Value& V) {
+  NullHost host;
+  Budget limits;
+  Interpreter interpreter(*this, host, limits);
+  return interpreter.SetPathFrom(From, Path, V);
+}
+
+ScriptClip* ScriptRuntime::ResolveTarget(ScriptClip& From, const std::string& Target) {
+  ScriptClip* c = &From;
+  size_t pos = 0;
+  if (!Target.empty() && Target[0] == '/') {
+    c = From.Root();
+    pos = 1;
+  }
+  while (c && pos <= Target.size()) {
+    size_t next = Target.find_first_of("/.", pos);
+    // ".." is a segment of its own in slash paths.
+    if (next == pos && Target.compare(pos, 2, "..") == 0) next = pos + 2;
+    std::string seg = Target.substr(pos, next == std::string::npos ? std::string::npos : next - pos);
+    if (seg.empty() || seg == "this") {
+      // nothing: "a//b", a trailing separator, "this"
+    } else if (seg == ".." || seg == "_parent") {
+      c = c->Parent();
+    } else if (seg == "_root") {
+      c = c->Root();
+    } else if (seg.rfind("_level", 0) == 0 && seg.size() > 6 &&
+               std::all_of(seg.begin() + 6, seg.end(), [](char ch) { return ch >= '0' && ch <= '9'; })) {
+      c = seg.size() > 12 ? nullptr : c->Level(std::stoi(seg.substr(6)));
+    } else {
+      c = c->Child(seg);
+    }
+    if (next == std::string::npos) break;
+    pos = next + (Target[next] == '/' || Target[next] == '.' ? 1 : 0);
+  }
+  return c;
+}
+
+}  // namespace swf

@@ -1,0 +1,264 @@
+// Values and their conversions, objects and their members, clip paths.
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "renderers/engine/src/script/internal.h"
+
+namespace swf {
+
+std::string NumberToString(double N) {
+  if (std::isnan(N)) return "NaN";
+  if (std::isinf(N)) return N > 0 ? "Infinity" : "-Infinity";
+  if (N == 0) return "0";
+  // Fifteen significant digits, fixed notation for exponents -7 < e < 21.
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.14e", N);
+  // buf: [-]d.dddddddddddddde[+-]xx
+  std::string s = buf;
+  size_t e = s.find('e');
+  int exponent = std::atoi(s.c_str() + e + 1);
+  bool negative = s[0] == '-';
+  std::string digits;
+  for (size_t i = negative ? 1 : 0; i < e; ++i)
+    if (s[i] != '.') digits += s[i];
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  std::string out = negative ? "-" : "";
+  int k = static_cast<int>(digits.size());
+  if (exponent >= 21 || exponent <= -7) {
+    out += digits[0];
+    if (k > 1) out += "." + digits.substr(1);
+    out += exponent > 0 ? "e+" : "e-";
+    out += std::to_string(std::abs(exponent));
+  } else if (exponent >= 0) {
+    if (k <= exponent + 1) {
+      out += digits + std::string(static_cast<size_t>(exponent + 1 - k), '0');
+    } else {
+      out += digits.substr(0, static_cast<size_t>(exponent + 1)) + "." + digits.substr(static_cast<size_t>(exponent + 1));
+    }
+  } else {
+    out += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+  }
+  return out;
+}
+
+double StringToNumber(const std::string& S) {
+  size_t b = 0, e = S.size();
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; };
+  while (b < e && blank(S[b])) ++b;
+  while (e > b && blank(S[e - 1])) --e;
+  if (b == e) return NAN;
+  std::string t = S.substr(b, e - b);
+  if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) {
+    double v = 0;
+    for (size_t i = 2; i < t.size(); ++i) {
+      char c = t[i];
+      int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+      if (d < 0) return NAN;
+      v = v * 16 + d;
+    }
+    return v;
+  }
+  if (t == "Infinity" || t == "+Infinity") return INFINITY;
+  if (t == "-Infinity") return -INFINITY;
+  // Digits, sign, point and exponent only: strtod alone would take "nan" and "inf".
+  for (char c : t)
+    if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-')) return NAN;
+  char* end = nullptr;
+  double v = std::strtod(t.c_str(), &end);
+  if (end != t.c_str() + t.size()) return NAN;
+  return v;
+}
+
+bool Value::IsFunction() const { return type_ == Type::Object && object_->IsFunction(); }
+
+double Value::ToNumber() const {
+  switch (type_) {
+    case Type::Boolean:
+    case Type::Number: return number_;
+    case Type::String: return StringToNumber(string_);
+    default: return NAN;
+  }
+}
+
+double ArrayLength(const Object& A) {
+  Value l = A.Get("length");
+  double n = l.IsNumber() ? l.number() : 0;
+  return std::isfinite(n) && n > 0 ? std::floor(n) : 0;
+}
+
+std::string JoinArray(const Object& A, const std::string& Separator, int Depth) {
+  // Nested and self-containing arrays are cut off rather than followed forever.
+  if (Depth > 8) return "";
+  constexpr double kMaxJoined = 100000;
+  double n = std::min(ArrayLength(A), kMaxJoined);
+  std::string out;
+  for (double i = 0; i < n; ++i) {
+    if (i > 0) out += Separator;
+    Value v = A.Get(NumberToString(i));
+    if (v.IsObject() && v.object()->isArray)
+      out += JoinArray(*v.object(), ",", Depth + 1);
+    else if (!v.IsUndefined() && !v.IsNull())
+      out += v.ToString();
+    if (out.size() > (1u << 20)) break;
+  }
+  return out;
+}
+
+std::string Value::ToString() const {
+  switch (type_) {
+    case Type::Undefined: return "undefined";
+    case Type::Null: return "null";
+    case Type::Boolean: return number_ != 0 ? "true" : "false";
+    case Type::Number: return NumberToString(number_);
+    case Type::String:
+    case Type::Clip: return string_;
+    case Type::Object:
+      if (object_->isArray) return JoinArray(*object_, ",");
+      if (object_->IsFunction()) return "[type Function]";
+      return "[object Object]";
+  }
+  return "";
+}
+
+bool Value::ToBoolean() const {
+  switch (type_) {
+    case Type::Undefined:
+    case Type::Null: return false;
+    case Type::Boolean:
+    case Type::Number: return number_ != 0 && !std::isnan(number_);
+    case Type::String: return !string_.empty();
+    default: return true;
+  }
+}
+
+std::string Value::TypeOf() const {
+  switch (type_) {
+    case Type::Undefined: return "undefined";
+    case Type::Null: return "null";
+    case Type::Boolean: return "boolean";
+    case Type::Number: return "number";
+    case Type::String: return "string";
+    case Type::Clip: return "movieclip";
+    case Type::Object: return object_->IsFunction() ? "function" : "object";
+  }
+  return "undefined";
+}
+
+bool operator==(const Value& A, const Value& B) {
+  if (A.type_ != B.type_) return false;
+  switch (A.type_) {
+    case Value::Type::Undefined:
+    case Value::Type::Null: return true;
+    case Value::Type::Boolean:
+    case Value::Type::Number: return A.number_ == B.number_;
+    case Value::Type::String:
+    case Value::Type::Clip: return A.string_ == B.string_;
+    case Value::Type::Object: return A.object_ == B.object_;
+  }
+  return false;
+}
+
+// ---- objects ----
+
+Object::Object() = default;
+Object::~Object() = default;
+
+Value Object::Get(const std::string& Name) const {
+  auto it = members_.find(Name);
+  return it == members_.end() ? Value() : it->second;
+}
+
+std::optional<Value> Object::Find(const std::string& Name) const {
+  const Object* o = this;
+  for (int depth = 0; o && depth < 64; ++depth, o = o->prototype) {
+    auto it = o->members_.find(Name);
+    if (it != o->members_.end()) return it->second;
+  }
+  return std::nullopt;
+}
+
+namespace {
+
+// The index an element name stands for, or -1.
+double ElementIndex(const std::string& Name) {
+  if (Name.empty() || Name.size() > 10) return -1;
+  if (Name.size() > 1 && Name[0] == '0') return -1;
+  double v = 0;
+  for (char c : Name) {
+    if (c < '0' || c > '9') return -1;
+    v = v * 10 + (c - '0');
+  }
+  return v;
+}
+
+}  // namespace
+
+void Object::Set(const std::string& Name, Value V) {
+  if (isArray) {
+    if (Name == "length") {
+      double n = V.ToNumber();
+      if (!std::isfinite(n) || n < 0) n = 0;
+      n = std::floor(n);
+      for (auto it = members_.begin(); it != members_.end();) {
+        double i = ElementIndex(it->first);
+        it = i >= n ? members_.erase(it) : std::next(it);
+      }
+      members_["length"] = Value::Number(n);
+      return;
+    }
+    double i = ElementIndex(Name);
+    if (i >= 0 && i >= ArrayLength(*this)) members_["length"] = Value::Number(i + 1);
+  }
+  members_[Name] = std::move(V);
+}
+
+bool Object::Delete(const std::string& Name) {
+  if (isArray && Name == "length") return false;
+  return members_.erase(Name) != 0;
+}
+
+// ---- clips ----
+
+ScriptClip* ScriptClip::Root() {
+  ScriptClip* c = this;
+  for (int i = 0; i < 4096; ++i) {
+    ScriptClip* p = c->Parent();
+    if (!p) break;
+    c = p;
+  }
+  return c;
+}
+
+std::string ScriptClip::TargetPath() {
+  std::vector<std::string> names;
+  ScriptClip* c = this;
+  for (int i = 0; i < 4096 && c->Parent(); ++i, c = c->Parent()) names.push_back(c->Name());
+  std::string path = "_level" + std::to_string(c->LevelNumber());
+  for (auto it = names.rbegin(); it != names.rend(); ++it) path += "." + *it;
+  return path;
+}
+
+std::string ScriptClip::SlashPath() {
+  std::vector<std::string> names;
+  ScriptClip* c = this;
+  for (int i = 0; i < 4096 && c->Parent(); ++i, c = c->Parent()) names.push_back(c->Name());
+  if (names.empty()) return "/";
+  std::string path;
+  for (auto it = names.rbegin(); it != names.rend(); ++it) path += "/" + *it;
+  return path;
+}
+
+int PropertyIndex(const std::string& Name) {
+  static const char* names[] = {"_x",          "_y",         "_xscale",      "_yscale",    "_currentframe", "_totalframes",
+                                "_alpha",      "_visible",   "_width",       "_height",    "_rotation",     "_target",
+                                "_framesloaded", "_name",    "_droptarget",  "_url",       "_highquality",  "_focusrect",
+                                "_soundbuftime", "_quality", "_xmouse",      "_ymouse"};
+  for (int i = 0; i < static_cast<int>(std::size(names)); ++i)
+    if (Name == names[i]) return i;
+  return -1;
+}
+
+}  // namespace swf
