@@ -222,3 +222,41 @@ TEST(ButtonFormat, MalformedButtonsAreErrors) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ButtonSwfc, MistakesInAButtonNameTheLine) {
+  const std::string shape = "shape s\n  fill f solid red\n  rect 0 0 10 10 fill f\nend\n";  // lines 1-4
+  const std::pair<std::string, const char*> cases[] = {
+      {"button b\n  up s\n", "'button' block has no 'end'"},
+      {"button b\n  sideways s\nend\n", "a button holds up, over, down and hit records"},
+      {"button b\n  up+left s\nend\n", "a button state is up, over, down or hit, not 'left'"},
+      {"button b\n  up nothing\nend\n", "'nothing' is not defined"},
+      {"button b\n  up s depth 0\nend\n", "depth 0 is outside"},
+      {"button b\n  up s depth 1 depth 2\nend\n", "'depth' given twice"},
+      {"button b\n  on press action 0g\nend\n", "not hex"},
+      {"button b\n  on press action\nend\n", "needs its bytes"},
+      {"button b\n  on\nend\n", "'on' needs a condition"},
+      {"button b\n  on click\nend\n", "a condition is press, release"},
+      {"button b\n  on key F1\nend\n", "a key is one printable character"},
+      {"button b\n  on key a key b\nend\n", "one key per 'on'"},
+      {"button b\n  action 00\nend\n", "'action' in a button belongs after an 'on'"},
+      {"button b\n  version 1\n  up s mult 1 0 0\nend\n", "a version 1 button"},
+      {"button b\n  version 1\n  on press action 00\nend\n", "a version 1 button"},
+      {"button b\n  up s\n  button c\nend\n", "inside a button"},
+      {"button s\nend\n", "'s' is already defined"},
+  };
+  for (const auto& [text, message] : cases) {
+    try {
+      swfc::Parse(shape + text);
+      ADD_FAILURE() << "compiled: " << text;
+    } catch (const swfc::CompileError& e) {
+      EXPECT_NE(e.message().find(message), std::string::npos) << text << " -> " << e.what();
+      EXPECT_GE(e.line(), 5) << text;
+    }
+  }
+  // A button cannot hold itself: names are used after their definition.
+  EXPECT_THROW(swfc::Parse("button b\n  up b\nend\n"), swfc::CompileError);
+}
+
+}  // namespace
