@@ -1,6 +1,7 @@
 #pragma once
 // The movie as the engine holds it after loading: the header, the dictionary
-// of characters (shapes, bitmaps, sprites) and the timelines of control tags.
+// of characters (shapes, bitmaps, sprites, buttons) and the timelines of
+// control tags.
 // Coordinates are twips (1/20 pixel) unless a name says otherwise. Portable.
 
 #include <cstdint>
@@ -177,7 +178,59 @@ struct Sprite {
   Timeline timeline;
 };
 
-using Character = std::variant<Shape, Bitmap, Sprite>;
+// One character of a button, shown in the states its flags name. The hit
+// state's characters are never drawn: they are the area that takes the mouse.
+struct ButtonRecord {
+  bool up = false, over = false, down = false, hit = false;
+  uint16_t characterId = 0;
+  uint16_t depth = 1;
+  Matrix matrix;
+  ColorTransform cxform;             // DefineButton2 only; identity in DefineButton
+  std::optional<uint8_t> blendMode;  // kept for writing back; not drawn
+  // The record's filter list as stored (its count byte first), kept for
+  // writing back; empty for none. Not drawn.
+  std::vector<uint8_t> filters;
+  friend bool operator==(const ButtonRecord&, const ButtonRecord&) = default;
+};
+
+// The transitions a button's condition actions react to: bit values as the
+// format stores them (the low byte of the flags, then OverDownToIdle).
+enum ButtonCondition : uint16_t {
+  kIdleToOverUp = 1 << 0,      // roll over
+  kOverUpToIdle = 1 << 1,      // roll out
+  kOverUpToOverDown = 1 << 2,  // press
+  kOverDownToOverUp = 1 << 3,  // release
+  kOverDownToOutDown = 1 << 4, // drag out (push buttons)
+  kOutDownToOverDown = 1 << 5, // drag over (push buttons)
+  kOutDownToIdle = 1 << 6,     // release outside
+  kIdleToOverDown = 1 << 7,    // drag over (menu buttons)
+  kOverDownToIdle = 1 << 8,    // drag out (menu buttons)
+  kAllButtonConditions = 0x1FF,
+};
+
+// Actions that run when one of the transitions in conditions happens, or
+// when the key keyCode is pressed (0: none; 1..19 special keys, 32..126 ASCII).
+struct ButtonAction {
+  uint16_t conditions = 0;
+  uint8_t keyCode = 0;  // 0..127
+  // The action records as stored, up to and including their end byte; kept
+  // for the script engine.
+  std::vector<uint8_t> actions;
+  friend bool operator==(const ButtonAction&, const ButtonAction&) = default;
+};
+
+struct Button {
+  std::vector<ButtonRecord> records;  // in file order
+  std::vector<ButtonAction> actions;  // in file order
+  // Menu buttons react to a mouse pressed elsewhere being dragged over them.
+  bool trackAsMenu = false;
+  // 1: DefineButton (records without colour transforms, one action block run
+  // on release); 2: DefineButton2. The writer uses 2 when 1 cannot hold it.
+  uint8_t tagVersion = 2;
+  friend bool operator==(const Button&, const Button&) = default;
+};
+
+using Character = std::variant<Shape, Bitmap, Sprite, Button>;
 
 struct Movie {
   uint8_t version = 8;

@@ -5,12 +5,33 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "renderers/engine/model.h"
 #include "renderers/engine/render.h"
 
 namespace swf {
+
+// ---- input ----
+// The actions of a button that input triggered, for the script engine to run
+// in the clip that placed the button.
+struct PendingActions {
+  std::vector<uint8_t> bytes;  // the action records as the button holds them
+  // The timeline that placed the button: the root, or a sprite instance.
+  // clip is that instance's serial (0 for the root); clipDepths the depths
+  // from the root down to it (empty for the root); clipPath its target path,
+  // "_level0" or "_level0.a.b" (an unnamed instance is "instanceN", N its serial).
+  uint64_t clip = 0;
+  std::vector<uint16_t> clipDepths;
+  std::string clipPath;
+  // The button instance itself: its serial, depth in that timeline and name.
+  uint64_t button = 0;
+  uint16_t buttonDepth = 0;
+  std::string buttonName;
+  uint16_t condition = 0;  // the ButtonCondition that fired; 0 for a key press
+  uint8_t keyCode = 0;     // the key that fired, for a key press
+};
 
 class MoviePlayer {
  public:
@@ -47,6 +68,22 @@ class MoviePlayer {
   const std::vector<SceneNode>& Scene() const;
   // Renders Clip of the current frame into Target (see RenderScene).
   void Render(const RenderTarget& Target, IntRect Clip, bool Transparent) const;
+
+  // ---- input ----
+  // The mouse at (X, Y), in pixels of the viewport. Buttons under it show
+  // their over state, the one pressed its down state; the topmost button
+  // whose hit area holds the point takes the mouse. Each returns the changed
+  // rectangles and queues the actions the transitions trigger.
+  std::vector<IntRect> MouseMove(double X, double Y);
+  std::vector<IntRect> MouseDown(double X, double Y);
+  std::vector<IntRect> MouseUp(double X, double Y);
+  // A key (the format's key codes: ASCII, and 1 left, 2 right, 3 home, 4 end,
+  // 5 insert, 6 delete, 8 backspace, 13 enter, 14 up, 15 down, 16 page up,
+  // 17 page down, 18 tab, 19 escape) queues the actions of every button on
+  // the stage that waits for it.
+  std::vector<IntRect> KeyPress(int Code);
+  // The queued actions in the order they were triggered; the queue empties.
+  std::vector<PendingActions> TakePendingActions();
 
  private:
   struct State;

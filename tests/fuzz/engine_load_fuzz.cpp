@@ -1,6 +1,6 @@
 // Loads arbitrary bytes as a movie with tight limits; a movie that loads is
 // played: rendered at 64x48, stepped a few frames (checking the changed
-// rectangles), and sent back to its first frame.
+// rectangles), sent back to its first frame, and given mouse and key input.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -37,6 +37,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   }
   player.Render(target, {5, 5, 40, 30}, true);
   player.GotoFrame(0);
+  player.Render(target, all, false);
+  // The mouse walks the stage pressing and releasing, then a key: buttons
+  // change state and queue actions.
+  auto check = [&](const std::vector<swf::IntRect>& Rects) {
+    for (const swf::IntRect& r : Rects)
+      if (r.Empty() || r.Intersect(all) != r) __builtin_trap();
+  };
+  for (int y = 4; y < 48; y += 16)
+    for (int x = 4; x < 64; x += 16) {
+      check(player.MouseMove(x, y));
+      check((x + y) % 3 ? player.MouseDown(x, y) : player.MouseUp(x, y));
+    }
+  check(player.MouseUp(-1, -1));
+  check(player.KeyPress(Size > 8 ? Data[8] : 13));
+  player.TakePendingActions();
   player.Render(target, all, false);
   return 0;
 }

@@ -254,7 +254,7 @@ struct TransformOptions {
 
 // ---- the parser ----
 
-enum class Kind { Shape, Bitmap, Sprite };
+enum class Kind { Shape, Bitmap, Sprite, Button };
 
 struct Named {
   uint16_t id = 0;
@@ -325,6 +325,8 @@ class Parser {
         ParseShape(line);
       } else if (kw == "sprite") {
         ParseSprite(line);
+      } else if (kw == "button") {
+        ParseButton(line);
       } else if (!TimelineStatement(line, root)) {
         Unknown(line);
       }
@@ -678,6 +680,152 @@ class Parser {
     }
     uint16_t id = Define(w, name, Kind::Shape);
     movie_.dictionary[id] = std::move(s.shape);
+  }
+
+  // ---- buttons ----
+
+  // `key K`: a single character, or the name of a special key.
+  static uint8_t KeyCode(Words& W) {
+    static const std::map<std::string, uint8_t> names{
+        {"left", 1},   {"right", 2},   {"home", 3},      {"end", 4},         {"insert", 5},
+        {"delete", 6}, {"backspace", 8}, {"enter", 13},  {"up", 14},         {"down", 15},
+        {"pageup", 16}, {"pagedown", 17}, {"tab", 18},   {"escape", 19},     {"space", 32}};
+    std::string k = W.Word("key");
+    if (auto it = names.find(k); it != names.end()) return it->second;
+    if (k.size() == 1 && k[0] >= 32 && k[0] <= 126) return static_cast<uint8_t>(k[0]);
+    W.Fail("a key is one printable character or left, right, home, end, insert, delete, backspace, enter, "
+           "up, down, pageup, pagedown, tab, escape or space, not '" + k + "'");
+  }
+
+  // Hex words to the end of the line, appended to Bytes.
+  static void HexBytes(Words& W, std::vector<uint8_t>& Bytes) {
+    if (W.AtEnd()) W.Fail("an action needs its bytes in hex");
+    while (!W.AtEnd()) {
+      std::string hex = W.Word("bytes");
+      if (hex.size() % 2) W.Fail("'" + hex + "' is not whole bytes in hex");
+      for (size_t i = 0; i < hex.size(); i += 2) {
+        int hi = HexDigit(hex[i]), lo = HexDigit(hex[i + 1]);
+        if (hi < 0 || lo < 0) W.Fail("'" + hex + "' is not hex");
+        Bytes.push_back(static_cast<uint8_t>(hi * 16 + lo));
+      }
+    }
+  }
+
+  // `up|over|down|hit[+...] CHARACTER [depth D] [at ...] [mult ...] [add ...]`.
+  void ParseButtonRecord(Words& W, const std::string& States, swf::Button& B) {
+    swf::ButtonRecord r;
+    size_t from = 0;
+    for (;;) {
+      const size_t plus = States.find('+', from);
+      const std::string s = States.substr(from, plus == std::string::npos ? std::string::npos : plus - from);
+      if (s == "up") r.up = true;
+      else if (s == "over") r.over = true;
+      else if (s == "down") r.down = true;
+      else if (s == "hit") r.hit = true;
+      else W.Fail("a button state is up, over, down or hit, not '" + s + "'");
+      if (plus == std::string::npos) break;
+      from = plus + 1;
+    }
+    const std::string name = W.Word("character name");
+    r.characterId = Placeable(W, name);
+    r.depth = static_cast<uint16_t>(std::min<size_t>(B.records.size() + 1, 65535));
+    TransformOptions t;
+    bool depth = false;
+    while (!W.AtEnd()) {
+      if (t.Take(W)) continue;
+      if (W.Accept("depth")) {
+        if (depth) W.Fail("'depth' given twice");
+        depth = true;
+        r.depth = Depth(W, "depth");
+      } else if (W.Accept("mult")) {
+        auto factor = [&](const char* what) {
+          return static_cast<int16_t>(std::lround(W.Number(what, -63, 63) * 256));
+        };
+        r.cxform.multR = factor("red factor");
+        r.cxform.multG = factor("green factor");
+        r.cxform.multB = factor("blue factor");
+        if (!W.AtEnd() && TransformOptions::ParseNumberLike(W.Peek())) r.cxform.multA = factor("alpha factor");
+      } else if (W.Accept("add")) {
+        auto term = [&](const char* what) { return static_cast<int16_t>(W.Integer(what, -16384, 16383)); };
+        r.cxform.addR = term("red term");
+        r.cxform.addG = term("green term");
+        r.cxform.addB = term("blue term");
+        if (!W.AtEnd() && TransformOptions::ParseNumberLike(W.Peek())) r.cxform.addA = term("alpha term");
+      } else {
+        W.Fail("unexpected '" + W.Peek() + "'");
+      }
+    }
+    if (std::abs(r.cxform.multR) > 16383 || std::abs(r.cxform.multG) > 16383 || std::abs(r.cxform.multB) > 16383 ||
+        std::abs(r.cxform.multA) > 16383)
+      W.Fail("a colour factor must lie within -63..63");
+    if (t.Given()) r.matrix = t.Build(1);
+    if (B.records.size() >= 65535) W.Fail("more than 65535 records in one button");
+    B.records.push_back(r);
+  }
+
+  // `on CONDITION... [action HEX...]`.
+  void ParseButtonAction(Words& W, swf::Button& B) {
+    swf::ButtonAction a;
+    while (!W.AtEnd() && W.Peek() != "action") {
+      const std::string c = W.Word("condition");
+      if (c == "press") a.conditions |= swf::kOverUpToOverDown;
+      else if (c == "release") a.conditions |= swf::kOverDownToOverUp;
+      else if (c == "rollover") a.conditions |= swf::kIdleToOverUp;
+      else if (c == "rollout") a.conditions |= swf::kOverUpToIdle;
+      else if (c == "releaseoutside") a.conditions |= swf::kOutDownToIdle;
+      else if (c == "dragover") a.conditions |= swf::kOutDownToOverDown | swf::kIdleToOverDown;
+      else if (c == "dragout") a.conditions |= swf::kOverDownToOutDown | swf::kOverDownToIdle;
+      else if (c == "key") {
+        if (a.keyCode) W.Fail("one key per 'on'");
+        a.keyCode = KeyCode(W);
+      } else {
+        W.Fail("a condition is press, release, rollover, rollout, releaseoutside, dragover, dragout or key K, not '" +
+               c + "'");
+      }
+    }
+    if (!a.conditions && !a.keyCode) W.Fail("'on' needs a condition");
+    if (W.Accept("action")) HexBytes(W, a.actions);
+    if (B.actions.size() >= 65535) W.Fail("more than 65535 condition actions in one button");
+    B.actions.push_back(std::move(a));
+  }
+
+  void ParseButton(const Line& L) {
+    Words w(L);
+    std::string name = w.Word("button name");
+    w.Done();
+    swf::Button b;
+    while (const Line* l = Next(L)) {
+      Words r(*l);
+      const std::string& kw = l->words[0];
+      if (kw == "on") {
+        ParseButtonAction(r, b);
+      } else if (kw == "action") {
+        if (b.actions.empty()) r.Fail("'action' in a button belongs after an 'on'");
+        HexBytes(r, b.actions.back().actions);
+      } else if (kw == "menu") {
+        r.Done();
+        b.trackAsMenu = true;
+      } else if (kw == "version") {
+        b.tagVersion = static_cast<uint8_t>(r.Integer("button version", 1, 2));
+        r.Done();
+      } else if (kw == "shape" || kw == "sprite" || kw == "bitmap" || kw == "button") {
+        r.Fail("'" + kw + "' inside a button (is an 'end' missing?)");
+      } else if (kw.find('+') != std::string::npos || kw == "up" || kw == "over" || kw == "down" || kw == "hit") {
+        ParseButtonRecord(r, kw, b);
+      } else {
+        r.Fail("a button holds up, over, down and hit records, on, action, menu and version, not '" + kw + "'");
+      }
+    }
+    if (b.tagVersion == 1) {
+      bool fits = !b.trackAsMenu && b.actions.size() <= 1;
+      for (const swf::ButtonRecord& r : b.records) fits = fits && r.cxform.IsIdentity();
+      for (const swf::ButtonAction& a : b.actions)
+        fits = fits && a.conditions == swf::kOverDownToOverUp && a.keyCode == 0 && !a.actions.empty();
+      if (!fits)
+        w.Fail("a version 1 button holds records without colour transforms and one 'on release' with actions");
+    }
+    uint16_t id = Define(w, name, Kind::Button);
+    movie_.dictionary[id] = std::move(b);
   }
 
   // ---- sprites and timelines ----

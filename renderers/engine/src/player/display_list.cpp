@@ -1,5 +1,7 @@
 #include "renderers/engine/src/player/display_list.h"
 
+#include "renderers/engine/src/player/buttons.h"
+
 #include <algorithm>
 #include <optional>
 #include <variant>
@@ -48,14 +50,18 @@ void Apply(Placements& P, const ControlTag& Tag, int32_t Frame) {
 }  // namespace
 
 Instance::Instance(const Movie& M, Placement P, uint32_t Level, InstanceBudget& Budget)
-    : placement(std::move(P)), budget(Budget) {
+    : placement(std::move(P)), serial(Budget.nextSerial++), budget(Budget) {
   ++budget.live;
   const auto it = M.dictionary.find(placement.characterId);
   if (it == M.dictionary.end()) return;
   character = &it->second;
-  if (const auto* s = std::get_if<Sprite>(character); s && Level < budget.maxLevels) {
+  if (Level >= budget.maxLevels) return;
+  if (const auto* s = std::get_if<Sprite>(character)) {
     sprite = std::make_unique<TimelineState>(s->timeline, Level + 1);
     sprite->Seek(M, 0, budget);
+  } else if (const auto* b = std::get_if<Button>(character)) {
+    button = std::make_unique<ButtonInstance>(*b, Level + 1);
+    ShowButtonState(*button, M, ButtonShows::Up, budget);
   }
 }
 
@@ -97,8 +103,10 @@ void TimelineState::Seek(const Movie& M, int32_t Target, InstanceBudget& Budget)
 }
 
 void TimelineState::Step(const Movie& M, bool Loop, InstanceBudget& Budget) {
-  for (auto& [depth, inst] : list)
+  for (auto& [depth, inst] : list) {
     if (inst->sprite) inst->sprite->Step(M, true, Budget);
+    if (inst->button) StepButton(*inst->button, M, Budget);
+  }
   if (frame + 1 < FrameCount())
     Seek(M, frame + 1, Budget);
   else if (Loop)

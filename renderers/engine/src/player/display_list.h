@@ -29,11 +29,17 @@ struct Placement {
 // cannot run away with memory or time.
 struct InstanceBudget {
   size_t live = 0;
+  uint64_t nextSerial = 1;  // instances are numbered from 1 in order of creation
   size_t max = 100000;      // instances in the whole tree
   uint32_t maxLevels = 64;  // sprite instances inside sprite instances
 };
 
 struct TimelineState;
+struct ButtonInstance;
+struct Instance;
+
+// What sits at each depth of a timeline (or of a button's current state).
+using DisplayList = std::map<uint16_t, std::unique_ptr<Instance>>;
 
 struct Instance {
   Instance(const Movie& M, Placement P, uint32_t Level, InstanceBudget& Budget);
@@ -44,6 +50,8 @@ struct Instance {
   Placement placement;
   const Character* character = nullptr;   // nullptr: not in the dictionary
   std::unique_ptr<TimelineState> sprite;  // a sprite's own timeline
+  std::unique_ptr<ButtonInstance> button; // a button's state and what it shows
+  uint64_t serial;                        // unique within the player, never reused
   InstanceBudget& budget;
 };
 
@@ -53,7 +61,7 @@ struct TimelineState {
   const Timeline* timeline;
   uint32_t level;       // 0 for the root
   int32_t frame = -1;   // -1 before the first frame is entered
-  std::map<uint16_t, std::unique_ptr<Instance>> list;
+  DisplayList list;
 
   int32_t FrameCount() const { return static_cast<int32_t>(timeline->frames.size()); }
 

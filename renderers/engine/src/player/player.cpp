@@ -6,20 +6,23 @@
 #include <cmath>
 #include <variant>
 
+#include "renderers/engine/src/player/buttons.h"
 #include "renderers/engine/src/player/player_state.h"
 
 namespace swf {
 namespace detail {
 namespace {
 
-void BuildScene(const TimelineState& T, std::vector<SceneNode>& Out) {
-  for (const auto& [depth, inst] : T.list) {
+void BuildScene(const DisplayList& List, std::vector<SceneNode>& Out) {
+  for (const auto& [depth, inst] : List) {
     if (!inst->character) continue;
     SceneNode node;
     if (const auto* shape = std::get_if<Shape>(inst->character)) {
       node.shape = shape;
     } else if (inst->sprite) {
-      BuildScene(*inst->sprite, node.children);
+      BuildScene(inst->sprite->list, node.children);
+    } else if (inst->button) {
+      BuildScene(inst->button->children, node.children);
     } else {
       continue;  // bitmaps are not placed on their own
     }
@@ -152,7 +155,7 @@ const std::vector<SceneNode>& MoviePlayer::Scene() const { return state_->scene;
 
 std::vector<IntRect> MoviePlayer::State::Rebuild() {
   std::vector<SceneNode> next;
-  detail::BuildScene(*root, next);
+  detail::BuildScene(root->list, next);
   std::vector<IntRect> found;
   detail::Diff(scene, next, stageToPixels, found);
   scene = std::move(next);

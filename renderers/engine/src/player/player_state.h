@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "renderers/engine/player.h"
+#include "renderers/engine/src/player/buttons.h"
 #include "renderers/engine/src/player/display_list.h"
 
 namespace swf {
@@ -23,6 +24,7 @@ struct MoviePlayer::State {
   Matrix stageToPixels;
   bool loop = true;
   std::vector<SceneNode> scene;  // of the current frame
+  detail::InputState input;
 
   // Builds the scene of the current frame and returns the pixel rectangles
   // that differ from the previous one.

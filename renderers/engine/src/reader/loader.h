@@ -30,5 +30,7 @@ struct LoadState {
 // Tag bodies: S covers exactly the tag's body.
 Shape ReadShape(Stream& S, int Version, LoadState& L);  // after the character id
 Bitmap ReadLosslessBitmap(Stream& S, int Version, LoadState& L);  // after the character id
+// DefineButton (Version 1) or DefineButton2 (2), after the character id Id.
+Button ReadButton(Stream& S, uint16_t Id, int Version, LoadState& L);
 
 }  // namespace swf::detail

@@ -163,6 +163,13 @@ class Parser {
         Define(id, ReadLosslessBitmap(B, Code == kDefineBitsLossless ? 1 : 2, l_), At);
         break;
       }
+      case kDefineButton:
+      case kDefineButton2: {
+        const uint16_t id = B.U16();
+        l_.Charge(sizeof(Button), At);
+        Define(id, ReadButton(B, id, Code == kDefineButton ? 1 : 2, l_), At);
+        break;
+      }
       case kDefineSprite: {
         const uint16_t id = B.U16();
         Sprite sprite;

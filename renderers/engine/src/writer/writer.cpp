@@ -10,8 +10,9 @@
 #include <limits>
 #include <string>
 
-#include "renderers/engine/src/writer/bit_writer.h"
+#include "renderers/engine/src/filter_list.h"
 #include "renderers/engine/src/tag_codes.h"
+#include "renderers/engine/src/writer/bit_writer.h"
 
 namespace swf {
 namespace {
@@ -387,6 +388,70 @@ void WriteSprite(BitWriter& Out, uint16_t Id, const Sprite& S) {
   Tag(Out, kDefineSprite, w.bytes());
 }
 
+// ---- buttons ----
+
+// DefineButton holds records without colour transforms, filters or blend
+// modes and one block of actions run on release.
+bool FitsButton1(const Button& B) {
+  if (B.trackAsMenu || B.actions.size() > 1) return false;
+  for (const ButtonRecord& r : B.records)
+    if (!r.cxform.IsIdentity() || r.blendMode || !r.filters.empty()) return false;
+  if (B.actions.empty()) return true;
+  const ButtonAction& a = B.actions[0];
+  return a.conditions == kOverDownToOverUp && a.keyCode == 0 && !a.actions.empty();
+}
+
+void WriteButton(BitWriter& Out, uint16_t Id, const Button& B) {
+  const std::string what = "button " + std::to_string(Id);
+  const bool v1 = B.tagVersion == 1 && FitsButton1(B);
+  BitWriter records;
+  for (const ButtonRecord& r : B.records) {
+    if (!r.up && !r.over && !r.down && !r.hit) throw FormatError(what + " has a record shown in no state");
+    const bool filters = !v1 && !r.filters.empty(), blend = !v1 && r.blendMode.has_value();
+    if (filters && detail::FilterListSize(r.filters.data(), r.filters.size()) != r.filters.size())
+      throw FormatError(what + " has a record with a malformed filter list");
+    records.U8(static_cast<uint8_t>((blend ? 0x20 : 0) | (filters ? 0x10 : 0) | (r.hit ? 0x08 : 0) |
+                                    (r.down ? 0x04 : 0) | (r.over ? 0x02 : 0) | (r.up ? 0x01 : 0)));
+    records.U16(r.characterId);
+    records.U16(r.depth);
+    writer::WriteMatrix(records, r.matrix);
+    if (!v1) {
+      writer::WriteCxform(records, r.cxform, true);
+      if (filters) records.Bytes(r.filters);
+      if (blend) records.U8(*r.blendMode);
+    }
+  }
+  records.U8(0);  // end of the records
+
+  BitWriter w;
+  w.U16(Id);
+  if (v1) {
+    w.Bytes(records.bytes());
+    if (!B.actions.empty()) w.Bytes(B.actions[0].actions);
+    Tag(Out, kDefineButton, w.bytes());
+    return;
+  }
+  w.U8(B.trackAsMenu ? 0x01 : 0x00);
+  // The offset to the first condition action counts from its own field.
+  const size_t offset = B.actions.empty() ? 0 : 2 + records.bytes().size();
+  if (offset > 0xFFFF) throw FormatError(what + " has too many records for its action offset");
+  w.U16(static_cast<uint16_t>(offset));
+  w.Bytes(records.bytes());
+  for (size_t i = 0; i < B.actions.size(); ++i) {
+    const ButtonAction& a = B.actions[i];
+    if (a.conditions & ~kAllButtonConditions) throw FormatError(what + " has an unknown action condition");
+    if (a.keyCode > 127) throw FormatError(what + " has a key code above 127");
+    const bool last = i + 1 == B.actions.size();
+    const size_t size = 4 + a.actions.size();
+    if (!last && size > 0xFFFF) throw FormatError(what + " has a condition action longer than 65531 bytes");
+    w.U16(last ? 0 : static_cast<uint16_t>(size));
+    w.U8(static_cast<uint8_t>(a.conditions & 0xFF));
+    w.U8(static_cast<uint8_t>(a.keyCode << 1 | (a.conditions >> 8 & 0x01)));
+    w.Bytes(a.actions);
+  }
+  Tag(Out, kDefineButton2, w.bytes());
+}
+
 // ---- dictionary order ----
 
 std::vector<uint16_t> Dependencies(const Character& C) {
@@ -398,6 +463,8 @@ std::vector<uint16_t> Dependencies(const Character& C) {
     for (const Frame& f : sp->timeline.frames)
       for (const ControlTag& t : f.tags)
         if (const PlaceObject* p = std::get_if<PlaceObject>(&t); p && p->characterId) deps.push_back(*p->characterId);
+  } else if (const Button* b = std::get_if<Button>(&C)) {
+    for (const ButtonRecord& r : b->records) deps.push_back(r.characterId);
   }
   return deps;
 }
@@ -434,7 +501,7 @@ std::vector<uint16_t> DefinitionOrder(const std::map<uint16_t, Character>& Dict)
       Mark& m = marks[dep];
       if (m == Mark::Done) continue;
       if (m == Mark::Open)
-        throw FormatError("character " + std::to_string(dep) + " uses itself through its sprites");
+        throw FormatError("character " + std::to_string(dep) + " uses itself through its sprites or buttons");
       m = Mark::Open;
       stack.push_back({dep, Dependencies(it->second)});
     }
@@ -460,8 +527,10 @@ std::vector<uint8_t> WriteMovie(const Movie& M, bool Compressed) {
       WriteShape(body, id, *s);
     else if (const Bitmap* b = std::get_if<Bitmap>(&c))
       WriteBitmap(body, id, *b);
+    else if (const Sprite* sp = std::get_if<Sprite>(&c))
+      WriteSprite(body, id, *sp);
     else
-      WriteSprite(body, id, std::get<Sprite>(c));
+      WriteButton(body, id, std::get<Button>(c));
   }
   WriteTimeline(body, M.timeline);
 
