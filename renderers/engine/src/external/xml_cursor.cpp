@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "renderers/engine/src/utf8.h"
+
 namespace swf::detail {
 namespace {
 
@@ -10,24 +12,6 @@ bool IsSpace(char C) { return C == ' ' || C == '\t' || C == '\r' || C == '\n'; }
 bool IsNameChar(char C) {
   return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || (C >= '0' && C <= '9') || C == '_' || C == '-' ||
          C == '.' || C == ':';
-}
-
-void AppendUtf8(std::string& Out, uint32_t C) {
-  if (C < 0x80) {
-    Out += static_cast<char>(C);
-  } else if (C < 0x800) {
-    Out += static_cast<char>(0xC0 | (C >> 6));
-    Out += static_cast<char>(0x80 | (C & 0x3F));
-  } else if (C < 0x10000) {
-    Out += static_cast<char>(0xE0 | (C >> 12));
-    Out += static_cast<char>(0x80 | ((C >> 6) & 0x3F));
-    Out += static_cast<char>(0x80 | (C & 0x3F));
-  } else {
-    Out += static_cast<char>(0xF0 | (C >> 18));
-    Out += static_cast<char>(0x80 | ((C >> 12) & 0x3F));
-    Out += static_cast<char>(0x80 | ((C >> 6) & 0x3F));
-    Out += static_cast<char>(0x80 | (C & 0x3F));
-  }
 }
 
 int DigitValue(char C, bool Hex) {

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cmath>
 
+#include "renderers/engine/src/utf8.h"
+
 namespace swf {
 namespace {
 
@@ -31,23 +33,8 @@ size_t Utf8Length(const std::string& S) {
 }
 
 std::string Utf8Char(double Code) {
-  uint32_t c = std::isnan(Code) ? 0 : static_cast<uint32_t>(std::clamp(Code, 0.0, 1114111.0));
   std::string s;
-  if (c < 0x80) {
-    s += static_cast<char>(c);
-  } else if (c < 0x800) {
-    s += static_cast<char>(0xC0 | (c >> 6));
-    s += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    s += static_cast<char>(0xE0 | (c >> 12));
-    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    s += static_cast<char>(0xF0 | (c >> 18));
-    s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (c & 0x3F));
-  }
+  detail::AppendUtf8(s, std::isnan(Code) ? 0 : static_cast<uint32_t>(std::clamp(Code, 0.0, 1114111.0)));
   return s;
 }
 
