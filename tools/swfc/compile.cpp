@@ -744,7 +744,8 @@ class Parser {
         r.cxform.multR = factor("red factor");
         r.cxform.multG = factor("green factor");
         r.cxform.multB = factor("blue factor");
-        if (!W.AtEnd() && TransformOptions::ParseNumberLike(W.Peek())) r.cxform.multA = factor("alpha factor");
+        if (!W.AtEnd() && TransformOptions::ParseNumberLike(W.Peek()))
+          r.cxform.multA = factor("alpha factor");
       } else if (W.Accept("add")) {
         auto term = [&](const char* what) { return static_cast<int16_t>(W.Integer(what, -16384, 16383)); };
         r.cxform.addR = term("red term");
@@ -755,8 +756,8 @@ class Parser {
         W.Fail("unexpected '" + W.Peek() + "'");
       }
     }
-    if (std::abs(r.cxform.multR) > 16383 || std::abs(r.cxform.multG) > 16383 || std::abs(r.cxform.multB) > 16383 ||
-        std::abs(r.cxform.multA) > 16383)
+    const swf::ColorTransform& cx = r.cxform;
+    if (std::max({std::abs(cx.multR), std::abs(cx.multG), std::abs(cx.multB), std::abs(cx.multA)}) > 16383)
       W.Fail("a colour factor must lie within -63..63");
     if (t.Given()) r.matrix = t.Build(1);
     if (B.records.size() >= 65535) W.Fail("more than 65535 records in one button");
@@ -779,8 +780,8 @@ class Parser {
         if (a.keyCode) W.Fail("one key per 'on'");
         a.keyCode = KeyCode(W);
       } else {
-        W.Fail("a condition is press, release, rollover, rollout, releaseoutside, dragover, dragout or key K, not '" +
-               c + "'");
+        W.Fail("a condition is press, release, rollover, rollout, releaseoutside, dragover, dragout "
+               "or key K, not '" + c + "'");
       }
     }
     if (!a.conditions && !a.keyCode) W.Fail("'on' needs a condition");
@@ -810,10 +811,12 @@ class Parser {
         r.Done();
       } else if (kw == "shape" || kw == "sprite" || kw == "bitmap" || kw == "button") {
         r.Fail("'" + kw + "' inside a button (is an 'end' missing?)");
-      } else if (kw.find('+') != std::string::npos || kw == "up" || kw == "over" || kw == "down" || kw == "hit") {
+      } else if (kw.find('+') != std::string::npos || kw == "up" || kw == "over" || kw == "down" ||
+                 kw == "hit") {
         ParseButtonRecord(r, kw, b);
       } else {
-        r.Fail("a button holds up, over, down and hit records, on, action, menu and version, not '" + kw + "'");
+        r.Fail("a button holds up, over, down and hit records, on, action, menu and version, not '" + kw +
+               "'");
       }
     }
     if (b.tagVersion == 1) {
@@ -822,7 +825,8 @@ class Parser {
       for (const swf::ButtonAction& a : b.actions)
         fits = fits && a.conditions == swf::kOverDownToOverUp && a.keyCode == 0 && !a.actions.empty();
       if (!fits)
-        w.Fail("a version 1 button holds records without colour transforms and one 'on release' with actions");
+        w.Fail("a version 1 button holds records without colour transforms and one 'on release' "
+               "with actions");
     }
     uint16_t id = Define(w, name, Kind::Button);
     movie_.dictionary[id] = std::move(b);

@@ -21,7 +21,9 @@ std::string LoadError(const Bytes& B) {
   return "";
 }
 
-const swf::Button& ButtonOf(const swf::Movie& M, uint16_t Id) { return std::get<swf::Button>(M.dictionary.at(Id)); }
+const swf::Button& ButtonOf(const swf::Movie& M, uint16_t Id) {
+  return std::get<swf::Button>(M.dictionary.at(Id));
+}
 
 // A DefineButton2 body: id 5, a menu button with two records (the second
 // with a colour transform, a blur filter and a blend mode) and two condition
@@ -30,14 +32,14 @@ Bytes Button2Body() {
   Bits b;
   b.U16(5).U8(0x01);  // id, track as menu
   const size_t offsetAt = b.Out().size();
-  b.U16(0);           // action offset, patched below
-  b.U8(0x01 | 0x08).U16(1).U16(1).Identity();                 // up + hit: character 1 at depth 1
-  b.UB(0, 1).UB(0, 1).UB(1, 4).Align();                       // cxform: none (4 bits wide)
+  b.U16(0);                                    // action offset, patched below
+  b.U8(0x01 | 0x08).U16(1).U16(1).Identity();  // up + hit: character 1 at depth 1
+  b.UB(0, 1).UB(0, 1).UB(1, 4).Align();        // cxform: none (4 bits wide)
   b.U8(0x02 | 0x04 | 0x10 | 0x20).U16(1).U16(2).Matrix(1, 0, 0, 1, 40, -20);  // over + down, filters, blend
   b.UB(0, 1).UB(1, 1).UB(10, 4).SB(128, 10).SB(256, 10).SB(256, 10).SB(200, 10).Align();  // multipliers
-  b.U8(1).U8(1).Raw(Bytes(9, 0));                             // one blur filter
-  b.U8(3);                                                    // blend mode
-  b.U8(0);                                                    // end of records
+  b.U8(1).U8(1).Raw(Bytes(9, 0));                                                         // one blur filter
+  b.U8(3);                                                                                // blend mode
+  b.U8(0);                                                                                // end of records
   Bytes out = b;
   const size_t first = out.size() - offsetAt;
   out[offsetAt] = static_cast<uint8_t>(first);
@@ -89,7 +91,13 @@ TEST(ButtonFormat, DefineButton2RecordsAndConditionActions) {
 
 TEST(ButtonFormat, DefineButtonActionsRunOnRelease) {
   Bits body;
-  body.U16(3).U8(0x0F).U16(9).U16(4).Matrix(2, 0, 0, 2, 100, 0).U8(0).Raw({0x96, 0x02, 0x00, 0x00, 0x00, 0x07, 0x00});
+  body.U16(3)
+      .U8(0x0F)
+      .U16(9)
+      .U16(4)
+      .Matrix(2, 0, 0, 2, 100, 0)
+      .U8(0)
+      .Raw({0x96, 0x02, 0x00, 0x00, 0x00, 0x07, 0x00});
   const Bytes movie = Movie(Cat({Tag(7, body), ShowFrame()}));
   auto m = swf::LoadMovie(movie.data(), movie.size());
   const swf::Button& b = ButtonOf(*m, 3);
@@ -143,7 +151,8 @@ TEST(ButtonFormat, WriterPicksTheVersionThatHoldsTheButton) {
   std::get<swf::Button>(bad.dictionary.at(3)).records.push_back(filtered);
   EXPECT_THROW(swf::WriteMovie(bad, false), swf::FormatError);
   bad = m;
-  std::get<swf::Button>(bad.dictionary.at(3)).records.push_back({true, false, false, false, 3, 1, {}, {}, {}, {}});
+  std::get<swf::Button>(bad.dictionary.at(3))
+      .records.push_back({true, false, false, false, 3, 1, {}, {}, {}, {}});
   EXPECT_THROW(swf::WriteMovie(bad, false), swf::FormatError);  // a button inside itself
 }
 
@@ -190,7 +199,9 @@ place old 2
 }
 
 TEST(ButtonFormat, MalformedButtonsAreErrors) {
-  auto load = [](const Bytes& Body, uint16_t Code = 34) { return LoadError(Movie(Cat({Tag(Code, Body), ShowFrame()}))); };
+  auto load = [](const Bytes& Body, uint16_t Code = 34) {
+    return LoadError(Movie(Cat({Tag(Code, Body), ShowFrame()})));
+  };
   const Bytes good = Button2Body();
   ASSERT_EQ(load(good), "");
   // Cut anywhere inside the records: never read past the tag.
@@ -207,7 +218,8 @@ TEST(ButtonFormat, MalformedButtonsAreErrors) {
   // A condition action shorter than its header, or longer than the tag.
   const Bytes records(good.begin(), good.end() - 12);
   EXPECT_NE(load(Cat({records, Bits().U16(3).U8(4).U8(0)})).find("shorter"), std::string::npos);
-  EXPECT_NE(load(Cat({records, Bits().U16(40).U8(4).U8(0).Raw({7, 0})})).find("past the end"), std::string::npos);
+  EXPECT_NE(load(Cat({records, Bits().U16(40).U8(4).U8(0).Raw({7, 0})})).find("past the end"),
+            std::string::npos);
   // A filter of a kind the format does not have, and a cut filter list.
   Bits f;
   f.U16(5).U8(0).U16(0).U8(0x11).U16(1).U16(1).Identity().UB(0, 1).UB(0, 1).UB(1, 4).Align().U8(1).U8(9);
@@ -218,7 +230,8 @@ TEST(ButtonFormat, MalformedButtonsAreErrors) {
   // DefineButton without the end of its records.
   EXPECT_NE(load(Bits().U16(3).U8(0x01).U16(9).U16(1).Identity(), 7), "");
   // Defined twice.
-  EXPECT_NE(LoadError(Movie(Cat({Tag(34, good), Tag(34, good), ShowFrame()}))).find("twice"), std::string::npos);
+  EXPECT_NE(LoadError(Movie(Cat({Tag(34, good), Tag(34, good), ShowFrame()}))).find("twice"),
+            std::string::npos);
 }
 
 }  // namespace

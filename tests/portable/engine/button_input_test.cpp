@@ -78,7 +78,8 @@ class Stage {
   // The first action byte of each queued action (the tests give each condition its own byte).
   std::vector<int> Fired() {
     std::vector<int> out;
-    for (const swf::PendingActions& a : player_.TakePendingActions()) out.push_back(a.bytes.empty() ? -1 : a.bytes[0]);
+    for (const swf::PendingActions& a : player_.TakePendingActions())
+      out.push_back(a.bytes.empty() ? -1 : a.bytes[0]);
     return out;
   }
 
@@ -188,10 +189,10 @@ TEST(ButtonInput, HitAreaFollowsTheInstanceAndRecordTransforms) {
   };
   EXPECT_TRUE(over(70, 70 - 30));
   EXPECT_TRUE(over(70 + 38, 70));
-  EXPECT_FALSE(over(70, 70));       // the hole
-  EXPECT_FALSE(over(70 + 9, 70));   // still the hole
-  EXPECT_TRUE(over(70 + 14, 70));   // just outside it
-  EXPECT_FALSE(over(70 + 42, 70));  // just outside the ring
+  EXPECT_FALSE(over(70, 70));            // the hole
+  EXPECT_FALSE(over(70 + 9, 70));        // still the hole
+  EXPECT_TRUE(over(70 + 14, 70));        // just outside it
+  EXPECT_FALSE(over(70 + 42, 70));       // just outside the ring
   EXPECT_FALSE(over(70 - 30, 70 - 30));  // inside the circle's bounding box, outside the circle
 
   // The same under a viewport twice the stage's size.

@@ -131,6 +131,40 @@ TEST(ScriptBudget, EndlessLoopsAndRunawayRecursionAreAborted) {
   EXPECT_EQ(w.Str("after"), "1");
 }
 
+TEST(ScriptBudget, ConversionsOfLargeArraysCountAgainstTheBudget) {
+  // A sparse array holding itself, printed over and over: each conversion
+  // visits thousands of elements, which the budget counts.
+  World w;
+  swf::Budget limits;
+  limits.maxActions = 200000;
+  EXPECT_FALSE(w.Run(R"(
+    push "a" 0
+    initarray
+    setvariable
+    push "a"
+    getvariable
+    push "0" "a"
+    getvariable
+    setmember
+    push "a"
+    getvariable
+    push "1" "a"
+    getvariable
+    setmember
+    push "a"
+    getvariable
+    push "length" 10000
+    setmember
+  again:
+    push "a"
+    getvariable
+    tostring
+    pop
+    jump again
+  )", nullptr, limits));
+  EXPECT_EQ(w.host.logs.at(0), "script aborted: more than 200000 actions");
+}
+
 TEST(ScriptBudget, ObjectsAreBoundedAndCollectedBetweenRuns) {
   World w;
   swf::Budget limits;

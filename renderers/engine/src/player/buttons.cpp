@@ -185,17 +185,14 @@ class Tracker {
       if (static_cast<int>(i) == target_) continue;
       Site& s = sites_[i];
       switch (s.instance->button->tracking) {
-        case ButtonTracking::OverUp:
-          To(s, ButtonTracking::Idle, kOverUpToIdle);
-          break;
+        case ButtonTracking::OverUp: To(s, ButtonTracking::Idle, kOverUpToIdle); break;
         case ButtonTracking::OverDown:
           if (Menu(s))
             To(s, ButtonTracking::Idle, kOverDownToIdle);
           else
             To(s, ButtonTracking::OutDown, kOverDownToOutDown);
           break;
-        default:
-          break;
+        default: break;
       }
     }
     if (target_ < 0) return;
@@ -210,15 +207,15 @@ class Tracker {
       case ButtonTracking::OutDown:
         if (in_.down) To(t, ButtonTracking::OverDown, kOutDownToOverDown);
         break;
-      default:
-        break;
+      default: break;
     }
   }
 
   void Press() {
     if (target_ < 0) return;
     Site& t = sites_[static_cast<size_t>(target_)];
-    if (t.instance->button->tracking == ButtonTracking::OverUp) To(t, ButtonTracking::OverDown, kOverUpToOverDown);
+    if (t.instance->button->tracking == ButtonTracking::OverUp)
+      To(t, ButtonTracking::OverDown, kOverUpToOverDown);
   }
 
   void Release() {

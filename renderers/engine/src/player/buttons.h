@@ -25,7 +25,7 @@ struct ButtonInstance {
   uint32_t childLevel;  // the nesting level of the instances it shows
   ButtonTracking tracking = ButtonTracking::Idle;
   ButtonShows shows = ButtonShows::Up;
-  bool built = false;  // children hold the records of shows
+  bool built = false;                      // children hold the records of shows
   DisplayList children;                    // the records of the state shown, by depth
   std::map<uint16_t, size_t> childRecord;  // depth -> index of the record shown there
 };

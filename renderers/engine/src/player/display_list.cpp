@@ -1,10 +1,10 @@
 #include "renderers/engine/src/player/display_list.h"
 
-#include "renderers/engine/src/player/buttons.h"
-
 #include <algorithm>
 #include <optional>
 #include <variant>
+
+#include "renderers/engine/src/player/buttons.h"
 
 namespace swf::detail {
 namespace {

@@ -50,10 +50,12 @@ bool HitShape(const Shape& S, const Matrix& M, Point P) {
         const Point c = M.Apply(e.control);
         const double dx = cur.x - 2 * c.x + a.x, dy = cur.y - 2 * c.y + a.y;
         const double n = std::ceil(std::sqrt(std::sqrt(dx * dx + dy * dy) / 4 / kTolerance));
-        const int segments = std::isfinite(n) ? static_cast<int>(std::clamp(n, 1.0, double{kMaxCurveSegments})) : 1;
+        const int segments =
+            std::isfinite(n) ? static_cast<int>(std::clamp(n, 1.0, double{kMaxCurveSegments})) : 1;
         for (int i = 1; i < segments; ++i) {
           const double t = static_cast<double>(i) / segments, u = 1 - t;
-          points.push_back({u * u * cur.x + 2 * t * u * c.x + t * t * a.x, u * u * cur.y + 2 * t * u * c.y + t * t * a.y});
+          points.push_back(
+              {u * u * cur.x + 2 * t * u * c.x + t * t * a.x, u * u * cur.y + 2 * t * u * c.y + t * t * a.y});
         }
       }
       points.push_back(a);

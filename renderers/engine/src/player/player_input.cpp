@@ -6,17 +6,20 @@
 namespace swf {
 
 std::vector<IntRect> MoviePlayer::MouseMove(double X, double Y) {
-  detail::MouseMoveTo(*state_->root, *state_->movie, state_->stageToPixels, {X, Y}, state_->input, state_->budget);
+  detail::MouseMoveTo(*state_->root, *state_->movie, state_->stageToPixels, {X, Y}, state_->input,
+                      state_->budget);
   return state_->Rebuild();
 }
 
 std::vector<IntRect> MoviePlayer::MouseDown(double X, double Y) {
-  detail::MousePress(*state_->root, *state_->movie, state_->stageToPixels, {X, Y}, state_->input, state_->budget);
+  detail::MousePress(*state_->root, *state_->movie, state_->stageToPixels, {X, Y}, state_->input,
+                     state_->budget);
   return state_->Rebuild();
 }
 
 std::vector<IntRect> MoviePlayer::MouseUp(double X, double Y) {
-  detail::MouseRelease(*state_->root, *state_->movie, state_->stageToPixels, {X, Y}, state_->input, state_->budget);
+  detail::MouseRelease(*state_->root, *state_->movie, state_->stageToPixels, {X, Y}, state_->input,
+                       state_->budget);
   return state_->Rebuild();
 }
 

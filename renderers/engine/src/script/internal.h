@@ -25,6 +25,11 @@ struct ScriptAbort {
   std::string reason;
 };
 
+// Work done inside conversions and member updates (array joins, truncation)
+// that one action can cause; the interpreter charges it to the run's budget.
+void ChargeWork(uint64_t Units);
+uint64_t TakeWork();
+
 // Arrays: the length member and element names.
 double ArrayLength(const Object& A);
 std::string JoinArray(const Object& A, const std::string& Separator, int Depth = 0);

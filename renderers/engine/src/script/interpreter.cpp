@@ -9,6 +9,8 @@
 namespace swf {
 namespace {
 
+constexpr int kLastProperty = 21;  // _ymouse
+
 int ClampInt(double V) {
   if (std::isnan(V)) return 0;
   return static_cast<int>(std::clamp(V, -1e9, 1e9));
@@ -29,7 +31,7 @@ size_t Utf8Length(const std::string& S) {
 }
 
 std::string Utf8Char(double Code) {
-  uint32_t c = static_cast<uint32_t>(std::clamp(Code, 0.0, 1114111.0));
+  uint32_t c = std::isnan(Code) ? 0 : static_cast<uint32_t>(std::clamp(Code, 0.0, 1114111.0));
   std::string s;
   if (c < 0x80) {
     s += static_cast<char>(c);
@@ -162,6 +164,7 @@ bool Interpreter::SetPathFrom(ScriptClip& From, const std::string& Path, const V
 // ---- the loop ----
 
 void Interpreter::Loop(size_t StopDepth) {
+  TakeWork();  // what happened outside runs is not this run's
   while (frames_.size() > StopDepth) {
     Frame& f = frames_.back();
     while (!f.withs.empty() && (f.pc < f.withs.back().first || f.pc >= f.withs.back().second)) {
@@ -172,7 +175,9 @@ void Interpreter::Loop(size_t StopDepth) {
       Finish(Value());
       continue;
     }
-    if (++actions_ > budget_.maxActions)
+    // Conversions and member updates count too: each element visited costs as much as an action.
+    actions_ += 1 + TakeWork();
+    if (actions_ > budget_.maxActions)
       throw ScriptAbort{"more than " + std::to_string(budget_.maxActions) + " actions"};
     const Action& a = f.block->actions[f.pc];
     ++f.pc;
@@ -372,6 +377,7 @@ void Interpreter::SetVariable(Frame& F, const std::string& Name, const Value& V)
 }
 
 Value Interpreter::GetClipProperty(ScriptClip& C, int Index) {
+  if (Index < 0 || Index > kLastProperty) return Value();
   switch (Index) {
     case 4: return Value::Number(C.CurrentFrame());
     case 5:
@@ -866,7 +872,8 @@ void Interpreter::Step(Frame& F, const Action& A) {
     case C::SetProperty: {
       Value v = Pop();
       int index = ClampInt(num());
-      if (ScriptClip* c = TargetOf(F, Pop())) c->SetProperty(index, v);
+      ScriptClip* c = TargetOf(F, Pop());
+      if (c && index >= 0 && index <= kLastProperty) c->SetProperty(index, v);
       break;
     }
     case C::TargetPath: {

@@ -13,6 +13,7 @@ std::string NumberToString(double N) {
   if (std::isnan(N)) return "NaN";
   if (std::isinf(N)) return N > 0 ? "Infinity" : "-Infinity";
   if (N == 0) return "0";
+  if (N == std::trunc(N) && std::abs(N) < 1e15) return std::to_string(static_cast<int64_t>(N));
   // Fifteen significant digits, fixed notation for exponents -7 < e < 21.
   char buf[64];
   std::snprintf(buf, sizeof buf, "%.14e", N);
@@ -72,6 +73,18 @@ double StringToNumber(const std::string& S) {
   return v;
 }
 
+namespace {
+thread_local uint64_t work = 0;
+}
+
+void ChargeWork(uint64_t Units) { work += Units; }
+
+uint64_t TakeWork() {
+  uint64_t w = work;
+  work = 0;
+  return w;
+}
+
 bool Value::IsFunction() const { return type_ == Type::Object && object_->IsFunction(); }
 
 double Value::ToNumber() const {
@@ -91,18 +104,20 @@ double ArrayLength(const Object& A) {
 
 std::string JoinArray(const Object& A, const std::string& Separator, int Depth) {
   // Nested and self-containing arrays are cut off rather than followed forever.
-  if (Depth > 8) return "";
-  constexpr double kMaxJoined = 100000;
+  // Bounded in depth, elements and length so that one conversion stays cheap.
+  if (Depth > 4) return "";
+  constexpr double kMaxJoined = 10000;
   double n = std::min(ArrayLength(A), kMaxJoined);
   std::string out;
   for (double i = 0; i < n; ++i) {
+    ChargeWork(1);
     if (i > 0) out += Separator;
     Value v = A.Get(NumberToString(i));
     if (v.IsObject() && v.object()->isArray)
       out += JoinArray(*v.object(), ",", Depth + 1);
     else if (!v.IsUndefined() && !v.IsNull())
       out += v.ToString();
-    if (out.size() > (1u << 20)) break;
+    if (out.size() > (256u << 10)) break;
   }
   return out;
 }
@@ -202,7 +217,9 @@ void Object::Set(const std::string& Name, Value V) {
       double n = V.ToNumber();
       if (!std::isfinite(n) || n < 0) n = 0;
       n = std::floor(n);
-      for (auto it = members_.begin(); it != members_.end();) {
+      bool shrinks = n < ArrayLength(*this);
+      if (shrinks) ChargeWork(members_.size());
+      for (auto it = members_.begin(); shrinks && it != members_.end();) {
         double i = ElementIndex(it->first);
         it = i >= n ? members_.erase(it) : std::next(it);
       }
