@@ -208,7 +208,7 @@ void MovieInstance::State::Settle() {
     // number of rounds; what is left runs at the next call.
     for (int round = 0; round < 16; ++round) {
       const bool loaded = ApplyLoads();
-      const bool ran = RunFrameScripts();
+      const bool ran = started && RunFrameScripts();  // nothing runs before the first Step
       if (!loaded && !ran) break;
     }
     PruneClips();
