@@ -50,6 +50,31 @@ show
   EXPECT_EQ(r.instance.GetVariable("plain"), "just text");
 }
 
+TEST(MovieHost, ObjectsThatReferToThemselvesReachTheHostCutOff) {
+  Rig r(R"(
+size 100 100
+actions
+  push 0
+  initobject
+  storeregister 1
+  pop
+  push r1 "a" r1
+  setmember
+  push r1 "b" r1
+  setmember
+  push "done"
+  externalcall "f" r1
+  setvariable
+end
+show
+)");
+  r.instance.Step();
+  ASSERT_EQ(r.host.calls.size(), 1u);
+  EXPECT_EQ(r.host.calls[0].rfind("external f <object><property id=\"a\"><object>", 0), 0u);
+  EXPECT_LT(r.host.calls[0].size(), 10u << 20);
+  EXPECT_EQ(r.instance.GetVariable("done"), "");  // the host answered nothing: undefined
+}
+
 TEST(MovieHost, CallFunctionRunsRegisteredCallbacks) {
   Rig r(R"(
 size 100 100

@@ -111,4 +111,24 @@ TEST(MovieLoads, LevelZeroIsReplaced) {
   EXPECT_EQ(r.instance.GetVariable("b.a"), "");
 }
 
+TEST(MovieLoads, UnloadRemovesALevel) {
+  Rig r(R"(
+size 100 100
+show
+actions
+  geturl "" "_level1"
+  stop
+end
+show
+)");
+  r.instance.LoadMovie(1, "other.swf");
+  Deliver(r.instance, r.host.lastRequest, Bytes(kOther), 3);
+  r.instance.FinishRequest(r.host.lastRequest, true);
+  r.instance.Step();
+  EXPECT_EQ(r.instance.GetVariable("_level1.mark"), "other");
+  r.instance.Step();  // frame 1 unloads level 1
+  EXPECT_EQ(r.instance.GetVariable("_level1.mark"), "");
+  EXPECT_EQ(r.host.calls.size(), 1u);  // no request for the empty URL
+}
+
 }  // namespace

@@ -35,7 +35,10 @@ int LevelOf(const std::string& Target) {
 
 }  // namespace
 
-ExternalValue ToExternal(ScriptRuntime& R, const Value& V, size_t Depth) {
+namespace {
+
+ExternalValue Convert(const Value& V, size_t Depth, size_t& Nodes) {
+  if (++Nodes > kMaxExternalNodes) return ExternalValue::Undefined();
   switch (V.type()) {
     case Value::Type::Undefined: return ExternalValue::Undefined();
     case Value::Type::Null: return ExternalValue::Null();
@@ -46,20 +49,29 @@ ExternalValue ToExternal(ScriptRuntime& R, const Value& V, size_t Depth) {
     case Value::Type::Object: break;
   }
   const Object* o = V.object();
-  if (o->IsFunction() || Depth >= kMaxExternalDepth) return ExternalValue::Undefined();
+  if (o->IsFunction() || Depth + 1 >= kMaxExternalDepth) return ExternalValue::Undefined();
   if (o->isArray) {
     std::vector<ExternalValue> items;
     const double n = o->Get("length").ToNumber();
     const size_t count = std::isfinite(n) && n > 0 ? static_cast<size_t>(std::min(n, 1e6)) : 0;
-    for (size_t i = 0; i < count; ++i) items.push_back(ToExternal(R, o->Get(std::to_string(i)), Depth + 1));
+    for (size_t i = 0; i < count && Nodes <= kMaxExternalNodes; ++i)
+      items.push_back(Convert(o->Get(std::to_string(i)), Depth + 1, Nodes));
     return ExternalValue::Array(std::move(items));
   }
   std::vector<ExternalProperty> props;
   for (const auto& [name, value] : o->Members()) {
     if (value.IsFunction()) continue;
-    props.push_back({name, ToExternal(R, value, Depth + 1)});
+    if (Nodes > kMaxExternalNodes) break;
+    props.push_back({name, Convert(value, Depth + 1, Nodes)});
   }
   return ExternalValue::Object(std::move(props));
+}
+
+}  // namespace
+
+ExternalValue ToExternal(const Value& V) {
+  size_t nodes = 0;
+  return Convert(V, 0, nodes);
 }
 
 Value FromExternal(ScriptRuntime& R, const ExternalValue& V) {
@@ -110,6 +122,15 @@ void Bridge::GetURL(const UrlRequest& R) {
     else if (!vars.empty()) url += (url.find('?') == std::string::npos ? "?" : "&") + vars;
   }
   Request q;
+  if (R.url.empty() && !R.loadVariables && level >= 0) {
+    // loadMovieNum("", N): unloadMovieNum(N). Level 0 stays (the host's movie).
+    if (level == 0) return;
+    q.kind = Request::Kind::Unload;
+    q.level = level;
+    q.finished = q.ok = true;
+    s.requests.emplace(s.nextRequest++, std::move(q));
+    return;
+  }
   if (R.loadVariables) {
     q.kind = Request::Kind::Variables;
     if (clip) q.target = clip->TargetPath();
@@ -129,7 +150,7 @@ void Bridge::GetURL(const UrlRequest& R) {
 
 Value Bridge::CallExternal(const std::string& Name, const std::vector<Value>& Args) {
   std::vector<ExternalValue> args;
-  for (const Value& v : Args) args.push_back(ToExternal(state_.runtime, v));
+  for (const Value& v : Args) args.push_back(ToExternal(v));
   const std::string answer = state_.host.CallExternal(Name, args);
   return FromExternal(state_.runtime, DecodeExternalAnswer(answer));
 }
@@ -163,7 +184,7 @@ std::string MovieInstance::CallFunction(const std::string& Request) {
   const std::optional<Value> result = rt.CallCallback(req.name, args, state_->Clip0(), state_->bridge, budget);
   if (!result) return kUndefined;
   try {
-    return EncodeExternalValue(movie::ToExternal(rt, *result));
+    return EncodeExternalValue(movie::ToExternal(*result));
   } catch (const FormatError&) {
     return kUndefined;
   }

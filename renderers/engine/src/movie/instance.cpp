@@ -58,6 +58,14 @@ void MovieInstance::State::SetLevel(int Level, std::shared_ptr<const Movie> M) {
   dirty.push_back({0, 0, width, height});
 }
 
+void MovieInstance::State::RemoveLevel(int Level) {
+  if (Level == 0 || !levels.count(Level)) return;
+  for (auto it = clips.begin(); it != clips.end();)
+    it = it->first.first == Level ? clips.erase(it) : std::next(it);
+  levels.erase(Level);
+  dirty.push_back({0, 0, width, height});
+}
+
 // ---- control surface ----
 
 void MovieInstance::Play() {

@@ -106,7 +106,9 @@ bool MovieInstance::State::ApplyLoads() {
   }
   for (movie::Request& r : done) {
     if (!r.ok) continue;  // a failed load changes nothing
-    if (r.kind == movie::Request::Kind::Movie) {
+    if (r.kind == movie::Request::Kind::Unload) {
+      RemoveLevel(r.level);
+    } else if (r.kind == movie::Request::Kind::Movie) {
       try {
         SetLevel(r.level, swf::LoadMovie(r.data.data(), r.data.size()));
       } catch (const FormatError& e) {

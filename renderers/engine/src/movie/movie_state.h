@@ -30,8 +30,11 @@ class Bridge : public ScriptHost {
   MovieInstance::State& state_;
 };
 
-// Conversions between script values and ExternalInterface values.
-ExternalValue ToExternal(ScriptRuntime& R, const Value& V, size_t Depth = 0);
+// Conversions between script values and ExternalInterface values. Objects
+// that refer to themselves are cut off: at kMaxExternalDepth, and after
+// kMaxExternalNodes values in all (undefined stands for the rest).
+inline constexpr size_t kMaxExternalNodes = 100000;
+ExternalValue ToExternal(const Value& V);
 Value FromExternal(ScriptRuntime& R, const ExternalValue& V);
 
 // "a=1&b=two%20words" into name and value pairs (+ is a space, %XX a byte).
@@ -41,9 +44,9 @@ std::string EncodeUrlVariables(const Object& Variables);
 
 // A load the host is fetching.
 struct Request {
-  enum class Kind { Movie, Variables };
+  enum class Kind { Movie, Variables, Unload };
   Kind kind = Kind::Movie;
-  int level = 0;       // Movie: the level it replaces
+  int level = 0;       // Movie, Unload: the level it replaces or removes
   std::string target;  // Variables: the clip's target path
   std::vector<uint8_t> data;
   bool finished = false;
@@ -81,6 +84,7 @@ struct MovieInstance::State {
   int StartRequest(const std::string& Url, const std::string& PostData, movie::Request R);
   // Puts a loaded movie into a level (creating or replacing it).
   void SetLevel(int Level, std::shared_ptr<const Movie> M);
+  void RemoveLevel(int Level);  // not level 0
   // Runs the actions buttons queued on their clips.
   void RunButtonActions();
   // At the end of the outermost call: completed loads, the scripts of the
