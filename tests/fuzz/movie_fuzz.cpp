@@ -82,7 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   instance.KeyPress(Size > 8 ? Data[8] : 13);
   instance.SetVariable("_root.a", "1");
   instance.GetVariable("a");
-  instance.CallFunction("<invoke name=\"f\" returntype=\"xml\"><arguments><number>1</number></arguments></invoke>");
+  instance.CallFunction(
+      "<invoke name=\"f\" returntype=\"xml\"><arguments><number>1</number></arguments></invoke>");
   instance.Forward();
   instance.Back();
   instance.Play();

@@ -166,7 +166,8 @@ int main(int argc, char** argv) {
   try {
     if (o.Running()) {
       std::vector<uint32_t> pixels;
-      swfrender::RunMovie(bytes, o.run, std::cout, o.out.empty() ? 0 : o.width, o.height, o.transparent, pixels);
+      const int32_t width = o.out.empty() ? 0 : o.width;
+      swfrender::RunMovie(bytes, o.run, std::cout, width, o.height, o.transparent, pixels);
       std::string error;
       if (!o.out.empty() && !WritePng(o.out, o.width, o.height, StraightRgba(pixels), error)) {
         std::cerr << o.out << ": " << error << "\n";

@@ -90,8 +90,9 @@ class PrintingHost : public swf::MovieHost {
 bool ParseRunOption(int Argc, char** Argv, int& I, RunOptions& O, std::string& Error) {
   const std::string a = Argv[I];
   static const std::map<std::string, RunEvent::Kind> kinds = {
-      {"--frames", RunEvent::Kind::Frames}, {"--move", RunEvent::Kind::Move}, {"--click", RunEvent::Kind::Click},
-      {"--key", RunEvent::Kind::Key},       {"--set", RunEvent::Kind::Set},   {"--get", RunEvent::Kind::Get},
+      {"--frames", RunEvent::Kind::Frames}, {"--move", RunEvent::Kind::Move},
+      {"--click", RunEvent::Kind::Click},   {"--key", RunEvent::Kind::Key},
+      {"--set", RunEvent::Kind::Set},       {"--get", RunEvent::Kind::Get},
       {"--call", RunEvent::Kind::Call}};
   const bool isEvent = kinds.count(a) != 0;
   if (!isEvent && a != "--serve" && a != "--answer") return false;
@@ -130,8 +131,8 @@ bool ParseRunOption(int Argc, char** Argv, int& I, RunOptions& O, std::string& E
   return true;
 }
 
-void RunMovie(const std::vector<uint8_t>& Bytes, const RunOptions& O, std::ostream& Out, int Width, int Height,
-              bool Transparent, std::vector<uint32_t>& Pixels) {
+void RunMovie(const std::vector<uint8_t>& Bytes, const RunOptions& O, std::ostream& Out, int Width,
+              int Height, bool Transparent, std::vector<uint32_t>& Pixels) {
   PrintingHost host(O, Out);
   swf::MovieInstance movie(swf::LoadMovie(Bytes.data(), Bytes.size()), host);
   if (Width > 0 && Height > 0) movie.SetViewport(Width, Height);

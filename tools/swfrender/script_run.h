@@ -15,7 +15,7 @@ struct RunEvent {
   Kind kind;
   std::string text;  // Set: PATH=VALUE; Get: PATH; Call: the request
   double x = 0, y = 0;
-  int number = 0;    // Frames: steps; Key: code
+  int number = 0;  // Frames: steps; Key: code
 };
 
 struct RunOptions {
@@ -30,7 +30,7 @@ bool ParseRunOption(int Argc, char** Argv, int& I, RunOptions& O, std::string& E
 
 // Runs the events on the movie, printing host calls to Out. Renders the end
 // state into Pixels when Width and Height are positive.
-void RunMovie(const std::vector<uint8_t>& Bytes, const RunOptions& O, std::ostream& Out, int Width, int Height,
-              bool Transparent, std::vector<uint32_t>& Pixels);
+void RunMovie(const std::vector<uint8_t>& Bytes, const RunOptions& O, std::ostream& Out, int Width,
+              int Height, bool Transparent, std::vector<uint32_t>& Pixels);
 
 }  // namespace swfrender

@@ -51,7 +51,9 @@ inline std::shared_ptr<const swf::Movie> Compile(const std::string& Text) {
   return std::make_shared<const swf::Movie>(swfc::Parse(Text));
 }
 
-inline std::vector<uint8_t> Bytes(const std::string& Text) { return swf::WriteMovie(swfc::Parse(Text), false); }
+inline std::vector<uint8_t> Bytes(const std::string& Text) {
+  return swf::WriteMovie(swfc::Parse(Text), false);
+}
 
 // The instructions assembled, as hex for a button's `on ... action HEX`.
 inline std::string ActionHex(const std::string& Instructions) {

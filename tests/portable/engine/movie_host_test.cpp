@@ -39,11 +39,13 @@ end
 show
 )");
   r.host.onExternal = [](const std::string& Name) {
-    return Name == "ask" ? std::string("just text") : std::string("<array><property id=\"0\"><number>7</number></property></array>");
+    return Name == "ask" ? std::string("just text")
+                         : std::string("<array><property id=\"0\"><number>7</number></property></array>");
   };
   r.instance.Step();
   ASSERT_EQ(r.host.calls.size(), 2u);
-  EXPECT_EQ(r.host.calls[0], "external page.info <string>a&lt;b</string> <number>5</number> <number>-0.5</number>");
+  EXPECT_EQ(r.host.calls[0],
+            "external page.info <string>a&lt;b</string> <number>5</number> <number>-0.5</number>");
   EXPECT_EQ(r.host.calls[1], "external ask");
   EXPECT_EQ(r.instance.GetVariable("got"), "7");
   EXPECT_EQ(r.instance.GetVariable("got.length"), "1");
@@ -122,9 +124,12 @@ shape face
 end
 button go
   up+over+down+hit face
-  on press action )" + press + R"(
-  on release action )" + release + R"(
-  on key k action )" + key + R"(
+  on press action )" +
+        press + R"(
+  on release action )" +
+        release + R"(
+  on key k action )" +
+        key + R"(
 end
 sprite holder
   place go 1

@@ -179,7 +179,8 @@ place outer 1 name flv
 show
 )");
   r.instance.Step();
-  for (const std::string path : {"a", "_root.b", "/:c", "flv.d", "/flv:e", "flv.skin.f", "_level0.flv.skin.g"}) {
+  for (const std::string path :
+       {"a", "_root.b", "/:c", "flv.d", "/flv:e", "flv.skin.f", "_level0.flv.skin.g"}) {
     r.instance.SetVariable(path, "value of " + path);
     EXPECT_EQ(r.instance.GetVariable(path), "value of " + path) << path;
   }

@@ -33,7 +33,11 @@ bool Visible(const Value& V) {
 }  // namespace
 
 Clip::Clip(MovieInstance::State& S, int Level, std::vector<uint16_t> Depths, uint64_t Serial)
-    : level(Level), depths(std::move(Depths)), serial(Serial), state_(S), vars_(S.runtime.NewRootedObject()) {}
+    : level(Level),
+      depths(std::move(Depths)),
+      serial(Serial),
+      state_(S),
+      vars_(S.runtime.NewRootedObject()) {}
 
 MoviePlayer* Clip::Player() {
   const auto it = state_.levels.find(level);
@@ -173,9 +177,12 @@ void Clip::SetProperty(int Index, const Value& V) {
     case kY: m.ty = std::clamp(Finite(V, m.ty / 20), -1e7, 1e7) * 20; break;
     case kXScale: setScaleRotation(std::clamp(Finite(V, xs * 100), -1e6, 1e6) / 100, ys, rot); break;
     case kYScale: setScaleRotation(xs, std::clamp(Finite(V, ys * 100), -1e6, 1e6) / 100, rot); break;
-    case kRotation: setScaleRotation(xs, ys, Finite(V, rot * 180 / std::numbers::pi) * std::numbers::pi / 180); break;
+    case kRotation:
+      setScaleRotation(xs, ys, Finite(V, rot * 180 / std::numbers::pi) * std::numbers::pi / 180);
+      break;
     case kAlpha:
-      i->placement.cxform.multA = static_cast<int16_t>(std::clamp(Finite(V, 100) * 256 / 100, -32768.0, 32767.0));
+      i->placement.cxform.multA =
+          static_cast<int16_t>(std::clamp(Finite(V, 100) * 256 / 100, -32768.0, 32767.0));
       break;
     case kVisible: i->visible = Visible(V); return;
     default: return;

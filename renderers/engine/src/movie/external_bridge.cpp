@@ -1,10 +1,9 @@
 // The bridge from scripts to the host: get-URL forms (fscommand, loads,
 // windows), ExternalInterface both ways, trace and log.
-#include "renderers/engine/movie.h"
-
 #include <cctype>
 #include <cmath>
 
+#include "renderers/engine/movie.h"
 #include "renderers/engine/src/movie/movie_state.h"
 
 namespace swf {
@@ -118,8 +117,10 @@ void Bridge::GetURL(const UrlRequest& R) {
   std::string url = R.url, post;
   if (R.method != 0) {
     const std::string vars = EncodeUrlVariables(*from->Variables());
-    if (R.method == 2) post = vars;
-    else if (!vars.empty()) url += (url.find('?') == std::string::npos ? "?" : "&") + vars;
+    if (R.method == 2)
+      post = vars;
+    else if (!vars.empty())
+      url += (url.find('?') == std::string::npos ? "?" : "&") + vars;
   }
   Request q;
   if (R.url.empty() && !R.loadVariables && level >= 0) {
@@ -133,8 +134,10 @@ void Bridge::GetURL(const UrlRequest& R) {
   }
   if (R.loadVariables) {
     q.kind = Request::Kind::Variables;
-    if (clip) q.target = clip->TargetPath();
-    else if (!R.loadTarget) q.target = "_level" + std::to_string(level);
+    if (clip)
+      q.target = clip->TargetPath();
+    else if (!R.loadTarget)
+      q.target = "_level" + std::to_string(level);
     else {
       Log("loadVariables: no clip " + R.target);
       return;
@@ -181,7 +184,8 @@ std::string MovieInstance::CallFunction(const std::string& Request) {
     args.push_back(movie::FromExternal(rt, a));
     keep.emplace_back(rt, args.back());
   }
-  const std::optional<Value> result = rt.CallCallback(req.name, args, state_->Clip0(), state_->bridge, budget);
+  const std::optional<Value> result =
+      rt.CallCallback(req.name, args, state_->Clip0(), state_->bridge, budget);
   if (!result) return kUndefined;
   try {
     return EncodeExternalValue(movie::ToExternal(*result));

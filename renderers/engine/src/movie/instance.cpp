@@ -1,12 +1,11 @@
 // MovieInstance: the control surface, the frame step, input and settling the
 // instance once the outermost call into it ends.
-#include "renderers/engine/movie.h"
-
 #include <algorithm>
 #include <cmath>
 #include <functional>
 #include <stdexcept>
 
+#include "renderers/engine/movie.h"
 #include "renderers/engine/src/movie/movie_state.h"
 #include "renderers/engine/src/player/display_list.h"
 

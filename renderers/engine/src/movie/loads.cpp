@@ -1,11 +1,10 @@
 // Loads through the host: movies into levels and variables into clips. The
 // host answers later (or never), in pieces; completed loads are applied when
 // the instance settles, never while a script runs.
-#include "renderers/engine/movie.h"
-
 #include <cctype>
 #include <stdexcept>
 
+#include "renderers/engine/movie.h"
 #include "renderers/engine/reader.h"
 #include "renderers/engine/src/movie/movie_state.h"
 
@@ -67,7 +66,8 @@ std::vector<std::pair<std::string, std::string>> DecodeUrlVariables(const std::s
     const size_t eq = pair.find('=');
     if (!pair.empty()) {
       std::string name = Unescape(pair.substr(0, eq));
-      if (!name.empty()) out.emplace_back(std::move(name), eq == std::string::npos ? "" : Unescape(pair.substr(eq + 1)));
+      if (!name.empty())
+        out.emplace_back(std::move(name), eq == std::string::npos ? "" : Unescape(pair.substr(eq + 1)));
     }
     at = end + 1;
   }
@@ -86,7 +86,8 @@ std::string EncodeUrlVariables(const Object& Variables) {
 
 }  // namespace movie
 
-int MovieInstance::State::StartRequest(const std::string& Url, const std::string& PostData, movie::Request R) {
+int MovieInstance::State::StartRequest(const std::string& Url, const std::string& PostData,
+                                       movie::Request R) {
   const int id = nextRequest++;
   requests.emplace(id, std::move(R));
   host.RequestUrl(id, Url, PostData);
@@ -118,7 +119,8 @@ bool MovieInstance::State::ApplyLoads() {
       ScriptClip* clip = runtime.ResolveTarget(Clip0(), r.target);
       if (!clip) continue;
       const std::string text(r.data.begin(), r.data.end());
-      for (const auto& [name, value] : movie::DecodeUrlVariables(text)) clip->Variables()->Set(name, Value::String(value));
+      for (const auto& [name, value] : movie::DecodeUrlVariables(text))
+        clip->Variables()->Set(name, Value::String(value));
     }
   }
   return !done.empty();

@@ -67,9 +67,9 @@ struct MovieInstance::State {
   std::map<int, movie::Request> requests;
   int nextRequest = 1;
   int width = 0, height = 0;
-  int depth = 0;          // public calls in progress (the host may call back in)
+  int depth = 0;  // public calls in progress (the host may call back in)
   bool settling = false;
-  bool started = false;   // the first Step has entered frame 0
+  bool started = false;  // the first Step has entered frame 0
   std::vector<IntRect> dirty;
 
   MoviePlayer& Root() { return *levels.at(0); }
