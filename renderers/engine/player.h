@@ -13,6 +13,10 @@
 
 namespace swf {
 
+namespace detail {
+struct TimelineState;  // src/player/display_list.h
+}
+
 // ---- input ----
 // The actions of a button that input triggered, for the script engine to run
 // in the clip that placed the button.
@@ -84,6 +88,15 @@ class MoviePlayer {
   std::vector<IntRect> KeyPress(int Code);
   // The queued actions in the order they were triggered; the queue empties.
   std::vector<PendingActions> TakePendingActions();
+
+  // ---- for the script engine (MovieInstance) ----
+  // The root timeline's state, to walk the clips and change their play state.
+  detail::TimelineState& RootTimeline();
+  // Moves a timeline of this player to Frame (clamped).
+  void SeekTimeline(detail::TimelineState& Timeline, int32_t Frame);
+  // Rebuilds the scene after scripts changed timelines or properties;
+  // returns the changed rectangles.
+  std::vector<IntRect> Refresh();
 
  private:
   struct State;

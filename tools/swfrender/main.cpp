@@ -1,6 +1,8 @@
 // swfrender MOVIE.swf --frame N --size WxH [--transparent] --out frame.png
 // Renders one frame of a movie through the engine's player into a PNG file
-// (straight alpha), for looking at what the engine draws.
+// (straight alpha), for looking at what the engine draws. With run-mode
+// options it plays the movie with its scripts and input instead and prints
+// what the movie asks of its host (see kUsage).
 #include <png.h>
 
 #include <algorithm>
@@ -16,6 +18,7 @@
 
 #include "renderers/engine/player.h"
 #include "renderers/engine/reader.h"
+#include "tools/swfrender/script_run.h"
 #include "vt_d7/pixels.h"
 
 namespace {
@@ -25,13 +28,31 @@ struct Options {
   int32_t frame = 0;
   int32_t width = 0, height = 0;
   bool transparent = false;
+  bool haveFrame = false;
+  swfrender::RunOptions run;
+  bool Running() const { return !run.events.empty() || !run.serve.empty() || !run.answers.empty(); }
 };
 
 constexpr const char* kUsage =
     "usage: swfrender MOVIE.swf --frame N --size WxH [--transparent] --out frame.png\n"
     "  --frame N      the frame to render, counted from 0 (default 0), as reached by playing\n"
     "  --size WxH     output size in pixels; the stage is fitted keeping its aspect ratio\n"
-    "  --transparent  composite over transparent pixels instead of the background colour\n";
+    "  --transparent  composite over transparent pixels instead of the background colour\n"
+    "       swfrender MOVIE.swf RUN-OPTIONS... [--size WxH --out end.png]\n"
+    "  plays the movie with its scripts; the events run in command-line order:\n"
+    "  --frames N         N frame steps (the first enters frame 0 and runs its scripts)\n"
+    "  --move X,Y         the mouse moves to X,Y (viewport pixels)\n"
+    "  --click X,Y        the mouse moves to X,Y, is pressed and released there\n"
+    "  --key CODE         a key press (ASCII, or 1 left ... 19 escape)\n"
+    "  --set PATH=VALUE   sets a variable (\"_root.a=1\", \"clip.v=x\")\n"
+    "  --get PATH         prints \"get PATH=VALUE\"\n"
+    "  --call REQUEST     calls an ExternalInterface callback; prints \"result ANSWER\"\n"
+    "  --serve URL=FILE   answers requests for URL with FILE's bytes (others fail)\n"
+    "  --answer NAME=TEXT the answer to ExternalInterface.call(NAME, ...) (else empty)\n"
+    "  Every host call is printed on its own line: \"fscommand CMD ARGS\",\n"
+    "  \"external NAME ARG...\" (arguments as XML values), \"request ID URL [post DATA]\",\n"
+    "  \"served ID N bytes\" or \"failed ID\", \"log TEXT\" (traces as \"log trace: TEXT\");\n"
+    "  at the end \"frame N playing|stopped\" (the root's frame counted from 0).\n";
 
 std::optional<int64_t> ParseInt(const std::string& S, int64_t Min, int64_t Max) {
   if (S.empty() || S.size() > 9 || !std::all_of(S.begin(), S.end(), [](char c) { return c >= '0' && c <= '9'; }))
@@ -46,6 +67,11 @@ std::string ParseOptions(int Argc, char** Argv, Options& O) {
   bool haveSize = false;
   for (int i = 1; i < Argc; ++i) {
     std::string a = Argv[i];
+    std::string runError;
+    if (swfrender::ParseRunOption(Argc, Argv, i, O.run, runError)) {
+      if (!runError.empty()) return runError;
+      continue;
+    }
     auto value = [&](const char* What) -> std::optional<std::string> {
       if (i + 1 >= Argc) return std::nullopt;
       (void)What;
@@ -56,6 +82,7 @@ std::string ParseOptions(int Argc, char** Argv, Options& O) {
       std::optional<int64_t> n = v ? ParseInt(*v, 0, 65535) : std::nullopt;
       if (!n) return "--frame needs a frame number 0..65535";
       O.frame = static_cast<int32_t>(*n);
+      O.haveFrame = true;
     } else if (a == "--size") {
       std::optional<std::string> v = value("size");
       size_t x = v ? v->find('x') : std::string::npos;
@@ -83,6 +110,11 @@ std::string ParseOptions(int Argc, char** Argv, Options& O) {
     }
   }
   if (O.movie.empty()) return "no movie given";
+  if (O.Running()) {
+    if (O.haveFrame) return "--frame renders one frame without scripts; use --frames in run mode";
+    if (!O.out.empty() && !haveSize) return "--out needs --size";
+    return {};
+  }
   if (!haveSize) return "--size is required";
   if (O.out.empty()) return "--out is required";
   return {};
@@ -132,6 +164,17 @@ int main(int argc, char** argv) {
   }
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   try {
+    if (o.Running()) {
+      std::vector<uint32_t> pixels;
+      const int32_t width = o.out.empty() ? 0 : o.width;
+      swfrender::RunMovie(bytes, o.run, std::cout, width, o.height, o.transparent, pixels);
+      std::string error;
+      if (!o.out.empty() && !WritePng(o.out, o.width, o.height, StraightRgba(pixels), error)) {
+        std::cerr << o.out << ": " << error << "\n";
+        return 1;
+      }
+      return 0;
+    }
     std::shared_ptr<const swf::Movie> movie = swf::LoadMovie(bytes.data(), bytes.size());
     swf::MoviePlayer player(movie);
     if (o.frame >= player.TotalFrames()) {

@@ -82,6 +82,7 @@ void TimelineState::Seek(const Movie& M, int32_t Target, InstanceBudget& Budget)
   for (int32_t f = from; f <= Target; ++f)
     for (const ControlTag& tag : timeline->frames[static_cast<size_t>(f)].tags) Apply(want, tag, f);
   frame = Target;
+  entered = true;
 
   // Reconcile the live instances with the wanted placements.
   for (auto it = list.begin(); it != list.end();) {
@@ -89,7 +90,12 @@ void TimelineState::Seek(const Movie& M, int32_t Target, InstanceBudget& Budget)
     const bool keep = w != want.end() && w->second.characterId == it->second->placement.characterId &&
                       w->second.createdFrame == it->second->placement.createdFrame;
     if (keep) {
-      it->second->placement = w->second;
+      Placement& p = it->second->placement;
+      if (it->second->scripted) {
+        w->second.matrix = p.matrix;
+        w->second.cxform = p.cxform;
+      }
+      p = w->second;
       ++it;
     } else {
       it = list.erase(it);
@@ -107,6 +113,7 @@ void TimelineState::Step(const Movie& M, bool Loop, InstanceBudget& Budget) {
     if (inst->sprite) inst->sprite->Step(M, true, Budget);
     if (inst->button) StepButton(*inst->button, M, Budget);
   }
+  if (!playing) return;
   if (frame + 1 < FrameCount())
     Seek(M, frame + 1, Budget);
   else if (Loop)

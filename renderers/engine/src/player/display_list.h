@@ -51,6 +51,9 @@ struct Instance {
   const Character* character = nullptr;   // nullptr: not in the dictionary
   std::unique_ptr<TimelineState> sprite;  // a sprite's own timeline
   std::unique_ptr<ButtonInstance> button; // a button's state and what it shows
+  bool visible = true;                    // scripts may hide an instance (_visible)
+  // A script set the matrix or colour transform: the timeline no longer moves it.
+  bool scripted = false;
   uint64_t serial;                        // unique within the player, never reused
   InstanceBudget& budget;
 };
@@ -62,6 +65,12 @@ struct TimelineState {
   uint32_t level;       // 0 for the root
   int32_t frame = -1;   // -1 before the first frame is entered
   DisplayList list;
+  // Scripts may stop a timeline: a stopped one stays on its frame while its
+  // sprite instances go on playing.
+  bool playing = true;
+  // Set whenever the timeline moves to another frame; the script engine
+  // clears it when it has run that frame's scripts.
+  bool entered = false;
 
   int32_t FrameCount() const { return static_cast<int32_t>(timeline->frames.size()); }
 
@@ -71,7 +80,8 @@ struct TimelineState {
   void Seek(const Movie& M, int32_t Target, InstanceBudget& Budget);
 
   // One frame step: sprite instances already present advance (always
-  // looping), then this timeline goes to its next frame, looping if Loop.
+  // looping), then this timeline, when playing, goes to its next frame,
+  // looping if Loop.
   void Step(const Movie& M, bool Loop, InstanceBudget& Budget);
 };
 

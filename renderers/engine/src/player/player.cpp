@@ -15,7 +15,7 @@ namespace {
 
 void BuildScene(const DisplayList& List, std::vector<SceneNode>& Out) {
   for (const auto& [depth, inst] : List) {
-    if (!inst->character) continue;
+    if (!inst->character || !inst->visible) continue;
     SceneNode node;
     if (const auto* shape = std::get_if<Shape>(inst->character)) {
       node.shape = shape;
@@ -150,6 +150,14 @@ int32_t MoviePlayer::FindLabel(const std::string& Label) const {
     if (!Label.empty() && frames[i].label == Label) return static_cast<int32_t>(i);
   return -1;
 }
+
+detail::TimelineState& MoviePlayer::RootTimeline() { return *state_->root; }
+
+void MoviePlayer::SeekTimeline(detail::TimelineState& Timeline, int32_t Frame) {
+  Timeline.Seek(*state_->movie, Frame, state_->budget);
+}
+
+std::vector<IntRect> MoviePlayer::Refresh() { return state_->Rebuild(); }
 
 const std::vector<SceneNode>& MoviePlayer::Scene() const { return state_->scene; }
 

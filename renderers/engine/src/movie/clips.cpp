@@ -1,0 +1,210 @@
+// Clips for scripts: navigation, play state and properties of the root of a
+// level or a sprite instance.
+#include "renderers/engine/src/movie/clips.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "renderers/engine/src/movie/movie_state.h"
+#include "renderers/engine/src/player/display_list.h"
+
+namespace swf::movie {
+namespace {
+
+std::string InstanceName(const detail::Instance& I) {
+  return I.placement.name.empty() ? "instance" + std::to_string(I.serial) : I.placement.name;
+}
+
+enum Property { kX = 0, kY, kXScale, kYScale, kAlpha = 6, kVisible, kRotation = 10, kFramesLoaded = 12 };
+
+double Finite(const Value& V, double Fallback) {
+  const double n = V.ToNumber();
+  return std::isfinite(n) ? n : Fallback;
+}
+
+// _visible from a script value, or from the text a host sets ("0", "false").
+bool Visible(const Value& V) {
+  if (!V.IsString()) return V.ToBoolean();
+  if (V.string() == "false") return false;
+  const double n = StringToNumber(V.string());
+  return std::isnan(n) ? V.ToBoolean() : n != 0;
+}
+
+}  // namespace
+
+Clip::Clip(MovieInstance::State& S, int Level, std::vector<uint16_t> Depths, uint64_t Serial)
+    : level(Level),
+      depths(std::move(Depths)),
+      serial(Serial),
+      state_(S),
+      vars_(S.runtime.NewRootedObject()) {}
+
+MoviePlayer* Clip::Player() {
+  const auto it = state_.levels.find(level);
+  return it == state_.levels.end() ? nullptr : it->second.get();
+}
+
+detail::Instance* Clip::Instance() {
+  MoviePlayer* p = Player();
+  if (!p || depths.empty()) return nullptr;
+  detail::TimelineState* t = &p->RootTimeline();
+  detail::Instance* inst = nullptr;
+  for (uint16_t d : depths) {
+    if (!t) return nullptr;
+    const auto it = t->list.find(d);
+    if (it == t->list.end() || !it->second->sprite) return nullptr;
+    inst = it->second.get();
+    t = inst->sprite.get();
+  }
+  return inst && inst->serial == serial ? inst : nullptr;
+}
+
+detail::TimelineState* Clip::Timeline() {
+  if (depths.empty()) {
+    MoviePlayer* p = Player();
+    return p ? &p->RootTimeline() : nullptr;
+  }
+  detail::Instance* i = Instance();
+  return i ? i->sprite.get() : nullptr;
+}
+
+ScriptClip* Clip::Parent() {
+  if (depths.empty()) return nullptr;
+  if (depths.size() == 1) return state_.RootClip(level);
+  std::vector<uint16_t> up(depths.begin(), depths.end() - 1);
+  MoviePlayer* p = Player();
+  if (!p) return nullptr;
+  // The parent's serial: walk down to it.
+  detail::TimelineState* t = &p->RootTimeline();
+  uint64_t s = 0;
+  for (uint16_t d : up) {
+    const auto it = t->list.find(d);
+    if (it == t->list.end() || !it->second->sprite) return nullptr;
+    s = it->second->serial;
+    t = it->second->sprite.get();
+  }
+  return state_.ClipAt(level, up, s);
+}
+
+ScriptClip* Clip::Child(const std::string& Name) {
+  detail::TimelineState* t = Timeline();
+  if (!t) return nullptr;
+  for (const auto& [depth, inst] : t->list) {
+    if (!inst->sprite || InstanceName(*inst) != Name) continue;
+    std::vector<uint16_t> down = depths;
+    down.push_back(depth);
+    return state_.ClipAt(level, down, inst->serial);
+  }
+  return nullptr;
+}
+
+ScriptClip* Clip::Level(int N) { return state_.RootClip(N); }
+
+std::string Clip::Name() {
+  detail::Instance* i = Instance();
+  return i ? InstanceName(*i) : "";
+}
+
+void Clip::Play() {
+  if (auto* t = Timeline()) t->playing = true;
+}
+
+void Clip::Stop() {
+  if (auto* t = Timeline()) t->playing = false;
+}
+
+void Clip::NextFrame() { GotoFrame(CurrentFrame(), After::Stop); }
+void Clip::PrevFrame() { GotoFrame(CurrentFrame() - 2, After::Stop); }
+
+void Clip::GotoFrame(int Index, After Then) {
+  detail::TimelineState* t = Timeline();
+  if (!t) return;
+  Player()->SeekTimeline(*t, Index);
+  if (Then != After::Keep) t->playing = Then == After::Play;
+}
+
+bool Clip::GotoLabel(const std::string& Label, After Then) {
+  detail::TimelineState* t = Timeline();
+  if (!t || Label.empty()) return false;
+  for (size_t f = 0; f < t->timeline->frames.size(); ++f)
+    if (t->timeline->frames[f].label == Label) {
+      GotoFrame(static_cast<int>(f), Then);
+      return true;
+    }
+  return false;
+}
+
+int Clip::CurrentFrame() {
+  detail::TimelineState* t = Timeline();
+  return t ? std::max(t->frame, 0) + 1 : 0;
+}
+
+int Clip::TotalFrames() {
+  detail::TimelineState* t = Timeline();
+  return t ? t->FrameCount() : 0;
+}
+
+Value Clip::GetProperty(int Index) {
+  if (Index == kFramesLoaded) return Value::Number(TotalFrames());
+  detail::Instance* i = Instance();
+  Matrix m = i ? i->placement.matrix : Matrix{};
+  switch (Index) {
+    case kX: return Value::Number(m.tx / 20);
+    case kY: return Value::Number(m.ty / 20);
+    case kXScale: return Value::Number(std::hypot(m.a, m.b) * 100);
+    case kYScale: return Value::Number(std::hypot(m.c, m.d) * 100);
+    case kAlpha: return Value::Number(i ? i->placement.cxform.multA * 100.0 / 256 : 100);
+    case kVisible: return Value::Bool(!i || i->visible);
+    case kRotation: return Value::Number(std::atan2(m.b, m.a) * 180 / std::numbers::pi);
+    default: return Value();
+  }
+}
+
+void Clip::SetProperty(int Index, const Value& V) {
+  detail::Instance* i = Instance();
+  if (!i) return;  // the root of a level stays where it is
+  Matrix& m = i->placement.matrix;
+  const double xs = std::hypot(m.a, m.b), ys = std::hypot(m.c, m.d);
+  const double rot = std::atan2(m.b, m.a);
+  auto setScaleRotation = [&m](double X, double Y, double R) {
+    m.a = X * std::cos(R);
+    m.b = X * std::sin(R);
+    m.c = -Y * std::sin(R);
+    m.d = Y * std::cos(R);
+  };
+  switch (Index) {
+    case kX: m.tx = std::clamp(Finite(V, m.tx / 20), -1e7, 1e7) * 20; break;
+    case kY: m.ty = std::clamp(Finite(V, m.ty / 20), -1e7, 1e7) * 20; break;
+    case kXScale: setScaleRotation(std::clamp(Finite(V, xs * 100), -1e6, 1e6) / 100, ys, rot); break;
+    case kYScale: setScaleRotation(xs, std::clamp(Finite(V, ys * 100), -1e6, 1e6) / 100, rot); break;
+    case kRotation:
+      setScaleRotation(xs, ys, Finite(V, rot * 180 / std::numbers::pi) * std::numbers::pi / 180);
+      break;
+    case kAlpha:
+      i->placement.cxform.multA =
+          static_cast<int16_t>(std::clamp(Finite(V, 100) * 256 / 100, -32768.0, 32767.0));
+      break;
+    case kVisible: i->visible = Visible(V); return;
+    default: return;
+  }
+  i->scripted = true;
+}
+
+std::vector<std::vector<uint8_t>> Clip::FrameActions(const Value& Frame) {
+  detail::TimelineState* t = Timeline();
+  if (!t) return {};
+  const auto& frames = t->timeline->frames;
+  if (Frame.IsNumber()) {
+    const double n = Frame.number();
+    if (n >= 1 && n <= static_cast<double>(frames.size())) return frames[static_cast<size_t>(n) - 1].actions;
+    return {};
+  }
+  const std::string label = Frame.ToString();
+  for (const auto& f : frames)
+    if (!label.empty() && f.label == label) return f.actions;
+  const double n = StringToNumber(label);
+  if (n >= 1 && n <= static_cast<double>(frames.size())) return frames[static_cast<size_t>(n) - 1].actions;
+  return {};
+}
+
+}  // namespace swf::movie

@@ -1,0 +1,257 @@
+// MovieInstance: the control surface, the frame step, input and settling the
+// instance once the outermost call into it ends.
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <stdexcept>
+
+#include "renderers/engine/movie.h"
+#include "renderers/engine/src/movie/movie_state.h"
+#include "renderers/engine/src/player/display_list.h"
+
+namespace swf {
+
+using movie::Entry;
+
+MovieInstance::MovieInstance(std::shared_ptr<const Movie> M, MovieHost& Host) {
+  if (!M) throw std::invalid_argument("MovieInstance needs a movie");
+  state_ = std::make_unique<State>(*this, Host, M->version);
+  state_->SetLevel(0, std::move(M));
+  state_->dirty.clear();
+}
+
+MovieInstance::~MovieInstance() {
+  // The clips' variables are rooted in the runtime: they go first.
+  state_->clips.clear();
+}
+
+movie::Clip* MovieInstance::State::RootClip(int Level) {
+  if (!levels.count(Level)) return nullptr;
+  auto& slot = clips[{Level, 0}];
+  if (!slot) slot = std::make_unique<movie::Clip>(*this, Level, std::vector<uint16_t>{}, 0);
+  return slot.get();
+}
+
+movie::Clip* MovieInstance::State::ClipAt(int Level, const std::vector<uint16_t>& Depths, uint64_t Serial) {
+  auto& slot = clips[{Level, Serial}];
+  if (!slot) slot = std::make_unique<movie::Clip>(*this, Level, Depths, Serial);
+  if (!slot->Alive()) return nullptr;
+  return slot.get();
+}
+
+void MovieInstance::State::SetLevel(int Level, std::shared_ptr<const Movie> M) {
+  // Clips of the old movie go with it (only ever at a safe point: no script runs).
+  for (auto it = clips.begin(); it != clips.end();)
+    it = it->first.first == Level ? clips.erase(it) : std::next(it);
+  auto& slot = levels[Level];
+  if (slot) dirty.push_back({0, 0, width, height});
+  auto player = std::make_unique<MoviePlayer>(std::move(M));
+  if (levels.size() == 1 && !slot) {
+    // The first movie: the viewport starts at its stage size, as MoviePlayer's does.
+    const Rect& stage = player->movie().frameSize;
+    width = static_cast<int>(std::clamp(std::ceil(stage.Width() / 20), 0.0, 1e6));
+    height = static_cast<int>(std::clamp(std::ceil(stage.Height() / 20), 0.0, 1e6));
+  }
+  player->SetViewport(width, height);
+  slot = std::move(player);
+  dirty.push_back({0, 0, width, height});
+}
+
+void MovieInstance::State::RemoveLevel(int Level) {
+  if (Level == 0 || !levels.count(Level)) return;
+  for (auto it = clips.begin(); it != clips.end();)
+    it = it->first.first == Level ? clips.erase(it) : std::next(it);
+  levels.erase(Level);
+  dirty.push_back({0, 0, width, height});
+}
+
+// ---- control surface ----
+
+void MovieInstance::Play() {
+  Entry e(*state_);
+  state_->Root().RootTimeline().playing = true;
+}
+
+void MovieInstance::StopPlay() {
+  Entry e(*state_);
+  state_->Root().RootTimeline().playing = false;
+}
+
+void MovieInstance::Rewind() {
+  Entry e(*state_);
+  state_->Collect(state_->Root().GotoFrame(0));
+  state_->Root().RootTimeline().playing = false;
+}
+
+void MovieInstance::Forward() {
+  Entry e(*state_);
+  state_->Collect(state_->Root().GotoFrame(state_->Root().CurrentFrame() + 1));
+  state_->Root().RootTimeline().playing = false;
+}
+
+void MovieInstance::Back() {
+  Entry e(*state_);
+  state_->Collect(state_->Root().GotoFrame(std::max(state_->Root().CurrentFrame() - 1, 0)));
+  state_->Root().RootTimeline().playing = false;
+}
+
+bool MovieInstance::IsPlaying() const { return state_->levels.at(0)->RootTimeline().playing; }
+bool MovieInstance::Loop() const { return state_->levels.at(0)->Loop(); }
+void MovieInstance::SetLoop(bool Loop) { state_->Root().SetLoop(Loop); }
+int32_t MovieInstance::CurrentFrame() const { return state_->levels.at(0)->CurrentFrame(); }
+int32_t MovieInstance::TotalFrames() const { return state_->levels.at(0)->TotalFrames(); }
+
+void MovieInstance::GotoFrame(int32_t Frame) {
+  Entry e(*state_);
+  state_->Collect(state_->Root().GotoFrame(Frame));
+}
+
+std::string MovieInstance::GetVariable(const std::string& Path) {
+  Entry e(*state_);
+  const Value v = state_->runtime.GetVariablePath(state_->Clip0(), Path);
+  return v.IsUndefined() ? std::string() : v.ToString();
+}
+
+void MovieInstance::SetVariable(const std::string& Path, const std::string& Text) {
+  Entry e(*state_);
+  state_->runtime.SetVariablePath(state_->Clip0(), Path, Value::String(Text));
+}
+
+// ---- step and input ----
+
+void MovieInstance::Step() {
+  Entry e(*state_);
+  if (!state_->started) {
+    state_->started = true;  // frame 0 is entered: Settle runs its scripts
+    return;
+  }
+  // A loaded level may be replaced by scripts of another: take a snapshot.
+  std::vector<MoviePlayer*> players;
+  for (auto& [level, p] : state_->levels) players.push_back(p.get());
+  for (MoviePlayer* p : players) state_->Collect(p->NextFrame());
+}
+
+void MovieInstance::MouseMove(double X, double Y) {
+  Entry e(*state_);
+  state_->Collect(state_->Root().MouseMove(X, Y));
+  state_->RunButtonActions();
+}
+
+void MovieInstance::MouseDown(double X, double Y) {
+  Entry e(*state_);
+  state_->Collect(state_->Root().MouseDown(X, Y));
+  state_->RunButtonActions();
+}
+
+void MovieInstance::MouseUp(double X, double Y) {
+  Entry e(*state_);
+  state_->Collect(state_->Root().MouseUp(X, Y));
+  state_->RunButtonActions();
+}
+
+void MovieInstance::KeyPress(int Code) {
+  Entry e(*state_);
+  state_->Collect(state_->Root().KeyPress(Code));
+  state_->RunButtonActions();
+}
+
+void MovieInstance::State::RunButtonActions() {
+  for (const PendingActions& a : Root().TakePendingActions()) {
+    movie::Clip* clip = a.clipDepths.empty() ? RootClip(0) : ClipAt(0, a.clipDepths, a.clip);
+    if (!clip) continue;  // the clip went away with an earlier block
+    runtime.RunActions(a.bytes.data(), a.bytes.size(), *clip, bridge, self.budget);
+  }
+}
+
+// ---- settling ----
+
+bool MovieInstance::State::RunFrameScripts() {
+  struct Entered {
+    int level;
+    std::vector<uint16_t> depths;
+    uint64_t serial;
+  };
+  std::vector<Entered> entered;
+  // Parents before children, lower levels first.
+  std::function<void(int, detail::TimelineState&, std::vector<uint16_t>&, uint64_t)> walk =
+      [&](int L, detail::TimelineState& T, std::vector<uint16_t>& Path, uint64_t Serial) {
+        if (T.entered) {
+          T.entered = false;
+          entered.push_back({L, Path, Serial});
+        }
+        for (auto& [depth, inst] : T.list) {
+          if (!inst->sprite) continue;
+          Path.push_back(depth);
+          walk(L, *inst->sprite, Path, inst->serial);
+          Path.pop_back();
+        }
+      };
+  for (auto& [level, p] : levels) {
+    std::vector<uint16_t> path;
+    walk(level, p->RootTimeline(), path, 0);
+  }
+  for (const Entered& e : entered) {
+    movie::Clip* clip = e.depths.empty() ? RootClip(e.level) : ClipAt(e.level, e.depths, e.serial);
+    detail::TimelineState* t = clip ? clip->Timeline() : nullptr;
+    if (!t || t->frame < 0) continue;
+    // A copy: the blocks may move this timeline while they run.
+    const auto blocks = t->timeline->frames[static_cast<size_t>(t->frame)].actions;
+    for (const auto& b : blocks) runtime.RunActions(b.data(), b.size(), *clip, bridge, self.budget);
+  }
+  return !entered.empty();
+}
+
+void MovieInstance::State::PruneClips() {
+  for (auto it = clips.begin(); it != clips.end();)
+    it = it->second->Alive() ? std::next(it) : clips.erase(it);
+}
+
+void MovieInstance::State::Settle() {
+  if (settling) return;
+  settling = true;
+  ++depth;  // calls the host makes back into the instance do not settle again
+  try {
+    // Scripts can go to frames whose scripts go elsewhere again: a bounded
+    // number of rounds; what is left runs at the next call.
+    for (int round = 0; round < 16; ++round) {
+      const bool loaded = ApplyLoads();
+      const bool ran = started && RunFrameScripts();  // nothing runs before the first Step
+      if (!loaded && !ran) break;
+    }
+    PruneClips();
+    for (auto& [level, p] : levels) Collect(p->Refresh());
+    std::vector<IntRect> rects;
+    rects.swap(dirty);
+    const IntRect view{0, 0, width, height};
+    std::vector<IntRect> out;
+    for (const IntRect& r : rects) {
+      const IntRect c = r.Intersect(view);
+      if (!c.Empty() && std::find(out.begin(), out.end(), c) == out.end()) out.push_back(c);
+    }
+    for (const IntRect& r : out) host.Invalidate(r);
+  } catch (const std::exception& ex) {
+    host.Log(std::string("movie: ") + ex.what());
+  }
+  --depth;
+  settling = false;
+}
+
+// ---- drawing ----
+
+void MovieInstance::SetViewport(int Width, int Height) {
+  Entry e(*state_);
+  state_->width = std::max(Width, 0);
+  state_->height = std::max(Height, 0);
+  for (auto& [level, p] : state_->levels) p->SetViewport(state_->width, state_->height);
+  state_->dirty.push_back({0, 0, state_->width, state_->height});
+}
+
+void MovieInstance::Render(const RenderTarget& Target, IntRect Clip, bool Transparent) const {
+  bool first = true;
+  for (const auto& [level, p] : state_->levels) {
+    p->Render(Target, Clip, first ? Transparent : true);
+    first = false;
+  }
+}
+
+}  // namespace swf

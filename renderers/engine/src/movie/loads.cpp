@@ -1,0 +1,160 @@
+// Loads through the host: movies into levels and variables into clips. The
+// host answers later (or never), in pieces; completed loads are applied when
+// the instance settles, never while a script runs.
+#include <cctype>
+#include <stdexcept>
+
+#include "renderers/engine/movie.h"
+#include "renderers/engine/reader.h"
+#include "renderers/engine/src/movie/movie_state.h"
+
+namespace swf {
+
+using movie::Entry;
+
+namespace movie {
+namespace {
+
+int HexValue(char C) {
+  if (C >= '0' && C <= '9') return C - '0';
+  if (C >= 'a' && C <= 'f') return C - 'a' + 10;
+  if (C >= 'A' && C <= 'F') return C - 'A' + 10;
+  return -1;
+}
+
+std::string Unescape(const std::string& S) {
+  std::string out;
+  for (size_t i = 0; i < S.size(); ++i) {
+    if (S[i] == '+') {
+      out += ' ';
+    } else if (S[i] == '%' && i + 2 < S.size() && HexValue(S[i + 1]) >= 0 && HexValue(S[i + 2]) >= 0) {
+      out += static_cast<char>(HexValue(S[i + 1]) * 16 + HexValue(S[i + 2]));
+      i += 2;
+    } else {
+      out += S[i];
+    }
+  }
+  return out;
+}
+
+std::string Escape(const std::string& S) {
+  static const char* kHex = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : S) {
+    if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '*') {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> DecodeUrlVariables(const std::string& Text) {
+  std::vector<std::pair<std::string, std::string>> out;
+  size_t at = 0;
+  while (at <= Text.size()) {
+    size_t end = Text.find('&', at);
+    if (end == std::string::npos) end = Text.size();
+    std::string pair = Text.substr(at, end - at);
+    // Line ends some servers append are not part of the last value.
+    while (!pair.empty() && (pair.back() == '\n' || pair.back() == '\r')) pair.pop_back();
+    const size_t eq = pair.find('=');
+    if (!pair.empty()) {
+      std::string name = Unescape(pair.substr(0, eq));
+      if (!name.empty())
+        out.emplace_back(std::move(name), eq == std::string::npos ? "" : Unescape(pair.substr(eq + 1)));
+    }
+    at = end + 1;
+  }
+  return out;
+}
+
+std::string EncodeUrlVariables(const Object& Variables) {
+  std::string out;
+  for (const auto& [name, value] : Variables.Members()) {
+    if (value.IsObject() || value.IsClip()) continue;
+    if (!out.empty()) out += '&';
+    out += Escape(name) + "=" + Escape(value.ToString());
+  }
+  return out;
+}
+
+}  // namespace movie
+
+int MovieInstance::State::StartRequest(const std::string& Url, const std::string& PostData,
+                                       movie::Request R) {
+  const int id = nextRequest++;
+  requests.emplace(id, std::move(R));
+  host.RequestUrl(id, Url, PostData);
+  return id;
+}
+
+bool MovieInstance::State::ApplyLoads() {
+  // Take the finished requests out first: applying one may start others.
+  std::vector<movie::Request> done;
+  for (auto it = requests.begin(); it != requests.end();) {
+    if (it->second.finished) {
+      done.push_back(std::move(it->second));
+      it = requests.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  for (movie::Request& r : done) {
+    if (!r.ok) continue;  // a failed load changes nothing
+    if (r.kind == movie::Request::Kind::Unload) {
+      RemoveLevel(r.level);
+    } else if (r.kind == movie::Request::Kind::Movie) {
+      try {
+        SetLevel(r.level, swf::LoadMovie(r.data.data(), r.data.size()));
+      } catch (const FormatError& e) {
+        host.Log("loadMovie: " + std::string(e.what()));
+      }
+    } else {
+      ScriptClip* clip = runtime.ResolveTarget(Clip0(), r.target);
+      if (!clip) continue;
+      const std::string text(r.data.begin(), r.data.end());
+      for (const auto& [name, value] : movie::DecodeUrlVariables(text))
+        clip->Variables()->Set(name, Value::String(value));
+    }
+  }
+  return !done.empty();
+}
+
+void MovieInstance::LoadMovie(int Layer, const std::string& Url) {
+  Entry e(*state_);
+  if (Layer < 0) return;
+  movie::Request r;
+  r.level = Layer;
+  state_->StartRequest(Url, "", std::move(r));
+}
+
+void MovieInstance::DeliverData(int RequestId, const uint8_t* Data, size_t Size) {
+  Entry e(*state_);
+  const auto it = state_->requests.find(RequestId);
+  if (it == state_->requests.end() || it->second.finished || !Data) return;
+  movie::Request& r = it->second;
+  if (Size > maxRequestBytes || r.data.size() > maxRequestBytes - Size) {
+    state_->host.Log("request " + std::to_string(RequestId) + ": more data than allowed; failed");
+    r.finished = true;
+    r.ok = false;
+    r.data.clear();
+    return;
+  }
+  r.data.insert(r.data.end(), Data, Data + Size);
+}
+
+void MovieInstance::FinishRequest(int RequestId, bool Ok) {
+  Entry e(*state_);
+  const auto it = state_->requests.find(RequestId);
+  if (it == state_->requests.end() || it->second.finished) return;
+  it->second.finished = true;
+  it->second.ok = Ok;
+}
+
+}  // namespace swf

@@ -1,0 +1,114 @@
+#pragma once
+// MovieInstance's state, shared by the files that implement it: the levels,
+// the clips scripts see, the requests in flight and the bridge to the host.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "renderers/engine/movie.h"
+#include "renderers/engine/player.h"
+#include "renderers/engine/script.h"
+#include "renderers/engine/src/movie/clips.h"
+
+namespace swf {
+namespace movie {
+
+// What scripts ask of the world, passed on to the MovieHost.
+class Bridge : public ScriptHost {
+ public:
+  explicit Bridge(MovieInstance::State& S) : state_(S) {}
+  void GetURL(const UrlRequest& Request) override;
+  Value CallExternal(const std::string& Name, const std::vector<Value>& Args) override;
+  void AddCallback(const std::string& Name, const Value& ThisObject, const Value& Function) override;
+  void Trace(const std::string& Text) override;
+  void Log(const std::string& Text) override;
+
+ private:
+  MovieInstance::State& state_;
+};
+
+// Conversions between script values and ExternalInterface values. Objects
+// that refer to themselves are cut off: at kMaxExternalDepth, and after
+// kMaxExternalNodes values in all (undefined stands for the rest).
+inline constexpr size_t kMaxExternalNodes = 100000;
+ExternalValue ToExternal(const Value& V);
+Value FromExternal(ScriptRuntime& R, const ExternalValue& V);
+
+// "a=1&b=two%20words" into name and value pairs (+ is a space, %XX a byte).
+std::vector<std::pair<std::string, std::string>> DecodeUrlVariables(const std::string& Text);
+// A clip's variables with plain values as "a=1&b=two%20words".
+std::string EncodeUrlVariables(const Object& Variables);
+
+// A load the host is fetching.
+struct Request {
+  enum class Kind { Movie, Variables, Unload };
+  Kind kind = Kind::Movie;
+  int level = 0;       // Movie, Unload: the level it replaces or removes
+  std::string target;  // Variables: the clip's target path
+  std::vector<uint8_t> data;
+  bool finished = false;
+  bool ok = false;
+};
+
+}  // namespace movie
+
+struct MovieInstance::State {
+  State(MovieInstance& I, MovieHost& H, int Version) : self(I), host(H), runtime(Version), bridge(*this) {}
+
+  MovieInstance& self;
+  MovieHost& host;
+  ScriptRuntime runtime;  // before the clips: their variables are rooted in it
+  movie::Bridge bridge;
+  std::map<int, std::unique_ptr<MoviePlayer>> levels;
+  std::map<std::pair<int, uint64_t>, std::unique_ptr<movie::Clip>> clips;  // by level and serial (0: root)
+  std::map<int, movie::Request> requests;
+  int nextRequest = 1;
+  int width = 0, height = 0;
+  int depth = 0;  // public calls in progress (the host may call back in)
+  bool settling = false;
+  bool started = false;  // the first Step has entered frame 0
+  std::vector<IntRect> dirty;
+
+  MoviePlayer& Root() { return *levels.at(0); }
+  movie::Clip* RootClip(int Level);
+  // The clip of the sprite instance Serial at Depths under level Level, or
+  // nullptr when it is no longer there.
+  movie::Clip* ClipAt(int Level, const std::vector<uint16_t>& Depths, uint64_t Serial);
+  movie::Clip& Clip0() { return *RootClip(0); }
+  void Collect(std::vector<IntRect> Rects) { dirty.insert(dirty.end(), Rects.begin(), Rects.end()); }
+
+  // Starts a load through the host; returns its id.
+  int StartRequest(const std::string& Url, const std::string& PostData, movie::Request R);
+  // Puts a loaded movie into a level (creating or replacing it).
+  void SetLevel(int Level, std::shared_ptr<const Movie> M);
+  void RemoveLevel(int Level);  // not level 0
+  // Runs the actions buttons queued on their clips.
+  void RunButtonActions();
+  // At the end of the outermost call: completed loads, the scripts of the
+  // frames entered, clips gone, repaints.
+  void Settle();
+  bool ApplyLoads();
+  bool RunFrameScripts();
+  void PruneClips();
+};
+
+namespace movie {
+// Counts a public call; the outermost one settles the instance when it ends.
+class Entry {
+ public:
+  explicit Entry(MovieInstance::State& S) : s_(S) { ++s_.depth; }
+  ~Entry() {
+    if (--s_.depth == 0) s_.Settle();
+  }
+  Entry(const Entry&) = delete;
+  Entry& operator=(const Entry&) = delete;
+
+ private:
+  MovieInstance::State& s_;
+};
+}  // namespace movie
+
+}  // namespace swf
