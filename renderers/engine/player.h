@@ -86,6 +86,8 @@ class MoviePlayer {
   // 17 page down, 18 tab, 19 escape) queues the actions of every button on
   // the stage that waits for it.
   std::vector<IntRect> KeyPress(int Code);
+  // Whether a button takes the mouse at (X, Y), viewport pixels.
+  bool ButtonAt(double X, double Y) const;
   // The queued actions in the order they were triggered; the queue empties.
   std::vector<PendingActions> TakePendingActions();
 
@@ -94,6 +96,9 @@ class MoviePlayer {
   detail::TimelineState& RootTimeline();
   // Moves a timeline of this player to Frame (clamped).
   void SeekTimeline(detail::TimelineState& Timeline, int32_t Frame);
+  // Plays M in the sprite instance at Depths (from the root) whose serial is
+  // Serial, in place of what it showed; false when it is not there.
+  bool LoadIntoSprite(const std::vector<uint16_t>& Depths, uint64_t Serial, std::shared_ptr<const Movie> M);
   // Rebuilds the scene after scripts changed timelines or properties;
   // returns the changed rectangles.
   std::vector<IntRect> Refresh();

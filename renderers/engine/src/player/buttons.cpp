@@ -69,7 +69,7 @@ void ShowButtonState(ButtonInstance& B, const Movie& M, ButtonShows State, Insta
 
 void StepButton(ButtonInstance& B, const Movie& M, InstanceBudget& Budget) {
   for (auto& [depth, inst] : B.children) {
-    if (inst->sprite) inst->sprite->Step(M, true, Budget);
+    if (inst->sprite) inst->sprite->Step(true, Budget);
     if (inst->button) StepButton(*inst->button, M, Budget);
   }
 }
@@ -101,6 +101,7 @@ struct Site {
   std::vector<uint16_t> clipDepths;
   std::string clipPath;
   std::vector<MaskRef> masks;
+  const Movie* movie;  // whose dictionary the button comes from
 };
 
 std::string InstanceName(const Instance& I) {
@@ -124,7 +125,7 @@ void Collect(TimelineState& T, const Matrix& M, uint64_t Clip, std::vector<uint1
     std::vector<MaskRef> masks = Masks;
     for (const auto& l : local) masks.push_back(l.second);
     if (inst->button) {
-      Out.push_back({inst.get(), m, depth, Clip, Depths, Path, std::move(masks)});
+      Out.push_back({inst.get(), m, depth, Clip, Depths, Path, std::move(masks), T.movie});
     } else {
       Depths.push_back(depth);
       Collect(*inst->sprite, m, inst->serial, Depths, Path + "." + InstanceName(*inst), masks, Out);
@@ -140,17 +141,17 @@ std::vector<Site> Sites(TimelineState& Root, const Matrix& StageToPixels) {
   return out;
 }
 
-bool Hit(const Movie& M, const Site& S, Point P) {
-  if (!HitCharacter(M, S.instance->placement.characterId, S.toPixels, P)) return false;
+bool Hit(const Site& S, Point P) {
+  if (!HitCharacter(*S.movie, S.instance->placement.characterId, S.toPixels, P)) return false;
   for (const MaskRef& mask : S.masks)
     if (!HitInstance(*mask.mask, mask.toPixels, P)) return false;
   return true;
 }
 
 // The index of the topmost button under P, or -1.
-int Target(const Movie& M, const std::vector<Site>& Sites, Point P) {
+int Target(const std::vector<Site>& Sites, Point P) {
   for (size_t i = Sites.size(); i-- > 0;)
-    if (Hit(M, Sites[i], P)) return static_cast<int>(i);
+    if (Hit(Sites[i], P)) return static_cast<int>(i);
   return -1;
 }
 
@@ -174,9 +175,8 @@ void Queue(const Site& S, uint16_t Condition, uint8_t Key, InputState& In) {
 
 class Tracker {
  public:
-  Tracker(TimelineState& Root, const Movie& M, const Matrix& StageToPixels, Point P, InputState& In,
-          InstanceBudget& Budget)
-      : m_(M), in_(In), budget_(Budget), sites_(Sites(Root, StageToPixels)), target_(Target(M, sites_, P)) {}
+  Tracker(TimelineState& Root, const Matrix& StageToPixels, Point P, InputState& In, InstanceBudget& Budget)
+      : in_(In), budget_(Budget), sites_(Sites(Root, StageToPixels)), target_(Target(sites_, P)) {}
 
   // The mouse is where it is: buttons it left and the one it is over change
   // state, the ones it left first.
@@ -233,11 +233,10 @@ class Tracker {
   void To(Site& S, ButtonTracking T, uint16_t Condition) {
     ButtonInstance& b = *S.instance->button;
     b.tracking = T;
-    ShowButtonState(b, m_, ShowsFor(T), budget_);
+    ShowButtonState(b, *S.movie, ShowsFor(T), budget_);
     Queue(S, Condition, 0, in_);
   }
 
-  const Movie& m_;
   InputState& in_;
   InstanceBudget& budget_;
   std::vector<Site> sites_;
@@ -246,28 +245,32 @@ class Tracker {
 
 }  // namespace
 
-void MouseMoveTo(TimelineState& Root, const Movie& M, const Matrix& StageToPixels, Point P, InputState& In,
+void MouseMoveTo(TimelineState& Root, const Movie&, const Matrix& StageToPixels, Point P, InputState& In,
                  InstanceBudget& Budget) {
-  Tracker(Root, M, StageToPixels, P, In, Budget).Move();
+  Tracker(Root, StageToPixels, P, In, Budget).Move();
 }
 
-void MousePress(TimelineState& Root, const Movie& M, const Matrix& StageToPixels, Point P, InputState& In,
+void MousePress(TimelineState& Root, const Movie&, const Matrix& StageToPixels, Point P, InputState& In,
                 InstanceBudget& Budget) {
-  Tracker t(Root, M, StageToPixels, P, In, Budget);
+  Tracker t(Root, StageToPixels, P, In, Budget);
   t.Move();
   if (In.down) return;  // a second press without a release
   In.down = true;
   t.Press();
 }
 
-void MouseRelease(TimelineState& Root, const Movie& M, const Matrix& StageToPixels, Point P, InputState& In,
+void MouseRelease(TimelineState& Root, const Movie&, const Matrix& StageToPixels, Point P, InputState& In,
                   InstanceBudget& Budget) {
-  Tracker t(Root, M, StageToPixels, P, In, Budget);
+  Tracker t(Root, StageToPixels, P, In, Budget);
   t.Move();
   if (!In.down) return;
   In.down = false;
   t.Release();
   t.Move();  // the button under the mouse once it is up
+}
+
+bool ButtonAt(TimelineState& Root, const Matrix& StageToPixels, Point P) {
+  return Target(Sites(Root, StageToPixels), P) >= 0;
 }
 
 void PressKey(TimelineState& Root, int Code, InputState& In) {

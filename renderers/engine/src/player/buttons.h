@@ -49,6 +49,8 @@ TimelineState* FindClip(TimelineState& Root, const std::vector<uint16_t>& Depths
 
 // Input on the display list under Root: StageToPixels places the stage in
 // the viewport, P is in viewport pixels.
+// Whether a button takes the mouse at P.
+bool ButtonAt(TimelineState& Root, const Matrix& StageToPixels, Point P);
 void MouseMoveTo(TimelineState& Root, const Movie& M, const Matrix& StageToPixels, Point P, InputState& In,
                  InstanceBudget& Budget);
 void MousePress(TimelineState& Root, const Movie& M, const Matrix& StageToPixels, Point P, InputState& In,

@@ -57,8 +57,8 @@ Instance::Instance(const Movie& M, Placement P, uint32_t Level, InstanceBudget& 
   character = &it->second;
   if (Level >= budget.maxLevels) return;
   if (const auto* s = std::get_if<Sprite>(character)) {
-    sprite = std::make_unique<TimelineState>(s->timeline, Level + 1);
-    sprite->Seek(M, 0, budget);
+    sprite = std::make_unique<TimelineState>(M, s->timeline, Level + 1);
+    sprite->Seek(0, budget);
   } else if (const auto* b = std::get_if<Button>(character)) {
     button = std::make_unique<ButtonInstance>(*b, Level + 1);
     ShowButtonState(*button, M, ButtonShows::Up, budget);
@@ -67,7 +67,17 @@ Instance::Instance(const Movie& M, Placement P, uint32_t Level, InstanceBudget& 
 
 Instance::~Instance() { --budget.live; }
 
-void TimelineState::Seek(const Movie& M, int32_t Target, InstanceBudget& Budget) {
+void LoadIntoSprite(Instance& I, std::shared_ptr<const Movie> M, InstanceBudget& Budget) {
+  if (!I.sprite || !M) return;
+  const uint32_t level = I.sprite->level;
+  I.sprite.reset();  // its instances go before the movie they may come from
+  I.loaded = std::move(M);
+  I.sprite = std::make_unique<TimelineState>(*I.loaded, I.loaded->timeline, level);
+  I.sprite->Seek(0, Budget);
+}
+
+void TimelineState::Seek(int32_t Target, InstanceBudget& Budget) {
+  const Movie& M = *movie;
   if (FrameCount() == 0) return;
   Target = std::clamp(Target, 0, FrameCount() - 1);
   if (Target == frame) return;
@@ -108,16 +118,17 @@ void TimelineState::Seek(const Movie& M, int32_t Target, InstanceBudget& Budget)
   }
 }
 
-void TimelineState::Step(const Movie& M, bool Loop, InstanceBudget& Budget) {
+void TimelineState::Step(bool Loop, InstanceBudget& Budget) {
+  const Movie& M = *movie;
   for (auto& [depth, inst] : list) {
-    if (inst->sprite) inst->sprite->Step(M, true, Budget);
+    if (inst->sprite) inst->sprite->Step(true, Budget);
     if (inst->button) StepButton(*inst->button, M, Budget);
   }
   if (!playing) return;
   if (frame + 1 < FrameCount())
-    Seek(M, frame + 1, Budget);
+    Seek(frame + 1, Budget);
   else if (Loop)
-    Seek(M, 0, Budget);
+    Seek(0, Budget);
 }
 
 }  // namespace swf::detail

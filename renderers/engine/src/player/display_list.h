@@ -49,6 +49,10 @@ struct Instance {
 
   Placement placement;
   const Character* character = nullptr;   // nullptr: not in the dictionary
+  // A movie loaded into this sprite instance: its root timeline plays as the
+  // sprite's and its dictionary serves everything below (kept before sprite:
+  // the timeline refers to it).
+  std::shared_ptr<const Movie> loaded;
   std::unique_ptr<TimelineState> sprite;  // a sprite's own timeline
   std::unique_ptr<ButtonInstance> button; // a button's state and what it shows
   bool visible = true;                    // scripts may hide an instance (_visible)
@@ -59,8 +63,9 @@ struct Instance {
 };
 
 struct TimelineState {
-  TimelineState(const Timeline& T, uint32_t Level) : timeline(&T), level(Level) {}
+  TimelineState(const Movie& M, const Timeline& T, uint32_t Level) : movie(&M), timeline(&T), level(Level) {}
 
+  const Movie* movie;  // whose dictionary the timeline's characters come from
   const Timeline* timeline;
   uint32_t level;       // 0 for the root
   int32_t frame = -1;   // -1 before the first frame is entered
@@ -77,12 +82,22 @@ struct TimelineState {
   // Moves to Target (0..FrameCount-1). Later frames apply the tags between;
   // an earlier one rebuilds from frame 0. Instances that hold the same
   // placement before and after keep their identity (and a sprite its frame).
-  void Seek(const Movie& M, int32_t Target, InstanceBudget& Budget);
+  void Seek(int32_t Target, InstanceBudget& Budget);
 
   // One frame step: sprite instances already present advance (always
   // looping), then this timeline, when playing, goes to its next frame,
   // looping if Loop.
-  void Step(const Movie& M, bool Loop, InstanceBudget& Budget);
+  void Step(bool Loop, InstanceBudget& Budget);
 };
+
+// Plays M's root timeline in the sprite instance I from its first frame,
+// in place of what it showed; I keeps its placement and serial.
+void LoadIntoSprite(Instance& I, std::shared_ptr<const Movie> M, InstanceBudget& Budget);
+
+// Twips bounds of what an instance shows: in its own space, and placed in
+// its parent's; of a whole timeline's display list. Empty for nothing shown.
+Rect ContentBounds(const Instance& I);
+Rect PlacedBounds(const Instance& I);
+Rect TimelineBounds(const TimelineState& T);
 
 }  // namespace swf::detail

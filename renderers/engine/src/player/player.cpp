@@ -99,11 +99,11 @@ void MergeRects(std::vector<IntRect>& Rects) {
 MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> M) : state_(std::make_unique<State>()) {
   if (!M) throw std::invalid_argument("MoviePlayer needs a movie");
   state_->movie = std::move(M);
-  state_->root = std::make_unique<detail::TimelineState>(state_->movie->timeline, 0);
+  state_->root = std::make_unique<detail::TimelineState>(*state_->movie, state_->movie->timeline, 0);
   const Rect& stage = state_->movie->frameSize;
   SetViewport(static_cast<int32_t>(std::clamp(std::ceil(stage.Width() / 20), 0.0, 1e6)),
               static_cast<int32_t>(std::clamp(std::ceil(stage.Height() / 20), 0.0, 1e6)));
-  state_->root->Seek(*state_->movie, 0, state_->budget);
+  state_->root->Seek(0, state_->budget);
   state_->Rebuild();
 }
 
@@ -135,12 +135,12 @@ void MoviePlayer::SetLoop(bool Loop) { state_->loop = Loop; }
 bool MoviePlayer::Loop() const { return state_->loop; }
 
 std::vector<IntRect> MoviePlayer::NextFrame() {
-  state_->root->Step(*state_->movie, state_->loop, state_->budget);
+  state_->root->Step(state_->loop, state_->budget);
   return state_->Rebuild();
 }
 
 std::vector<IntRect> MoviePlayer::GotoFrame(int32_t Frame) {
-  state_->root->Seek(*state_->movie, Frame, state_->budget);
+  state_->root->Seek(Frame, state_->budget);
   return state_->Rebuild();
 }
 
@@ -154,7 +154,22 @@ int32_t MoviePlayer::FindLabel(const std::string& Label) const {
 detail::TimelineState& MoviePlayer::RootTimeline() { return *state_->root; }
 
 void MoviePlayer::SeekTimeline(detail::TimelineState& Timeline, int32_t Frame) {
-  Timeline.Seek(*state_->movie, Frame, state_->budget);
+  Timeline.Seek(Frame, state_->budget);
+}
+
+bool MoviePlayer::LoadIntoSprite(const std::vector<uint16_t>& Depths, uint64_t Serial,
+                                 std::shared_ptr<const Movie> M) {
+  detail::Instance* inst = nullptr;
+  detail::TimelineState* t = state_->root.get();
+  for (uint16_t d : Depths) {
+    const auto it = t->list.find(d);
+    if (it == t->list.end() || !it->second->sprite) return false;
+    inst = it->second.get();
+    t = inst->sprite.get();
+  }
+  if (!inst || inst->serial != Serial) return false;
+  detail::LoadIntoSprite(*inst, std::move(M), state_->budget);
+  return true;
 }
 
 std::vector<IntRect> MoviePlayer::Refresh() { return state_->Rebuild(); }

@@ -28,6 +28,10 @@ std::vector<IntRect> MoviePlayer::KeyPress(int Code) {
   return state_->Rebuild();
 }
 
+bool MoviePlayer::ButtonAt(double X, double Y) const {
+  return detail::ButtonAt(*state_->root, state_->stageToPixels, {X, Y});
+}
+
 std::vector<PendingActions> MoviePlayer::TakePendingActions() {
   std::vector<PendingActions> out;
   out.swap(state_->input.queue);
