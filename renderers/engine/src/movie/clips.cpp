@@ -15,7 +15,9 @@ std::string InstanceName(const detail::Instance& I) {
   return I.placement.name.empty() ? "instance" + std::to_string(I.serial) : I.placement.name;
 }
 
-enum Property { kX = 0, kY, kXScale, kYScale, kAlpha = 6, kVisible, kRotation = 10, kFramesLoaded = 12 };
+enum Property {
+  kX = 0, kY, kXScale, kYScale, kAlpha = 6, kVisible, kWidth, kHeight, kRotation, kFramesLoaded = 12
+};
 
 double Finite(const Value& V, double Fallback) {
   const double n = V.ToNumber();
@@ -148,6 +150,11 @@ Value Clip::GetProperty(int Index) {
   if (Index == kFramesLoaded) return Value::Number(TotalFrames());
   detail::Instance* i = Instance();
   Matrix m = i ? i->placement.matrix : Matrix{};
+  if (Index == kWidth || Index == kHeight) {
+    detail::TimelineState* t = Timeline();
+    const Rect r = i ? detail::PlacedBounds(*i) : t ? detail::TimelineBounds(*t) : Rect{};
+    return Value::Number((Index == kWidth ? r.Width() : r.Height()) / 20);
+  }
   switch (Index) {
     case kX: return Value::Number(m.tx / 20);
     case kY: return Value::Number(m.ty / 20);
@@ -177,6 +184,20 @@ void Clip::SetProperty(int Index, const Value& V) {
     case kY: m.ty = std::clamp(Finite(V, m.ty / 20), -1e7, 1e7) * 20; break;
     case kXScale: setScaleRotation(std::clamp(Finite(V, xs * 100), -1e6, 1e6) / 100, ys, rot); break;
     case kYScale: setScaleRotation(xs, std::clamp(Finite(V, ys * 100), -1e6, 1e6) / 100, rot); break;
+    case kWidth:
+    case kHeight: {
+      // Scales the clip so that its bounds in the parent take the size asked.
+      const Rect r = detail::PlacedBounds(*i);
+      const double now = (Index == kWidth ? r.Width() : r.Height()) / 20;
+      const double want = std::clamp(Finite(V, now), 0.0, 1e7);
+      if (now <= 0) return;  // nothing shown: no size to scale from
+      const double f = want / now;
+      if (Index == kWidth)
+        setScaleRotation(xs * f, ys, rot);
+      else
+        setScaleRotation(xs, ys * f, rot);
+      break;
+    }
     case kRotation:
       setScaleRotation(xs, ys, Finite(V, rot * 180 / std::numbers::pi) * std::numbers::pi / 180);
       break;

@@ -1,0 +1,33 @@
+// The bounds of what an instance shows, for scripts that ask a clip's size.
+#include <variant>
+
+#include "renderers/engine/src/player/buttons.h"
+#include "renderers/engine/src/player/display_list.h"
+
+namespace swf::detail {
+namespace {
+
+Rect ListBounds(const DisplayList& List) {
+  Rect r;
+  for (const auto& [depth, inst] : List) r.Include(PlacedBounds(*inst));
+  return r;
+}
+
+}  // namespace
+
+Rect ContentBounds(const Instance& I) {
+  if (!I.character) return {};
+  if (const auto* shape = std::get_if<Shape>(I.character)) return shape->bounds;
+  if (I.sprite) return ListBounds(I.sprite->list);
+  if (I.button) return ListBounds(I.button->children);
+  return {};
+}
+
+Rect PlacedBounds(const Instance& I) {
+  const Rect r = ContentBounds(I);
+  return r.Empty() ? r : I.placement.matrix.Apply(r);
+}
+
+Rect TimelineBounds(const TimelineState& T) { return ListBounds(T.list); }
+
+}  // namespace swf::detail
