@@ -35,4 +35,95 @@ place box 1 at 30 30 scale 2 name b
   EXPECT_EQ(r.instance.GetVariable("_root._width"), "10");  // the root: its content
 }
 
+const char* kHost = R"(
+size 100 100
+shape dot
+  fill f solid #0000ff
+  rect 0 0 5 5 fill f
+end
+sprite box
+  place dot 1
+end
+place box 1 at 30 30 name b
+actions
+  push "child.swf" "b"
+  geturl2 loadtarget
+end
+show
+)";
+
+const char* kChild = R"(
+size 400 400
+shape big
+  fill f solid #ff0000
+  rect 0 0 20 10 fill f
+end
+place big 1
+actions
+  push "v" "inside"
+  setvariable
+  push "this"
+  getvariable
+  trace
+  push "_parent"
+  getvariable
+  trace
+end
+show
+show
+)";
+
+uint32_t PixelAt(const swf::MovieInstance& I, int X, int Y) {
+  std::vector<uint32_t> px(100 * 100);
+  I.Render({px.data(), 100, 100, 400}, {0, 0, 100, 100}, false);
+  return px[static_cast<size_t>(Y * 100 + X)];
+}
+
+TEST(MovieClipLoad, LoadedMovieReplacesTheClipContent) {
+  Rig r(kHost);
+  r.instance.Step();
+  ASSERT_EQ(r.host.calls, std::vector<std::string>{"request 1 child.swf"});
+  r.instance.SetVariable("b.old", "1");
+  const std::vector<uint8_t> bytes = Bytes(kChild);
+  r.instance.DeliverData(1, bytes.data(), bytes.size() / 2);
+  r.instance.Step();
+  EXPECT_EQ(r.instance.GetVariable("b._width"), "5");  // not yet complete
+  r.instance.DeliverData(1, bytes.data() + bytes.size() / 2, bytes.size() - bytes.size() / 2);
+  r.instance.FinishRequest(1, true);
+  EXPECT_EQ(r.instance.GetVariable("b.v"), "inside");
+  EXPECT_EQ(r.instance.GetVariable("b.old"), "");  // variables start afresh
+  EXPECT_EQ(r.instance.GetVariable("b._name"), "b");
+  EXPECT_EQ(r.instance.GetVariable("b._x"), "30");
+  EXPECT_EQ(r.instance.GetVariable("b._width"), "20");
+  EXPECT_EQ(r.instance.GetVariable("b._totalframes"), "2");
+  // this, then _parent, as the loaded movie's first frame sees them.
+  const std::vector<std::string> traces(r.host.logs.end() - 2, r.host.logs.end());
+  EXPECT_EQ(traces, (std::vector<std::string>{"trace: _level0.b", "trace: _level0"}));
+  EXPECT_EQ(PixelAt(r.instance, 45, 35), 0xffff0000u);  // the loaded shape, at the clip's place
+  r.instance.Step();
+  EXPECT_EQ(r.instance.GetVariable("b._currentframe"), "2");
+}
+
+TEST(MovieClipLoad, FailedBrokenOrUnansweredLoadsLeaveTheClip) {
+  for (int outcome = 0; outcome < 3; ++outcome) {
+    Rig r(kHost);
+    r.instance.Step();
+    r.instance.SetVariable("b.old", "1");
+    if (outcome == 0) {
+      const std::vector<uint8_t> bytes = Bytes(kChild);
+      r.instance.DeliverData(1, bytes.data(), bytes.size());
+      r.instance.FinishRequest(1, false);
+    } else if (outcome == 1) {
+      r.instance.DeliverData(1, reinterpret_cast<const uint8_t*>("junk"), 4);
+      r.instance.FinishRequest(1, true);
+      EXPECT_TRUE(r.LogHas("loadMovie:"));
+    }
+    for (int i = 0; i < 3; ++i) r.instance.Step();
+    EXPECT_EQ(r.instance.GetVariable("b.old"), "1") << outcome;
+    EXPECT_EQ(r.instance.GetVariable("b._width"), "5") << outcome;
+    EXPECT_EQ(r.instance.GetVariable("b.v"), "") << outcome;
+    EXPECT_EQ(PixelAt(r.instance, 32, 32), 0xff0000ffu) << outcome;
+  }
+}
+
 }  // namespace

@@ -144,8 +144,11 @@ void Bridge::GetURL(const UrlRequest& R) {
     }
   } else if (level >= 0) {
     q.level = level;
+  } else if (clip && !R.url.empty()) {
+    q.kind = Request::Kind::ClipMovie;
+    q.target = clip->TargetPath();
   } else {
-    Log("loadMovie: " + R.target + " is not a level; only levels take loaded movies");
+    Log("loadMovie: no clip " + R.target);
     return;
   }
   s.StartRequest(url, post, std::move(q));

@@ -109,12 +109,18 @@ bool MovieInstance::State::ApplyLoads() {
     if (!r.ok) continue;  // a failed load changes nothing
     if (r.kind == movie::Request::Kind::Unload) {
       RemoveLevel(r.level);
-    } else if (r.kind == movie::Request::Kind::Movie) {
+    } else if (r.kind == movie::Request::Kind::Movie || r.kind == movie::Request::Kind::ClipMovie) {
+      std::shared_ptr<const Movie> m;
       try {
-        SetLevel(r.level, swf::LoadMovie(r.data.data(), r.data.size()));
+        m = swf::LoadMovie(r.data.data(), r.data.size());
       } catch (const FormatError& e) {
         host.Log("loadMovie: " + std::string(e.what()));
+        continue;
       }
+      if (r.kind == movie::Request::Kind::Movie)
+        SetLevel(r.level, std::move(m));
+      else
+        LoadIntoClip(r.target, std::move(m));
     } else {
       ScriptClip* clip = runtime.ResolveTarget(Clip0(), r.target);
       if (!clip) continue;
@@ -124,6 +130,23 @@ bool MovieInstance::State::ApplyLoads() {
     }
   }
   return !done.empty();
+}
+
+void MovieInstance::State::LoadIntoClip(const std::string& Target, std::shared_ptr<const Movie> M) {
+  auto* clip = dynamic_cast<movie::Clip*>(runtime.ResolveTarget(Clip0(), Target));
+  if (!clip) {
+    host.Log("loadMovie: no clip " + Target);  // gone while the movie was on its way
+    return;
+  }
+  const int level = clip->level;
+  if (clip->depths.empty()) {
+    SetLevel(level, std::move(M));
+    return;
+  }
+  if (!levels.at(level)->LoadIntoSprite(clip->depths, clip->serial, std::move(M))) return;
+  // The clip keeps its instance; its variables start afresh (its children's
+  // clips go as their instances did).
+  clips.erase({level, clip->serial});
 }
 
 void MovieInstance::LoadMovie(int Layer, const std::string& Url) {

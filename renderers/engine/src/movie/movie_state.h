@@ -44,10 +44,10 @@ std::string EncodeUrlVariables(const Object& Variables);
 
 // A load the host is fetching.
 struct Request {
-  enum class Kind { Movie, Variables, Unload };
+  enum class Kind { Movie, ClipMovie, Variables, Unload };
   Kind kind = Kind::Movie;
   int level = 0;       // Movie, Unload: the level it replaces or removes
-  std::string target;  // Variables: the clip's target path
+  std::string target;  // ClipMovie, Variables: the clip's target path
   std::vector<uint8_t> data;
   bool finished = false;
   bool ok = false;
@@ -91,6 +91,8 @@ struct MovieInstance::State {
   // frames entered, clips gone, repaints.
   void Settle();
   bool ApplyLoads();
+  // Plays a loaded movie in the sprite clip at Target (a level's root: the level).
+  void LoadIntoClip(const std::string& Target, std::shared_ptr<const Movie> M);
   bool RunFrameScripts();
   void PruneClips();
 };
