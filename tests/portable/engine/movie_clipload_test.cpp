@@ -5,6 +5,7 @@
 
 namespace {
 
+using movie_test::ActionHex;
 using movie_test::Bytes;
 using movie_test::Rig;
 
@@ -124,6 +125,40 @@ TEST(MovieClipLoad, FailedBrokenOrUnansweredLoadsLeaveTheClip) {
     EXPECT_EQ(r.instance.GetVariable("b.v"), "") << outcome;
     EXPECT_EQ(PixelAt(r.instance, 32, 32), 0xff0000ffu) << outcome;
   }
+}
+
+// A movie with a 20x20 button at (X, Y) whose release sets hit to Mark
+// (and whose key press k sets key).
+std::string ButtonMovie(int X, int Y, const std::string& Mark) {
+  return "size 100 100\nshape sq\n  fill f solid #00ff00\n  rect 0 0 20 20 fill f\nend\n"
+         "button go\n  up+over+down+hit sq\n  on release action " +
+         ActionHex("push \"hit\" \"" + Mark + "\"\nsetvariable") + "\n  on key k action " +
+         ActionHex("push \"key\" \"" + Mark + "\"\nsetvariable") + "\nend\nplace go 1 at " +
+         std::to_string(X) + " " + std::to_string(Y) + " name go\nshow\n";
+}
+
+TEST(MovieLevelInput, TopmostLevelsButtonTakesTheMouse) {
+  Rig r(ButtonMovie(10, 10, "zero"));
+  r.instance.LoadMovie(1, "one.swf");
+  const std::vector<uint8_t> bytes = Bytes(ButtonMovie(20, 20, "one"));
+  r.instance.DeliverData(1, bytes.data(), bytes.size());
+  r.instance.FinishRequest(1, true);
+  r.instance.Step();
+  // (25, 25) is over both buttons: level 1 is drawn on top and takes the click.
+  r.instance.MouseMove(25, 25);
+  r.instance.MouseDown(25, 25);
+  r.instance.MouseUp(25, 25);
+  EXPECT_EQ(r.instance.GetVariable("_level1.hit"), "one");
+  EXPECT_EQ(r.instance.GetVariable("_level0.hit"), "");
+  // (12, 12) is over level 0's button only.
+  r.instance.MouseMove(12, 12);
+  r.instance.MouseDown(12, 12);
+  r.instance.MouseUp(12, 12);
+  EXPECT_EQ(r.instance.GetVariable("_level0.hit"), "zero");
+  // Keys reach the buttons of every level.
+  r.instance.KeyPress('k');
+  EXPECT_EQ(r.instance.GetVariable("_level0.key"), "zero");
+  EXPECT_EQ(r.instance.GetVariable("_level1.key"), "one");
 }
 
 }  // namespace

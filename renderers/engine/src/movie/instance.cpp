@@ -131,36 +131,52 @@ void MovieInstance::Step() {
   for (MoviePlayer* p : players) state_->Collect(p->NextFrame());
 }
 
+void MovieInstance::State::Mouse(double X, double Y, std::vector<IntRect> (MoviePlayer::*Event)(double, double)) {
+  // Levels are drawn over level 0: the topmost one with a button under the
+  // mouse takes it; for the others the mouse is off their buttons.
+  int winner = -1;
+  for (auto it = levels.rbegin(); it != levels.rend() && winner < 0; ++it)
+    if (it->second->ButtonAt(X, Y)) winner = it->first;
+  constexpr double kNowhere = -1e9;
+  for (auto& [level, p] : levels) {
+    const bool here = winner < 0 || level == winner;
+    Collect(((*p).*Event)(here ? X : kNowhere, here ? Y : kNowhere));
+  }
+  RunButtonActions();
+}
+
 void MovieInstance::MouseMove(double X, double Y) {
   Entry e(*state_);
-  state_->Collect(state_->Root().MouseMove(X, Y));
-  state_->RunButtonActions();
+  state_->Mouse(X, Y, &MoviePlayer::MouseMove);
 }
 
 void MovieInstance::MouseDown(double X, double Y) {
   Entry e(*state_);
-  state_->Collect(state_->Root().MouseDown(X, Y));
-  state_->RunButtonActions();
+  state_->Mouse(X, Y, &MoviePlayer::MouseDown);
 }
 
 void MovieInstance::MouseUp(double X, double Y) {
   Entry e(*state_);
-  state_->Collect(state_->Root().MouseUp(X, Y));
-  state_->RunButtonActions();
+  state_->Mouse(X, Y, &MoviePlayer::MouseUp);
 }
 
 void MovieInstance::KeyPress(int Code) {
   Entry e(*state_);
-  state_->Collect(state_->Root().KeyPress(Code));
+  for (auto& [level, p] : state_->levels) state_->Collect(p->KeyPress(Code));
   state_->RunButtonActions();
 }
 
 void MovieInstance::State::RunButtonActions() {
-  for (const PendingActions& a : Root().TakePendingActions()) {
-    movie::Clip* clip = a.clipDepths.empty() ? RootClip(0) : ClipAt(0, a.clipDepths, a.clip);
-    if (!clip) continue;  // the clip went away with an earlier block
-    runtime.RunActions(a.bytes.data(), a.bytes.size(), *clip, bridge, self.budget);
-  }
+  // Each level's actions run in that level's clips (scripts cannot replace a
+  // level before the instance settles, so the players stay).
+  std::vector<std::pair<int, std::vector<PendingActions>>> queued;
+  for (auto& [level, p] : levels) queued.emplace_back(level, p->TakePendingActions());
+  for (const auto& [level, actions] : queued)
+    for (const PendingActions& a : actions) {
+      movie::Clip* clip = a.clipDepths.empty() ? RootClip(level) : ClipAt(level, a.clipDepths, a.clip);
+      if (!clip) continue;  // the clip went away with an earlier block
+      runtime.RunActions(a.bytes.data(), a.bytes.size(), *clip, bridge, self.budget);
+    }
 }
 
 // ---- settling ----

@@ -85,6 +85,8 @@ struct MovieInstance::State {
   // Puts a loaded movie into a level (creating or replacing it).
   void SetLevel(int Level, std::shared_ptr<const Movie> M);
   void RemoveLevel(int Level);  // not level 0
+  // A mouse event for every level's buttons.
+  void Mouse(double X, double Y, std::vector<IntRect> (MoviePlayer::*Event)(double, double));
   // Runs the actions buttons queued on their clips.
   void RunButtonActions();
   // At the end of the outermost call: completed loads, the scripts of the
