@@ -21,6 +21,9 @@ struct SceneNode {
   // Non-zero: this node is a mask. It is not drawn itself; its siblings with
   // depth in (depth, clipDepth] show only where it covers.
   uint16_t clipDepth = 0;
+  // The dictionary the bitmap fills of the children come from (a movie
+  // loaded into a sprite instance); nullptr: the parent's.
+  const Movie* movie = nullptr;
 };
 
 // A buffer of premultiplied pixels 0xAARRGGBB (bytes B, G, R, A), rows top

@@ -105,6 +105,41 @@ TEST(MovieClipLoad, LoadedMovieReplacesTheClipContent) {
   EXPECT_EQ(r.instance.GetVariable("b._currentframe"), "2");
 }
 
+TEST(MovieClipLoad, BitmapFillsComeFromTheLoadedMoviesDictionary) {
+  // Both movies hold a bitmap as character 1, in different colours.
+  Rig r(R"(
+size 100 100
+bitmap pic solid 4 4 #00ff00
+shape dot
+  fill f bitmap pic repeat
+  rect 0 0 5 5 fill f
+end
+sprite box
+  place dot 1
+end
+place box 1 at 30 30 name b
+actions
+  push "child.swf" "b"
+  geturl2 loadtarget
+end
+show
+)");
+  r.instance.Step();
+  EXPECT_EQ(PixelAt(r.instance, 32, 32), 0xff00ff00u);
+  const std::vector<uint8_t> bytes = Bytes(R"(
+size 100 100
+bitmap pic solid 4 4 #ff00ff
+shape big
+  fill f bitmap pic repeat
+  rect 0 0 20 10 fill f
+end
+place big 1
+)");
+  r.instance.DeliverData(1, bytes.data(), bytes.size());
+  r.instance.FinishRequest(1, true);
+  EXPECT_EQ(PixelAt(r.instance, 45, 35), 0xffff00ffu);
+}
+
 TEST(MovieClipLoad, FailedBrokenOrUnansweredLoadsLeaveTheClip) {
   for (int outcome = 0; outcome < 3; ++outcome) {
     Rig r(kHost);

@@ -21,6 +21,7 @@ void BuildScene(const DisplayList& List, std::vector<SceneNode>& Out) {
       node.shape = shape;
     } else if (inst->sprite) {
       BuildScene(inst->sprite->list, node.children);
+      node.movie = inst->loaded.get();
     } else if (inst->button) {
       BuildScene(inst->button->children, node.children);
     } else {
@@ -35,7 +36,7 @@ void BuildScene(const DisplayList& List, std::vector<SceneNode>& Out) {
 }
 
 bool SameNode(const SceneNode& A, const SceneNode& B) {
-  return A.shape == B.shape && A.matrix == B.matrix && A.cxform == B.cxform && A.clipDepth == B.clipDepth;
+  return A.shape == B.shape && A.movie == B.movie && A.matrix == B.matrix && A.cxform == B.cxform && A.clipDepth == B.clipDepth;
 }
 
 // Old and new bounds of every node that appeared, vanished or changed. A

@@ -143,7 +143,7 @@ struct Polyline {
 
 class Renderer {
  public:
-  Renderer(const Movie& M, const RenderTarget& T, IntRect Clip) : movie_(M), target_(T), clip_(Clip) {
+  Renderer(const Movie& M, const RenderTarget& T, IntRect Clip) : movie_(&M), target_(T), clip_(Clip) {
     clipW_ = Clip.right - Clip.left;
   }
 
@@ -172,7 +172,7 @@ class Renderer {
   void AddArc(std::vector<Point>& Out, Point C, double Radius, double From, double Delta);
   void CompositeRow(int32_t Y, int32_t Left, int32_t Lo, int32_t Hi, const uint8_t* MaskRow, uint8_t* OutRow);
 
-  const Movie& movie_;
+  const Movie* movie_;  // of the nodes being drawn
   RenderTarget target_;
   IntRect clip_;
   int32_t clipW_ = 0;
@@ -245,7 +245,11 @@ void Renderer::DrawNode(const SceneNode& N, const Matrix& M, const ColorTransfor
   const Matrix m = M * N.matrix;
   const ColorTransform cx = Cx * N.cxform;
   if (N.shape) DrawShape(*N.shape, m, cx, Mask, MaskOut);
-  if (!N.children.empty() && Nesting < kMaxNesting) DrawList(N.children, m, cx, Mask, MaskOut, Nesting + 1);
+  if (N.children.empty() || Nesting >= kMaxNesting) return;
+  const Movie* outer = movie_;
+  if (N.movie) movie_ = N.movie;
+  DrawList(N.children, m, cx, Mask, MaskOut, Nesting + 1);
+  movie_ = outer;
 }
 
 bool Renderer::Flatten(const Shape& S, const Matrix& M, double Margin, Rect& Bounds) {
@@ -466,7 +470,7 @@ void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& 
       int& index = fillLayer_[f];
       if (index == -1) {
         Layer& l = NewLayer();
-        const bool paints = l.paint.Set(S.fills[f - 1], M, Cx, movie_);
+        const bool paints = l.paint.Set(S.fills[f - 1], M, Cx, *movie_);
         if (colour && !paints) {
           --layerCount_;
           index = -2;
