@@ -131,7 +131,8 @@ void MovieInstance::Step() {
   for (MoviePlayer* p : players) state_->Collect(p->NextFrame());
 }
 
-void MovieInstance::State::Mouse(double X, double Y, std::vector<IntRect> (MoviePlayer::*Event)(double, double)) {
+void MovieInstance::State::Mouse(double X, double Y,
+                                 std::vector<IntRect> (MoviePlayer::*Event)(double, double)) {
   // Levels are drawn over level 0: the topmost one with a button under the
   // mouse takes it; for the others the mouse is off their buttons.
   int winner = -1;

@@ -36,7 +36,8 @@ void BuildScene(const DisplayList& List, std::vector<SceneNode>& Out) {
 }
 
 bool SameNode(const SceneNode& A, const SceneNode& B) {
-  return A.shape == B.shape && A.movie == B.movie && A.matrix == B.matrix && A.cxform == B.cxform && A.clipDepth == B.clipDepth;
+  return A.shape == B.shape && A.movie == B.movie && A.matrix == B.matrix && A.cxform == B.cxform &&
+         A.clipDepth == B.clipDepth;
 }
 
 // Old and new bounds of every node that appeared, vanished or changed. A
