@@ -6,16 +6,11 @@
 #include <vector>
 
 #include "renderers/engine/player.h"
+#include "fuzz_load_limits.h"
 #include "renderers/engine/reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-  swf::LoadLimits limits;
-  limits.maxUncompressedBytes = 1u << 20;
-  limits.maxBitmapPixels = 64u << 10;
-  limits.maxTotalBitmapPixels = 256u << 10;
-  limits.maxSpriteNesting = 8;
-  limits.maxEdgesPerShape = 10000;
-  limits.maxFrames = 64;
+  const swf::LoadLimits limits = FuzzLoadLimits();
   std::shared_ptr<const swf::Movie> movie;
   try {
     movie = swf::LoadMovie(Data, Size, limits);
