@@ -25,8 +25,9 @@ void FillLongwordRect(uint32_t* Dest, int32_t Width, int32_t Height, int32_t Lef
 
 // Recovers a premultiplied pixel from the same content drawn over opaque
 // black and over opaque white. The render over black already holds colour
-// times alpha, so its colour bytes are kept; alpha is 255 minus the mean
-// difference of the two renders, and colour bytes are clamped to it.
+// times alpha, so its colour bytes are kept; alpha is 255 minus the
+// difference of the two renders in red (none when white is below black), and
+// colour bytes are clamped to it, so a pixel nothing was drawn on becomes 0.
 uint32_t RecoverAlphaPixel(uint32_t OverBlack, uint32_t OverWhite);
 
 // One premultiplied pixel to straight alpha (for image files), each colour

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <numeric>
+#include <random>
 #include <vector>
 
 namespace {
@@ -122,21 +123,44 @@ TEST(MoveLongword, CopiesOverlappingRangesLikeMemmove) {
   EXPECT_EQ(v[0], 0u);
 }
 
-TEST(RecoverAlpha, KeepsPremultipliedColourAndDerivesAlpha) {
+TEST(RecoverAlpha, KeepsPremultipliedColourAndDerivesAlphaFromRed) {
   // Red 64 over black and 191 over white: half-transparent red, colour kept.
   EXPECT_EQ(vt::RecoverAlphaPixel(0xFF400000, 0xFFBF7F7F), 0x80400000u);
   EXPECT_EQ(vt::RecoverAlphaPixel(0xFF000000, 0xFFFFFFFF), 0x00000000u) << "nothing drawn: transparent black";
   EXPECT_EQ(vt::RecoverAlphaPixel(0xFF123456, 0xFF123456), 0xFF123456u) << "opaque content";
-  // A renderer's rounding can leave a colour byte above alpha: clamped.
-  uint32_t p = vt::RecoverAlphaPixel(0xFF900000, 0xFFFFF0F0);
-  EXPECT_LE((p >> 16) & 0xFF, p >> 24);
-  // White brighter than black never happens for valid renders; read as opaque.
-  EXPECT_EQ(vt::RecoverAlphaPixel(0xFF808080, 0xFF000000) >> 24, 0xFFu);
-  uint32_t row[2] = {0xFF400000, 0xFF000000};
-  const uint32_t white[2] = {0xFFBF7F7F, 0xFFFFFFFF};
-  vt::RecoverAlpha(row, white, 2);
+  // Only red decides alpha; a renderer's rounding can leave another colour
+  // byte above it, which is clamped so the pixel stays premultiplied.
+  EXPECT_EQ(vt::RecoverAlphaPixel(0xFF40A010, 0xFFBFFFFF), 0x80408010u);
+  // White below black never happens for valid renders: opaque, not wrapped
+  // round to nearly transparent.
+  EXPECT_EQ(vt::RecoverAlphaPixel(0xFF0C0C0C, 0xFF0A0A0A), 0xFF0C0C0Cu);
+  // The alpha byte comes from the renders, whatever the black render held.
+  EXPECT_EQ(vt::RecoverAlphaPixel(0x00400000, 0xFFBF7F7F), 0x80400000u);
+}
+
+TEST(RecoverAlpha, RowMatchesThePixelRuleAtEveryLength) {
+  // The row routine works four pixels at a time with a tail: every length
+  // and offset must give what the single-pixel rule gives.
+  std::mt19937 random(7);
+  std::vector<uint32_t> black(67), white(67);
+  for (size_t i = 0; i < black.size(); ++i) {
+    black[i] = random();
+    white[i] = random();
+  }
+  black[0] = 0xFF400000;  // the worked example at the start
+  white[0] = 0xFFBF7F7F;
+  for (int32_t count : {0, 1, 3, 4, 5, 8, 63, 66}) {
+    std::vector<uint32_t> row(black.begin() + 1, black.end());
+    vt::RecoverAlpha(row.data(), white.data() + 1, count);
+    for (int32_t i = 0; i < static_cast<int32_t>(row.size()); ++i) {
+      const uint32_t expected = i < count ? vt::RecoverAlphaPixel(black[i + 1], white[i + 1]) : black[i + 1];
+      ASSERT_EQ(row[i], expected) << "count " << count << " pixel " << i;
+    }
+  }
+  std::vector<uint32_t> row(black);
+  vt::RecoverAlpha(row.data(), white.data(), 1);
   EXPECT_EQ(row[0], 0x80400000u);
-  EXPECT_EQ(row[1], 0u);
+  EXPECT_EQ(row[1], black[1]) << "nothing beyond Count is touched";
 }
 
 TEST(UnpremultiplyPixel, RoundsToNearestAndRoundTrips) {

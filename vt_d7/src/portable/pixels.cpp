@@ -79,23 +79,44 @@ void FillLongwordRect(uint32_t* Dest, int32_t Width, int32_t Height, int32_t Lef
 }
 
 uint32_t RecoverAlphaPixel(uint32_t OverBlack, uint32_t OverWhite) {
-  int diff = 0;
-  for (int shift = 0; shift <= 16; shift += 8) {
-    int b = static_cast<int>((OverBlack >> shift) & 0xFF);
-    int w = static_cast<int>((OverWhite >> shift) & 0xFF);
-    diff += std::max(w - b, 0);
-  }
-  const uint32_t alpha = 255u - static_cast<uint32_t>((diff + 1) / 3);
+  // What shows through is the difference of the two renders in red. White
+  // below black (only a renderer's rounding does that) reads as opaque.
+  const uint32_t blackRed = (OverBlack >> 16) & 0xFFu;
+  const uint32_t whiteRed = (OverWhite >> 16) & 0xFFu;
+  const uint32_t alpha = 255u - (whiteRed > blackRed ? whiteRed - blackRed : 0u);
   uint32_t result = alpha << 24;
-  for (int shift = 0; shift <= 16; shift += 8) {
-    uint32_t c = std::min((OverBlack >> shift) & 0xFFu, alpha);
-    result |= c << shift;
-  }
+  for (int shift = 0; shift <= 16; shift += 8) result |= std::min((OverBlack >> shift) & 0xFFu, alpha) << shift;
   return result;
 }
 
 void RecoverAlpha(uint32_t* OverBlack, const uint32_t* OverWhite, int32_t Count) {
-  for (int32_t i = 0; i < Count; ++i) OverBlack[i] = RecoverAlphaPixel(OverBlack[i], OverWhite[i]);
+  if (Count <= 0) return;
+  size_t n = static_cast<size_t>(Count);
+#if defined(__SSE2__)
+  // Eight, then four pixels at a time, with no branch per pixel: the
+  // saturating difference of the renders, masked to red, is multiplied by
+  // 0x0101 into both bytes of the low word and shifted into the high word;
+  // its complement is the alpha in every byte. The minimum with the black
+  // render (its alpha byte forced to 255) clamps the colour bytes and writes
+  // the alpha byte in one step.
+  const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  const __m128i redMask = _mm_set1_epi32(0x00FF0000);
+  const __m128i spreadRed = _mm_set1_epi32(0x01010000);  // words (0, 0x0101)
+  const __m128i allOnes = _mm_set1_epi32(-1);
+  auto pass = [&](uint32_t* Black, const uint32_t* White) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Black));
+    const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(White));
+    const __m128i red = _mm_madd_epi16(_mm_and_si128(_mm_subs_epu8(w, b), redMask), spreadRed);
+    const __m128i alpha = _mm_xor_si128(_mm_or_si128(red, _mm_slli_epi32(red, 16)), allOnes);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Black), _mm_min_epu8(_mm_or_si128(b, opaque), alpha));
+  };
+  for (; n >= 8; n -= 8, OverBlack += 8, OverWhite += 8) {
+    pass(OverBlack, OverWhite);
+    pass(OverBlack + 4, OverWhite + 4);
+  }
+  for (; n >= 4; n -= 4, OverBlack += 4, OverWhite += 4) pass(OverBlack, OverWhite);
+#endif
+  for (; n > 0; --n, ++OverBlack, ++OverWhite) *OverBlack = RecoverAlphaPixel(*OverBlack, *OverWhite);
 }
 
 uint32_t UnpremultiplyPixel(uint32_t Pixel) {
