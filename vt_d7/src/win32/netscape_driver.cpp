@@ -181,6 +181,11 @@ void TvtFlashDriverNS::PaintPass(const vcl::TRect& R) {
   if (FBits && FAlphaBits && FAlphaDC) {
     NPP_SetWindowProcPtr setWindow = NetscapeUnit().pluginFuncs.setwindow;
     if (hasArea) FillLongwordRect(FBits, FWidth, FHeight, R.Left, R.Top, R.Right, R.Bottom, 0xFF000000u);
+    // Before any window refresh the record is still empty: the module gets
+    // the buffer's full description, not a window of size 0 and no type.
+    FWindow.type = NPWindowTypeDrawable;
+    FWindow.width = static_cast<uint32_t>(FWidth);
+    FWindow.height = static_cast<uint32_t>(FHeight);
     FWindow.window = FDC;
     if (setWindow) setWindow(&FInstance, &FWindow);
     if (alive.expired() || !RenderInto(FDC, R) || !FAlphaBits) return;
