@@ -127,6 +127,26 @@ TEST_F(NetscapeModule, FinalisationWaitsForTheLastDriver) {
   EXPECT_EQ(vt::NetscapeDriverCount(), 0);
 }
 
+void FreeDriver(const char* event, void* context) {
+  auto* d = static_cast<std::unique_ptr<vt::TvtFlashDriverNS>*>(context);
+  if (std::string(event) == "WM_PAINT" && *d) {
+    d->reset();
+    EXPECT_TRUE(vt::NetscapeModuleLoaded()) << "not while the module's code runs";
+  }
+}
+
+TEST_F(NetscapeModule, TheLastDriverFreedInsideAModuleCallUnloadsOnlyAfterIt) {
+  vt::InitializeNetscapeDriverUnit(vt_test::RecorderLocation());
+  auto d = vt::TvtFlashDriverNS::Create(10, 10, 0xFF000000u);
+  vt::FinalizeNetscapeDriverUnit();
+  fake.SetHook(FreeDriver, &d);
+  d->ForceUpdate();
+  fake.SetHook(nullptr, nullptr);
+  EXPECT_EQ(d, nullptr);
+  EXPECT_FALSE(vt::NetscapeModuleLoaded());
+  EXPECT_EQ(fake.Lines().back(), "NP_Shutdown");
+}
+
 TEST_F(NetscapeModule, WithoutAModuleTheDriverClassIsNotChosenAndADriverDoesNothing) {
   vt::InitializeNetscapeDriverUnit(Location(L"Z:\\nowhere", L"Z:\\nowhere\\npswf32.dll"));
   EXPECT_FALSE(vt::TvtFlashDriverNSClass().PluginExists());

@@ -78,6 +78,7 @@ void* NpnGetJavaEnv() { return nullptr; }
 void* NpnGetJavaPeer(NPP) { return nullptr; }
 
 NPError NpnGetURLNotify(NPP Instance, const char* Url, const char* Target, void* NotifyData) {
+  const TModuleCall call(true);
   if (!Url || std::strstr(Url, "java")) return NPERR_INVALID_URL;
   if (Target) return NPERR_NO_ERROR;
   try {
@@ -115,6 +116,7 @@ NPError NpnGetValue(NPP, NPNVariable Variable, void* Value) {
 NPError NpnSetValue(NPP, NPPVariable, void*) { return NPERR_NO_ERROR; }
 
 void NpnInvalidateRect(NPP Instance, NPRect* Rect) {
+  const TModuleCall call(true);
   try {
     TvtFlashDriverNS* driver = TvtFlashDriverNS::FromInstance(Instance);
     if (!driver) return;
@@ -179,6 +181,7 @@ void NpnReleaseObject(NPObject* Object) {
 
 bool NpnInvoke(NPP Instance, NPObject*, NPIdentifier Method, const NPVariant* Args, uint32_t ArgCount,
                NPVariant* Result) {
+  const TModuleCall call(true);
   try {
     if (TvtFlashDriverNS* driver = TvtFlashDriverNS::FromInstance(Instance))
       return driver->HandleInvoke(Method, Args, ArgCount, Result);
@@ -194,6 +197,7 @@ bool NpnInvoke(NPP Instance, NPObject*, NPIdentifier Method, const NPVariant* Ar
 bool NpnInvokeDefault(NPP, NPObject*, const NPVariant*, uint32_t, NPVariant*) { return false; }
 
 bool NpnEvaluate(NPP Instance, NPObject*, NPString* Script, NPVariant* Result) {
+  const TModuleCall call(true);
   if (Result) {
     Result->type = NPVariantType_String;
     Result->value.stringValue = NPString{kEmpty, 0};

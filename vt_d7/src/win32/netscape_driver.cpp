@@ -67,6 +67,7 @@ TvtFlashDriverNS* TvtFlashDriverNS::FromInstance(NPP Instance) {
 bool TvtFlashDriverNS::InstanceReady() const { return PluginExists() && FInstance.ndata == this; }
 
 void TvtFlashDriverNS::CreatePlugin() {
+  const TModuleCall call;
   if (!PluginExists()) return;
   const NPPluginFuncs& f = NetscapeUnit().pluginFuncs;
   std::string names[4] = {"wmode", "bgcolor", "width", "height"};
@@ -88,6 +89,7 @@ void TvtFlashDriverNS::CreatePlugin() {
 }
 
 void TvtFlashDriverNS::DestroyPlugin() {
+  const TModuleCall call;
   if (!InstanceReady()) return;
   const NPPluginFuncs& f = NetscapeUnit().pluginFuncs;
   // From here on no browser function finds this driver through the record.
@@ -110,6 +112,7 @@ void TvtFlashDriverNS::SetBackground(uint32_t Value) {
 }
 
 void TvtFlashDriverNS::RefreshWindow() {
+  const TModuleCall call;
   // The module only hears of windows for an instance it created.
   if (!InstanceReady()) return;
   FWindow = NPWindow{};
@@ -175,6 +178,7 @@ bool TvtFlashDriverNS::RenderInto(HDC DC, const vcl::TRect& R) {
 }
 
 void TvtFlashDriverNS::PaintPass(const vcl::TRect& R) {
+  const TModuleCall call;
   if (!InstanceReady()) return;
   const std::weak_ptr<char> alive = alive_;
   const bool hasArea = R.Right > R.Left && R.Bottom > R.Top;
@@ -213,6 +217,7 @@ void TvtFlashDriverNS::PaintPass(const vcl::TRect& R) {
 }
 
 void TvtFlashDriverNS::HandleEvent(uint16_t Event, uintptr_t WParam, uintptr_t LParam) {
+  const TModuleCall call;
   if (!InstanceReady()) return;
   NPEvent e{};
   e.event = Event;

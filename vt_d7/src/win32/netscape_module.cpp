@@ -164,11 +164,16 @@ void InitializeNetscapeDriverUnit(const TvtPluginLocation& Location) {
 void FinalizeNetscapeDriverUnit() {
   TNetscapeUnit& u = NetscapeUnit();
   if (!u.initialized) return;
-  if (!u.drivers.empty()) {
+  if (!u.drivers.empty() || u.callDepth > 0) {
     u.finalizePending = true;
     return;
   }
   Unload();
+}
+
+TModuleCall::~TModuleCall() {
+  TNetscapeUnit& u = NetscapeUnit();
+  if (--u.callDepth == 0 && !fromModule_ && u.finalizePending && u.drivers.empty()) Unload();
 }
 
 void RegisterNetscapeDriver(TvtFlashDriverNS* Driver) { NetscapeUnit().drivers.insert(Driver); }
@@ -176,7 +181,7 @@ void RegisterNetscapeDriver(TvtFlashDriverNS* Driver) { NetscapeUnit().drivers.i
 void UnregisterNetscapeDriver(TvtFlashDriverNS* Driver) {
   TNetscapeUnit& u = NetscapeUnit();
   u.drivers.erase(Driver);
-  if (u.drivers.empty() && u.finalizePending) Unload();
+  if (u.drivers.empty() && u.finalizePending && u.callDepth == 0) Unload();
 }
 
 bool NetscapeUnitInitialized() { return NetscapeUnit().initialized; }

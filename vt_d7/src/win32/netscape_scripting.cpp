@@ -49,6 +49,7 @@ std::wstring VariantText(const NPVariant& V) {
 }  // namespace
 
 bool TvtFlashDriverNS::Invoke(const char* Method, const NPVariant* Args, uint32_t ArgCount, NPVariant& Result) {
+  const TModuleCall call;
   Result = NPVariant{};
   Result.type = NPVariantType_Void;
   if (!PluginExists() || !FScriptObject || !FScriptObject->_class || !FScriptObject->_class->invoke) return false;
@@ -99,6 +100,7 @@ int32_t TvtFlashDriverNS::GetCurrentFrame() { return InvokeInt(kCurrentFrame); }
 int32_t TvtFlashDriverNS::GetTotalFrames() { return InvokeInt(kTotalFrames); }
 
 void TvtFlashDriverNS::SetLoop(bool Value) {
+  const TModuleCall call;
   if (!PluginExists() || !FScriptObject || !FScriptObject->_class || !FScriptObject->_class->setProperty) return;
   NPVariant v{};
   v.type = NPVariantType_Bool;

@@ -95,6 +95,7 @@ std::unique_ptr<vcl::TStream> TvtFlashDriverNS::FindFileSource(const std::wstrin
 }
 
 void TvtFlashDriverNS::DeliverSource(const std::wstring& URL, vcl::TStream& Source, void* NotifyData) {
+  const TModuleCall call;
   const NPPluginFuncs& f = NetscapeUnit().pluginFuncs;
   const int64_t size = Source.Size();
   // One NPP_Write takes at most a 32-bit signed count: anything larger is

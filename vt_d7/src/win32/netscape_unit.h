@@ -22,6 +22,9 @@ struct TNetscapeUnit {
   HMODULE urlmon = nullptr;
   FARPROC urlOpenPullStream = nullptr;
   std::set<TvtFlashDriverNS*> drivers;
+  // Calls into the module in progress: the module is never unloaded while
+  // its code is on the stack.
+  int callDepth = 0;
 };
 
 TNetscapeUnit& NetscapeUnit();
@@ -35,5 +38,21 @@ void PrepareBrowserObjectClass();
 // destructor runs a deferred finalisation.
 void RegisterNetscapeDriver(TvtFlashDriverNS* Driver);
 void UnregisterNetscapeDriver(TvtFlashDriverNS* Driver);
+
+// Held around every call into the module, and, made with FromModule, around
+// every browser function that can reach a driver. A finalisation that became
+// due meanwhile runs when the outermost call into the module ends; never on
+// the way back into the module, whose code is still running then (it waits
+// for the next FinalizeNetscapeDriverUnit, at the latest at exit).
+class TModuleCall {
+ public:
+  explicit TModuleCall(bool FromModule = false) : fromModule_(FromModule) { ++NetscapeUnit().callDepth; }
+  ~TModuleCall();
+  TModuleCall(const TModuleCall&) = delete;
+  TModuleCall& operator=(const TModuleCall&) = delete;
+
+ private:
+  bool fromModule_;
+};
 
 }  // namespace vt
