@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   std::wstring script(Data, Data + Size);
   const auto request = vt::FlashCallRequestFromScript(script);
   if (request) {
-    if (!request->starts_with(L"<invoke name=\"") || !request->ends_with(L"</arguments></invoke>")) std::abort();
+    if (!request->starts_with(L"<invoke name=\"") || !request->ends_with(L"</arguments></invoke>"))
+      std::abort();
   } else if (script.starts_with(vt::FlashCallScriptPrefix)) {
     std::abort();
   }

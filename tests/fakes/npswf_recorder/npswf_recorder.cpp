@@ -132,7 +132,8 @@ void ScriptDeallocate(NPObject* object) {
   delete static_cast<ScriptObject*>(object);
 }
 
-bool ScriptInvoke(NPObject* object, NPIdentifier name, const NPVariant* args, uint32_t count, NPVariant* result) {
+bool ScriptInvoke(NPObject* object, NPIdentifier name, const NPVariant* args, uint32_t count,
+                  NPVariant* result) {
   const std::string method = static_cast<const char*>(name);
   std::string line = "invoke " + method;
   for (uint32_t i = 0; i < count; ++i) line += " " + VariantText(args[i]);
@@ -144,9 +145,11 @@ bool ScriptInvoke(NPObject* object, NPIdentifier name, const NPVariant* args, ui
     g_settings["throw." + method] = std::to_string(std::atoi(throws.c_str()) - 1);
     throw std::runtime_error("invoke " + method + " failed");
   }
-  if (method == "LoadMovie" && Setting("request") != "0" && count == 2 && args[1].type == NPVariantType_String) {
+  if (method == "LoadMovie" && Setting("request") != "0" && count == 2 &&
+      args[1].type == NPVariantType_String) {
     const std::string url(args[1].value.stringValue.UTF8Characters, args[1].value.stringValue.UTF8Length);
-    const NPError e = g_browser->geturlnotify(owner->npp, url.c_str(), nullptr, reinterpret_cast<void*>(0x1234));
+    const NPError e =
+        g_browser->geturlnotify(owner->npp, url.c_str(), nullptr, reinterpret_cast<void*>(0x1234));
     if (owner->destroyed) return true;
     Log("geturlnotify -> %d", e);
   }
@@ -160,8 +163,19 @@ bool ScriptSetProperty(NPObject*, NPIdentifier name, const NPVariant* value) {
   return true;
 }
 
-NPClass g_scriptClass = {NP_CLASS_STRUCT_VERSION, ScriptAllocate, ScriptDeallocate, nullptr, nullptr,
-                         ScriptInvoke, nullptr, nullptr, nullptr, ScriptSetProperty, nullptr, nullptr, nullptr};
+NPClass g_scriptClass = {NP_CLASS_STRUCT_VERSION,
+                         ScriptAllocate,
+                         ScriptDeallocate,
+                         nullptr,
+                         nullptr,
+                         ScriptInvoke,
+                         nullptr,
+                         nullptr,
+                         nullptr,
+                         ScriptSetProperty,
+                         nullptr,
+                         nullptr,
+                         nullptr};
 
 // ---- painting ----
 
@@ -189,8 +203,10 @@ void Composite(HDC dc, const RECT& clip, uint32_t pixel) {
 
 // ---- NPP entries ----
 
-NPError NppNew(NPMIMEType type, NPP npp, uint16_t mode, int16_t argc, char* argn[], char* argv[], NPSavedData*) {
-  std::string line = std::string("NPP_New ") + type + " mode=" + std::to_string(mode) + " argc=" + std::to_string(argc);
+NPError NppNew(NPMIMEType type, NPP npp, uint16_t mode, int16_t argc, char* argn[], char* argv[],
+               NPSavedData*) {
+  std::string line =
+      std::string("NPP_New ") + type + " mode=" + std::to_string(mode) + " argc=" + std::to_string(argc);
   for (int i = 0; i < argc; ++i) line += std::string(" ") + argn[i] + "=" + argv[i];
   Log("%s", line.c_str());
   auto instance = std::make_unique<Instance>();
@@ -223,8 +239,8 @@ NPError NppSetWindow(NPP npp, NPWindow* w) {
 }
 
 NPError NppNewStream(NPP npp, NPMIMEType type, NPStream* stream, NPBool seekable, uint16_t* stype) {
-  Log("NPP_NewStream %s url=%s end=%u seekable=%d stype=%d notify=%llx", type, stream->url, stream->end, seekable,
-      *stype, Hex(stream->notifyData));
+  Log("NPP_NewStream %s url=%s end=%u seekable=%d stype=%d notify=%llx", type, stream->url, stream->end,
+      seekable, *stype, Hex(stream->notifyData));
   if (!RunHook("NPP_NewStream", Of(npp))) return NPERR_NO_ERROR;
   const std::string error = Setting("newstream");
   return error.empty() ? NPERR_NO_ERROR : static_cast<NPError>(std::atoi(error.c_str()));
@@ -261,8 +277,8 @@ int16_t NppHandleEvent(NPP npp, void* event) {
   const RECT* area = reinterpret_cast<const RECT*>(e->lParam);
   RECT clip{};
   GetClipBox(dc, &clip);
-  Log("WM_PAINT dc=%llx rect=%ld,%ld,%ld,%ld clip=%ld,%ld,%ld,%ld", Hex(dc), area->left, area->top, area->right,
-      area->bottom, clip.left, clip.top, clip.right, clip.bottom);
+  Log("WM_PAINT dc=%llx rect=%ld,%ld,%ld,%ld clip=%ld,%ld,%ld,%ld", Hex(dc), area->left, area->top,
+      area->right, area->bottom, clip.left, clip.top, clip.right, clip.bottom);
   if (!RunHook("WM_PAINT", instance)) return 1;
   const std::string reenter = Setting("reenter");
   if (!reenter.empty()) {
@@ -382,7 +398,8 @@ FAKE_EXPORT bool FakeNp_Invoke(const char* method, int argc, const char* a1, con
   const char* texts[2] = {a1, a2};
   for (int i = 0; i < 2; ++i) {
     args[i].type = NPVariantType_String;
-    args[i].value.stringValue = NPString{texts[i] ? texts[i] : "", texts[i] ? uint32_t(std::strlen(texts[i])) : 0};
+    args[i].value.stringValue =
+        NPString{texts[i] ? texts[i] : "", texts[i] ? uint32_t(std::strlen(texts[i])) : 0};
   }
   NPVariant result{};
   result.type = NPVariantType_Null;
@@ -402,9 +419,9 @@ FAKE_EXPORT const char* FakeNp_Evaluate(const char* script) {
   NPString text{script, static_cast<uint32_t>(std::strlen(script))};
   NPVariant result{};
   g_browser->evaluate(npp, window, script ? &text : nullptr, &result);
-  g_evaluated = result.type == NPVariantType_String
-                    ? std::string(result.value.stringValue.UTF8Characters, result.value.stringValue.UTF8Length)
-                    : "(none)";
+  g_evaluated = result.type == NPVariantType_String ? std::string(result.value.stringValue.UTF8Characters,
+                                                                  result.value.stringValue.UTF8Length)
+                                                    : "(none)";
   return g_evaluated.c_str();
 }
 

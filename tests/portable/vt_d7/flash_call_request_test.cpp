@@ -1,7 +1,7 @@
 // The request text built from a plug-in movie's ExternalInterface script.
-#include <gtest/gtest.h>
-
 #include "vt_d7/flash_call_request.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -39,7 +39,8 @@ TEST(FlashCallRequest, TextIsInsertedVerbatim) {
 }
 
 TEST(FlashCallRequest, WithoutTheCatchPartTheWholeRestIsTheCall) {
-  EXPECT_EQ(FlashCallRequestFromScript(L"try { __flash__toXML(g(\"a\")"), Request(L"g", L"<string>a</string>"));
+  EXPECT_EQ(FlashCallRequestFromScript(L"try { __flash__toXML(g(\"a\")"),
+            Request(L"g", L"<string>a</string>"));
   // A missing closing parenthesis: the last token takes the rest.
   EXPECT_EQ(FlashCallRequestFromScript(L"try { __flash__toXML(g(1,2"),
             Request(L"g", L"<string>1</string><string>2</string>"));

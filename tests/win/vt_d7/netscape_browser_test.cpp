@@ -1,8 +1,8 @@
 // The browser functions the unit offers the module: fixed answers, memory,
 // identifiers, the browser objects, object lifetime and URL requests.
-#include <cstring>
-
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 #include "netscape_fake_module.h"
 
@@ -88,7 +88,8 @@ TEST_F(Browser, GetPropertyServesTheWindowLocationTopGraph) {
   ASSERT_TRUE(get(window, locationName, location));
   ASSERT_TRUE(get(window, "top", top));
   ASSERT_TRUE(get(top.value.objectValue, "location", topLocation));
-  NPObject* objects[] = {window, location.value.objectValue, top.value.objectValue, topLocation.value.objectValue};
+  NPObject* objects[] = {window, location.value.objectValue, top.value.objectValue,
+                         topLocation.value.objectValue};
   for (int i = 0; i < 4; ++i)
     for (int j = i + 1; j < 4; ++j) EXPECT_NE(objects[i], objects[j]);
   EXPECT_EQ(top.value.objectValue->referenceCount, 1u);

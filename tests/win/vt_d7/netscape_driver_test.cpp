@@ -130,8 +130,8 @@ TEST_F(NetscapeDriver, InputBecomesWindowMessagesWithKeyFlags) {
   auto d = NewDriver();
   fake->ClearLog();
   d->MouseDown(vcl::TMouseButton::mbLeft,
-               {TShiftStateFlag::ssShift, TShiftStateFlag::ssCtrl, TShiftStateFlag::ssLeft, TShiftStateFlag::ssAlt,
-                TShiftStateFlag::ssDouble, TShiftStateFlag::ssMiddle},
+               {TShiftStateFlag::ssShift, TShiftStateFlag::ssCtrl, TShiftStateFlag::ssLeft,
+                TShiftStateFlag::ssAlt, TShiftStateFlag::ssDouble, TShiftStateFlag::ssMiddle},
                3, 4);
   d->MouseMove({TShiftStateFlag::ssRight}, 70, 80);
   d->MouseUp(vcl::TMouseButton::mbLeft, {}, 5, 6);
@@ -148,11 +148,11 @@ TEST_F(NetscapeDriver, InputBecomesWindowMessagesWithKeyFlags) {
   d->KeyPress(ch, {TShiftStateFlag::ssShift});
   EXPECT_EQ(key, 0x41);
   EXPECT_FALSE(handled);
-  EXPECT_EQ(fake->Lines(), (Lines{"NPP_HandleEvent 0x201 w=0xd l=0x40003", "NPP_HandleEvent 0x200 w=0x2 l=0x500046",
-                                  "NPP_HandleEvent 0x202 w=0x0 l=0x60005", "NPP_HandleEvent 0x205 w=0x2 l=0x80007",
-                                  "NPP_HandleEvent 0x20a w=0xff880004 l=0x190012c",
-                                  "NPP_HandleEvent 0x100 w=0x41 l=0x8", "NPP_HandleEvent 0x101 w=0x41 l=0x0",
-                                  "NPP_HandleEvent 0x102 w=0x61 l=0x4"}));
+  EXPECT_EQ(fake->Lines(),
+            (Lines{"NPP_HandleEvent 0x201 w=0xd l=0x40003", "NPP_HandleEvent 0x200 w=0x2 l=0x500046",
+                   "NPP_HandleEvent 0x202 w=0x0 l=0x60005", "NPP_HandleEvent 0x205 w=0x2 l=0x80007",
+                   "NPP_HandleEvent 0x20a w=0xff880004 l=0x190012c", "NPP_HandleEvent 0x100 w=0x41 l=0x8",
+                   "NPP_HandleEvent 0x101 w=0x41 l=0x0", "NPP_HandleEvent 0x102 w=0x61 l=0x4"}));
 
   // One WM_CHAR per byte of the character in the code page.
   fake->ClearLog();
@@ -160,7 +160,8 @@ TEST_F(NetscapeDriver, InputBecomesWindowMessagesWithKeyFlags) {
   ch = L'\u3042';
   d->KeyPress(ch, {});
   EXPECT_EQ(ch, L'\u3042');
-  EXPECT_EQ(fake->Lines(), (Lines{"NPP_HandleEvent 0x102 w=0x82 l=0x0", "NPP_HandleEvent 0x102 w=0xa0 l=0x0"}));
+  EXPECT_EQ(fake->Lines(),
+            (Lines{"NPP_HandleEvent 0x102 w=0x82 l=0x0", "NPP_HandleEvent 0x102 w=0xa0 l=0x0"}));
 }
 
 TEST_F(NetscapeDriver, RightButtonPressesGoInScreenCoordinatesOfTheHostWindow) {
@@ -191,8 +192,8 @@ TEST_F(NetscapeDriver, InvalidationsFromInsideThePaintArePaintedAfterIt) {
   fake->Set("reenter", "1,1,3,3");
   fake->Invalidate(0, 0, 10, 10);
   const std::string dc = Hex(d->FDC);
-  EXPECT_EQ(fake->Lines(), (Lines{"WM_PAINT dc=" + dc + " rect=0,0,10,10 clip=0,0,10,10", "reenter", "reenter done",
-                                  "WM_PAINT dc=" + dc + " rect=1,1,3,3 clip=1,1,3,3"}));
+  EXPECT_EQ(fake->Lines(), (Lines{"WM_PAINT dc=" + dc + " rect=0,0,10,10 clip=0,0,10,10", "reenter",
+                                  "reenter done", "WM_PAINT dc=" + dc + " rect=1,1,3,3 clip=1,1,3,3"}));
   EXPECT_EQ(calls, (Lines{"erase 0,0,10,10", "paint 0,0,10,10", "erase 1,1,3,3", "paint 1,1,3,3"}));
 }
 

@@ -83,7 +83,8 @@ std::unique_ptr<vt::TvtFlashDriverNS> NetscapeTest::NewDriver(int32_t W, int32_t
 
 std::string Hex(const void* P) {
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(P)));
+  std::snprintf(buffer, sizeof buffer, "%llx",
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(P)));
   return buffer;
 }
 

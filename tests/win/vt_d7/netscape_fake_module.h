@@ -2,13 +2,12 @@
 // The recording plug-in module (tests/fakes/npswf_recorder) as the tests use
 // it: the test holds its own reference to the DLL, so the log stays readable
 // after the unit has unloaded the module, and reaches the FakeNp_* exports.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "vt_d7/Vt_driver_netscape.h"
 
@@ -65,7 +64,8 @@ class NetscapeTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
-  std::unique_ptr<vt::TvtFlashDriverNS> NewDriver(int32_t W = 100, int32_t H = 50, uint32_t Background = 0xFF000000u);
+  std::unique_ptr<vt::TvtFlashDriverNS> NewDriver(int32_t W = 100, int32_t H = 50,
+                                                  uint32_t Background = 0xFF000000u);
 
   std::unique_ptr<TFakeModule> fake;
 };

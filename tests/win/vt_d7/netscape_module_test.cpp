@@ -121,8 +121,8 @@ TEST_F(NetscapeModule, FinalisationWaitsForTheLastDriver) {
   first.reset();
   EXPECT_EQ(fake.Lines(), (Lines{"NPP_Destroy", "script deallocate"}));
   second.reset();
-  EXPECT_EQ(fake.Lines(), (Lines{"NPP_Destroy", "script deallocate", "NPP_Destroy", "script deallocate",
-                                 "NP_Shutdown"}));
+  EXPECT_EQ(fake.Lines(),
+            (Lines{"NPP_Destroy", "script deallocate", "NPP_Destroy", "script deallocate", "NP_Shutdown"}));
   EXPECT_FALSE(vt::NetscapeModuleLoaded());
   EXPECT_EQ(vt::NetscapeDriverCount(), 0);
 }

@@ -10,7 +10,8 @@ using vt_test::NetscapeTest;
 using Lines = std::vector<std::string>;
 using NetscapeScripting = NetscapeTest;
 
-const char kCall[] = "try { __flash__toXML(showInfo(\"a\",\"two words\")) ; } catch (e) { \"<undefined/>\"; }";
+const char kCall[] =
+    "try { __flash__toXML(showInfo(\"a\",\"two words\")) ; } catch (e) { \"<undefined/>\"; }";
 
 TEST_F(NetscapeScripting, EveryOperationIsAnInvokeOrAPropertySet) {
   auto d = NewDriver();
@@ -27,8 +28,8 @@ TEST_F(NetscapeScripting, EveryOperationIsAnInvokeOrAPropertySet) {
   EXPECT_EQ(d->GetVariable(L"v"), L"got it");
   fake->Set("answer.CallFunction", "str:<string>r</string>");
   EXPECT_EQ(d->CallFunction(L"<invoke name=\"f\"/>"), L"<string>r</string>");
-  EXPECT_EQ(fake->Lines(), (Lines{"invoke Play", "invoke StopPlay", "invoke Rewind", "invoke Forward", "invoke Back",
-                                  "setProperty Loop bool:1", "invoke GotoFrame int:12",
+  EXPECT_EQ(fake->Lines(), (Lines{"invoke Play", "invoke StopPlay", "invoke Rewind", "invoke Forward",
+                                  "invoke Back", "setProperty Loop bool:1", "invoke GotoFrame int:12",
                                   "invoke SetVariable str:name str:value", "invoke GetVariable str:v",
                                   "invoke CallFunction str:<invoke name=\"f\"/>"}));
 
@@ -97,7 +98,8 @@ TEST_F(NetscapeScripting, FSCommandsReachTheDriversEventWithTheDriverAsSender) {
   auto d = NewDriver();
   Lines seen;
   d->FOnFSCommand = [&](vcl::TObject* sender, const std::wstring& c, const std::wstring& a) {
-    seen.push_back((sender == d.get() ? "driver " : "other ") + vcl::WideToAnsi(c) + "|" + vcl::WideToAnsi(a));
+    seen.push_back((sender == d.get() ? "driver " : "other ") + vcl::WideToAnsi(c) + "|" +
+                   vcl::WideToAnsi(a));
   };
   fake->ClearLog();
   EXPECT_TRUE(fake->Invoke("_DoFSCommand", 2, "quit", "now"));
@@ -126,8 +128,9 @@ TEST_F(NetscapeScripting, ExternalInterfaceCallsBecomeRequestsAnsweredBySetRetur
                              "<string>two words</string></arguments></invoke>"}));
   EXPECT_EQ(fake->Evaluate("try { __flash__toXML(f(1,\"left,right\")) ; } catch (e) { \"<undefined/>\"; }"),
             "<string>yes</string>");
-  EXPECT_EQ(requests.back(), "<invoke name=\"f\" returntype=\"XML\"><arguments><string>1</string>"
-                             "<string>lef</string><string>right\"</string></arguments></invoke>");
+  EXPECT_EQ(requests.back(),
+            "<invoke name=\"f\" returntype=\"XML\"><arguments><string>1</string>"
+            "<string>lef</string><string>right\"</string></arguments></invoke>");
 
   // Other scripts are not evaluated.
   EXPECT_EQ(fake->Evaluate("window.close()"), "");

@@ -34,10 +34,11 @@ class TTempFile {
 
 Lines Delivery(const std::string& url, size_t size, const std::string& data, const std::string& notify) {
   const std::string n = std::to_string(size);
-  return {"NPP_NewStream application/x-shockwave-flash url=" + url + " end=" + n + " seekable=1 stype=1 notify=" +
-              notify,
+  return {"NPP_NewStream application/x-shockwave-flash url=" + url + " end=" + n +
+              " seekable=1 stype=1 notify=" + notify,
           "NPP_Write url=" + url + " offset=0 len=" + n + " data=" + data,
-          "NPP_URLNotify url=" + url + " reason=0 notify=" + notify, "NPP_DestroyStream url=" + url + " reason=0"};
+          "NPP_URLNotify url=" + url + " reason=0 notify=" + notify,
+          "NPP_DestroyStream url=" + url + " reason=0"};
 }
 
 TEST_F(NetscapeStreams, LoadMovieStartsAFreshInstanceAndTheRequestedFileArrivesInOnePiece) {
@@ -46,9 +47,10 @@ TEST_F(NetscapeStreams, LoadMovieStartsAFreshInstanceAndTheRequestedFileArrivesI
   fake->ClearLog();
   d->LoadMovie(movie.Path());
   const std::string dc = Hex(d->FDC);
-  Lines expected{"NPP_Destroy", "script deallocate",
-                 "NPP_New application/x-shockwave-flash mode=1 argc=4 wmode=transparent bgcolor=#0 width=100 height=50",
-                 "NPP_GetValue 15", "invoke LoadMovie int:0 str:" + movie.Ansi()};
+  Lines expected{
+      "NPP_Destroy", "script deallocate",
+      "NPP_New application/x-shockwave-flash mode=1 argc=4 wmode=transparent bgcolor=#0 width=100 height=50",
+      "NPP_GetValue 15", "invoke LoadMovie int:0 str:" + movie.Ansi()};
   for (const auto& line : Delivery(movie.Ansi(), 15, "FWS-movie-bytes", "1234")) expected.push_back(line);
   expected.push_back("NPP_SetWindow dc=" + dc + " 100x50 type=2 x=0 y=0 clip=0,0,0,0");
   expected.push_back("WM_PAINT dc=" + dc + " rect=0,0,100,50 clip=0,0,100,50");
@@ -112,7 +114,8 @@ void KillOn(const char* event, void* context) {
 
 TEST_F(NetscapeStreams, TheDriverMayBeFreedWhileItsStreamIsDelivered) {
   TTempFile movie(L"vt_ns_freed.swf", "data");
-  for (const char* event : {"NPP_NewStream", "NPP_Write", "NPP_URLNotify", "NPP_DestroyStream", "invoke LoadMovie"}) {
+  for (const char* event :
+       {"NPP_NewStream", "NPP_Write", "NPP_URLNotify", "NPP_DestroyStream", "invoke LoadMovie"}) {
     auto d = NewDriver();
     TKill kill{&d, event};
     fake->SetHook(vt_test::TFakeModule::Hook(KillOn), &kill);
@@ -134,7 +137,8 @@ TEST_F(NetscapeStreams, FlvNamesGoThroughThePlayerMovie) {
   fake->ClearLog();
   d->LoadMovie(L"clip.flv");
   EXPECT_EQ(fake->Lines("invoke"),
-            (Lines{"invoke LoadMovie int:0 str:flvplayback.swf", "invoke SetVariable str:flv.skin str:ClearOverAll.swf",
+            (Lines{"invoke LoadMovie int:0 str:flvplayback.swf",
+                   "invoke SetVariable str:flv.skin str:ClearOverAll.swf",
                    "invoke SetVariable str:flv.volume str:70",
                    "invoke SetVariable str:flv.contentPath str:http://vt-d7.invalidclip.flv"}));
   EXPECT_TRUE(d->FFlvMode);
@@ -173,7 +177,9 @@ TEST_F(NetscapeStreams, PlayersGetThePluginDriverAndItsEventsWithTheDriverAsSend
   form.SetBounds(0, 0, 200, 150);
   auto* player = new vt::TvtFlashPlayer(&form);
   player->SetParent(&form);
-  player->OnFSCommand = [&](vcl::TObject* s, const std::wstring&, const std::wstring&) { senders.push_back(s); };
+  player->OnFSCommand = [&](vcl::TObject* s, const std::wstring&, const std::wstring&) {
+    senders.push_back(s);
+  };
   player->SetPlugin(vt::vtNetscape);
   player->SetBounds(10, 10, 80, 60);
   auto* graphic = dynamic_cast<vt::TvtFlashDriverNS*>(player->Driver());

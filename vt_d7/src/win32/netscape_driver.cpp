@@ -20,7 +20,8 @@ class TNetscapeDriverClass final : public TvtFlashDriverClass {
  public:
   std::wstring ClassName() const override { return L"TvtFlashDriverNS"; }
   bool PluginExists() const override { return TvtFlashDriverNS::PluginExists(); }
-  std::unique_ptr<TvtFlashDriver> Create(int32_t AWidth, int32_t AHeight, uint32_t ABackground) const override {
+  std::unique_ptr<TvtFlashDriver> Create(int32_t AWidth, int32_t AHeight,
+                                         uint32_t ABackground) const override {
     return TvtFlashDriverNS::Create(AWidth, AHeight, ABackground);
   }
 };
@@ -48,7 +49,8 @@ TvtFlashDriverNS::~TvtFlashDriverNS() {
   UnregisterNetscapeDriver(this);
 }
 
-std::unique_ptr<TvtFlashDriverNS> TvtFlashDriverNS::Create(int32_t AWidth, int32_t AHeight, uint32_t ABackground) {
+std::unique_ptr<TvtFlashDriverNS> TvtFlashDriverNS::Create(int32_t AWidth, int32_t AHeight,
+                                                           uint32_t ABackground) {
   auto d = std::make_unique<TvtFlashDriverNS>(ABackground);
   d->Resize(AWidth, AHeight);
   d->CreatePlugin();
@@ -141,8 +143,9 @@ void TvtFlashDriverNS::PaintRect(vcl::TRect R) {
     if (!pending_) {
       pendingRect_ = R;
     } else {
-      pendingRect_ = vcl::Rect(std::min(pendingRect_.Left, R.Left), std::min(pendingRect_.Top, R.Top),
-                               std::max(pendingRect_.Right, R.Right), std::max(pendingRect_.Bottom, R.Bottom));
+      pendingRect_ =
+          vcl::Rect(std::min(pendingRect_.Left, R.Left), std::min(pendingRect_.Top, R.Top),
+                    std::max(pendingRect_.Right, R.Right), std::max(pendingRect_.Bottom, R.Bottom));
     }
     pending_ = true;
     return;

@@ -60,7 +60,9 @@ void TvtFlashDriverNS::KeyDown(uint16_t& Key, vcl::TShiftState Shift) {
   HandleEvent(WM_KEYDOWN, Key, ShiftFlags(Shift));
 }
 
-void TvtFlashDriverNS::KeyUp(uint16_t& Key, vcl::TShiftState Shift) { HandleEvent(WM_KEYUP, Key, ShiftFlags(Shift)); }
+void TvtFlashDriverNS::KeyUp(uint16_t& Key, vcl::TShiftState Shift) {
+  HandleEvent(WM_KEYUP, Key, ShiftFlags(Shift));
+}
 
 void TvtFlashDriverNS::KeyPress(wchar_t& Key, vcl::TShiftState Shift) {
   if (!InstanceReady()) return;

@@ -40,7 +40,8 @@ bool IsFile(const std::wstring& Path) {
 // not open. A key without the value yields the empty string.
 bool ReadRegistryPath(const TvtPluginLocation& Location, std::wstring& Path) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(Location.RegistryRoot, Location.KeyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(Location.RegistryRoot, Location.KeyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
   Path.clear();
   DWORD type = 0;
   DWORD bytes = 0;

@@ -48,11 +48,13 @@ std::wstring VariantText(const NPVariant& V) {
 
 }  // namespace
 
-bool TvtFlashDriverNS::Invoke(const char* Method, const NPVariant* Args, uint32_t ArgCount, NPVariant& Result) {
+bool TvtFlashDriverNS::Invoke(const char* Method, const NPVariant* Args, uint32_t ArgCount,
+                              NPVariant& Result) {
   const TModuleCall call;
   Result = NPVariant{};
   Result.type = NPVariantType_Void;
-  if (!PluginExists() || !FScriptObject || !FScriptObject->_class || !FScriptObject->_class->invoke) return false;
+  if (!PluginExists() || !FScriptObject || !FScriptObject->_class || !FScriptObject->_class->invoke)
+    return false;
   return FScriptObject->_class->invoke(FScriptObject, Id(Method), Args, ArgCount, &Result);
 }
 
@@ -101,7 +103,8 @@ int32_t TvtFlashDriverNS::GetTotalFrames() { return InvokeInt(kTotalFrames); }
 
 void TvtFlashDriverNS::SetLoop(bool Value) {
   const TModuleCall call;
-  if (!PluginExists() || !FScriptObject || !FScriptObject->_class || !FScriptObject->_class->setProperty) return;
+  if (!PluginExists() || !FScriptObject || !FScriptObject->_class || !FScriptObject->_class->setProperty)
+    return;
   NPVariant v{};
   v.type = NPVariantType_Bool;
   v.value.boolValue = Value;
@@ -115,7 +118,9 @@ void TvtFlashDriverNS::SetCurrentFrame(int32_t Value) {
   InvokeVoid(kGotoFrame, &v, 1);
 }
 
-std::wstring TvtFlashDriverNS::GetVariable(const std::wstring& Name) { return InvokeString(kGetVariable, Name); }
+std::wstring TvtFlashDriverNS::GetVariable(const std::wstring& Name) {
+  return InvokeString(kGetVariable, Name);
+}
 
 void TvtFlashDriverNS::SetVariable(const std::wstring& Name, const std::wstring& Value) {
   const std::string name = vcl::WideToAnsi(Name, NetscapeCodePage);
@@ -163,7 +168,8 @@ bool TvtFlashDriverNS::HandleEvaluate(NPString* Script, NPVariant* Result) {
   evaluateAnswer_ = vcl::WideToAnsi(FReturnValue, NetscapeCodePage);
   if (Result) {
     Result->type = NPVariantType_String;
-    Result->value.stringValue = NPString{evaluateAnswer_.c_str(), static_cast<uint32_t>(evaluateAnswer_.size())};
+    Result->value.stringValue =
+        NPString{evaluateAnswer_.c_str(), static_cast<uint32_t>(evaluateAnswer_.size())};
   }
   return true;
 }

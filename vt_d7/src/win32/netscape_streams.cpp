@@ -26,7 +26,8 @@ std::wstring DecodeUrlEscapes(std::wstring Url) {
   static constexpr struct {
     const wchar_t* escape;
     wchar_t character;
-  } kEscapes[] = {{L"%3f", L'?'}, {L"%3d", L'='}, {L"%26", L'&'}, {L"%20", L' '}, {L"%2d", L'-'}, {L"%2f", L'/'}};
+  } kEscapes[] = {{L"%3f", L'?'}, {L"%3d", L'='}, {L"%26", L'&'},
+                  {L"%20", L' '}, {L"%2d", L'-'}, {L"%2f", L'/'}};
   for (const auto& e : kEscapes) {
     std::wstring out;
     out.reserve(Url.size());
@@ -115,7 +116,8 @@ void TvtFlashDriverNS::DeliverSource(const std::wstring& URL, vcl::TStream& Sour
   const std::weak_ptr<char> alive = alive_;
   std::string mime = kMimeType;
   uint16_t type = NP_NORMAL;
-  const NPError result = f.newstream ? f.newstream(&FInstance, mime.data(), &stream, true, &type) : NPERR_GENERIC_ERROR;
+  const NPError result =
+      f.newstream ? f.newstream(&FInstance, mime.data(), &stream, true, &type) : NPERR_GENERIC_ERROR;
   if (alive.expired()) return;
   if (result == NPERR_NO_ERROR) {
     if (f.write) f.write(&FInstance, &stream, 0, static_cast<int32_t>(size), block.data());
