@@ -28,6 +28,12 @@ using TvtFSCommandEvent =
     std::function<void(vcl::TObject* ASender, const std::wstring& command, const std::wstring& args)>;
 using TvtFlashCallEvent = std::function<void(vcl::TObject* ASender, const std::wstring& request)>;
 
+// Names the drivers hand to a renderer start with this placeholder address,
+// so that the movie treats them as network names; requests under it come back
+// to the driver, which strips it again. PlaceholderPrefix ends in "/".
+inline constexpr wchar_t PlaceholderRoot[] = L"http://vt-d7.invalid";
+inline constexpr wchar_t PlaceholderPrefix[] = L"http://vt-d7.invalid/";
+
 // Renderer choice of a player.
 enum class TvtPlugin : uint8_t { vtDefault, vtNetscape, vtActiveX };
 using enum TvtPlugin;

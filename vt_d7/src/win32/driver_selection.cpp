@@ -13,7 +13,10 @@ void InitializeFlashPlayerUnit() {
   RegisterFlashStoreClasses();
 }
 
-void CheckFlashPlugins() { CheckFlashActiveX(); }
+void CheckFlashPlugins() {
+  InitializeNetscapeDriverUnit();
+  CheckFlashActiveX();
+}
 
 const TvtFlashDriverClass& SelectFlashDriverClass(TvtPlugin Plugin, const TvtFlashDriverClass& DefaultClass,
                                                   const TvtFlashDriverClass& ActiveXClass,

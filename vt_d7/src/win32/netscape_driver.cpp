@@ -1,0 +1,232 @@
+// The plug-in driver's instance: creation with the embedding arguments, the
+// window handed to the module, and the painting of changed rectangles into
+// the frame buffer (with alpha recovered from renders over black and white).
+#include <algorithm>
+#include <string>
+
+#include "netscape_unit.h"
+
+namespace vt {
+
+namespace {
+
+constexpr char kMimeType[] = "application/x-shockwave-flash";
+// Repaints requested from inside a paint pass are run after it, at most this
+// many times in a row, so a module that invalidates on every paint cannot
+// keep the driver painting for ever.
+constexpr int kMaxPendingPasses = 8;
+
+class TNetscapeDriverClass final : public TvtFlashDriverClass {
+ public:
+  std::wstring ClassName() const override { return L"TvtFlashDriverNS"; }
+  bool PluginExists() const override { return TvtFlashDriverNS::PluginExists(); }
+  std::unique_ptr<TvtFlashDriver> Create(int32_t AWidth, int32_t AHeight,
+                                         uint32_t ABackground) const override {
+    return TvtFlashDriverNS::Create(AWidth, AHeight, ABackground);
+  }
+};
+
+}  // namespace
+
+const TvtFlashDriverClass& TvtFlashDriverNSClass() {
+  static const TNetscapeDriverClass ref;
+  return ref;
+}
+
+bool TvtFlashDriverNS::PluginExists() {
+  const TNetscapeUnit& u = NetscapeUnit();
+  return u.module && u.pluginFuncs.newp;
+}
+
+TvtFlashDriverNS::TvtFlashDriverNS(uint32_t ABackground) : TvtFlashDriver(ABackground) {
+  RegisterNetscapeDriver(this);
+}
+
+TvtFlashDriverNS::~TvtFlashDriverNS() {
+  DestroyPlugin();
+  TvtFlashDriverNS::FreeBuffer();
+  // Last: a deferred finalisation may unload the module here.
+  UnregisterNetscapeDriver(this);
+}
+
+std::unique_ptr<TvtFlashDriverNS> TvtFlashDriverNS::Create(int32_t AWidth, int32_t AHeight,
+                                                           uint32_t ABackground) {
+  auto d = std::make_unique<TvtFlashDriverNS>(ABackground);
+  d->Resize(AWidth, AHeight);
+  d->CreatePlugin();
+  return d;
+}
+
+TvtFlashDriverNS* TvtFlashDriverNS::FromInstance(NPP Instance) {
+  if (!Instance || !Instance->ndata) return nullptr;
+  auto* driver = static_cast<TvtFlashDriverNS*>(Instance->ndata);
+  // Only a live driver's own record names it.
+  const auto& drivers = NetscapeUnit().drivers;
+  if (!drivers.contains(driver) || &driver->FInstance != Instance) return nullptr;
+  return driver;
+}
+
+bool TvtFlashDriverNS::InstanceReady() const { return PluginExists() && FInstance.ndata == this; }
+
+void TvtFlashDriverNS::CreatePlugin() {
+  const TModuleCall call;
+  if (!PluginExists()) return;
+  const NPPluginFuncs& f = NetscapeUnit().pluginFuncs;
+  std::string names[4] = {"wmode", "bgcolor", "width", "height"};
+  std::string values[4] = {"transparent", "#0", std::to_string(FWidth), std::to_string(FHeight)};
+  char* argn[4];
+  char* argv[4];
+  for (int i = 0; i < 4; ++i) {
+    argn[i] = names[i].data();
+    argv[i] = values[i].data();
+  }
+  FInstance = NPP_t{};
+  FInstance.ndata = this;
+  std::string mime = kMimeType;
+  const std::weak_ptr<char> alive = alive_;
+  f.newp(mime.data(), &FInstance, NP_EMBED, 4, argn, argv, nullptr);
+  if (alive.expired()) return;
+  FScriptObject = nullptr;
+  if (f.getvalue) f.getvalue(&FInstance, NPPVpluginScriptableNPObject, &FScriptObject);
+}
+
+void TvtFlashDriverNS::DestroyPlugin() {
+  const TModuleCall call;
+  if (!InstanceReady()) return;
+  const NPPluginFuncs& f = NetscapeUnit().pluginFuncs;
+  // From here on no browser function finds this driver through the record.
+  FInstance.ndata = nullptr;
+  FScriptObject = nullptr;
+  if (f.destroy) f.destroy(&FInstance, nullptr);
+}
+
+void TvtFlashDriverNS::ResizeBuffer() {
+  TvtFlashDriver::ResizeBuffer();
+  if (PluginExists()) RefreshWindow();
+}
+
+void TvtFlashDriverNS::SetBackground(uint32_t Value) {
+  const bool rebuilt = Value != FBackground && (Value >> 24) != (FBackground >> 24);
+  TvtFlashDriver::SetBackground(Value);
+  // Re-created buffers: the module must not keep painting into the deleted
+  // device context.
+  if (rebuilt && PluginExists()) RefreshWindow();
+}
+
+void TvtFlashDriverNS::RefreshWindow() {
+  const TModuleCall call;
+  // The module only hears of windows for an instance it created.
+  if (!InstanceReady()) return;
+  FWindow = NPWindow{};
+  FWindow.type = NPWindowTypeDrawable;
+  FWindow.window = FDC;
+  FWindow.width = static_cast<uint32_t>(FWidth);
+  FWindow.height = static_cast<uint32_t>(FHeight);
+  const std::weak_ptr<char> alive = alive_;
+  if (NPP_SetWindowProcPtr setWindow = NetscapeUnit().pluginFuncs.setwindow) setWindow(&FInstance, &FWindow);
+  if (alive.expired()) return;
+  ForceUpdate();
+}
+
+void TvtFlashDriverNS::ForceUpdate() {
+  if (!InstanceReady() || !FInstance.pdata) return;
+  PaintRect(vcl::Rect(0, 0, FWidth, FHeight));
+}
+
+void TvtFlashDriverNS::PaintRect(vcl::TRect R) {
+  R.Right = std::min(R.Right, FWidth);
+  R.Bottom = std::min(R.Bottom, FHeight);
+  R.Left = std::max(R.Left, 0);
+  R.Top = std::max(R.Top, 0);
+  if (painting_) {
+    // Entered from inside the module's painting: painted after this pass.
+    if (!pending_) {
+      pendingRect_ = R;
+    } else {
+      pendingRect_ =
+          vcl::Rect(std::min(pendingRect_.Left, R.Left), std::min(pendingRect_.Top, R.Top),
+                    std::max(pendingRect_.Right, R.Right), std::max(pendingRect_.Bottom, R.Bottom));
+    }
+    pending_ = true;
+    return;
+  }
+  const std::weak_ptr<char> alive = alive_;
+  painting_ = true;
+  try {
+    PaintPass(R);
+    for (int pass = 0; pass < kMaxPendingPasses && !alive.expired() && pending_; ++pass) {
+      pending_ = false;
+      PaintPass(pendingRect_);
+    }
+  } catch (...) {
+    if (!alive.expired()) painting_ = pending_ = false;
+    throw;
+  }
+  if (alive.expired()) return;
+  painting_ = false;
+  pending_ = false;
+}
+
+bool TvtFlashDriverNS::RenderInto(HDC DC, const vcl::TRect& R) {
+  const std::weak_ptr<char> alive = alive_;
+  const int saved = SaveDC(DC);
+  IntersectClipRect(DC, R.Left, R.Top, R.Right, R.Bottom);
+  // The published windowless convention: wParam the device context, lParam
+  // the area to paint.
+  RECT area{R.Left, R.Top, R.Right, R.Bottom};
+  HandleEvent(WM_PAINT, reinterpret_cast<uintptr_t>(DC), reinterpret_cast<uintptr_t>(&area));
+  if (alive.expired()) return false;
+  RestoreDC(DC, saved);
+  return true;
+}
+
+void TvtFlashDriverNS::PaintPass(const vcl::TRect& R) {
+  const TModuleCall call;
+  if (!InstanceReady()) return;
+  const std::weak_ptr<char> alive = alive_;
+  const bool hasArea = R.Right > R.Left && R.Bottom > R.Top;
+  if (FBits && FAlphaBits && FAlphaDC) {
+    NPP_SetWindowProcPtr setWindow = NetscapeUnit().pluginFuncs.setwindow;
+    if (hasArea) FillLongwordRect(FBits, FWidth, FHeight, R.Left, R.Top, R.Right, R.Bottom, 0xFF000000u);
+    // Before any window refresh the record is still empty: the module gets
+    // the buffer's full description, not a window of size 0 and no type.
+    FWindow.type = NPWindowTypeDrawable;
+    FWindow.width = static_cast<uint32_t>(FWidth);
+    FWindow.height = static_cast<uint32_t>(FHeight);
+    FWindow.window = FDC;
+    if (setWindow) setWindow(&FInstance, &FWindow);
+    if (alive.expired() || !RenderInto(FDC, R) || !FAlphaBits) return;
+    if (hasArea) FillLongwordRect(FAlphaBits, FWidth, FHeight, R.Left, R.Top, R.Right, R.Bottom, 0xFFFFFFFFu);
+    FWindow.window = FAlphaDC;
+    if (setWindow) setWindow(&FInstance, &FWindow);
+    if (alive.expired() || !RenderInto(FAlphaDC, R) || !FAlphaBits) return;
+    if (hasArea)
+      for (int32_t y = R.Top; y < R.Bottom; ++y) {
+        const size_t row = static_cast<size_t>(y) * static_cast<size_t>(FWidth) + static_cast<size_t>(R.Left);
+        RecoverAlpha(FBits + row, FAlphaBits + row, R.Right - R.Left);
+      }
+  } else if (FBits) {
+    if (FOnEraseBackground) {
+      FOnEraseBackground(this, R);
+      if (alive.expired()) return;
+    }
+    if (!FDC || !RenderInto(FDC, R)) return;
+  }
+  if (FOnPaint) {
+    FOnPaint(this, R);
+    if (alive.expired()) return;
+  }
+  DrawUpdateRect(R);
+}
+
+void TvtFlashDriverNS::HandleEvent(uint16_t Event, uintptr_t WParam, uintptr_t LParam) {
+  const TModuleCall call;
+  if (!InstanceReady()) return;
+  NPEvent e{};
+  e.event = Event;
+  e.wParam = WParam;
+  e.lParam = LParam;
+  if (NPP_HandleEventProcPtr handle = NetscapeUnit().pluginFuncs.event) handle(&FInstance, &e);
+}
+
+}  // namespace vt
