@@ -31,10 +31,13 @@ struct ScriptObject;
 // A stream larger than this fails its request.
 inline constexpr size_t kMaxStreamBytes = 256u << 20;
 
-// A request in flight. Its address is the notify data handed to the browser;
-// the browser's notify data is only ever compared with the live records.
+// A request in flight. Its token, a number never used twice in the process,
+// is the notify data handed to the browser; notify data coming back is only
+// ever compared with the tokens of live requests (a stream of a request gone
+// since cannot land in a newer one).
 struct StreamRequest {
   enum class Kind { FirstMovie, Engine };
+  uintptr_t token = 0;
   Kind kind = Kind::FirstMovie;
   int engineId = 0;            // Engine: the engine's request id
   std::vector<uint8_t> data;   // FirstMovie: the bytes so far

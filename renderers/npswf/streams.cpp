@@ -1,7 +1,6 @@
-// Requests and the streams that answer them. The browser's notify data is the
-// address of a request record; it is only ever compared with the live records,
-// so a stream nobody asked for (or one for a request gone since) is accepted
-// and its data dropped. A request completes when its stream ends with
+// Requests and the streams that answer them. The browser's notify data is a
+// request's token; a stream nobody asked for (or one for a request gone
+// since) is accepted and its data dropped. A request completes when its stream ends with
 // NPRES_DONE (or on NPRES_DONE notification once its stream has ended), fails
 // with any other reason or when it grows beyond kMaxStreamBytes.
 #include <algorithm>
@@ -10,16 +9,24 @@
 #include "renderers/npswf/instance.h"
 
 namespace npswf {
+namespace {
+
+uintptr_t g_lastToken = 0;
+
+void* NotifyDataOf(const StreamRequest* Request) { return reinterpret_cast<void*>(Request->token); }
+
+}  // namespace
 
 StreamRequest* PluginInstance::FindRequest(const void* NotifyData) const {
   if (!NotifyData) return nullptr;
   for (const auto& r : requests_)
-    if (r.get() == NotifyData) return r.get();
+    if (NotifyDataOf(r.get()) == NotifyData) return r.get();
   return nullptr;
 }
 
 StreamRequest* PluginInstance::AddRequest(StreamRequest::Kind Kind, int EngineId) {
   auto r = std::make_unique<StreamRequest>();
+  r->token = ++g_lastToken;
   r->kind = Kind;
   r->engineId = EngineId;
   requests_.push_back(std::move(r));
@@ -28,9 +35,10 @@ StreamRequest* PluginInstance::AddRequest(StreamRequest::Kind Kind, int EngineId
 
 bool PluginInstance::SendRequest(StreamRequest* Request, const std::string& Url) {
   // The browser may deliver the whole stream (and more) before it returns.
-  const NPError result = browser::GetURLNotify(npp_, Url.c_str(), Request);
+  void* token = NotifyDataOf(Request);
+  const NPError result = browser::GetURLNotify(npp_, Url.c_str(), token);
   if (result == NPERR_NO_ERROR) return true;
-  if (FindRequest(Request)) FinishRequest(Request, false);
+  if (StreamRequest* still = FindRequest(token)) FinishRequest(still, false);
   return false;
 }
 
