@@ -19,3 +19,13 @@ show
 )";
 
 }  // namespace npswf_test
+
+#include <string>
+
+namespace npswf_test {
+
+// The action bytes (hexadecimal, as button and frame actions take them) of
+// fscommand(Command, Args), ending the block.
+std::string FSCommandActionHex(const std::string& Command, const std::string& Args);
+
+}  // namespace npswf_test
