@@ -19,11 +19,12 @@ std::wstring ToWide(std::string_view Text, unsigned CodePage) {
 
 std::string FromWide(const std::wstring& Text, unsigned CodePage) {
   if (Text.empty() || Text.size() > INT_MAX) return {};
-  const int n =
-      WideCharToMultiByte(CodePage, 0, Text.data(), static_cast<int>(Text.size()), nullptr, 0, nullptr, nullptr);
+  const int n = WideCharToMultiByte(CodePage, 0, Text.data(), static_cast<int>(Text.size()), nullptr, 0,
+                                    nullptr, nullptr);
   if (n <= 0) return {};
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CodePage, 0, Text.data(), static_cast<int>(Text.size()), out.data(), n, nullptr, nullptr);
+  WideCharToMultiByte(CodePage, 0, Text.data(), static_cast<int>(Text.size()), out.data(), n, nullptr,
+                      nullptr);
   return out;
 }
 

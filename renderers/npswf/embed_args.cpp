@@ -9,7 +9,8 @@ namespace {
 
 bool SameName(const char* A, const char* B) {
   for (; *A && *B; ++A, ++B)
-    if (std::tolower(static_cast<unsigned char>(*A)) != std::tolower(static_cast<unsigned char>(*B))) return false;
+    if (std::tolower(static_cast<unsigned char>(*A)) != std::tolower(static_cast<unsigned char>(*B)))
+      return false;
   return *A == *B;
 }
 

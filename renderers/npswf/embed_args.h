@@ -8,9 +8,9 @@
 namespace npswf {
 
 struct EmbedArgs {
-  bool transparent = false;                // wmode "transparent": drawn over what the context holds
-  std::optional<uint32_t> background;      // bgcolor as an opaque pixel 0xFFRRGGBB
-  int32_t width = 0, height = 0;           // 0: not given
+  bool transparent = false;            // wmode "transparent": drawn over what the context holds
+  std::optional<uint32_t> background;  // bgcolor as an opaque pixel 0xFFRRGGBB
+  int32_t width = 0, height = 0;       // 0: not given
 };
 
 // Argc pairs of names and values; null arrays, names or values are skipped.

@@ -45,7 +45,8 @@ void PluginInstance::FSCommand(const std::string& Command, const std::string& Ar
   browser::ReleaseObject(window);
 }
 
-std::string PluginInstance::CallExternal(const std::string& Name, const std::vector<swf::ExternalValue>& Args) {
+std::string PluginInstance::CallExternal(const std::string& Name,
+                                         const std::vector<swf::ExternalValue>& Args) {
   if (destroyed()) return {};
   std::string script;
   try {

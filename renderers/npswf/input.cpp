@@ -49,8 +49,7 @@ int16_t PluginInstance::HandleEvent(const NPEvent& Event) {
       return 1;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
-    case WM_MOUSEWHEEL:
-      return 1;  // no menu and no scrolling: taken and ignored
+    case WM_MOUSEWHEEL: return 1;  // no menu and no scrolling: taken and ignored
     case WM_CHAR: {
       // The keys below 32 (enter, tab, backspace, escape) come as WM_KEYDOWN.
       const int code = chars_.Feed(static_cast<unsigned char>(Event.wParam & 0xFF));

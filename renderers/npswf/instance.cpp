@@ -24,8 +24,7 @@ PluginInstance::~PluginInstance() {
 
 void PluginInstance::Destroy() {
   StopTimer();
-  if (npp_ && npp_->pdata == this) npp_->pdata = nullptr;
-  npp_ = nullptr;
+  npp_ = nullptr;  // not even read again: at NP_Shutdown the browser may have freed it
   dc_ = nullptr;
   requests_.clear();
 }

@@ -39,8 +39,8 @@ struct StreamRequest {
   enum class Kind { FirstMovie, Engine };
   uintptr_t token = 0;
   Kind kind = Kind::FirstMovie;
-  int engineId = 0;            // Engine: the engine's request id
-  std::vector<uint8_t> data;   // FirstMovie: the bytes so far
+  int engineId = 0;           // Engine: the engine's request id
+  std::vector<uint8_t> data;  // FirstMovie: the bytes so far
   size_t received = 0;
   bool streamOpen = false;
   bool failed = false;
@@ -54,8 +54,9 @@ class PluginInstance final : public swf::MovieHost {
   PluginInstance& operator=(const PluginInstance&) = delete;
 
   // ---- life ----
-  // NPP_Destroy: stops the timer and forgets the NPP; the object itself is
-  // freed by the registry once no call of it is in progress.
+  // NPP_Destroy or NP_Shutdown: stops the timer and forgets the NPP (without
+  // touching it); the object itself is freed by the registry once no call of
+  // it is in progress.
   void Destroy();
   bool destroyed() const { return npp_ == nullptr; }
   int busy = 0;  // calls in progress (CallGuard)

@@ -21,7 +21,8 @@ std::vector<RECT> ClipRects(HDC Dc, const RECT& Whole) {
   } else if (has == 1) {
     const DWORD size = GetRegionData(rgn, 0, nullptr);
     std::vector<uint8_t> buffer(size);
-    if (size >= sizeof(RGNDATAHEADER) && GetRegionData(rgn, size, reinterpret_cast<RGNDATA*>(buffer.data())) == size) {
+    if (size >= sizeof(RGNDATAHEADER) &&
+        GetRegionData(rgn, size, reinterpret_cast<RGNDATA*>(buffer.data())) == size) {
       RGNDATAHEADER header;
       std::memcpy(&header, buffer.data(), sizeof header);
       const size_t count = std::min<size_t>(header.nCount, (size - sizeof header) / sizeof(RECT));
@@ -35,7 +36,8 @@ std::vector<RECT> ClipRects(HDC Dc, const RECT& Whole) {
 
 void Fill(const swf::RenderTarget& T, const swf::IntRect& R, uint32_t Pixel) {
   for (int32_t y = R.top; y < R.bottom; ++y) {
-    uint32_t* row = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(T.pixels) + size_t(y) * T.strideBytes);
+    uint32_t* row =
+        reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(T.pixels) + size_t(y) * T.strideBytes);
     std::fill(row + R.left, row + R.right, Pixel);
   }
 }
@@ -68,7 +70,8 @@ bool PaintIntoDib(const PaintJob& J, const DIBSECTION& Dib, POINT Origin) {
   const swf::IntRect area{0, 0, t.width, t.height};
   for (const RECT& c : ClipRects(J.dc, RECT{0, 0, bw, bh})) {
     const swf::IntRect r =
-        swf::IntRect{c.left - Origin.x, c.top - Origin.y, c.right - Origin.x, c.bottom - Origin.y}.Intersect(area);
+        swf::IntRect{c.left - Origin.x, c.top - Origin.y, c.right - Origin.x, c.bottom - Origin.y}.Intersect(
+            area);
     if (!r.Empty()) Draw(J, t, r);
   }
   return true;
@@ -79,9 +82,9 @@ bool PaintThroughAlphaBlend(const PaintJob& J) {
   const int kind = GetClipBox(J.dc, &box);
   if (kind == ERROR) return false;
   if (kind == NULLREGION) return true;
-  const swf::IntRect r = swf::IntRect{box.left - J.originX, box.top - J.originY, box.right - J.originX,
-                                      box.bottom - J.originY}
-                             .Intersect({0, 0, J.width, J.height});
+  const swf::IntRect r =
+      swf::IntRect{box.left - J.originX, box.top - J.originY, box.right - J.originX, box.bottom - J.originY}
+          .Intersect({0, 0, J.width, J.height});
   if (r.Empty()) return true;
   // A buffer from the movie's top left to the clip box's bottom right: the
   // engine draws in viewport pixels.

@@ -18,7 +18,7 @@ struct PaintJob {
   int32_t originX = 0, originY = 0;  // the movie's top left in the context (logical units)
   int32_t width = 0, height = 0;     // the viewport
   bool transparent = false;
-  std::optional<uint32_t> background;        // opaque pixel
+  std::optional<uint32_t> background;         // opaque pixel
   const swf::MovieInstance* movie = nullptr;  // null: only the background, if any
 };
 

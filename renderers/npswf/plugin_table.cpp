@@ -35,6 +35,7 @@ NPError Destroy(NPP Instance, NPSavedData** Save) {
     if (Save) *Save = nullptr;
     PluginInstance* i = FindInstance(Instance);
     if (!i) return NPERR_INVALID_INSTANCE_ERROR;
+    Instance->pdata = nullptr;
     DestroyInstance(i);  // freed now, or when its outermost call returns
     return NPERR_NO_ERROR;
   } catch (...) {

@@ -15,8 +15,21 @@ namespace npswf {
 namespace {
 
 enum class Method {
-  None, Play, StopPlay, Rewind, Forward, Back, GetLoop, IsPlaying, CurrentFrame, TotalFrames, GotoFrame,
-  GetVariable, SetVariable, CallFunction, LoadMovie
+  None,
+  Play,
+  StopPlay,
+  Rewind,
+  Forward,
+  Back,
+  GetLoop,
+  IsPlaying,
+  CurrentFrame,
+  TotalFrames,
+  GotoFrame,
+  GetVariable,
+  SetVariable,
+  CallFunction,
+  LoadMovie
 };
 
 struct MethodName {
@@ -75,11 +88,21 @@ const NPVariant& Arg(const NPVariant* Args, uint32_t Count, uint32_t Index) {
 bool Run(PluginInstance& I, Method M, const NPVariant* Args, uint32_t Count, NPVariant* Result) {
   swf::MovieInstance* movie = I.movie();
   switch (M) {
-    case Method::Play: if (movie) movie->Play(); return true;
-    case Method::StopPlay: if (movie) movie->StopPlay(); return true;
-    case Method::Rewind: if (movie) movie->Rewind(); return true;
-    case Method::Forward: if (movie) movie->Forward(); return true;
-    case Method::Back: if (movie) movie->Back(); return true;
+    case Method::Play:
+      if (movie) movie->Play();
+      return true;
+    case Method::StopPlay:
+      if (movie) movie->StopPlay();
+      return true;
+    case Method::Rewind:
+      if (movie) movie->Rewind();
+      return true;
+    case Method::Forward:
+      if (movie) movie->Forward();
+      return true;
+    case Method::Back:
+      if (movie) movie->Back();
+      return true;
     case Method::GetLoop: SetBool(Result, I.loop()); return true;
     case Method::IsPlaying: SetBool(Result, movie && movie->IsPlaying()); return true;
     case Method::CurrentFrame: SetInt(Result, movie ? movie->CurrentFrame() : 0); return true;
@@ -181,8 +204,19 @@ bool Enumerate(NPObject*, NPIdentifier**, uint32_t*) { return false; }
 
 bool Construct(NPObject*, const NPVariant*, uint32_t, NPVariant*) { return false; }
 
-NPClass g_class = {NP_CLASS_STRUCT_VERSION, Allocate, Deallocate, Invalidate, HasMethod, Invoke, InvokeDefault,
-                   HasProperty, GetProperty, SetProperty, RemoveProperty, Enumerate, Construct};
+NPClass g_class = {.structVersion = NP_CLASS_STRUCT_VERSION,
+                   .allocate = Allocate,
+                   .deallocate = Deallocate,
+                   .invalidate = Invalidate,
+                   .hasMethod = HasMethod,
+                   .invoke = Invoke,
+                   .invokeDefault = InvokeDefault,
+                   .hasProperty = HasProperty,
+                   .getProperty = GetProperty,
+                   .setProperty = SetProperty,
+                   .removeProperty = RemoveProperty,
+                   .enumerate = Enumerate,
+                   .construct = Construct};
 
 PluginInstance* OwnerOf(NPObject* Object) {
   if (!Object || Object->_class != &g_class) return nullptr;

@@ -43,7 +43,8 @@ bool PluginInstance::SendRequest(StreamRequest* Request, const std::string& Url)
 }
 
 void PluginInstance::FinishRequest(StreamRequest* Request, bool Ok) {
-  const auto it = std::find_if(requests_.begin(), requests_.end(), [&](const auto& r) { return r.get() == Request; });
+  const auto it =
+      std::find_if(requests_.begin(), requests_.end(), [&](const auto& r) { return r.get() == Request; });
   if (it == requests_.end()) return;
   // Out of the table before anything runs: what follows may re-enter and change it.
   const std::unique_ptr<StreamRequest> done = std::move(*it);

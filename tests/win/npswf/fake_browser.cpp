@@ -182,8 +182,9 @@ Plugin::Plugin(Browser& B, std::vector<std::pair<std::string, std::string>> Args
     names.push_back(n.data());
     values.push_back(v.data());
   }
-  const NPError e = TheModule().funcs.newp(const_cast<char*>(kMime), &npp_, NP_EMBED,
-                                            static_cast<int16_t>(Args.size()), names.data(), values.data(), nullptr);
+  const NPError e =
+      TheModule().funcs.newp(const_cast<char*>(kMime), &npp_, NP_EMBED, static_cast<int16_t>(Args.size()),
+                             names.data(), values.data(), nullptr);
   EXPECT_EQ(e, NPERR_NO_ERROR);
   TheModule().funcs.getvalue(&npp_, NPPVpluginScriptableNPObject, &script_);
 }
@@ -306,7 +307,8 @@ Browser::~Browser() {
 
 Browser& Browser::Current() { return *g_current; }
 
-void Browser::Deliver(NPP Npp, void* NotifyData, const std::vector<uint8_t>& Bytes, NPReason End, size_t Piece) {
+void Browser::Deliver(NPP Npp, void* NotifyData, const std::vector<uint8_t>& Bytes, NPReason End,
+                      size_t Piece) {
   const NPPluginFuncs& f = TheModule().funcs;
   static const char kUrl[] = "delivered";
   NPStream s{};

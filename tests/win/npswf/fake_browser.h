@@ -102,18 +102,18 @@ class Browser {
     std::string url;
     void* notifyData;
   };
-  std::vector<Request> requests;                              // NPN_GetURLNotify, all of them
-  std::vector<NPRect> invalidated;                            // NPN_InvalidateRect
+  std::vector<Request> requests;                                // NPN_GetURLNotify, all of them
+  std::vector<NPRect> invalidated;                              // NPN_InvalidateRect
   std::vector<std::pair<std::string, std::string>> fscommands;  // NPN_Invoke "_DoFSCommand"
-  std::vector<std::string> scripts;                            // NPN_Evaluate
-  std::vector<std::string> calls;                              // every browser call by name
+  std::vector<std::string> scripts;                             // NPN_Evaluate
+  std::vector<std::string> calls;                               // every browser call by name
   int windowHandedOut = 0, windowReleased = 0;
   int allocations = 0;
 
   // ---- how it answers ----
   std::map<std::string, std::vector<uint8_t>> files;  // served at once, in one stream
-  std::string answer;                                  // to NPN_Evaluate
-  Surface* surface = nullptr;                          // painted into inside NPN_InvalidateRect
+  std::string answer;                                 // to NPN_Evaluate
+  Surface* surface = nullptr;                         // painted into inside NPN_InvalidateRect
   std::function<void(NPP)> onInvalidate, onFSCommand, onEvaluate;
 
   // Delivers Bytes as a stream for NotifyData: in one write, or as a

@@ -61,7 +61,8 @@ TEST_F(NpswfHost, FSCommandAndExternalInterfaceReachTheBrowser) {
   ASSERT_EQ(browser_.fscommands.size(), 1u);
   EXPECT_EQ(browser_.fscommands[0], (std::pair<std::string, std::string>("hello", "world")));
   ASSERT_EQ(browser_.scripts.size(), 1u);
-  EXPECT_EQ(browser_.scripts[0], "try { __flash__toXML(page.ask(\"question\",42)) ; } catch (e) { \"<undefined/>\"; }");
+  EXPECT_EQ(browser_.scripts[0],
+            "try { __flash__toXML(page.ask(\"question\",42)) ; } catch (e) { \"<undefined/>\"; }");
   EXPECT_EQ(p.Text("GetVariable", {TextArg("answer")}), "yes");  // the answer reached the movie
   EXPECT_EQ(browser_.windowHandedOut, 2);
   EXPECT_EQ(browser_.windowReleased, 2);  // the window object is given back each time

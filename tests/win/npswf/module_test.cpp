@@ -20,8 +20,8 @@ TEST(NpswfModule, ExportsAndFillsItsTable) {
   EXPECT_EQ(m.getEntryPoints(&f), NPERR_NO_ERROR);
   EXPECT_EQ(f.size, sizeof(NPPluginFuncs));
   EXPECT_EQ(f.version, 18);
-  EXPECT_TRUE(f.newp && f.destroy && f.setwindow && f.newstream && f.destroystream && f.asfile && f.writeready &&
-              f.write && f.print && f.event && f.urlnotify && f.getvalue && f.setvalue);
+  EXPECT_TRUE(f.newp && f.destroy && f.setwindow && f.newstream && f.destroystream && f.asfile &&
+              f.writeready && f.write && f.print && f.event && f.urlnotify && f.getvalue && f.setvalue);
   EXPECT_GT(f.writeready(nullptr, nullptr), 1 << 20);
   EXPECT_EQ(m.getEntryPoints(nullptr), NPERR_INVALID_FUNCTABLE_ERROR);
 }

@@ -55,8 +55,8 @@ TEST_F(NpswfPaint, OnlyInsideTheClipRegionOfTheLastContext) {
   EXPECT_EQ(p.Paint(), 1);
   RestoreDC(s.dc(), -1);
   EXPECT_EQ(s.Pixel(15, 15), kRed);
-  EXPECT_EQ(s.Pixel(5, 5), kGreen);    // bgcolor fills in opaque mode
-  EXPECT_EQ(s.Pixel(25, 15), 0u);      // outside the clip: untouched
+  EXPECT_EQ(s.Pixel(5, 5), kGreen);  // bgcolor fills in opaque mode
+  EXPECT_EQ(s.Pixel(25, 15), 0u);    // outside the clip: untouched
   EXPECT_EQ(s.Pixel(60, 60), 0u);
   EXPECT_EQ(first.Pixel(15, 15), 0u);  // the earlier context is not painted
 }

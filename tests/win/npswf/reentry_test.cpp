@@ -64,7 +64,7 @@ TEST_F(NpswfReentry, DestroyedFromInsideNPNInvoke) {
   EXPECT_TRUE(browser_.scripts.empty());  // the rest of the script reaches no browser
   EXPECT_EQ(p.npp()->pdata, nullptr);
   const size_t calls = browser_.calls.size();
-  PumpMessages(80);  // its timer is gone
+  PumpMessages(80);                            // its timer is gone
   EXPECT_FALSE(p.Invoke("CurrentFrame", {}));  // the object outlives it, answering nothing
   EXPECT_EQ(p.Event(WM_PAINT), 0);
   EXPECT_EQ(browser_.calls.size(), calls);
@@ -105,7 +105,8 @@ shape face
 end
 button go
   up+over+down+hit face
-  on release action )" + FSCommandActionHex("bye", "") + R"(
+  on release action )" + FSCommandActionHex("bye", "") +
+                            R"(
 end
 place go 1
 show

@@ -45,8 +45,9 @@ TEST_F(NpswfScript, BeforeAMovieEveryMethodAnswersEmpty) {
   Plugin p(browser_, {});
   ASSERT_NE(p.script(), nullptr);
   NPClass* c = p.script()->_class;
-  for (const char* name : {"Play", "StopPlay", "Rewind", "Forward", "Back", "GetLoop", "IsPlaying", "CurrentFrame",
-                           "TotalFrames", "GotoFrame", "GetVariable", "SetVariable", "CallFunction", "LoadMovie"}) {
+  for (const char* name :
+       {"Play", "StopPlay", "Rewind", "Forward", "Back", "GetLoop", "IsPlaying", "CurrentFrame",
+        "TotalFrames", "GotoFrame", "GetVariable", "SetVariable", "CallFunction", "LoadMovie"}) {
     std::string copy = name;  // names compare as strings, not as addresses
     EXPECT_TRUE(c->hasMethod(p.script(), copy.data())) << name;
   }
@@ -124,7 +125,8 @@ TEST_F(NpswfScript, VariablesAndFunctionCalls) {
   EXPECT_EQ(p.Text("GetVariable", {TextArg("nothing")}), "");
 
   const char* request =
-      "<invoke name=\"add\" returntype=\"xml\"><arguments><number>2</number><number>5</number></arguments></invoke>";
+      "<invoke name=\"add\" "
+      "returntype=\"xml\"><arguments><number>2</number><number>5</number></arguments></invoke>";
   EXPECT_EQ(p.Text("CallFunction", {TextArg(request)}), "<undefined/>");  // frame 0 not entered yet
   PumpMessages(100);  // the first tick enters frame 0, whose script registers the callback
   EXPECT_EQ(p.Text("CallFunction", {TextArg(request)}), "<number>7</number>");

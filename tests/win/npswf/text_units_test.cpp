@@ -13,16 +13,20 @@ constexpr unsigned kShiftJis = 932;
 TEST(NpswfText, DoubleByteCharactersArriveWhole) {
   AnsiCharReader reader(kShiftJis);
   EXPECT_EQ(reader.Feed('a'), 'a');
-  EXPECT_EQ(reader.Feed(0x82), -1);  // a lead byte waits for its trail byte
+  EXPECT_EQ(reader.Feed(0x82), -1);      // a lead byte waits for its trail byte
   EXPECT_EQ(reader.Feed(0xA0), 0x3042);  // HIRAGANA LETTER A
   EXPECT_EQ(reader.Feed(0xB1), 0xFF71);  // a single-byte katakana
   EXPECT_EQ(reader.Feed('\r'), '\r');
 }
 
 TEST(NpswfText, ConversionsRoundTripThroughTheCodePage) {
-  const std::string sjis = "a\x82\xA0" "b";
+  const std::string sjis =
+      "a\x82\xA0"
+      "b";
   const std::string utf8 = AnsiToUtf8(sjis, kShiftJis);
-  EXPECT_EQ(utf8, "a\xE3\x81\x82" "b");
+  EXPECT_EQ(utf8,
+            "a\xE3\x81\x82"
+            "b");
   EXPECT_EQ(Utf8ToAnsi(utf8, kShiftJis), sjis);
   EXPECT_EQ(AnsiToUtf8("plain"), "plain");
   EXPECT_EQ(Utf8ToAnsi(""), "");
