@@ -333,6 +333,14 @@ void Browser::Deliver(NPP Npp, void* NotifyData, const std::vector<uint8_t>& Byt
 
 std::vector<uint8_t> MovieBytes(const std::string& Description) { return swfc::Compile(Description); }
 
+bool PumpUntil(const std::function<bool()>& Done, int TimeoutMs) {
+  for (int waited = 0; waited < TimeoutMs; waited += 10) {
+    if (Done()) return true;
+    PumpMessages(10);
+  }
+  return Done();
+}
+
 void PumpMessages(int Milliseconds) {
   const DWORD end = GetTickCount() + static_cast<DWORD>(Milliseconds);
   while (static_cast<int>(end - GetTickCount()) > 0) {

@@ -128,5 +128,7 @@ class Browser {
 std::vector<uint8_t> MovieBytes(const std::string& Description);
 // Runs the thread's message loop for Milliseconds.
 void PumpMessages(int Milliseconds);
+// Runs it until Done holds (true) or TimeoutMs have passed (false).
+bool PumpUntil(const std::function<bool()>& Done, int TimeoutMs = 3000);
 
 }  // namespace npswf_test

@@ -47,7 +47,7 @@ class NpswfHost : public ::testing::Test {
   // Loads host.swf and lets the first tick run frame 0's script.
   void Start(Plugin& P) {
     P.LoadMovie("host.swf");
-    PumpMessages(80);
+    ASSERT_TRUE(PumpUntil([&] { return !browser_.fscommands.empty(); }));
   }
   Browser browser_;
 };
@@ -57,7 +57,7 @@ TEST_F(NpswfHost, FSCommandAndExternalInterfaceReachTheBrowser) {
   Plugin p(browser_, {});
   p.LoadMovie("host.swf");
   EXPECT_TRUE(browser_.fscommands.empty());  // frame 0's script waits for the first tick
-  PumpMessages(80);
+  ASSERT_TRUE(PumpUntil([&] { return !browser_.scripts.empty(); }));
   ASSERT_EQ(browser_.fscommands.size(), 1u);
   EXPECT_EQ(browser_.fscommands[0], (std::pair<std::string, std::string>("hello", "world")));
   ASSERT_EQ(browser_.scripts.size(), 1u);
@@ -105,7 +105,9 @@ TEST_F(NpswfHost, TheFrameTimerAdvancesThroughTheMessageLoop) {
   p.script()->_class->setProperty(p.script(), loop, &off);
   p.LoadMovie("square.swf");
   EXPECT_EQ(p.Int("CurrentFrame"), 0);
-  PumpMessages(250);  // 50 frames a second: well past the last frame
+  // 50 frames a second: the last frame soon, and there it stays.
+  EXPECT_TRUE(PumpUntil([&] { return p.Int("CurrentFrame") == 2; }));
+  PumpMessages(60);
   EXPECT_EQ(p.Int("CurrentFrame"), 2);
   EXPECT_TRUE(p.Bool("IsPlaying"));
 }

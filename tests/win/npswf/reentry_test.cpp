@@ -58,7 +58,8 @@ TEST_F(NpswfReentry, DestroyedFromInsideNPNInvoke) {
   Plugin p(browser_, {});
   browser_.onFSCommand = [&](NPP) { p.Destroy(); };
   p.LoadMovie("talking.swf");
-  PumpMessages(80);  // the first tick runs the script; its first fscommand destroys the instance
+  // The first tick runs the script; its first fscommand destroys the instance.
+  ASSERT_TRUE(PumpUntil([&] { return p.destroyed(); }));
   using Call = std::pair<std::string, std::string>;
   EXPECT_EQ(browser_.fscommands, (std::vector<Call>{{"first", ""}}));
   EXPECT_TRUE(browser_.scripts.empty());  // the rest of the script reaches no browser
@@ -74,7 +75,8 @@ TEST_F(NpswfReentry, DestroyedFromInsideNPNEvaluate) {
   Plugin p(browser_, {});
   browser_.onEvaluate = [&](NPP) { p.Destroy(); };
   p.LoadMovie("talking.swf");
-  PumpMessages(80);
+  ASSERT_TRUE(PumpUntil([&] { return p.destroyed(); }));
+  PumpMessages(40);
   EXPECT_EQ(browser_.scripts.size(), 1u);
   EXPECT_EQ(browser_.fscommands.size(), 1u);  // "second" never goes out
 }

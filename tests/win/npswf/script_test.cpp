@@ -128,8 +128,8 @@ TEST_F(NpswfScript, VariablesAndFunctionCalls) {
       "<invoke name=\"add\" "
       "returntype=\"xml\"><arguments><number>2</number><number>5</number></arguments></invoke>";
   EXPECT_EQ(p.Text("CallFunction", {TextArg(request)}), "<undefined/>");  // frame 0 not entered yet
-  PumpMessages(100);  // the first tick enters frame 0, whose script registers the callback
-  EXPECT_EQ(p.Text("CallFunction", {TextArg(request)}), "<number>7</number>");
+  // The first tick enters frame 0, whose script registers the callback.
+  EXPECT_TRUE(PumpUntil([&] { return p.Text("CallFunction", {TextArg(request)}) == "<number>7</number>"; }));
   EXPECT_EQ(p.Text("CallFunction", {TextArg("not a request")}), "<undefined/>");
 }
 

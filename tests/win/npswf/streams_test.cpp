@@ -114,8 +114,8 @@ show
   EXPECT_EQ(p.Int("TotalFrames"), 0);
   p.LoadMovie("loader.swf");
   EXPECT_EQ(p.Int("TotalFrames"), 1);
-  PumpMessages(80);  // the script's loads: one refused, one never answered
-  ASSERT_EQ(browser_.requests.size(), 4u);
+  // The script's loads: one refused, one never answered.
+  ASSERT_TRUE(PumpUntil([&] { return browser_.requests.size() == 4; }));
   EXPECT_EQ(browser_.requests[2].url, "java/clip.swf");
   EXPECT_EQ(browser_.requests[3].url, "missing.swf");
   EXPECT_EQ(p.Int("TotalFrames"), 1);
