@@ -1,0 +1,30 @@
+#pragma once
+// WM_PAINT: the movie's current frame drawn into a device context, only
+// inside the context's clip region. A transparent instance composites the
+// frame over what the context holds; otherwise the background is filled
+// first (the bgcolor argument, else the movie's own).
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+
+#include "renderers/engine/movie.h"
+
+namespace npswf {
+
+struct PaintJob {
+  HDC dc = nullptr;
+  int32_t originX = 0, originY = 0;  // the movie's top left in the context (logical units)
+  int32_t width = 0, height = 0;     // the viewport
+  bool transparent = false;
+  std::optional<uint32_t> background;         // opaque pixel
+  const swf::MovieInstance* movie = nullptr;  // null: only the background, if any
+};
+
+// A context holding a 32-bit top-down DIB section gets the frame straight into
+// its bits, clip rectangle by clip rectangle; any other context gets it
+// through a DIB of the module's own and AlphaBlend. False when nothing can be drawn.
+bool PaintMovie(const PaintJob& Job);
+
+}  // namespace npswf
