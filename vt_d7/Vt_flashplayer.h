@@ -297,14 +297,21 @@ class TvtPlayerBase : public Base, public TvtFlashInterface {
   void SetVolume(int32_t Value) {
     if (FDriver) FDriver->SetVolume(Value);
   }
-  // Handed to the driver by ChangePlugin and at Loaded.
+  // The application's handlers. The driver calls whatever is assigned here
+  // when the event arrives, so a handler assigned after the driver was made
+  // is called as well.
   TvtFSCommandEvent OnFSCommand;
   TvtFlashCallEvent OnFlashCall;
 
  protected:
   // Calls ChangePlugin with this player's size, background and callbacks.
   virtual void RecreateDriver() = 0;
+  // Gives the driver the forwarders below (at Loaded).
   void CopyEventsToDriver();
+  // Driver callbacks that call the current OnFSCommand and OnFlashCall,
+  // passing the driver's ASender on.
+  TvtFSCommandEvent FSCommandForwarder();
+  TvtFlashCallEvent FlashCallForwarder();
 
   std::unique_ptr<TvtFlashDriver> FDriver;
   std::wstring FMovie;

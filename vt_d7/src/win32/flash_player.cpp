@@ -21,7 +21,8 @@ void TvtFlashPlayer::RecreateDriver() {
   ChangePlugin(
       FDriver, FPlugin, FMovie, Width(), Height(), BackgroundPixel(), this,
       [this](vcl::TObject* s, const vcl::TRect& r) { DoPaint(s, r); },
-      [this](vcl::TObject* s, const vcl::TRect& r) { DoEraseBackground(s, r); }, OnFSCommand, OnFlashCall);
+      [this](vcl::TObject* s, const vcl::TRect& r) { DoEraseBackground(s, r); },
+      FSCommandForwarder(), FlashCallForwarder());
 }
 
 // ---- properties ----

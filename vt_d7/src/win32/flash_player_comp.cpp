@@ -17,7 +17,8 @@ void TvtFlashPlayerComp::RecreateDriver() {
   ChangePlugin(
       FDriver, FPlugin, FMovie, FWidth, FHeight, 0, nullptr,
       [this](vcl::TObject* s, const vcl::TRect& r) { DoPaint(s, r); },
-      [this](vcl::TObject* s, const vcl::TRect& r) { DoEraseBackground(s, r); }, OnFSCommand, OnFlashCall);
+      [this](vcl::TObject* s, const vcl::TRect& r) { DoEraseBackground(s, r); },
+      FSCommandForwarder(), FlashCallForwarder());
 }
 
 // ---- properties ----

@@ -37,8 +37,26 @@ void TvtPlayerBase<Base>::SetSkin(const std::string& Value) {
 template <class Base>
 void TvtPlayerBase<Base>::CopyEventsToDriver() {
   if (!FDriver) return;
-  FDriver->FOnFSCommand = OnFSCommand;
-  FDriver->FOnFlashCall = OnFlashCall;
+  FDriver->FOnFSCommand = FSCommandForwarder();
+  FDriver->FOnFlashCall = FlashCallForwarder();
+}
+
+// The handler is copied before it runs: it may assign another handler, or
+// free the player, while it runs.
+template <class Base>
+TvtFSCommandEvent TvtPlayerBase<Base>::FSCommandForwarder() {
+  return [this](vcl::TObject* ASender, const std::wstring& command, const std::wstring& args) {
+    const TvtFSCommandEvent handler = OnFSCommand;
+    if (handler) handler(ASender, command, args);
+  };
+}
+
+template <class Base>
+TvtFlashCallEvent TvtPlayerBase<Base>::FlashCallForwarder() {
+  return [this](vcl::TObject* ASender, const std::wstring& request) {
+    const TvtFlashCallEvent handler = OnFlashCall;
+    if (handler) handler(ASender, request);
+  };
 }
 
 template class TvtPlayerBase<vcl::TGraphicControl>;
