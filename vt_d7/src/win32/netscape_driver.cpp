@@ -177,6 +177,9 @@ bool TvtFlashDriverNS::RenderInto(HDC DC, const vcl::TRect& R) {
   HandleEvent(WM_PAINT, reinterpret_cast<uintptr_t>(DC), reinterpret_cast<uintptr_t>(&area));
   if (alive.expired()) return false;
   RestoreDC(DC, saved);
+  // GDI may still hold the module's drawing in its batch; the pixels are
+  // read and written directly next.
+  GdiFlush();
   return true;
 }
 
