@@ -1,5 +1,8 @@
 // An application outside the repository, built against the installed
-// package: it places an off-screen player and checks its first frame.
+// package: it places an off-screen player and checks its first frame, and
+// finds the package's player movie among its own resources.
+#include <windows.h>
+
 #include <cstdio>
 
 #include "framework/Classes.h"
@@ -13,6 +16,14 @@ int main() {
   if (!row || row[63] != 0) {
     std::puts("outside_app: unexpected frame buffer");
     return 1;
+  }
+  for (const wchar_t* name :
+       {L"FLVPLAYBACK", L"CLEAROVERALL", L"STEELOVERALL", L"MOJAVEOVERALL", L"ARCTICOVERALL"}) {
+    // RT_RCDATA, spelled so that it does not depend on UNICODE.
+    if (!FindResourceW(GetModuleHandleW(nullptr), name, MAKEINTRESOURCEW(10))) {
+      std::printf("outside_app: the package's resource %ls is missing\n", name);
+      return 1;
+    }
   }
   std::printf("outside_app: %ls plays a %dx%d picture\n", player.Driver()->ClassName().c_str(), player.Width(),
               player.Height());
