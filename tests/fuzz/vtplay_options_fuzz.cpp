@@ -16,6 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
       args.back().push_back(static_cast<wchar_t>(Data[i]));
   }
   vtplay::ParseResult r = vtplay::ParseOptions(args);
-  if (r.Ok() && (r.Value.Width < 1 || r.Value.Height < 1 || r.Value.Frames < 1)) __builtin_trap();
+  if (!r.Ok()) return 0;
+  const vtplay::Options& o = r.Value;
+  if (o.Width < 1 || o.Height < 1 || o.Frames < 1 || o.Fps < 1 || o.Fps > 1000) __builtin_trap();
+  if (!o.Movie.empty() + o.Stdin + !o.FormFile.empty() > 1) __builtin_trap();
+  for (const vtplay::Click& c : o.Clicks)
+    if (c.X < 0 || c.Y < 0 || c.X > 16383 || c.Y > 16383 || c.Frame < 1) __builtin_trap();
+  for (const auto& v : o.Variables)
+    if (v.first.empty()) __builtin_trap();
   return 0;
 }

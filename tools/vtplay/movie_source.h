@@ -1,0 +1,37 @@
+#pragma once
+// Where vtplay's movie comes from: a name checked before it is played, the
+// standard input, or the demo movie carried as a resource of vtplay.exe.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace vtplay {
+
+// Whether a player could find Name: a URL (left to the renderer), an
+// existing file, a stored movie of that bare name, or a resource of this
+// program named like the bare file name without its extension.
+bool MovieAvailable(const std::wstring& Name);
+
+// Reads In to its end in binary mode. Raises vcl::Exception when it holds
+// more than Limit bytes, before reading past the limit.
+std::vector<uint8_t> ReadAllInput(std::FILE* In, size_t Limit);
+
+// The demo movie's bytes (resource VTPLAY_DEMO of the program's module).
+std::vector<uint8_t> DemoMovie();
+
+// A file in the temporary folder holding Bytes, removed again with the object.
+class TempMovieFile {
+ public:
+  explicit TempMovieFile(const std::vector<uint8_t>& Bytes);
+  ~TempMovieFile();
+  TempMovieFile(const TempMovieFile&) = delete;
+  TempMovieFile& operator=(const TempMovieFile&) = delete;
+  const std::wstring& Path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+}  // namespace vtplay
