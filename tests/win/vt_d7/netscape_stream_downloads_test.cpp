@@ -91,6 +91,28 @@ TEST_F(NetscapeStreamDownloads, NothingIsDeliveredOnceTheDriverIsDestroyed) {
   EXPECT_EQ(fake->Lines(), Lines{});
 }
 
+// Destroys the driver when the module is first handed a piece.
+void KillOnWrite(const char* Event, void* Context) {
+  if (std::string(Event) == "NPP_Write") static_cast<std::unique_ptr<vt::TvtFlashDriverNS>*>(Context)->reset();
+}
+
+TEST_F(NetscapeStreamDownloads, TheDriverMayBeDestroyedFromInsideADelivery) {
+  THttpServer server({kPiece, "more"});
+  auto d = NewDriver();
+  fake->GetURLNotify(server.Url(FreshPath("inside.swf")).c_str(), nullptr);
+  fake->SetHook(KillOnWrite, &d);
+  fake->ClearLog();
+  ASSERT_TRUE(PumpMessagesUntil([&] { return d == nullptr; }));
+  fake->SetHook(nullptr, nullptr);
+  PumpMessagesUntil([] { return false; }, 1);
+  const Lines lines = fake->Lines();
+  ASSERT_GE(lines.size(), 1u);
+  EXPECT_TRUE(lines[0].starts_with("NPP_Write")) << lines[0];
+  EXPECT_EQ(fake->Lines("NPP_Write").size(), 1u);
+  EXPECT_EQ(fake->Lines("NPP_URLNotify"), Lines{});
+  EXPECT_EQ(fake->Lines("NPP_DestroyStream"), Lines{});
+}
+
 TEST_F(NetscapeStreamDownloads, NothingIsDeliveredToAReCreatedInstance) {
   THttpServer server({kPiece, "never-seen"}, true);
   auto d = NewDriver();
