@@ -35,8 +35,9 @@ std::vector<TComPtr<TAsyncSteam>>& AsyncStreams() {
 // arrive in unloaded code after the unit has let it go.
 void KeepUrlMonikerLibrary() {
   static bool pinned = false;
-  HMODULE h = nullptr;
-  if (!pinned) pinned = GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, L"urlmon.dll", &h) != FALSE;
+  if (pinned) return;
+  HMODULE module = nullptr;
+  pinned = GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, L"urlmon.dll", &module) != FALSE;
 }
 
 }  // namespace
@@ -213,7 +214,5 @@ void FreeAsyncStreams() {
   for (const auto& s : list)
     if (s) s->Detach();
 }
-
-int AsyncStreamCount() { return static_cast<int>(AsyncStreams().size()); }
 
 }  // namespace vt

@@ -73,9 +73,8 @@ class TAsyncSteam final : public vcl::TComponent, public IBindStatusCallback, pr
 TAsyncSteam* AddAsyncStream(TvtFlashDriverNS* Driver, const std::string& Url, void* NotifyData);
 // Detaches every download of Driver (its instance is going away).
 void DetachAsyncStreams(const TvtFlashDriverNS* Driver);
-// Detaches and lets go of every download; run when the unit is finalised.
+// Detaches and lets go of every download; run when the unit is finalised. A
+// download the library still holds a reference to is freed when it lets go.
 void FreeAsyncStreams();
-// The number of downloads the list holds, for inspection.
-int AsyncStreamCount();
 
 }  // namespace vt
