@@ -9,11 +9,13 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
 #include "renderers/npapi/npapi.h"
 #include "vt_d7/Vt_flashplayer.h"
+#include "vt_d7/url_request.h"
 
 namespace vt {
 
@@ -90,6 +92,11 @@ class TvtFlashDriverNS : public TvtFlashDriver {
   void KeyUp(uint16_t& Key, vcl::TShiftState Shift) override;
 
   void LoadMovie(const std::wstring& Movie) override;
+  // Copies the whole of Stream (from its start) and starts the movie it
+  // holds under a name with the copy's token; the copy waits, owned by the
+  // driver, until the module requests that name, and is freed with the
+  // driver when it never does.
+  void LoadMovieFromStream(vcl::TStream* Stream) override;
   std::wstring GetVariable(const std::wstring& Name) override;
   void SetVariable(const std::wstring& Name, const std::wstring& Value) override;
   std::wstring CallFunction(const std::wstring& Request) override;
@@ -110,8 +117,20 @@ class TvtFlashDriverNS : public TvtFlashDriver {
   // movie's scriptable object; NPP_Destroy.
   void CreatePlugin();
   void DestroyPlugin();
-  // Serves one data request of the module (NPN_GetURLNotify without target).
+  // Serves one data request of the module (NPN_GetURLNotify without target):
+  // a file, a stored movie, an application stream, a resource of the
+  // package, or a download. Nothing reaches the module when nothing matches.
   void CreateStream(const std::wstring& URL, void* NotifyData);
+  // Application streams waiting for their request.
+  int PendingStreamCount() const { return static_cast<int>(pendingStreams_.size()); }
+
+  // The plug-in instance exists and belongs to this driver.
+  bool InstanceReady() const;
+  // Counts the instances created: a download delivers only to the one it
+  // was opened for.
+  uint32_t InstanceGeneration() const { return generation_; }
+  // Expires when the driver is destroyed.
+  std::weak_ptr<char> AliveLink() const { return alive_; }
 
   // Hands the module the frame buffer's device context and size, then
   // repaints everything.
@@ -131,7 +150,6 @@ class TvtFlashDriverNS : public TvtFlashDriver {
   bool HandleEvaluate(NPString* Script, NPVariant* Result);
 
  private:
-  bool InstanceReady() const;
   bool Invoke(const char* Method, const NPVariant* Args, uint32_t ArgCount, NPVariant& Result);
   void InvokeVoid(const char* Method, const NPVariant* Args = nullptr, uint32_t ArgCount = 0);
   bool InvokeBool(const char* Method);
@@ -141,13 +159,18 @@ class TvtFlashDriverNS : public TvtFlashDriver {
   void HandleEvent(uint16_t Event, uintptr_t WParam, uintptr_t LParam);
   void PaintPass(const vcl::TRect& R);
   bool RenderInto(HDC DC, const vcl::TRect& R);
-  // Data requests, one step each.
-  std::unique_ptr<vcl::TStream> FindFileSource(const std::wstring& URL);
-  void DeliverSource(const std::wstring& URL, vcl::TStream& Source, void* NotifyData);
+  // Data requests, one step each (netscape_sources.cpp, netscape_streams.cpp).
+  std::unique_ptr<vcl::TStream> FindSource(const std::wstring& URL);
+  std::unique_ptr<vcl::TStream> TakePendingStream(const std::wstring& URL);
+  void DeliverSource(const std::wstring& URL, vcl::TStream& Source, void* NotifyData, const TQueryPairs& Query);
+  void StartDownload(const std::wstring& URL, void* NotifyData);
 
   // Expires when the driver is destroyed: code that calls the module or the
   // player keeps a weak reference and checks it afterwards.
   std::shared_ptr<char> alive_ = std::make_shared<char>();
+  // Copies made by LoadMovieFromStream, by token, until requested.
+  std::map<uint32_t, std::unique_ptr<vcl::TMemoryStream>> pendingStreams_;
+  uint32_t generation_ = 0;
   bool painting_ = false;
   bool pending_ = false;
   vcl::TRect pendingRect_{};

@@ -83,8 +83,8 @@ TEST_F(NetscapeStreams, WhatIsNotAReadableFileIsNotAnswered) {
   fake->ClearLog();
   wchar_t folder[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);
-  for (const std::string& url : {locked.Ansi(), vcl::WideToAnsi(folder), std::string("Z:\\missing\\a.swf"),
-                                 std::string(""), std::string("http://example.invalid/a.swf")})
+  for (const std::string& url :
+       {locked.Ansi(), vcl::WideToAnsi(folder), std::string("Z:\\missing\\a.swf"), std::string("")})
     EXPECT_EQ(fake->GetURLNotify(url.c_str(), nullptr), NPERR_NO_ERROR) << url;
   EXPECT_TRUE(fake->Lines().empty());
   CloseHandle(h);

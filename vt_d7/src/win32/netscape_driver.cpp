@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "netscape_downloads.h"
 #include "netscape_unit.h"
 
 namespace vt {
@@ -82,6 +83,7 @@ void TvtFlashDriverNS::CreatePlugin() {
   }
   FInstance = NPP_t{};
   FInstance.ndata = this;
+  ++generation_;
   std::string mime = kMimeType;
   const std::weak_ptr<char> alive = alive_;
   f.newp(mime.data(), &FInstance, NP_EMBED, 4, argn, argv, nullptr);
@@ -94,8 +96,10 @@ void TvtFlashDriverNS::DestroyPlugin() {
   const TModuleCall call;
   if (!InstanceReady()) return;
   const NPPluginFuncs& f = NetscapeUnit().pluginFuncs;
-  // From here on no browser function finds this driver through the record.
+  // From here on no browser function finds this driver through the record,
+  // and its downloads deliver nothing more.
   FInstance.ndata = nullptr;
+  DetachAsyncStreams(this);
   FScriptObject = nullptr;
   if (f.destroy) f.destroy(&FInstance, nullptr);
 }

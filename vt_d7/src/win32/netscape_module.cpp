@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "framework/SysUtils.h"
+#include "netscape_downloads.h"
 #include "netscape_unit.h"
 
 namespace vt {
@@ -13,8 +14,6 @@ TNetscapeUnit& NetscapeUnit() {
   static TNetscapeUnit unit;
   return unit;
 }
-
-namespace {
 
 std::wstring ExecutableFolder() {
   std::wstring path(MAX_PATH, L'\0');
@@ -30,6 +29,8 @@ std::wstring ExecutableFolder() {
   const size_t slash = path.find_last_of(L"\\/");
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
+
+namespace {
 
 bool IsFile(const std::wstring& Path) {
   const DWORD a = GetFileAttributesW(Path.c_str());
@@ -108,6 +109,9 @@ void LoadModule(const TvtPluginLocation& Location) {
 
 void Unload() {
   TNetscapeUnit& u = NetscapeUnit();
+  // The downloads go first: none may report to the module once it is shut
+  // down.
+  FreeAsyncStreams();
   if (u.module) {
     if (u.shutdown) u.shutdown();
     FreeLibrary(u.module);

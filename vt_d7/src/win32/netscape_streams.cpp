@@ -1,9 +1,12 @@
-// Starting movies and serving the module's data requests as NPAPI streams.
+// Starting movies and serving the module's data requests as NPAPI streams:
+// a found source is written in one piece, then the request's query pairs
+// become movie variables; http: requests become downloads.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "framework/SysUtils.h"
+#include "netscape_downloads.h"
 #include "netscape_unit.h"
 
 namespace vt {
@@ -12,43 +15,12 @@ namespace {
 
 constexpr char kMimeType[] = "application/x-shockwave-flash";
 
-// Normalisation of a requested URL: the placeholder root, then a file URL's
-// scheme, are removed.
-std::wstring NormalizeRequestUrl(std::wstring Url) {
-  const std::wstring_view root = PlaceholderRoot;
-  if (Url.starts_with(root)) Url.erase(0, root.size());
-  if (Url.starts_with(L"file:///")) Url.erase(0, 8);
-  return Url;
-}
-
-// The escapes a movie's names may carry, in this order, in either case.
-std::wstring DecodeUrlEscapes(std::wstring Url) {
-  static constexpr struct {
-    const wchar_t* escape;
-    wchar_t character;
-  } kEscapes[] = {{L"%3f", L'?'}, {L"%3d", L'='}, {L"%26", L'&'},
-                  {L"%20", L' '}, {L"%2d", L'-'}, {L"%2f", L'/'}};
-  for (const auto& e : kEscapes) {
-    std::wstring out;
-    out.reserve(Url.size());
-    for (size_t i = 0; i < Url.size();) {
-      if (i + 3 <= Url.size() && Url[i] == L'%' && Url[i + 1] == e.escape[1] &&
-          vcl::UpperCaseChar(Url[i + 2]) == vcl::UpperCaseChar(e.escape[2])) {
-        out += e.character;
-        i += 3;
-      } else {
-        out += Url[i++];
-      }
-    }
-    Url = std::move(out);
-  }
-  return Url;
-}
-
-bool IsFile(const std::wstring& Path) {
-  if (Path.empty()) return false;
-  const DWORD a = GetFileAttributesW(Path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+// Tokens of application streams: from a counter, never reused in the
+// process, so a token names at most one copy ever made.
+uint32_t NextStreamToken() {
+  static uint32_t last = 0;
+  if (last == UINT32_MAX) throw vcl::EInvalidOperation(L"No stream token is left for another stream");
+  return ++last;
 }
 
 }  // namespace
@@ -77,25 +49,50 @@ void TvtFlashDriverNS::LoadMovie(const std::wstring& Movie) {
   }
 }
 
-void TvtFlashDriverNS::CreateStream(const std::wstring& URL, void* NotifyData) {
-  if (!InstanceReady()) return;
-  const std::wstring url = NormalizeRequestUrl(URL);
-  if (std::unique_ptr<vcl::TStream> source = FindFileSource(url)) DeliverSource(url, *source, NotifyData);
-  // Anything else finds no source: the module hears nothing of the request.
-}
+void TvtFlashDriverNS::LoadMovieFromStream(vcl::TStream* Stream) {
+  if (!PluginExists() || !FScriptObject || !Stream) return;
+  auto copy = std::make_unique<vcl::TMemoryStream>();
+  copy->LoadFromStream(*Stream);
+  char head[3] = {};
+  const bool flv = copy->Read(head, 3) == 3 && head[0] == 'F' && head[1] == 'L' && head[2] == 'V';
+  copy->Seek(0, vcl::soBeginning);
+  const uint32_t token = NextStreamToken();
+  const std::wstring name = PlaceholderPrefix + std::wstring(StreamTokenMarker) + FormatStreamToken(token);
+  // In the table before the movie hears its name: the module asks for it
+  // from inside the load.
+  pendingStreams_.emplace(token, std::move(copy));
 
-std::unique_ptr<vcl::TStream> TvtFlashDriverNS::FindFileSource(const std::wstring& URL) {
-  const std::wstring path = DecodeUrlEscapes(URL);
-  if (!IsFile(path)) return nullptr;
-  try {
-    return std::make_unique<vcl::TFileStream>(path, vcl::fmOpenRead | vcl::fmShareDenyWrite);
-  } catch (const vcl::Exception&) {
-    // A file that cannot be opened counts as not found.
-    return nullptr;
+  const std::weak_ptr<char> alive = alive_;
+  if (flv) {
+    InvokeLoadMovie(L"flvplayback.swf");
+    if (alive.expired()) return;
+    SetVariable(L"flv.skin", FSkin + L".swf");
+    if (alive.expired()) return;
+    SetVariable(L"flv.volume", std::to_wstring(FVolume));
+    if (alive.expired()) return;
+    SetVariable(L"flv.contentPath", name + L".flv");
+    if (alive.expired()) return;
+    FFlvMode = true;
+  } else {
+    InvokeLoadMovie(name + L".swf");
+    if (alive.expired()) return;
+    FFlvMode = false;
   }
 }
 
-void TvtFlashDriverNS::DeliverSource(const std::wstring& URL, vcl::TStream& Source, void* NotifyData) {
+void TvtFlashDriverNS::CreateStream(const std::wstring& URL, void* NotifyData) {
+  if (!InstanceReady()) return;
+  const TUrlRequest request = ParseUrlRequest(URL, PlaceholderRoot);
+  if (std::unique_ptr<vcl::TStream> source = FindSource(request.Url)) {
+    DeliverSource(request.Url, *source, NotifyData, request.Query);
+    return;
+  }
+  if (request.Url.starts_with(L"http:")) StartDownload(request.Url, NotifyData);
+  // Anything else finds no source: the module hears nothing of the request.
+}
+
+void TvtFlashDriverNS::DeliverSource(const std::wstring& URL, vcl::TStream& Source, void* NotifyData,
+                                     const TQueryPairs& Query) {
   const TModuleCall call;
   const NPPluginFuncs& f = NetscapeUnit().pluginFuncs;
   const int64_t size = Source.Size();
@@ -109,9 +106,18 @@ void TvtFlashDriverNS::DeliverSource(const std::wstring& URL, vcl::TStream& Sour
   stream.end = static_cast<uint32_t>(size);
   stream.notifyData = NotifyData;
 
-  std::vector<char> block(static_cast<size_t>(size));
-  Source.Seek(0, vcl::TSeekOrigin::soBeginning);
-  if (size > 0) Source.ReadBuffer(block.data(), size);
+  // The driver's own copies are written from their memory; anything else is
+  // read into one block first.
+  std::vector<char> block;
+  void* data = nullptr;
+  if (auto* memory = dynamic_cast<vcl::TMemoryStream*>(&Source)) {
+    data = memory->Memory();
+  } else {
+    block.resize(static_cast<size_t>(size));
+    Source.Seek(0, vcl::soBeginning);
+    if (size > 0) Source.ReadBuffer(block.data(), size);
+    data = block.data();
+  }
 
   const std::weak_ptr<char> alive = alive_;
   std::string mime = kMimeType;
@@ -120,7 +126,7 @@ void TvtFlashDriverNS::DeliverSource(const std::wstring& URL, vcl::TStream& Sour
       f.newstream ? f.newstream(&FInstance, mime.data(), &stream, true, &type) : NPERR_GENERIC_ERROR;
   if (alive.expired()) return;
   if (result == NPERR_NO_ERROR) {
-    if (f.write) f.write(&FInstance, &stream, 0, static_cast<int32_t>(size), block.data());
+    if (f.write) f.write(&FInstance, &stream, 0, static_cast<int32_t>(size), data);
     if (alive.expired() || !InstanceReady()) return;
     if (f.urlnotify) f.urlnotify(&FInstance, url.c_str(), NPRES_DONE, NotifyData);
     if (alive.expired() || !InstanceReady()) return;
@@ -128,7 +134,24 @@ void TvtFlashDriverNS::DeliverSource(const std::wstring& URL, vcl::TStream& Sour
     if (alive.expired()) return;
   }
   block = {};
+  for (const auto& [name, value] : Query) {
+    if (!InstanceReady()) break;
+    SetVariable(name, value);
+    if (alive.expired()) return;
+  }
   RefreshWindow();
+}
+
+void TvtFlashDriverNS::StartDownload(const std::wstring& URL, void* NotifyData) {
+  const TModuleCall call;
+  TAsyncSteam* download = AddAsyncStream(this, vcl::WideToAnsi(URL, NetscapeCodePage), NotifyData);
+  const NPPluginFuncs& f = NetscapeUnit().pluginFuncs;
+  std::string mime = kMimeType;
+  uint16_t type = 0;
+  const std::weak_ptr<char> alive = alive_;
+  if (f.newstream) f.newstream(&FInstance, mime.data(), &download->FNPStream, true, &type);
+  if (alive.expired() || !download->Attached()) return;
+  download->Start(DecodeUrlEscapes(URL));
 }
 
 }  // namespace vt

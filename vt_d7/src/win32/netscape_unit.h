@@ -29,6 +29,9 @@ struct TNetscapeUnit {
 
 TNetscapeUnit& NetscapeUnit();
 
+// The folder of the running executable, with a trailing backslash.
+std::wstring ExecutableFolder();
+
 // Fills the browser function table (netscape_browser.cpp).
 void FillBrowserFuncs(NPNetscapeFuncs& Funcs);
 // Makes the browser object class usable (structure version, placeholders).

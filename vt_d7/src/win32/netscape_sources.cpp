@@ -1,0 +1,96 @@
+// Where the plug-in driver finds the data a request names: files (as named,
+// by bare name in the current folder, in the application's folder), stored
+// movies, application streams waiting for their request, and resources of
+// the package's own module. The first that matches serves.
+#include <cstring>
+
+#include "framework/SysUtils.h"
+#include "netscape_unit.h"
+#include "vt_d7/url_request.h"
+
+namespace vt {
+
+namespace {
+
+bool IsFile(const std::wstring& Path) {
+  if (Path.empty()) return false;
+  const DWORD a = GetFileAttributesW(Path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A file that exists but cannot be opened counts as not found.
+std::unique_ptr<vcl::TStream> OpenFile(const std::wstring& Path) {
+  if (!IsFile(Path)) return nullptr;
+  try {
+    return std::make_unique<vcl::TFileStream>(Path, vcl::fmOpenRead | vcl::fmShareDenyWrite);
+  } catch (const vcl::Exception&) {
+    return nullptr;
+  }
+}
+
+// A copy of the stored movie registered under Name, from its start.
+std::unique_ptr<vcl::TStream> StoredMovie(const std::wstring& Name) {
+  vcl::TStringList* list = FlashList();
+  if (!list || Name.empty()) return nullptr;
+  const int index = list->IndexOf(Name);
+  if (index < 0) return nullptr;
+  const auto* item = dynamic_cast<const TvtFlashStream*>(list->Objects(index));
+  if (!item) return nullptr;
+  auto copy = std::make_unique<vcl::TMemoryStream>();
+  vcl::TMemoryStream& bytes = *item->FStream;
+  copy->SetSize(bytes.Size());
+  if (copy->Size() > 0) std::memcpy(copy->Memory(), bytes.Memory(), static_cast<size_t>(copy->Size()));
+  return copy;
+}
+
+// The module that holds the package's code (an executable, or a DLL built
+// from the package).
+HMODULE PackageModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&PackageModule), &module);
+  return module;
+}
+
+// The package's RCDATA resource Name (letter case does not matter to the
+// resource lookup). A name starting with "#" would be read as a number and
+// names none.
+std::unique_ptr<vcl::TStream> PackageResource(const std::wstring& Name) {
+  if (Name.empty() || Name.front() == L'#') return nullptr;
+  HMODULE module = PackageModule();
+  if (!module || !FindResourceW(module, Name.c_str(), RT_RCDATA)) return nullptr;
+  try {
+    return std::make_unique<vcl::TResourceStream>(module, Name, RT_RCDATA);
+  } catch (const vcl::Exception&) {
+    return nullptr;
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<vcl::TStream> TvtFlashDriverNS::FindSource(const std::wstring& URL) {
+  const std::wstring bare = BareName(URL);
+  if (auto s = OpenFile(DecodeUrlEscapes(URL))) return s;
+  if (auto s = OpenFile(bare)) return s;
+  if (auto s = OpenFile(ExecutableFolder() + URL)) return s;
+  if (auto s = StoredMovie(bare)) return s;
+  if (auto s = TakePendingStream(URL)) return s;
+  // A name under the placeholder root keeps the slash after the root; the
+  // resource is named without it, so "x.swf" and PlaceholderPrefix + "x.swf"
+  // find the same one.
+  return PackageResource(WithoutLastExtension(URL.starts_with(L'/') ? URL.substr(1) : URL));
+}
+
+std::unique_ptr<vcl::TStream> TvtFlashDriverNS::TakePendingStream(const std::wstring& URL) {
+  const std::optional<uint32_t> token = StreamTokenOf(URL);
+  if (!token) return nullptr;
+  const auto it = pendingStreams_.find(*token);
+  if (it == pendingStreams_.end()) return nullptr;
+  // Consumed by this request, whatever becomes of its delivery.
+  std::unique_ptr<vcl::TStream> copy = std::move(it->second);
+  pendingStreams_.erase(it);
+  copy->Seek(0, vcl::soBeginning);
+  return copy;
+}
+
+}  // namespace vt
