@@ -51,6 +51,7 @@ bench: setup
 	      -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" -DVT_BUILD_TESTS=OFF
 	cmake --build $(WINBENCH) --target frame_bench
 	scripts/wine-run.sh $(WINBENCH)/tests/bench/win/frame_bench.exe
+	scripts/wine-run.sh $(WINBENCH)/tests/bench/win/stream_bench.exe
 
 clean:
 	rm -rf $(BUILD) vtplay-out

@@ -51,21 +51,8 @@ std::vector<uint8_t> ReadAllInput(std::FILE* In, size_t Limit) {
   return bytes;
 }
 
-std::vector<uint8_t> DemoMovie() {
-  vcl::TResourceStream demo(GetModuleHandleW(nullptr), L"VTPLAY_DEMO", RT_RCDATA);
-  const auto* p = static_cast<const uint8_t*>(demo.Memory());
-  return std::vector<uint8_t>(p, p + demo.Size());
+std::unique_ptr<vcl::TStream> DemoMovie() {
+  return std::make_unique<vcl::TResourceStream>(GetModuleHandleW(nullptr), L"VTPLAY_DEMO", RT_RCDATA);
 }
-
-TempMovieFile::TempMovieFile(const std::vector<uint8_t>& Bytes) {
-  wchar_t folder[MAX_PATH + 1];
-  const DWORD n = GetTempPathW(MAX_PATH + 1, folder);
-  if (n == 0 || n > MAX_PATH) throw vcl::Exception(L"no temporary folder");
-  path_ = std::wstring(folder) + L"vtplay-" + std::to_wstring(GetCurrentProcessId()) + L".swf";
-  vcl::TFileStream file(path_, vcl::fmCreate);
-  file.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
-}
-
-TempMovieFile::~TempMovieFile() { DeleteFileW(path_.c_str()); }
 
 }  // namespace vtplay

@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "framework/Classes.h"
 
 namespace vtplay {
 
@@ -18,20 +21,7 @@ bool MovieAvailable(const std::wstring& Name);
 // more than Limit bytes, before reading past the limit.
 std::vector<uint8_t> ReadAllInput(std::FILE* In, size_t Limit);
 
-// The demo movie's bytes (resource VTPLAY_DEMO of the program's module).
-std::vector<uint8_t> DemoMovie();
-
-// A file in the temporary folder holding Bytes, removed again with the object.
-class TempMovieFile {
- public:
-  explicit TempMovieFile(const std::vector<uint8_t>& Bytes);
-  ~TempMovieFile();
-  TempMovieFile(const TempMovieFile&) = delete;
-  TempMovieFile& operator=(const TempMovieFile&) = delete;
-  const std::wstring& Path() const { return path_; }
-
- private:
-  std::wstring path_;
-};
+// The demo movie (resource VTPLAY_DEMO of the program's module).
+std::unique_ptr<vcl::TStream> DemoMovie();
 
 }  // namespace vtplay

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -129,18 +128,19 @@ int Play(const Options& O, std::FILE* Out) {
   vcl::Application()->Initialize();
   vt::InitializeFlashPlayerUnit();
 
-  // What to play; a temporary copy of the demo lives as long as the player.
-  std::optional<TempMovieFile> demoFile;
-  std::unique_ptr<vcl::TMemoryStream> input;
+  // What to play: a stream (the standard input, or the demo carried as a
+  // resource), or a name.
+  std::unique_ptr<vcl::TStream> input;
   if (O.Stdin) {
     const std::vector<uint8_t> bytes = ReadAllInput(stdin, kStdinLimit);
     if (bytes.empty()) throw vcl::Exception(L"the standard input holds no movie");
-    input = std::make_unique<vcl::TMemoryStream>();
-    input->WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-    input->SetPosition(0);
+    auto memory = std::make_unique<vcl::TMemoryStream>();
+    memory->WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    memory->SetPosition(0);
+    input = std::move(memory);
   } else if (O.FormFile.empty()) {
     if (O.Movie.empty())
-      demoFile.emplace(DemoMovie());
+      input = DemoMovie();
     else if (!MovieAvailable(O.Movie))
       throw vcl::Exception(L"movie not found: " + O.Movie);
   }
@@ -158,8 +158,6 @@ int Play(const Options& O, std::FILE* Out) {
 
   if (input)
     view.Flash().LoadMovieFromStream(input.get());
-  else if (demoFile)
-    view.Flash().LoadMovie(demoFile->Path());
   else if (O.FormFile.empty())
     view.Flash().LoadMovie(O.Movie);
   // A form's player loaded its movie when the form was read.
