@@ -156,6 +156,9 @@ class TvtFlashDriverNS : public TvtFlashDriver {
   int32_t InvokeInt(const char* Method);
   std::wstring InvokeString(const char* Method, const std::wstring& Argument);
   void InvokeLoadMovie(const std::wstring& URL);
+  // The FLV player movie, pointed at the video at ContentPath through its
+  // three variables; FFlvMode set once all went through.
+  void LoadFlvPlayer(const std::wstring& ContentPath);
   void HandleEvent(uint16_t Event, uintptr_t WParam, uintptr_t LParam);
   void PaintPass(const vcl::TRect& R);
   bool RenderInto(HDC DC, const vcl::TRect& R);

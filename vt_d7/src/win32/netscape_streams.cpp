@@ -25,6 +25,19 @@ uint32_t NextStreamToken() {
 
 }  // namespace
 
+void TvtFlashDriverNS::LoadFlvPlayer(const std::wstring& ContentPath) {
+  const std::weak_ptr<char> alive = alive_;
+  InvokeLoadMovie(L"flvplayback.swf");
+  if (alive.expired()) return;
+  SetVariable(L"flv.skin", FSkin + L".swf");
+  if (alive.expired()) return;
+  SetVariable(L"flv.volume", std::to_wstring(FVolume));
+  if (alive.expired()) return;
+  SetVariable(L"flv.contentPath", ContentPath);
+  if (alive.expired()) return;
+  FFlvMode = true;
+}
+
 void TvtFlashDriverNS::LoadMovie(const std::wstring& Movie) {
   if (!PluginExists() || Movie.empty() || !FScriptObject) return;
   const std::weak_ptr<char> alive = alive_;
@@ -33,15 +46,7 @@ void TvtFlashDriverNS::LoadMovie(const std::wstring& Movie) {
   CreatePlugin();
   if (alive.expired() || !FScriptObject) return;
   if (Movie.find(L".flv") != std::wstring::npos) {
-    InvokeLoadMovie(L"flvplayback.swf");
-    if (alive.expired()) return;
-    SetVariable(L"flv.skin", FSkin + L".swf");
-    if (alive.expired()) return;
-    SetVariable(L"flv.volume", std::to_wstring(FVolume));
-    if (alive.expired()) return;
-    SetVariable(L"flv.contentPath", PlaceholderRoot + Movie);
-    if (alive.expired()) return;
-    FFlvMode = true;
+    LoadFlvPlayer(PlaceholderRoot + Movie);
   } else {
     InvokeLoadMovie(Movie);
     if (alive.expired()) return;
@@ -64,15 +69,7 @@ void TvtFlashDriverNS::LoadMovieFromStream(vcl::TStream* Stream) {
 
   const std::weak_ptr<char> alive = alive_;
   if (flv) {
-    InvokeLoadMovie(L"flvplayback.swf");
-    if (alive.expired()) return;
-    SetVariable(L"flv.skin", FSkin + L".swf");
-    if (alive.expired()) return;
-    SetVariable(L"flv.volume", std::to_wstring(FVolume));
-    if (alive.expired()) return;
-    SetVariable(L"flv.contentPath", name + L".flv");
-    if (alive.expired()) return;
-    FFlvMode = true;
+    LoadFlvPlayer(name + L".flv");
   } else {
     InvokeLoadMovie(name + L".swf");
     if (alive.expired()) return;
