@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, and creates the project's Wine
-# prefix. Free Pascal (fp-compiler, and fp-units-rtl for its classes unit) runs
-# the form-stream compatibility tests. Safe to run again: each step is skipped
-# when its result is present.
+# prefixes. Free Pascal (fp-compiler, and fp-units-rtl for its classes unit) runs
+# the form-stream compatibility tests. Xvfb, xsetroot (x11-xserver-utils) and
+# xcompmgr give the layered-window screenshot test its X display
+# (scripts/xdisplay-run.sh), which runs in a second prefix with Wine's X11
+# driver. Safe to run again: each step is skipped when its result is present.
 set -euo pipefail
 
 packages=(cmake ninja-build make g++ g++-mingw-w64-x86-64 libz-mingw-w64-dev
           wine64 googletest libbenchmark-dev clang libclang-rt-14-dev zlib1g-dev libpng-dev
-          fp-compiler fp-units-rtl)
+          fp-compiler fp-units-rtl xvfb x11-xserver-utils xcompmgr)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -27,3 +29,4 @@ x86_64-w64-mingw32-g++-posix --version >/dev/null
 
 here=$(cd "$(dirname "$0")" && pwd)
 "$here/wine-prefix.sh"
+"$here/wine-prefix.sh" x11

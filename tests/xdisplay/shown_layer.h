@@ -1,0 +1,16 @@
+#pragma once
+// A layered window the screenshot test has put on the screen. The raw Win32
+// window (raw_layered_window.h) is one; a form holding the layered player,
+// whose movie draws the same picture, can take its place.
+
+namespace xdisplay {
+
+class ShownLayer {
+ public:
+  virtual ~ShownLayer() = default;
+  // The screen position of the picture's top-left corner.
+  virtual int Left() const = 0;
+  virtual int Top() const = 0;
+};
+
+}  // namespace xdisplay
