@@ -52,6 +52,12 @@ cleanup() {
   [ "$wine_started" = 1 ] && "$WINE_SERVER" -k 2>/dev/null
   [ -n "$compositor_pid" ] && kill "$compositor_pid" 2>/dev/null
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
+  # A Wine process still starting up when the server was stopped loses its display now and
+  # ends; wait for the prefix's server so the next run starts afresh.
+  if [ "$wine_started" = 1 ]; then
+    "$WINE_SERVER" -k 2>/dev/null
+    timeout 10 "$WINE_SERVER" -w 2>/dev/null
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -61,8 +67,8 @@ trap 'exit 1' INT TERM HUP
 # What is started below does not inherit the lock (9>&-), so it ends with this script.
 mkdir -p "$(dirname "$WINEPREFIX")"
 exec 9>"$WINEPREFIX.lock"
-flock -w 120 9 || { echo "xdisplay-run: the prefix $WINEPREFIX stayed busy" >&2; exit 1; }
-"$here/wine-prefix.sh" x11 || { echo "xdisplay-run: cannot create the prefix $WINEPREFIX" >&2; exit 1; }
+flock -w 45 9 || { echo "xdisplay-run: the prefix $WINEPREFIX stayed busy" >&2; exit 1; }
+env -u DISPLAY "$here/wine-prefix.sh" x11 || { echo "xdisplay-run: cannot create the prefix $WINEPREFIX" >&2; exit 1; }
 
 # The server picks a free display number itself and writes it to descriptor 3.
 mkdir -p "$work/fb" "$work/exchange"
