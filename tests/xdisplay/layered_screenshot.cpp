@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ using namespace xdisplay;
 constexpr int kLeft = 200, kTop = 150;     // where the layer goes on the 1024x768 screen
 constexpr int kAttempts = 5;               // a compositor may need a moment to repaint
 constexpr DWORD kShotTimeoutMs = 10000;
+constexpr DWORD kReadyTimeoutMs = 10000;
 
 std::string Environment(const char* Name) {
   const char* value = std::getenv(Name);
@@ -56,6 +58,13 @@ int Run() {
 
   const LayerPicture picture = TestPicture();
   std::unique_ptr<ShownLayer> layer = ShowLayer(picture);
+  for (DWORD waited = 0; !layer->Ready(); waited += 20) {
+    if (waited >= kReadyTimeoutMs) {
+      std::printf("layered_screenshot: the layer showed nothing within %lu ms\n", kReadyTimeoutMs);
+      return 1;
+    }
+    PumpMessages(20);
+  }
   check.originX = layer->Left();
   check.originY = layer->Top();
   PumpMessages(200);

@@ -11,6 +11,9 @@ class ShownLayer {
   // The screen position of the picture's top-left corner.
   virtual int Left() const = 0;
   virtual int Top() const = 0;
+  // Whether the picture has been handed to the window: the raw window's is at once; a
+  // player's once its movie has drawn its first frame. The test dispatches messages until then.
+  virtual bool Ready() const { return true; }
 };
 
 }  // namespace xdisplay
