@@ -68,7 +68,10 @@ trap 'exit 1' INT TERM HUP
 mkdir -p "$(dirname "$WINEPREFIX")"
 exec 9>"$WINEPREFIX.lock"
 flock -w 45 9 || { echo "xdisplay-run: the prefix $WINEPREFIX stayed busy" >&2; exit 1; }
-env -u DISPLAY "$here/wine-prefix.sh" x11 || { echo "xdisplay-run: cannot create the prefix $WINEPREFIX" >&2; exit 1; }
+if ! env -u DISPLAY "$here/wine-prefix.sh" x11; then
+  echo "xdisplay-run: cannot create the prefix $WINEPREFIX" >&2
+  exit 1
+fi
 
 # The server picks a free display number itself and writes it to descriptor 3.
 mkdir -p "$work/fb" "$work/exchange"

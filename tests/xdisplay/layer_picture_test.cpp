@@ -68,11 +68,13 @@ TEST(LayerPicture, WrongScreensFailNamingWhatIsWrong) {
   // Transparent pixels drawn black: the window was not cut to its shape.
   XwdImage black = XwdImage::Read(Screen(picture, 40, 50, Unblended));
   std::vector<std::string> failures = CheckScreen(black, picture, {40, 50, kDesktop, false}, nullptr);
-  EXPECT_THAT(failures, ElementsAre(HasSubstr("transparent area at (122, 52) shows #000000, expected #808080"),
-                                    HasSubstr("transparent area"), HasSubstr("... and 7 more points")));
+  EXPECT_THAT(failures,
+              ElementsAre(HasSubstr("transparent area at (122, 52) shows #000000, expected #808080"),
+                          HasSubstr("transparent area"), HasSubstr("... and 7 more points")));
   // Translucent pixels not blended although a compositor runs.
   failures = CheckScreen(black, picture, {40, 50, kDesktop, true}, nullptr);
-  EXPECT_THAT(failures, testing::Contains(HasSubstr("half-transparent blue area at (202, 52) shows #000080")));
+  EXPECT_THAT(failures,
+              testing::Contains(HasSubstr("half-transparent blue area at (202, 52) shows #000080")));
   // The window three pixels off where it belongs.
   XwdImage shifted = XwdImage::Read(Screen(picture, 43, 50, Composited));
   failures = CheckScreen(shifted, picture, {40, 50, kDesktop, true}, nullptr);

@@ -52,7 +52,8 @@ int Run() {
     std::fprintf(stderr, "layered_screenshot: run me through scripts/xdisplay-run.sh\n");
     return 2;
   }
-  ScreenCheck check{kLeft, kTop, static_cast<uint32_t>(desktopRgb), Environment("VT_XDISPLAY_COMPOSITED") == "1"};
+  ScreenCheck check{kLeft, kTop, static_cast<uint32_t>(desktopRgb),
+                    Environment("VT_XDISPLAY_COMPOSITED") == "1"};
   std::printf("desktop %s, %s\n", ColourText(check.desktop).c_str(),
               check.composited ? "composited (translucent pixels are blended)" : "no compositing manager");
 
@@ -76,7 +77,8 @@ int Run() {
     failures = CheckScreen(screen, picture, check, &notes);
     if (failures.empty()) {
       for (const PictureArea& area : picture.areas) {
-        int x = check.originX + (area.left + area.right) / 2, y = check.originY + (area.top + area.bottom) / 2;
+        int x = check.originX + (area.left + area.right) / 2;
+        int y = check.originY + (area.top + area.bottom) / 2;
         std::printf("  %s area shows %s\n", area.name.c_str(), ColourText(screen.Pixel(x, y)).c_str());
       }
       for (const std::string& note : notes) std::printf("  %s\n", note.c_str());

@@ -65,8 +65,8 @@ RawLayeredWindow::RawLayeredWindow(int Left, int Top, const LayerPicture& Pictur
     POINT position{Left, Top}, source{0, 0};
     SIZE size{Picture.width, Picture.height};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    BOOL updated = UpdateLayeredWindow(window_, screen.get(), &position, &size, memory.get(), &source, 0, &blend,
-                                       ULW_ALPHA);
+    BOOL updated = UpdateLayeredWindow(window_, screen.get(), &position, &size, memory.get(), &source, 0,
+                                       &blend, ULW_ALPHA);
     SelectObject(memory.get(), previous);
     if (!updated) Fail("UpdateLayeredWindow");
     ShowWindow(window_, SW_SHOWNOACTIVATE);

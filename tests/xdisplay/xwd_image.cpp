@@ -99,7 +99,8 @@ uint8_t XwdImage::Component(uint32_t Value, const Channel& C, int Which) const {
 
 uint32_t XwdImage::Pixel(int X, int Y) const {
   if (X < 0 || Y < 0 || X >= width_ || Y >= height_)
-    throw std::out_of_range("XWD picture: (" + std::to_string(X) + ", " + std::to_string(Y) + ") lies outside");
+    throw std::out_of_range("XWD picture: (" + std::to_string(X) + ", " + std::to_string(Y) +
+                            ") lies outside");
   const uint8_t* p = &bytes_[pixels_ + static_cast<size_t>(Y) * bytesPerLine_ +
                              static_cast<size_t>(X) * bytesPerPixel_];
   uint32_t value = 0;

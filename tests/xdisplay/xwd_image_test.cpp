@@ -75,7 +75,8 @@ TEST(XwdImage, MalformedFilesAreRefusedWithTheReason) {
     return bytes;
   };
   EXPECT_THAT(ReadError({}), HasSubstr("shorter than its header"));
-  EXPECT_THAT(ReadError(std::vector<uint8_t>(good.begin(), good.begin() + 99)), HasSubstr("shorter than its header"));
+  EXPECT_THAT(ReadError(std::vector<uint8_t>(good.begin(), good.begin() + 99)),
+              HasSubstr("shorter than its header"));
   EXPECT_THAT(ReadError(with(1, 6)), HasSubstr("version 6"));
   EXPECT_THAT(ReadError(with(0, 99)), HasSubstr("header size 99"));
   EXPECT_THAT(ReadError(with(0, 0xFFFFFFFF)), HasSubstr("header size"));

@@ -29,10 +29,11 @@ inline std::vector<uint8_t> MakeXwd(int Width, int Height, const XwdLayout& L,
   const uint32_t bytesPerLine = static_cast<uint32_t>(Width * bytesPerPixel + L.rowPadding);
   const uint32_t headerSize = static_cast<uint32_t>(100 + L.name.size() + 1);
   std::vector<uint8_t> bytes(headerSize + L.colours * 12 + bytesPerLine * Height);
-  const uint32_t fields[25] = {headerSize, 7, 2, 24, uint32_t(Width), uint32_t(Height), 0, L.msbFirst ? 1u : 0u,
-                               32, L.msbFirst ? 1u : 0u, 32, uint32_t(L.bitsPerPixel), bytesPerLine,
-                               L.visualClass, 0xFF0000, 0x00FF00, 0x0000FF, 8, 256, L.colours,
-                               uint32_t(Width), uint32_t(Height), 0, 0, 0};
+  const uint32_t order = L.msbFirst ? 1 : 0;
+  const uint32_t fields[25] = {headerSize, 7, 2, 24, uint32_t(Width), uint32_t(Height), 0, order, 32, order,
+                               32, uint32_t(L.bitsPerPixel), bytesPerLine, L.visualClass, 0xFF0000,
+                               0x00FF00, 0x0000FF, 8, 256, L.colours, uint32_t(Width), uint32_t(Height),
+                               0, 0, 0};
   for (int i = 0; i < 25; ++i) SetField(bytes, i, fields[i]);
   for (size_t i = 0; i < L.name.size(); ++i) bytes[100 + i] = static_cast<uint8_t>(L.name[i]);
   for (uint32_t c = 0; c < L.colours; ++c) {
