@@ -2,7 +2,7 @@
 // form's picture, and moving the form by dragging the movie.
 #include "framework/Forms.h"
 #include "vt_d7/Vt_layer.h"
-#include "vt_d7/src/win32/flash_layer_unit.h"
+#include "flash_layer_unit.h"
 
 namespace vt {
 

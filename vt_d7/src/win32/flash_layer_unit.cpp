@@ -1,7 +1,7 @@
 // The layer unit: the layered-window function and the unit's initialisation.
 #include "framework/Forms.h"
 #include "vt_d7/Vt_layer.h"
-#include "vt_d7/src/win32/flash_layer_unit.h"
+#include "flash_layer_unit.h"
 
 namespace vt {
 
