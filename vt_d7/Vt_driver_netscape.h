@@ -76,6 +76,7 @@ class TvtFlashDriverNS : public TvtFlashDriver {
   // True when the module is loaded and filled NPP_New into its table.
   static bool PluginExists();
   std::wstring ClassName() const override { return L"TvtFlashDriverNS"; }
+  const TvtFlashDriverClass& ClassType() const override;
 
   void ResizeBuffer() override;
   // A change of the background's alpha byte re-creates the buffers; the

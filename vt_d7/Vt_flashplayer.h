@@ -156,6 +156,9 @@ class TvtFlashDriver : public vcl::TComponent, public TvtFlashInterface {
   static const TvtFlashDriverClass& ClassRef();
   static bool PluginExists() { return false; }
   std::wstring ClassName() const override { return L"TvtFlashDriver"; }
+  // The class reference of this driver's own class; each driver class
+  // answers its own.
+  virtual const TvtFlashDriverClass& ClassType() const { return ClassRef(); }
 
   virtual void CreateBuffer();
   virtual void FreeBuffer();
@@ -220,8 +223,8 @@ extern TvtFlashDriverClassRef DefaultFlashDriverClass;
 
 // Unit initialisation: DefaultFlashDriverClass back to the null driver, and
 // the unit's components registered for form streams (TvtFlashPlayer,
-// TvtFlashPlayerComp, TvtFlashList). An application that reads forms before
-// it creates its first player calls it first.
+// TvtFlashPlayerComp, TvtFlashPlayerWnd, TvtFlashList). An application that
+// reads forms before it creates its first player calls it first.
 void InitializeFlashPlayerUnit();
 
 // Runs the one-time renderer probes; every player constructor calls it first.
@@ -320,6 +323,7 @@ class TvtPlayerBase : public Base, public TvtFlashInterface {
 
 extern template class TvtPlayerBase<vcl::TGraphicControl>;
 extern template class TvtPlayerBase<vcl::TComponent>;
+extern template class TvtPlayerBase<vcl::TCustomControl>;
 
 // Graphic (windowless) player: paints on its parent's surface, transparent by
 // default, receives the parent's mouse input.
@@ -362,6 +366,63 @@ class TvtFlashPlayer : public TvtPlayerBase<vcl::TGraphicControl> {
   uint32_t BackgroundPixel() const;
   void RedrawBackground();
   bool FTransparent = true;
+};
+
+// Windowed player: a window of its own that takes the focus, so keys and
+// characters reach the movie as well as the mouse. Opaque: the buffer is
+// cleared to its colour, combined with FBackgroundMask. A frame report only
+// invalidates; the buffer is copied to the window once per paint message.
+class TvtCustomFlashPlayerWnd : public TvtPlayerBase<vcl::TCustomControl> {
+ public:
+  explicit TvtCustomFlashPlayerWnd(vcl::TComponent* AOwner);
+  ~TvtCustomFlashPlayerWnd() override;
+  std::wstring ClassName() const override { return L"TvtCustomFlashPlayerWnd"; }
+  // DisableFlashCursor, DisableFlashMenu, Plugin, Movie, Skin, Pause, Volume,
+  // OnFSCommand, OnFlashCall and TabStop (default True).
+  void GetPublishedProperties(vcl::TPropList& List) override;
+
+  bool GetDisableFlashCursor() const { return FDriver->FDisableFlashCursor; }
+  void SetDisableFlashCursor(bool Value) { FDriver->FDisableFlashCursor = Value; }
+  bool GetDisableFlashMenu() const { return FDriver->FDisableFlashMenu; }
+  void SetDisableFlashMenu(bool Value) { FDriver->FDisableFlashMenu = Value; }
+
+  // Combined (bitwise and) with the background pixel in erasing and on
+  // colour changes; 0 makes the background fully transparent black.
+  uint32_t FBackgroundMask = 0xFFFFFFFF;
+
+  // Framework operations.
+  void Loaded() override;
+  // Every window this player gets is a wide-character window, so character
+  // messages carry UTF-16 code units.
+  void CreateHandle() override;
+  void Paint() override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void CMColorChanged() override;
+  void MouseDown(vcl::TMouseButton Button, vcl::TShiftState Shift, int X, int Y) override;
+  void MouseMove(vcl::TShiftState Shift, int X, int Y) override;
+  void MouseUp(vcl::TMouseButton Button, vcl::TShiftState Shift, int X, int Y) override;
+  bool DoMouseWheel(vcl::TShiftState Shift, int WheelDelta, vcl::TPoint MousePos) override;
+
+  // Callbacks given to the driver; a descendant's replacements are the ones
+  // the driver calls.
+  virtual void DoPaint(vcl::TObject* ASender, const vcl::TRect& ARect);
+  virtual void DoEraseBackground(vcl::TObject* ASender, const vcl::TRect& ARect);
+
+ protected:
+  void RecreateDriver() override;
+  // The dialog-code query, keys, characters and background erasing.
+  void WndProc(vcl::TMessage& Message) override;
+  // The resolved colour as an opaque pixel, combined with FBackgroundMask.
+  uint32_t BackgroundPixel() const;
+};
+
+// The windowed player an application places on a form: publishes the
+// framework's properties as well.
+class TvtFlashPlayerWnd : public TvtCustomFlashPlayerWnd {
+ public:
+  using TvtCustomFlashPlayerWnd::TvtCustomFlashPlayerWnd;
+  std::wstring ClassName() const override { return L"TvtFlashPlayerWnd"; }
+  void GetPublishedProperties(vcl::TPropList& List) override;
 };
 
 // Off-screen player: no control, no window. The application sizes it, gets

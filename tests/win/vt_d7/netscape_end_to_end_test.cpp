@@ -1,7 +1,8 @@
 // The players with the plug-in driver and the real stand-in module: a movie
 // built with swfc plays, its pixels come out of the alpha recovery, its
 // FSCommand and ExternalInterface calls reach the application's handlers,
-// and a click reaches its button.
+// and a click reaches its button; the windowed player shows it in its
+// window and the layer hands it to its form with per-pixel alpha.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -13,6 +14,7 @@
 #include "framework/Forms.h"
 #include "tools/swfc/compile.h"
 #include "vt_d7/Vt_driver_netscape.h"
+#include "vt_d7/Vt_layer.h"
 
 namespace {
 
@@ -207,6 +209,87 @@ TEST_F(NetscapeEndToEnd, GraphicPlayerShowsTheMovieOnItsForm) {
   SelectObject(dc, old);
   DeleteDC(dc);
   DeleteObject(bmp);
+}
+
+TEST_F(NetscapeEndToEnd, WindowedPlayerShowsTheMovieInItsWindowAndPassesClicks) {
+  vcl::TForm form(nullptr);
+  form.SetBounds(0, 0, 200, 150);
+  auto* player = new vt::TvtFlashPlayerWnd(&form);
+  player->SetParent(&form);
+  player->SetColor(RGB(0, 255, 0));
+  player->SetPlugin(vt::vtNetscape);
+  player->SetBounds(20, 30, 80, 60);
+  player->OnFSCommand = [&](vcl::TObject* s, const std::wstring& c, const std::wstring& a) {
+    commands.push_back({s, c, a});
+  };
+  form.Handle();
+  player->LoadMovie(movie.Path());
+  ASSERT_TRUE(PumpUntil([&] { return !commands.empty(); }));
+  ASSERT_TRUE(PumpUntil([&] { return player->Driver()->FBits[20 * 80 + 20] == 0xFFFF0000u; }));
+
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 80, -60, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  player->PaintTo(dc, 0, 0);
+  GdiFlush();
+  auto at = [&](int x, int y) { return static_cast<uint32_t*>(bits)[y * 80 + x] & 0xFFFFFF; };
+  EXPECT_EQ(at(20, 20), 0xFF0000u);
+  EXPECT_EQ(at(5, 5), 0x00FF00u);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(bmp);
+
+  // A click on the button, as the window receives it.
+  HWND window = player->Handle();
+  SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
+  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+  SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+  ASSERT_TRUE(PumpUntil([&] { return commands.size() == 2; }));
+  EXPECT_EQ(commands[1].command, L"clicked");
+}
+
+// Stands in for the layered-window update: counts the updates and keeps the
+// source DC of the last.
+HDC lastLayerSource = nullptr;
+int layerUpdates = 0;
+BOOL WINAPI CountUpdate(HWND, HDC, POINT*, SIZE*, HDC Source, POINT*, COLORREF, BLENDFUNCTION*, DWORD) {
+  lastLayerSource = Source;
+  ++layerUpdates;
+  return TRUE;
+}
+
+TEST_F(NetscapeEndToEnd, LayerHandsItsFormTheMovieWithPerPixelAlpha) {
+  vt::InitializeLayerUnit();
+  const vt::TUpdateLayeredWindowFunc saved = vt::UpdateLayeredWindowFunc;
+  vt::UpdateLayeredWindowFunc = CountUpdate;
+  layerUpdates = 0;
+  {
+    vcl::TForm form(nullptr);
+    form.SetBounds(0, 0, 80, 60);
+    auto* layer = new vt::TvtFlashLayer(&form);
+    layer->SetAlign(vcl::alNone);
+    layer->SetParent(&form);
+    layer->SetPlugin(vt::vtNetscape);
+    layer->SetBounds(0, 0, 80, 60);
+    form.Handle();
+    EXPECT_TRUE(GetWindowLongA(form.Handle(), GWL_EXSTYLE) & WS_EX_LAYERED);
+    layer->LoadMovie(movie.Path());
+    vt::TvtFlashDriver* d = layer->Driver();
+    ASSERT_TRUE(PumpUntil([&] { return d->FBits[20 * 80 + 20] == 0xFFFF0000u; }))
+        << std::hex << d->FBits[20 * 80 + 20];
+    EXPECT_GT(layerUpdates, 1);
+    EXPECT_EQ(lastLayerSource, d->FDC);
+    // Premultiplied: half-transparent blue, and nothing where the movie draws
+    // nothing.
+    const uint32_t glass = d->FBits[20 * 80 + 50];
+    EXPECT_NEAR(static_cast<int>(glass >> 24), 128, 1) << std::hex << glass;
+    EXPECT_NEAR(static_cast<int>(glass & 0xFF), 128, 1) << std::hex << glass;
+    EXPECT_EQ(d->FBits[5 * 80 + 5], 0u);
+  }
+  vt::UpdateLayeredWindowFunc = saved;
 }
 
 }  // namespace

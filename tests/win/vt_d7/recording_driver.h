@@ -25,6 +25,7 @@ class TRecordingDriver : public vt::TvtFlashDriver {
   static bool PluginExists() { return present; }
   static const vt::TvtFlashDriverClass& ClassRef();
   std::wstring ClassName() const override { return L"TRecordingDriver"; }
+  const vt::TvtFlashDriverClass& ClassType() const override { return ClassRef(); }
 
   void CreateBuffer() override;
   void ResizeBuffer() override;

@@ -10,6 +10,7 @@ void InitializeFlashPlayerUnit() {
   DefaultFlashDriverClass = &TvtFlashDriver::ClassRef();
   vcl::RegisterComponentClass<TvtFlashPlayer>(L"TvtFlashPlayer");
   vcl::RegisterComponentClass<TvtFlashPlayerComp>(L"TvtFlashPlayerComp");
+  vcl::RegisterComponentClass<TvtFlashPlayerWnd>(L"TvtFlashPlayerWnd");
   RegisterFlashStoreClasses();
 }
 

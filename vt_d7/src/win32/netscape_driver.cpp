@@ -34,6 +34,8 @@ const TvtFlashDriverClass& TvtFlashDriverNSClass() {
   return ref;
 }
 
+const TvtFlashDriverClass& TvtFlashDriverNS::ClassType() const { return TvtFlashDriverNSClass(); }
+
 bool TvtFlashDriverNS::PluginExists() {
   const TNetscapeUnit& u = NetscapeUnit();
   return u.module && u.pluginFuncs.newp;

@@ -61,5 +61,6 @@ TvtFlashCallEvent TvtPlayerBase<Base>::FlashCallForwarder() {
 
 template class TvtPlayerBase<vcl::TGraphicControl>;
 template class TvtPlayerBase<vcl::TComponent>;
+template class TvtPlayerBase<vcl::TCustomControl>;
 
 }  // namespace vt

@@ -26,6 +26,11 @@ void PublishMovieEvents(vcl::TPropList& List) {
       .Event(L"OnFlashCall", &TvtPlayerBase<Base>::OnFlashCall);
 }
 
+void PublishTabStop(vcl::TPropList& List) {
+  vcl::TPublisher<vcl::TWinControl>(List).Boolean(L"TabStop", &vcl::TWinControl::TabStop,
+                                                  &vcl::TWinControl::SetTabStop, true);
+}
+
 }  // namespace
 
 void TvtFlashPlayer::GetPublishedProperties(vcl::TPropList& List) {
@@ -40,6 +45,26 @@ void TvtFlashPlayer::GetPublishedProperties(vcl::TPropList& List) {
   PublishMovieSettings(P);
   PublishMovieEvents<vcl::TGraphicControl>(List);
   P.Boolean(L"Transparent", &TvtFlashPlayer::Transparent, &TvtFlashPlayer::SetTransparent, true);
+}
+
+void TvtCustomFlashPlayerWnd::GetPublishedProperties(vcl::TPropList& List) {
+  vcl::TCustomControl::GetPublishedProperties(List);
+  using P = TvtCustomFlashPlayerWnd;
+  vcl::TPublisher<P> publisher(List);
+  publisher.Boolean(L"DisableFlashCursor", &P::GetDisableFlashCursor, &P::SetDisableFlashCursor, false)
+      .Boolean(L"DisableFlashMenu", &P::GetDisableFlashMenu, &P::SetDisableFlashMenu, true)
+      .Enum(L"Plugin", PluginType(), &P::Plugin, &P::SetPlugin, static_cast<int64_t>(vtDefault));
+  PublishMovieSettings(publisher);
+  PublishMovieEvents<vcl::TCustomControl>(List);
+  PublishTabStop(List);
+}
+
+// Align, Anchors, DragCursor, DragMode, Color, ParentColor, ParentShowHint,
+// PopupMenu, ShowHint, Visible and the drag and click events join the list;
+// TabStop stays where the custom player published it.
+void TvtFlashPlayerWnd::GetPublishedProperties(vcl::TPropList& List) {
+  TvtCustomFlashPlayerWnd::GetPublishedProperties(List);
+  PublishCommon(List);
 }
 
 void TvtFlashPlayerComp::GetPublishedProperties(vcl::TPropList& List) {
