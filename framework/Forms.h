@@ -16,18 +16,26 @@ namespace vcl {
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 using enum TCloseAction;
 
+// The frame of a form: bsSizeable is a captioned, sizeable window; bsNone
+// has no frame at all (a popup window whose client area is the window).
+enum class TFormBorderStyle { bsNone, bsSizeable };
+using enum TFormBorderStyle;
+
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 using TExceptionEvent = std::function<void(TObject* Sender, const Exception& E)>;
 
-// A top-level window (WS_OVERLAPPEDWINDOW) holding controls. Hidden until
-// shown; Left and Top are its screen position.
+// A top-level window (WS_OVERLAPPEDWINDOW, or WS_POPUP without a border)
+// holding controls. Hidden until shown; Left and Top are its screen position.
 class TForm : public TCustomControl {
  public:
   explicit TForm(TComponent* AOwner);
 
   const std::wstring& Caption() const { return caption_; }
   void SetCaption(const std::wstring& Value);
+  TFormBorderStyle BorderStyle() const { return borderStyle_; }
+  // An existing top-level window changes its frame in place.
+  void SetBorderStyle(TFormBorderStyle Value);
   // Asks OnCloseQuery, then OnClose, which may choose another action than
   // hiding (caNone refuses). Closing the application's main form ends the
   // message loop instead.
@@ -53,6 +61,7 @@ class TForm : public TCustomControl {
 
  private:
   std::wstring caption_;
+  TFormBorderStyle borderStyle_ = bsSizeable;
 };
 
 // The process's application object, reached through Application().

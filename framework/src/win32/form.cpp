@@ -23,11 +23,24 @@ void TForm::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
   Params.Caption = caption_;
   if (!Parent() && !ParentWindow()) {
-    Params.Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    Params.Style = (borderStyle_ == bsNone ? WS_POPUP : WS_OVERLAPPEDWINDOW) | WS_CLIPCHILDREN;
     if (Visible()) Params.Style |= WS_VISIBLE;
     if (!Enabled()) Params.Style |= WS_DISABLED;
     Params.WndParent = nullptr;
   }
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle Value) {
+  if (Value == borderStyle_) return;
+  borderStyle_ = Value;
+  if (!HandleAllocated() || Parent() || ParentWindow()) return;
+  // The window keeps living with its new frame.
+  HWND h = Handle();
+  LONG_PTR style = GetWindowLongPtrW(h, GWL_STYLE);
+  style &= ~static_cast<LONG_PTR>(WS_OVERLAPPEDWINDOW | WS_POPUP);
+  style |= Value == bsNone ? WS_POPUP : WS_OVERLAPPEDWINDOW;
+  SetWindowLongPtrW(h, GWL_STYLE, style);
+  SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 void TForm::Paint() {

@@ -25,6 +25,26 @@ TEST(Form, ClientSizeSettersSizeTheWindowAroundTheClientArea) {
   EXPECT_EQ(form.ClientWidth(), 250);
 }
 
+TEST(Form, WithoutABorderTheWindowIsAllClientAreaBeforeOrAfterItExists) {
+  TForm form(nullptr);
+  form.SetBorderStyle(bsNone);
+  form.SetBounds(10, 20, 200, 120);
+  HWND h = form.Handle();
+  EXPECT_TRUE(GetWindowLongPtrW(h, GWL_STYLE) & WS_POPUP);
+  EXPECT_FALSE(GetWindowLongPtrW(h, GWL_STYLE) & WS_CAPTION);
+  RECT r{};
+  GetClientRect(h, &r);
+  EXPECT_EQ(r.right, 200);
+  EXPECT_EQ(r.bottom, 120);
+  // Back to a frame in place: the same window, with a caption.
+  form.SetBorderStyle(bsSizeable);
+  EXPECT_EQ(form.Handle(), h);
+  EXPECT_TRUE(GetWindowLongPtrW(h, GWL_STYLE) & WS_CAPTION);
+  EXPECT_FALSE(GetWindowLongPtrW(h, GWL_STYLE) & WS_POPUP);
+  form.SetBorderStyle(bsNone);
+  EXPECT_FALSE(GetWindowLongPtrW(h, GWL_STYLE) & WS_CAPTION);
+}
+
 TEST(Form, IsATopLevelWindowThatShowsItsCaptionAndFollowsItsWindow) {
   TForm form(nullptr);
   form.SetCaption(L"Caption \u00e9");
