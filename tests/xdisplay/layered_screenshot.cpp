@@ -19,7 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "framework/SysUtils.h"
 #include "layer_picture.h"
+#include "player_layer.h"
 #include "raw_layered_window.h"
 #include "screen_capture.h"
 
@@ -37,13 +39,15 @@ std::string Environment(const char* Name) {
   return value ? value : "";
 }
 
-// The layer under test. A form holding the layered player, playing a movie that draws
-// the same picture, can be returned here instead.
-std::unique_ptr<ShownLayer> ShowLayer(const LayerPicture& Picture) {
-  return std::make_unique<RawLayeredWindow>(kLeft, kTop, Picture);
+// The layer under test: the layered player, its movie drawing the picture;
+// or, with the argument --raw, a layered window the program fills itself
+// (which tells a fault of the display from one of the player).
+std::unique_ptr<ShownLayer> ShowLayer(const LayerPicture& Picture, bool Raw) {
+  if (Raw) return std::make_unique<RawLayeredWindow>(kLeft, kTop, Picture);
+  return std::make_unique<PlayerLayer>(kLeft, kTop, Picture);
 }
 
-int Run() {
+int Run(bool Raw) {
   const std::string desktop = Environment("VT_XDISPLAY_DESKTOP");
   std::optional<ScreenCapture> capture = ScreenCapture::FromEnvironment();
   char* end = nullptr;
@@ -58,7 +62,7 @@ int Run() {
               check.composited ? "composited (translucent pixels are blended)" : "no compositing manager");
 
   const LayerPicture picture = TestPicture();
-  std::unique_ptr<ShownLayer> layer = ShowLayer(picture);
+  std::unique_ptr<ShownLayer> layer = ShowLayer(picture, Raw);
   for (DWORD waited = 0; !layer->Ready(); waited += 20) {
     if (waited >= kReadyTimeoutMs) {
       std::printf("layered_screenshot: the layer showed nothing within %lu ms\n", kReadyTimeoutMs);
@@ -94,9 +98,12 @@ int Run() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   try {
-    return Run();
+    return Run(argc > 1 && std::string(argv[1]) == "--raw");
+  } catch (const vcl::Exception& e) {
+    std::printf("layered_screenshot: %s\n", vcl::WideToUtf8(e.Message()).c_str());
+    return 1;
   } catch (const std::exception& e) {
     std::printf("layered_screenshot: %s\n", e.what());
     return 1;
