@@ -68,6 +68,7 @@ struct Stage {
 };
 
 void ReadFormStage(const Options& O, Stage& S) {
+  vt::InitializeLayerUnit();  // a form may hold a layer
   S.form = std::make_unique<vcl::TForm>(nullptr);
   LoadFormFile(O.FormFile, *S.form);
   for (int i = 0; i < S.form->ComponentCount() && !S.view; ++i) {
@@ -76,6 +77,10 @@ void ReadFormStage(const Options& O, Stage& S) {
       S.view = ViewOffscreen(*comp);
     else if (auto* graphic = dynamic_cast<vt::TvtFlashPlayer*>(c); graphic && graphic->Parent())
       S.view = ViewGraphic(*graphic);
+    else if (auto* window = dynamic_cast<vt::TvtFlashPlayerWnd*>(c); window && window->Parent())
+      S.view = ViewWindow(*window);
+    else if (auto* layer = dynamic_cast<vt::TvtFlashLayer*>(c); layer && layer->Parent())
+      S.view = ViewLayer(*layer);
   }
   if (!S.view) throw vcl::Exception(L"the form " + O.FormFile + L" holds no player");
   if (S.view->Movie().empty()) throw vcl::Exception(L"the form's first player has no movie");

@@ -115,12 +115,15 @@ void ClickWindow(vcl::TWinControl& Window, int X, int Y) {
   Window.Perform(WM_LBUTTONUP, 0, at);
 }
 
-// Sizes the form a player fills.
-void SizeForm(vcl::TControl& Player, int Width, int Height) {
-  vcl::TWinControl* form = Player.Parent();
-  if (!form) throw vcl::Exception(L"the player has no form to be sized with");
-  form->SetClientWidth(Width);
-  form->SetClientHeight(Height);
+// Sizes a player; one that fills its parent through the parent's client size.
+void SizePlayer(vcl::TControl& Player, int Width, int Height) {
+  vcl::TWinControl* parent = Player.Parent();
+  if (Player.Align() != vcl::alClient || !parent) {
+    Player.SetBounds(Player.Left(), Player.Top(), Width, Height);
+    return;
+  }
+  parent->SetClientWidth(Width);
+  parent->SetClientHeight(Height);
 }
 
 class GraphicView final : public ViewOf<vt::TvtFlashPlayer> {
@@ -145,7 +148,7 @@ class GraphicView final : public ViewOf<vt::TvtFlashPlayer> {
 class WindowView final : public ViewOf<vt::TvtFlashPlayerWnd> {
  public:
   using ViewOf::ViewOf;
-  void SetSize(int Width, int Height) override { SizeForm(player_, Width, Height); }
+  void SetSize(int Width, int Height) override { SizePlayer(player_, Width, Height); }
   int Width() const override { return player_.Width(); }
   int Height() const override { return player_.Height(); }
   void Click(int X, int Y) override { ClickWindow(player_, X, Y); }
@@ -158,7 +161,7 @@ class WindowView final : public ViewOf<vt::TvtFlashPlayerWnd> {
 class LayerView final : public ViewOf<vt::TvtFlashLayer> {
  public:
   using ViewOf::ViewOf;
-  void SetSize(int Width, int Height) override { SizeForm(player_, Width, Height); }
+  void SetSize(int Width, int Height) override { SizePlayer(player_, Width, Height); }
   int Width() const override { return player_.Driver()->FWidth; }
   int Height() const override { return player_.Driver()->FHeight; }
   void Click(int X, int Y) override { ClickWindow(player_, X, Y); }

@@ -44,8 +44,8 @@ class PlayerView {
 
 // Views of existing players (not owned). The graphic and the windowed
 // player must sit on a parent control, with which they are captured (opaque);
-// the layer must fill its form, whose size SetSize changes, and is captured
-// as its frame buffer (premultiplied, with per-pixel alpha).
+// the layer is captured as its frame buffer (premultiplied, with per-pixel
+// alpha). SetSize sizes the parent of a client-aligned player.
 std::unique_ptr<PlayerView> ViewOffscreen(vt::TvtFlashPlayerComp& Player);
 std::unique_ptr<PlayerView> ViewGraphic(vt::TvtFlashPlayer& Player);
 std::unique_ptr<PlayerView> ViewWindow(vt::TvtFlashPlayerWnd& Player);

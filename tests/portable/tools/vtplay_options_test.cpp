@@ -84,7 +84,8 @@ TEST(VtplayOptions, EveryPlayerKind) {
     EXPECT_EQ(r.Value.Player, kind);
     EXPECT_TRUE(r.Value.PlayerGiven);
   }
-  EXPECT_EQ(Parse({L"--player", L"Layer"}).Error, L"--player wants offscreen, graphic, window or layer, not 'Layer'");
+  EXPECT_EQ(Parse({L"--player", L"Layer"}).Error,
+            L"--player wants offscreen, graphic, window or layer, not 'Layer'");
   EXPECT_FALSE(Parse({L"--form", L"f.dfm", L"--player", L"window"}).Ok()) << "the form has its player";
   EXPECT_FALSE(Parse({L"--player", L"layer", L"--form", L"f.dfm"}).Ok());
 }

@@ -57,7 +57,8 @@ TEST(VtplayWindow, ClosingTheWindowEndsTheRunWithTheFramesWritten) {
   EXPECT_EQ(status, 0);
   EXPECT_LT(seconds, 20.0) << printed;
   std::smatch m;
-  ASSERT_TRUE(std::regex_search(printed, m, std::regex("vtplay: ([0-9]+) frames of 320x240 written"))) << printed;
+  const std::regex summary("vtplay: ([0-9]+) frames of 320x240 written");
+  ASSERT_TRUE(std::regex_search(printed, m, summary)) << printed;
   EXPECT_GE(std::stoi(m[1]), 1) << printed;
   EXPECT_LT(std::stoi(m[1]), 1000) << printed;
   EXPECT_NE(printed.find("fscommand demo started"), std::string::npos) << printed;
