@@ -10,8 +10,11 @@ const wchar_t* const UsageText =
     L"  --stdin             read the movie from the standard input, as a stream\n"
     L"  --form FILE         load a form (binary or text) and play its first player's movie\n"
     L"                      at that player's size, with the form's stored movies\n"
-    L"  --player KIND       offscreen (default: pixels with alpha) or graphic (a player on a\n"
-    L"                      form, painted with its form)\n"
+    L"  --player KIND       offscreen (default: pixels with alpha), graphic (a player on a\n"
+    L"                      form, painted with its form), window (a windowed player in a\n"
+    L"                      window on the screen, taking mouse and keys) or layer (a\n"
+    L"                      frameless translucent window that is the movie); the window\n"
+    L"                      and the layer play until closed or the frames are written\n"
     L"  --plugin NAME       renderer: default, netscape or activex\n"
     L"  --size WxH          picture size in pixels (default 320x240)\n"
     L"  --frames N          number of frames to write (default 12)\n"
@@ -120,8 +123,12 @@ ParseResult ParseOptions(const std::vector<std::wstring>& Args) {
         o.Player = PlayerChoice::Offscreen;
       else if (v == L"graphic")
         o.Player = PlayerChoice::Graphic;
+      else if (v == L"window")
+        o.Player = PlayerChoice::Window;
+      else if (v == L"layer")
+        o.Player = PlayerChoice::Layer;
       else
-        return r.Error = L"--player wants offscreen or graphic, not '" + v + L"'", r;
+        return r.Error = L"--player wants offscreen, graphic, window or layer, not '" + v + L"'", r;
       o.PlayerGiven = true;
     } else if (a == L"--plugin") {
       if (!value(v)) return r;

@@ -8,7 +8,7 @@
 namespace vtplay {
 
 enum class PluginChoice { Default, Netscape, ActiveX };
-enum class PlayerChoice { Offscreen, Graphic };
+enum class PlayerChoice { Offscreen, Graphic, Window, Layer };
 
 // A press and release of the left button at picture pixel (X, Y), right
 // after frame Frame (counted from 1) was written.

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <io.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "tools/vtplay/player_view.h"
 #include "tools/vtplay/png_file.h"
 #include "vt_d7/Vt_flashplayer.h"
+#include "vt_d7/Vt_layer.h"
 
 namespace vtplay {
 
@@ -66,6 +68,7 @@ struct Stage {
 };
 
 void ReadFormStage(const Options& O, Stage& S) {
+  vt::InitializeLayerUnit();  // a form may hold a layer
   S.form = std::make_unique<vcl::TForm>(nullptr);
   LoadFormFile(O.FormFile, *S.form);
   for (int i = 0; i < S.form->ComponentCount() && !S.view; ++i) {
@@ -74,6 +77,10 @@ void ReadFormStage(const Options& O, Stage& S) {
       S.view = ViewOffscreen(*comp);
     else if (auto* graphic = dynamic_cast<vt::TvtFlashPlayer*>(c); graphic && graphic->Parent())
       S.view = ViewGraphic(*graphic);
+    else if (auto* window = dynamic_cast<vt::TvtFlashPlayerWnd*>(c); window && window->Parent())
+      S.view = ViewWindow(*window);
+    else if (auto* layer = dynamic_cast<vt::TvtFlashLayer*>(c); layer && layer->Parent())
+      S.view = ViewLayer(*layer);
   }
   if (!S.view) throw vcl::Exception(L"the form " + O.FormFile + L" holds no player");
   if (S.view->Movie().empty()) throw vcl::Exception(L"the form's first player has no movie");
@@ -83,8 +90,52 @@ void ReadFormStage(const Options& O, Stage& S) {
   if (O.SizeGiven) S.view->SetSize(O.Width, O.Height);
 }
 
+// The top-left corner that centres a window of Width x Height on the primary
+// screen's work area (kept on the screen when the window is larger).
+vcl::TPoint CentredOnScreen(int Width, int Height) {
+  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  return {std::max<int>(area.left, area.left + (area.right - area.left - Width) / 2),
+          std::max<int>(area.top, area.top + (area.bottom - area.top - Height) / 2)};
+}
+
+// A form on the screen, which the application runs until it is closed: it is
+// the main form, whose closing ends the message loop.
+std::unique_ptr<vcl::TForm> MakeScreenForm(const Options& O, vcl::TFormBorderStyle Border) {
+  auto form = std::make_unique<vcl::TForm>(nullptr);
+  form->SetCaption(L"vtplay");
+  form->SetBorderStyle(Border);
+  const vcl::TPoint at = CentredOnScreen(O.Width, O.Height);
+  form->SetBounds(at.X, at.Y, O.Width, O.Height);
+  form->Handle();
+  form->SetClientWidth(O.Width);
+  form->SetClientHeight(O.Height);
+  form->OnClose = [](vcl::TObject*, vcl::TCloseAction&) { vcl::Application()->Terminate(); };
+  vcl::Application()->SetMainForm(form.get());
+  return form;
+}
+
 void MakeStage(const Options& O, Stage& S) {
-  if (O.Player == PlayerChoice::Graphic) {
+  if (O.Player == PlayerChoice::Window) {
+    S.form = MakeScreenForm(O, vcl::bsSizeable);
+    auto* player = new vt::TvtFlashPlayerWnd(S.form.get());  // owned by the form
+    player->SetParent(S.form.get());
+    player->SetAlign(vcl::alClient);
+    player->SetPlugin(ToPlugin(O.Plugin));
+    S.view = ViewWindow(*player);
+    S.form->Show();
+    player->SetFocus();  // keys reach the movie
+  } else if (O.Player == PlayerChoice::Layer) {
+    vt::InitializeLayerUnit();
+    S.form = MakeScreenForm(O, vcl::bsNone);
+    auto* layer = new vt::TvtFlashLayer(S.form.get());  // owned by the form; fills it
+    layer->SetParent(S.form.get());
+    layer->SetMasterAlpha(255);
+    layer->SetAllowDrag(true);
+    layer->SetPlugin(ToPlugin(O.Plugin));
+    S.view = ViewLayer(*layer);
+    S.form->Show();
+  } else if (O.Player == PlayerChoice::Graphic) {
     S.form = std::make_unique<vcl::TForm>(nullptr);
     S.form->SetBounds(0, 0, O.Width, O.Height);
     S.form->Handle();
@@ -174,7 +225,8 @@ int Play(const Options& O, std::FILE* Out) {
   bool known = false, shown = false, changed = false;
   int written = 0;
   Clock::time_point lastWrite{}, lastChange = Clock::now(), knownAt{};
-  while (written < O.Frames) {
+  // A form on the screen may be closed before the frames are all written.
+  while (written < O.Frames && !vcl::Application()->Terminated()) {
     PumpMessages();
     const auto now = Clock::now();
     if (view.TakePainted()) {

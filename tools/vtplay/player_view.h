@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "vt_d7/Vt_flashplayer.h"
+#include "vt_d7/Vt_layer.h"
 
 namespace vtplay {
 
@@ -41,9 +42,13 @@ class PlayerView {
   bool painted_ = false;
 };
 
-// Views of existing players (not owned). The graphic player must sit on a
-// parent control, with which it is captured.
+// Views of existing players (not owned). The graphic and the windowed
+// player must sit on a parent control, with which they are captured (opaque);
+// the layer is captured as its frame buffer (premultiplied, with per-pixel
+// alpha). SetSize sizes the parent of a client-aligned player.
 std::unique_ptr<PlayerView> ViewOffscreen(vt::TvtFlashPlayerComp& Player);
 std::unique_ptr<PlayerView> ViewGraphic(vt::TvtFlashPlayer& Player);
+std::unique_ptr<PlayerView> ViewWindow(vt::TvtFlashPlayerWnd& Player);
+std::unique_ptr<PlayerView> ViewLayer(vt::TvtFlashLayer& Layer);
 
 }  // namespace vtplay

@@ -73,6 +73,23 @@ TEST(VtplayOptions, MovieSources) {
   EXPECT_TRUE(Parse({L"--help"}).Value.Help);
 }
 
+TEST(VtplayOptions, EveryPlayerKind) {
+  const std::pair<const wchar_t*, PlayerChoice> kinds[] = {{L"offscreen", PlayerChoice::Offscreen},
+                                                           {L"graphic", PlayerChoice::Graphic},
+                                                           {L"window", PlayerChoice::Window},
+                                                           {L"layer", PlayerChoice::Layer}};
+  for (const auto& [name, kind] : kinds) {
+    const ParseResult r = Parse({L"--player", name, L"--click", L"1,2"});
+    ASSERT_TRUE(r.Ok()) << r.Error;
+    EXPECT_EQ(r.Value.Player, kind);
+    EXPECT_TRUE(r.Value.PlayerGiven);
+  }
+  EXPECT_EQ(Parse({L"--player", L"Layer"}).Error,
+            L"--player wants offscreen, graphic, window or layer, not 'Layer'");
+  EXPECT_FALSE(Parse({L"--form", L"f.dfm", L"--player", L"window"}).Ok()) << "the form has its player";
+  EXPECT_FALSE(Parse({L"--player", L"layer", L"--form", L"f.dfm"}).Ok());
+}
+
 TEST(VtplayOptions, MistakesAreRefusedWithAMessage) {
   const std::vector<std::vector<std::wstring>> bad = {
       {L"--frames"},
@@ -86,6 +103,8 @@ TEST(VtplayOptions, MistakesAreRefusedWithAMessage) {
       {L"--size", L"10x16385"},
       {L"--size", L"x"},
       {L"--player", L"windowed"},
+      {L"--player", L"layered"},
+      {L"--player", L""},
       {L"--plugin", L"Netscape"},
       {L"--set", L"=1"},
       {L"--set", L"novalue"},

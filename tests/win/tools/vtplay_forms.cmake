@@ -1,8 +1,8 @@
 # Setup for vtplay's form runs: the demo movie as movie.swf, and text forms
 # whose root class is the application's own: one playing movie.swf from a
-# file, one playing intro.swf stored in the form's movie list, one without a
-# player. Event handlers the forms name are the application's, which vtplay
-# does not have.
+# file, one playing intro.swf stored in the form's movie list, one each with a
+# windowed player and a layer playing movie.swf, one without a player. Event
+# handlers the forms name are the application's, which vtplay does not have.
 file(COPY_FILE ${MOVIE} ${WORK}/movie.swf)
 
 file(WRITE ${WORK}/file_form.txt [[
@@ -66,6 +66,38 @@ file(WRITE ${WORK}/stored_form.txt "object MainForm: TMyAppForm
   end
 end
 ")
+
+file(WRITE ${WORK}/window_form.txt [[
+object MainForm: TMainForm
+  Left = 0
+  Top = 0
+  Width = 300
+  Height = 200
+  object Player: TvtFlashPlayerWnd
+    Left = 5
+    Top = 5
+    Width = 180
+    Height = 130
+    Movie = 'movie.swf'
+  end
+end
+]])
+
+file(WRITE ${WORK}/layer_form.txt [[
+object MainForm: TMainForm
+  Left = 0
+  Top = 0
+  Width = 300
+  Height = 200
+  object Layer: TvtFlashLayer
+    Width = 200
+    Height = 150
+    Movie = 'movie.swf'
+    MasterAlpha = 200
+    AllowDrag = False
+  end
+end
+]])
 
 file(WRITE ${WORK}/empty_form.txt [[
 object MainForm: TMainForm
