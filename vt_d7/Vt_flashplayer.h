@@ -296,6 +296,15 @@ class TvtPlayerBase : public Base, public TvtFlashInterface {
   void SetPause(bool Value) {
     if (FDriver) FDriver->SetPause(Value);
   }
+  // The driver's mouse settings, published by the players that have a control.
+  bool GetDisableFlashCursor() const { return FDriver ? FDriver->FDisableFlashCursor : false; }
+  void SetDisableFlashCursor(bool Value) {
+    if (FDriver) FDriver->FDisableFlashCursor = Value;
+  }
+  bool GetDisableFlashMenu() const { return FDriver ? FDriver->FDisableFlashMenu : false; }
+  void SetDisableFlashMenu(bool Value) {
+    if (FDriver) FDriver->FDisableFlashMenu = Value;
+  }
   int32_t GetVolume() const { return FDriver ? FDriver->FVolume : 0; }
   void SetVolume(int32_t Value) {
     if (FDriver) FDriver->SetVolume(Value);
@@ -334,11 +343,7 @@ class TvtFlashPlayer : public TvtPlayerBase<vcl::TGraphicControl> {
   std::wstring ClassName() const override { return L"TvtFlashPlayer"; }
   void GetPublishedProperties(vcl::TPropList& List) override;
 
-  // Published properties.
-  bool GetDisableFlashCursor() const { return FDriver->FDisableFlashCursor; }
-  void SetDisableFlashCursor(bool Value) { FDriver->FDisableFlashCursor = Value; }
-  bool GetDisableFlashMenu() const { return FDriver->FDisableFlashMenu; }
-  void SetDisableFlashMenu(bool Value) { FDriver->FDisableFlashMenu = Value; }
+  // Published properties (with DisableFlashCursor and DisableFlashMenu).
   bool Transparent() const { return FTransparent; }
   void SetTransparent(bool Value);
   // Run-time property.
@@ -380,11 +385,6 @@ class TvtCustomFlashPlayerWnd : public TvtPlayerBase<vcl::TCustomControl> {
   // DisableFlashCursor, DisableFlashMenu, Plugin, Movie, Skin, Pause, Volume,
   // OnFSCommand, OnFlashCall and TabStop (default True).
   void GetPublishedProperties(vcl::TPropList& List) override;
-
-  bool GetDisableFlashCursor() const { return FDriver->FDisableFlashCursor; }
-  void SetDisableFlashCursor(bool Value) { FDriver->FDisableFlashCursor = Value; }
-  bool GetDisableFlashMenu() const { return FDriver->FDisableFlashMenu; }
-  void SetDisableFlashMenu(bool Value) { FDriver->FDisableFlashMenu = Value; }
 
   // Combined (bitwise and) with the background pixel in erasing and on
   // colour changes; 0 makes the background fully transparent black.

@@ -61,7 +61,8 @@ class TMovieFile {
   TMovieFile() {
     wchar_t folder[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
-    path_ = std::wstring(folder) + L"vt_ns_end_to_end.swf";
+    // One name per process: the tests of this suite run side by side.
+    path_ = std::wstring(folder) + L"vt_ns_end_to_end_" + std::to_wstring(GetCurrentProcessId()) + L".swf";
     const std::vector<uint8_t> bytes = swfc::Compile(kMovie);
     HANDLE h = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
