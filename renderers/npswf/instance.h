@@ -19,12 +19,16 @@
 #include <string>
 #include <vector>
 
+#include "renderers/ansitext/ansi_text.h"
 #include "renderers/engine/movie.h"
 #include "renderers/npapi/npapi.h"
-#include "renderers/npswf/ansi_text.h"
 #include "renderers/npswf/embed_args.h"
 
 namespace npswf {
+
+using swfwin::AnsiCharReader;
+using swfwin::AnsiToUtf8;
+using swfwin::Utf8ToAnsi;
 
 struct ScriptObject;
 

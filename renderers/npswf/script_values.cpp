@@ -5,11 +5,14 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "renderers/ansitext/ansi_text.h"
 #include "renderers/engine/external.h"
-#include "renderers/npswf/ansi_text.h"
 #include "renderers/npswf/browser.h"
 
 namespace npswf {
+
+using swfwin::AnsiToUtf8;
+using swfwin::Utf8ToAnsi;
 namespace {
 
 std::string_view StringOf(const NPVariant& V) {

@@ -2,11 +2,15 @@
 // page (932) and the embedding arguments.
 #include <gtest/gtest.h>
 
-#include "renderers/npswf/ansi_text.h"
+#include "renderers/ansitext/ansi_text.h"
 #include "renderers/npswf/embed_args.h"
 
 namespace npswf {
 namespace {
+
+using swfwin::AnsiCharReader;
+using swfwin::AnsiToUtf8;
+using swfwin::Utf8ToAnsi;
 
 constexpr unsigned kShiftJis = 932;
 

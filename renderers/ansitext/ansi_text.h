@@ -1,12 +1,13 @@
 #pragma once
-// Text at the module's boundary: the browser speaks 8-bit text in the ANSI
-// code page, the engine UTF-8. Conversions take the code page as a parameter
-// (CP_ACP, 0, by default) so a double-byte code page can be tried directly.
+// Text at a renderer's boundary: browsers and window messages speak 8-bit
+// text in the ANSI code page, the engine UTF-8. Conversions take the code
+// page as a parameter (CP_ACP, 0, by default) so a double-byte code page can
+// be tried directly.
 
 #include <string>
 #include <string_view>
 
-namespace npswf {
+namespace swfwin {
 
 std::string AnsiToUtf8(std::string_view Text, unsigned CodePage = 0);
 // Characters the code page cannot hold become its default character.
@@ -26,4 +27,4 @@ class AnsiCharReader {
   int lead_ = -1;
 };
 
-}  // namespace npswf
+}  // namespace swfwin

@@ -1,11 +1,11 @@
-// Conversions between the browser's ANSI text and the engine's UTF-8.
-#include "renderers/npswf/ansi_text.h"
+// Conversions between ANSI text and the engine's UTF-8.
+#include "renderers/ansitext/ansi_text.h"
 
 #include <windows.h>
 
 #include <climits>
 
-namespace npswf {
+namespace swfwin {
 namespace {
 
 std::wstring ToWide(std::string_view Text, unsigned CodePage) {
@@ -62,4 +62,4 @@ int AnsiCharReader::Feed(unsigned char Byte) {
   return n == 1 ? static_cast<int>(wide[0]) : -1;
 }
 
-}  // namespace npswf
+}  // namespace swfwin

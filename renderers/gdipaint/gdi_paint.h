@@ -1,6 +1,6 @@
 #pragma once
-// WM_PAINT: the movie's current frame drawn into a device context, only
-// inside the context's clip region. A transparent instance composites the
+// A movie's current frame drawn into a device context, only inside the
+// context's clip region. A transparent instance composites the
 // frame over what the context holds; otherwise the background is filled
 // first (the bgcolor argument, else the movie's own).
 
@@ -11,7 +11,7 @@
 
 #include "renderers/engine/movie.h"
 
-namespace npswf {
+namespace swfwin {
 
 struct PaintJob {
   HDC dc = nullptr;
@@ -24,7 +24,7 @@ struct PaintJob {
 
 // A context holding a 32-bit top-down DIB section gets the frame straight into
 // its bits, clip rectangle by clip rectangle; any other context gets it
-// through a DIB of the module's own and AlphaBlend. False when nothing can be drawn.
+// through a DIB of its own and AlphaBlend. False when nothing can be drawn.
 bool PaintMovie(const PaintJob& Job);
 
-}  // namespace npswf
+}  // namespace swfwin
