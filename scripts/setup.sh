@@ -7,8 +7,8 @@
 # driver. Safe to run again: each step is skipped when its result is present.
 set -euo pipefail
 
-packages=(cmake ninja-build make g++ g++-mingw-w64-x86-64 libz-mingw-w64-dev
-          wine64 googletest libbenchmark-dev clang libclang-rt-14-dev zlib1g-dev libpng-dev
+packages=(cmake ninja-build make g++ g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
+          wine64 libwine-dev googletest libbenchmark-dev clang libclang-rt-14-dev zlib1g-dev libpng-dev
           fp-compiler fp-units-rtl xvfb x11-xserver-utils xcompmgr)
 
 missing=()

@@ -1,16 +1,95 @@
 #pragma once
-// Vt_driver_activex: the driver that hosts the Flash ActiveX control. This
-// build has the probe for the control and the driver's class reference; the
-// driver does not exist yet, so its class reports no renderer.
+// Vt_driver_activex: the driver that hosts the Flash ActiveX control. Each
+// TvtFlashDriverActiveX creates one instance of the control, activates it in
+// place and windowless through an OLE site of its own (client site, control
+// site, windowless in-place site, frame, ambient properties), and talks to
+// it through its dual interface IvtFlashPlayer and its events.
+//
+// The control calls back into the site from inside the driver's own calls
+// (activation, property writes, drawing, events); the site and the event
+// sink are COM objects of their own that outlive the driver while the
+// control still holds them, and answer as for a failure once their driver
+// is gone.
 
 #include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
 
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "renderers/com/com_object.h"
+#include "renderers/flashocx/flash_player.h"
 #include "vt_d7/Vt_flashplayer.h"
 
 namespace vt {
 
-// {D27CDB6E-AE6D-11CF-96B8-444553540000}
+// {D27CDB6E-AE6D-11CF-96B8-444553540000}: the control's class.
 extern const CLSID CLASS_vtFlashPlayer;
+
+// ---- the control description shared by all drivers ----
+
+// One member of an enumerated property: its value and its name without
+// leading underscores.
+struct TEnumValue {
+  int32_t MemberValue = 0;
+  std::string MemberName;
+};
+using TEnumValueList = std::vector<TEnumValue>;
+
+// A property of the control whose type is an enumeration, with its members
+// read from the control's type information.
+class TEnumPropDesc {
+ public:
+  // Reads Count members of the enumeration EnumType; raises EOleException
+  // when the type information fails.
+  TEnumPropDesc(DISPID DispId, int32_t Count, ITypeInfo* EnumType);
+
+  DISPID FPropDispId;
+  int32_t FMemberCount;
+  TEnumValueList FMembers;
+
+  // "value - name" of each member, in order.
+  void GetStrings(const std::function<void(const std::string&)>& Callback) const;
+  // "value - name" of the member with Value, or Value in decimal.
+  std::string ValueToString(int32_t Value) const;
+  // A leading number ("-" and digits) names a member value; otherwise a
+  // member name in any letter case. Raises EConvertError for a malformed
+  // number and EOleException when nothing matches.
+  int32_t StringToValue(const std::string& S) const;
+};
+using TEnumPropDescList = std::vector<std::unique_ptr<TEnumPropDesc>>;
+
+struct TFlashControlData {
+  CLSID ClassId;
+  IID EventInterfaceId;
+  uint32_t EventCount;
+  const DISPID* EventDispIds;
+  uint32_t Flags;
+  uint32_t Version;
+  uint32_t FontCount;
+  const DISPID* FontIds;
+  uint32_t PictureCount;
+  const DISPID* PictureIds;
+  uint32_t Reserved;
+  // Live drivers that use this description.
+  uint32_t InstanceCount;
+  // Built by CreateEnumPropDescs; freed with the last driver.
+  std::unique_ptr<TEnumPropDescList> EnumPropDescs;
+  // Index of the first of the four event slots in a driver's slot table.
+  uint32_t FirstEventOffset;
+};
+extern TFlashControlData FlashControlData;
+
+// The control's event DISPIDs in slot order: ready-state change, progress,
+// FSCommand, FlashCall.
+inline constexpr DISPID kFlashEventDispIds[4] = {-609, 1958, 150, 197};
+
+// ---- unit state ----
 
 // Set once the probe has run, whatever its outcome.
 extern bool FlashActiveXChecked;
@@ -18,17 +97,201 @@ extern bool FlashActiveXChecked;
 extern bool FlashActiveXAvailable;
 
 // One-time probe: creates the control (in-process or local server) for
-// IOleObject and releases it at once. On success DefaultFlashDriverClass
-// becomes the ActiveX driver. A failure is silent and final for the process.
-// COM must be initialised on the calling thread.
+// IOleObject and releases it at once. A failure is silent and final for the
+// process. COM need not be initialised: the probe then uses a short-lived
+// apartment of its own.
 void CheckFlashActiveX();
 
-// Unit initialisation: forgets the probe's result, so tests can try other
-// machine setups.
+// Forgets the probe's result, so tests can try other machine setups. The
+// second form also names the class the probe and the drivers create: a class
+// nobody registered makes the machine look as if no control were installed;
+// a test's own class object (CoRegisterClassObject) stands in for the control.
 void InitializeActiveXDriverUnit();
+void InitializeActiveXDriverUnit(const CLSID& ControlClass);
 
-// Class reference of the ActiveX driver. PluginExists answers False in this
-// build: there is no driver to create yet.
+// Event method types of the control's events (the driver is ASender).
+using TvtFlashPlayerOnReadyStateChange = std::function<void(vcl::TObject* ASender, int32_t newState)>;
+using TvtFlashPlayerOnProgress = std::function<void(vcl::TObject* ASender, int32_t percentDone)>;
+using TvtFlashPlayerFSCommand =
+    std::function<void(vcl::TObject* ASender, const std::wstring& command, const std::wstring& args)>;
+using TvtFlashPlayerFlashCall = std::function<void(vcl::TObject* ASender, const std::wstring& request)>;
+// One event slot, by its index in the slot table plus one (the first two
+// share a type); monostate for a DISPID that has no slot.
+using TvtFlashEventMethod = std::variant<std::monostate, TvtFlashPlayerOnReadyStateChange, TvtFlashPlayerOnProgress,
+                                         TvtFlashPlayerFSCommand, TvtFlashPlayerFlashCall>;
+
+// A method call through the control's IDispatch: its DISPID, the call type
+// (DISPATCH_METHOD, DISPATCH_PROPERTYGET, ...) and the type the result is
+// stored as (VT_EMPTY: no result).
+struct TCallDesc {
+  DISPID DispId = 0;
+  WORD CallType = DISPATCH_METHOD;
+  VARTYPE ResultType = VT_EMPTY;
+};
+
+// A display string of a property and the cookie the control gave it.
+struct TPropDisplayString {
+  std::string Text;
+  DWORD Cookie = 0;
+};
+
+class TActiveXSite;
+class TEventDispatch;
+
+// The ActiveX driver. A driver whose control could not be created exists
+// without one (FFlashNotAvailable) and does nothing.
+class TvtFlashDriverActiveX : public TvtFlashDriver {
+ public:
+  TFlashControlData* FControlData = nullptr;
+  // The event sink; detached from the driver when it is destroyed.
+  TComPtr<TEventDispatch> FEventDispatch;
+  HGLOBAL FObjectData = nullptr;
+  TComPtr<IOleObject> FOleObject;
+  TComPtr<IPersistStreamInit> FPersistStream;
+  TComPtr<IDispatch> FControlDispatch;
+  TComPtr<IPerPropertyBrowsing> FPropBrowsing;
+  TComPtr<IViewObject> FViewObject;
+  DWORD FPropConnection = 0;
+  DWORD FEventsConnection = 0;
+  DWORD FMiscStatus = 0;
+  TComPtr<IOleInPlaceObjectWindowless> FOleInPlaceObjectWindowless;
+  TComPtr<IOleControl> FOleControl;
+  TComPtr<IOleWindow> FOleWindow;
+  TComPtr<IOleInPlaceObject> FOleInPlaceObject;
+  TComPtr<IOleInPlaceActiveObject> FOleInPlaceActiveObject;
+  bool FFlashNotAvailable = false;
+  // One-shot permission for the windowless site's GetWindow.
+  bool FLendParentWindow = false;
+  TvtFlashPlayerOnReadyStateChange FOnReadyStateChange;
+  TvtFlashPlayerOnProgress FOnProgress;
+  TvtFlashPlayerFSCommand FOnControlFSCommand;
+  TvtFlashPlayerFlashCall FOnControlFlashCall;
+  std::wstring FBindUrl;
+  TComPtr<IvtFlashPlayer> FControlInterface;
+
+  // Steps one to three of construction; Create adds the sizing and the
+  // control. A constructed driver without control is inert.
+  explicit TvtFlashDriverActiveX(uint32_t ABackground);
+  ~TvtFlashDriverActiveX() override;
+  // The whole construction. Raises EOleException when the control fails a
+  // step; nothing of the half-made driver is left then.
+  static std::unique_ptr<TvtFlashDriverActiveX> Create(int32_t AWidth, int32_t AHeight, uint32_t ABackground);
+
+  static bool PluginExists() { return FlashActiveXAvailable; }
+  std::wstring ClassName() const override { return L"TvtFlashDriverActiveX"; }
+  const TvtFlashDriverClass& ClassType() const override;
+  // Renames the driver and tells the control its display name changed.
+  void SetName(const std::wstring& NewName) override;
+
+  // The site's interfaces, for the control (and tests): S_OK with the view of
+  // Iid, or E_NOINTERFACE.
+  HRESULT SiteQueryInterface(REFIID Iid, void** Object);
+  // References the control holds on the site and the sink.
+  ULONG SiteRefCount() const;
+
+  bool GetIsFlashAvailable() const { return !FFlashNotAvailable; }
+  void InitControlData();
+  void CreateInstance();
+  // Initialises the control on first use (client site, persistence,
+  // interfaces, connections) and casts it to IvtFlashPlayer; idempotent.
+  void CreateControl();
+  void DestroyControl();
+  void CreateStorage();
+  void DestroyStorage();
+  // The control's dual interface (a new reference; nil without control).
+  TComPtr<IvtFlashPlayer> GetControlInterface();
+  // The control's IDispatch, as a variant or an interface; raises
+  // EIntfCastError when the control has none.
+  void GetOleObject(VARIANT& Result);
+  TComPtr<IDispatch> GetDefaultDispatch();
+
+  // ---- properties by DISPID; failures raise EOleException ----
+  void GetProperty(DISPID DispId, VARIANT& Value);
+  void SetProperty(DISPID DispId, const VARIANT& Value);
+  int32_t GetIntegerProp(DISPID DispId);
+  void SetIntegerProp(DISPID DispId, int32_t Value);
+  uint16_t GetWordProp(DISPID DispId);
+  void SetWordProp(DISPID DispId, uint16_t Value);
+  float GetSingleProp(DISPID DispId);
+  void SetSingleProp(DISPID DispId, float Value);
+  VARIANT_BOOL GetOleBoolProp(DISPID DispId);
+  void SetOleBoolProp(DISPID DispId, bool Value);
+  bool GetWordBoolProp(DISPID DispId);
+  void SetWordBoolProp(DISPID DispId, bool Value);
+  std::wstring GetWideStringProp(DISPID DispId);
+  void SetWideStringProp(DISPID DispId, const std::wstring& Value);
+  std::string GetStringProp(DISPID DispId);
+  void SetStringProp(DISPID DispId, const std::string& Value);
+  TComPtr<IDispatch> GetIDispatchProp(DISPID DispId);
+  void SetIDispatchProp(DISPID DispId, IDispatch* Value);
+  TComPtr<IUnknown> GetIUnknownProp(DISPID DispId);
+  void SetIUnknownProp(DISPID DispId, IUnknown* Value);
+  // Automation-compatible variants pass through; Result is cleared first.
+  void GetOleVariantProp(DISPID DispId, VARIANT& Result);
+  void SetOleVariantProp(DISPID DispId, const VARIANT& Value);
+  // Any variant: turned into an automation-compatible one first.
+  void GetVariantProp(DISPID DispId, VARIANT& Result);
+  void SetVariantProp(DISPID DispId, const VARIANT& Value);
+  // Calls a method of the control with Args in declared order; Result (when
+  // given) is cleared and receives the answer coerced to the descriptor's
+  // result type.
+  void InvokeMethod(const TCallDesc& Desc, const std::vector<VARIANT>& Args, VARIANT* Result);
+
+  std::string GetPropDisplayString(DISPID DispId);
+  void GetPropDisplayStrings(DISPID DispId, std::vector<TPropDisplayString>& Strings);
+  void SetPropDisplayString(DISPID DispId, const std::string& S);
+  // The shared enumerated-property descriptors; a second call keeps the list.
+  void CreateEnumPropDescs();
+  static void DestroyEnumPropDescs();
+  // True for the framework's OLE errors; a hook for descendants.
+  virtual bool SuppressException(const std::exception& E);
+
+  // ---- events ----
+  // Called by the sink for every event of the control.
+  virtual void InvokeEvent(DISPID DispId, const DISPPARAMS& Params);
+  TvtFlashEventMethod GetEventMethod(DISPID DispId) const;
+  void IntfFSCommand(vcl::TObject* Sender, const std::wstring& command, const std::wstring& args);
+  void IntfFlashPlayerFlashCall(vcl::TObject* Sender, const std::wstring& request);
+  // The two IPropertyNotifySink methods.
+  virtual HRESULT OnChanged(DISPID DispId);
+  virtual HRESULT OnRequestEdit(DISPID DispId);
+
+  // ---- driver operations ----
+  std::wstring GetVariable(const std::wstring& Name) override;
+  void SetVariable(const std::wstring& Name, const std::wstring& Value) override;
+  std::wstring CallFunction(const std::wstring& Request) override;
+  void SetReturnValue(const std::wstring& Value) override;
+  void Play() override;
+  void StopPlay() override;
+  void Rewind() override;
+  void Forward() override;
+  void Back() override;
+  bool GetLoop() override;
+  bool GetIsPlaying() override;
+  int32_t GetCurrentFrame() override;
+  int32_t GetTotalFrames() override;
+  void SetLoop(bool Value) override;
+  void SetCurrentFrame(int32_t Value) override;
+
+  // Expires when the driver is destroyed: code that calls the control or the
+  // application keeps a weak reference and checks it afterwards.
+  std::weak_ptr<char> AliveLink() const { return alive_; }
+  // The driver is being destroyed: events are dropped.
+  bool Destroying() const { return destroying_; }
+
+ private:
+  friend class TActiveXSite;
+  // Steps four to fifteen of construction.
+  void ConstructControl();
+  // FControlInterface's FlashVersion major version is at least 8.
+  bool VersionAtLeast8(IvtFlashPlayer* Control);
+
+  TComPtr<TActiveXSite> site_;
+  std::shared_ptr<char> alive_ = std::make_shared<char>();
+  bool destroying_ = false;
+};
+
+// Class reference of the ActiveX driver.
 const TvtFlashDriverClass& TvtFlashDriverActiveXClass();
 
 }  // namespace vt

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "com_object.h"
+#include "renderers/com/com_object.h"
 #include "netscape_unit.h"
 
 namespace vt {
