@@ -15,9 +15,11 @@ namespace vt {
 inline constexpr wchar_t FlashCallScriptPrefix[] = L"try { __flash__toXML(";
 
 // The request text for Script, or nothing when Script does not start with
-// FlashCallScriptPrefix. Arguments are split at every "," or ")" (quotes
-// are not respected); a token starting with a double quote loses its first
-// and last characters. Names and arguments are inserted verbatim.
+// FlashCallScriptPrefix. The arguments are read as the script language
+// writes them: a string literal gives its decoded text (commas and
+// parentheses inside it included), any other literal its text as written.
+// Each argument becomes a string element with &, < and > escaped; the name
+// is inserted as it is.
 std::optional<std::wstring> FlashCallRequestFromScript(const std::wstring& Script);
 
 }  // namespace vt

@@ -23,9 +23,22 @@ TEST(FlashCallRequest, QuotedArgumentsBecomeStringElementsWithoutTheirQuotes) {
             Request(L"add", L"<string>5</string><string>x</string>"));
 }
 
-TEST(FlashCallRequest, CommasInsideQuotesSplitTheArgument) {
-  EXPECT_EQ(FlashCallRequestFromScript(Script(L"f(1,\"left,right\")")),
-            Request(L"f", L"<string>1</string><string>lef</string><string>right\"</string>"));
+TEST(FlashCallRequest, ArgumentsAreReadAsTheScriptWritesThem) {
+  const struct {
+    const wchar_t* call;
+    const wchar_t* markup;
+  } rows[] = {
+      // Commas, parentheses and blanks inside a string stay in it.
+      {L"f(1,\"left,right\")", L"<string>1</string><string>left,right</string>"},
+      {L"f(\"a) b\", \" c \")", L"<string>a) b</string><string> c </string>"},
+      // Escapes are decoded.
+      {L"f(\"say \\\"hi\\\"\\n\\\\\\u00e9\")", L"<string>say \"hi\"\n\\\u00e9</string>"},
+      // Other literals as written; arrays and objects whole.
+      {L"f(true, null, -1.5e+21)", L"<string>true</string><string>null</string><string>-1.5e+21</string>"},
+      {L"f([1,\"x,y\"],{\"k\":2})", L"<string>[1,\"x,y\"]</string><string>{\"k\":2}</string>"},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(FlashCallRequestFromScript(Script(row.call)), Request(L"f", row.markup)) << row.call;
 }
 
 TEST(FlashCallRequest, EmptyQuotedStringAndNoArguments) {
@@ -33,9 +46,9 @@ TEST(FlashCallRequest, EmptyQuotedStringAndNoArguments) {
   EXPECT_EQ(FlashCallRequestFromScript(Script(L"ping()")), Request(L"ping", L""));
 }
 
-TEST(FlashCallRequest, TextIsInsertedVerbatim) {
+TEST(FlashCallRequest, ArgumentTextIsEscapedForXml) {
   EXPECT_EQ(FlashCallRequestFromScript(Script(L"f(\"<b>&amp;\\\"\")")),
-            Request(L"f", L"<string><b>&amp;\\\"</string>"));
+            Request(L"f", L"<string>&lt;b&gt;&amp;amp;\"</string>"));
 }
 
 TEST(FlashCallRequest, WithoutTheCatchPartTheWholeRestIsTheCall) {

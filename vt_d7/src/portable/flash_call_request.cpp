@@ -1,5 +1,6 @@
 #include "vt_d7/flash_call_request.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace vt {
@@ -31,20 +32,108 @@ std::wstring_view TakeUntil(std::wstring_view& Text, std::wstring_view Delimiter
   return head;
 }
 
+// The XML text of one argument: &, < and > escaped.
+void AppendEscaped(std::wstring& Out, std::wstring_view Text) {
+  for (const wchar_t c : Text) {
+    if (c == L'&') Out += L"&amp;";
+    else if (c == L'<') Out += L"&lt;";
+    else if (c == L'>') Out += L"&gt;";
+    else Out += c;
+  }
+}
+
+int HexDigit(wchar_t C) {
+  if (C >= L'0' && C <= L'9') return C - L'0';
+  if (C >= L'a' && C <= L'f') return C - L'a' + 10;
+  if (C >= L'A' && C <= L'F') return C - L'A' + 10;
+  return -1;
+}
+
+// A string literal starting after its opening quote, as the script language
+// writes it: \" \\ \/ \b \f \n \r \t and \uXXXX are decoded; the literal
+// ends at the closing quote (or the end of the text). At is moved past it.
+std::wstring ReadStringLiteral(std::wstring_view Text, size_t& At) {
+  std::wstring out;
+  while (At < Text.size()) {
+    const wchar_t c = Text[At++];
+    if (c == L'"') break;
+    if (c != L'\\' || At >= Text.size()) {
+      out += c;
+      continue;
+    }
+    const wchar_t e = Text[At++];
+    switch (e) {
+      case L'b': out += L'\b'; break;
+      case L'f': out += L'\f'; break;
+      case L'n': out += L'\n'; break;
+      case L'r': out += L'\r'; break;
+      case L't': out += L'\t'; break;
+      case L'u': {
+        unsigned code = 0;
+        size_t k = 0;
+        for (; k < 4 && At + k < Text.size() && HexDigit(Text[At + k]) >= 0; ++k)
+          code = code * 16 + static_cast<unsigned>(HexDigit(Text[At + k]));
+        if (k == 4) {
+          out += static_cast<wchar_t>(code);
+          At += 4;
+        } else {
+          out += L'u';  // not an escape after all
+        }
+        break;
+      }
+      default: out += e; break;  // \" \\ \/ and any other character stand for themselves
+    }
+  }
+  return out;
+}
+
+// Any other literal (a number, true, null, an array or object) as it is
+// written, up to the next "," or ")" outside brackets and strings.
+std::wstring_view ReadOtherLiteral(std::wstring_view Text, size_t& At) {
+  const size_t start = At;
+  int depth = 0;
+  bool quoted = false;
+  for (; At < Text.size(); ++At) {
+    const wchar_t c = Text[At];
+    if (quoted) {
+      if (c == L'\\') ++At;
+      else if (c == L'"') quoted = false;
+    } else if (c == L'"') {
+      quoted = true;
+    } else if (c == L'[' || c == L'{') {
+      ++depth;
+    } else if (c == L']' || c == L'}') {
+      if (depth > 0) --depth;
+    } else if (depth == 0 && (c == L',' || c == L')')) {
+      break;
+    }
+  }
+  return Trim(Text.substr(start, std::min(At, Text.size()) - start));
+}
+
+// The arguments of the call (the text after its opening parenthesis), each
+// as a string element.
 std::wstring ArgumentMarkup(std::wstring_view Arguments) {
   std::wstring markup;
-  // A lone ")" means a call without arguments.
-  if (Arguments.size() <= 1) return markup;
-  while (!Arguments.empty()) {
-    std::wstring_view token = Trim(TakeUntil(Arguments, L",)"));
-    Arguments = Trim(Arguments);
-    if (!token.empty() && token.front() == L'"') {
-      token.remove_prefix(1);
-      if (!token.empty()) token.remove_suffix(1);
-    }
+  size_t at = 0;
+  const auto skipBlanks = [&] {
+    while (at < Arguments.size() && IsBlank(Arguments[at])) ++at;
+  };
+  skipBlanks();
+  if (at >= Arguments.size() || Arguments[at] == L')') return markup;
+  while (true) {
+    skipBlanks();
     markup += L"<string>";
-    markup += token;
+    if (at < Arguments.size() && Arguments[at] == L'"') {
+      ++at;
+      AppendEscaped(markup, ReadStringLiteral(Arguments, at));
+      ReadOtherLiteral(Arguments, at);  // anything up to the next separator is dropped
+    } else {
+      AppendEscaped(markup, ReadOtherLiteral(Arguments, at));
+    }
     markup += L"</string>";
+    if (at >= Arguments.size() || Arguments[at] == L')') break;
+    ++at;  // past the ","
   }
   return markup;
 }
