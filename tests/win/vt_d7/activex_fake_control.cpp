@@ -288,7 +288,11 @@ class TFakeControl final : public vt::TComRefCount,
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** Info) override {
     *Info = nullptr;
     Log("GetTypeInfo");
-    return E_NOTIMPL;
+    if (!g_scope || g_scope->options.typeLibrary.empty()) return E_NOTIMPL;
+    TComPtr<ITypeLib> library;
+    const HRESULT hr = LoadTypeLibEx(g_scope->options.typeLibrary.c_str(), REGKIND_NONE, library.Receive());
+    if (FAILED(hr)) return hr;
+    return library->GetTypeInfoOfGuid(IID_IvtFlashPlayer, Info);
   }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
     return Unexpected("GetIDsOfNames");

@@ -27,6 +27,9 @@ struct TFakeControlOptions {
   bool activate = true;
   // FlashVersion's answer.
   long flashVersion = 0x000A0000;
+  // GetTypeInfo answers the control's interface from this type library
+  // (E_NOTIMPL when empty).
+  std::wstring typeLibrary;
   // What IDispatch property reads answer, by DISPID.
   std::map<DISPID, VARIANT> properties;
 };
