@@ -1,11 +1,13 @@
 // An application outside the repository, built against the installed
 // package: it places an off-screen player and checks its first frame, and
-// finds the package's player movie among its own resources.
+// finds the package's player movie among its own resources; the ActiveX
+// unit's headers and the control's interfaces come with the package.
 #include <windows.h>
 
 #include <cstdio>
 
 #include "framework/Classes.h"
+#include "vt_d7/Vt_driver_activex.h"
 #include "vt_d7/Vt_flashplayer.h"
 
 int main() {
@@ -24,6 +26,10 @@ int main() {
       std::printf("outside_app: the package's resource %ls is missing\n", name);
       return 1;
     }
+  }
+  if (vt::FlashControlData.ClassId != vt::CLASS_vtFlashPlayer || IID_IvtFlashPlayer.Data1 != 0xD27CDB6C) {
+    std::puts("outside_app: the ActiveX unit's identifiers are wrong");
+    return 1;
   }
   std::printf("outside_app: %ls plays a %dx%d picture\n", player.Driver()->ClassName().c_str(), player.Width(),
               player.Height());
