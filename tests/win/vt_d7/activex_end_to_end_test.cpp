@@ -1,0 +1,205 @@
+// The ActiveX driver with the real stand-in control, registered on this
+// machine by the build: a movie loaded through the control plays, its frames,
+// loop and variables agree with the movie, a call returns the movie's
+// answer, and its FSCommand and ExternalInterface calls reach the
+// application with the same texts the plug-in driver gives for the same
+// movie.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "activex_fake_control.h"
+#include "framework/Forms.h"
+#include "framework/SysUtils.h"
+#include "tools/swfc/compile.h"
+#include "vt_d7/Vt_driver_activex.h"
+#include "vt_d7/Vt_driver_netscape.h"
+
+namespace {
+
+// Two frames: the first registers "add", sends an FSCommand and asks the page
+// a question through ExternalInterface, keeping the answer; the second stops.
+constexpr const char* kMovie = R"(
+size 80 60
+rate 30
+background white
+shape red
+  fill f solid #ff0000
+  rect 0 0 20 20 fill f
+end
+place red 1 at 10 10
+actions
+  function "add" "a" "b"
+    push "a"
+    getvariable
+    push "b"
+    getvariable
+    add2
+    return
+  end
+  addcallback "add" "this" "add"
+  pop
+  fscommand "hello" "world, and more"
+  push "answer"
+  externalcall "page.ask" "question, with <markup>" 42 true
+  setvariable
+end
+show
+actions
+  stop
+end
+show
+)";
+
+class TMovieFile {
+ public:
+  TMovieFile() {
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    path_ = std::wstring(folder) + L"vt_ax_end_to_end_" + std::to_wstring(GetCurrentProcessId()) + L".swf";
+    const std::vector<uint8_t> bytes = swfc::Compile(kMovie);
+    HANDLE h = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+  }
+  ~TMovieFile() { DeleteFileW(path_.c_str()); }
+  const std::wstring& Path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+bool PumpUntil(const std::function<bool()>& Done) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!Done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    vcl::Application()->ProcessMessages();
+    Sleep(5);
+  }
+  return true;
+}
+
+// What the application hears from a driver, answering every call "yes".
+struct THeard {
+  std::vector<std::wstring> lines;
+  std::vector<vcl::TObject*> senders;
+
+  void Listen(vt::TvtFlashDriver& Driver) {
+    Driver.FOnFSCommand = [this](vcl::TObject* s, const std::wstring& c, const std::wstring& a) {
+      senders.push_back(s);
+      lines.push_back(L"fscommand " + c + L"|" + a);
+    };
+    Driver.FOnFlashCall = [this, &Driver](vcl::TObject* s, const std::wstring& r) {
+      senders.push_back(s);
+      lines.push_back(L"flashcall " + r);
+      Driver.SetReturnValue(L"<string>yes</string>");
+    };
+  }
+};
+
+class ActiveXEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    vt::InitializeActiveXDriverUnit(vt::CLASS_vtFlashPlayer);
+    vt::CheckFlashActiveX();
+    ASSERT_TRUE(vt::FlashActiveXAvailable) << "the stand-in control is not registered";
+  }
+  void TearDown() override {
+    vt::InitializeActiveXDriverUnit(vt_test::CLSID_NoFlashControl);
+    CoUninitialize();
+  }
+
+  // A driver of the control playing the movie, heard by Heard.
+  std::unique_ptr<vt::TvtFlashDriverActiveX> Play(THeard& Heard) {
+    auto driver = vt::TvtFlashDriverActiveX::Create(80, 60, 0);
+    Heard.Listen(*driver);
+    const vt::TComPtr<IvtFlashPlayer> control = driver->GetControlInterface();
+    EXPECT_TRUE(control);
+    const vt::TBstr path(movie.Path());
+    EXPECT_EQ(control->LoadMovie(0, path.Get()), S_OK);
+    return driver;
+  }
+
+  TMovieFile movie;
+};
+
+TEST_F(ActiveXEndToEnd, AMoviePlaysAndItsStateAgreesWithTheMovie) {
+  THeard heard;
+  auto driver = Play(heard);
+  ASSERT_TRUE(driver->GetIsFlashAvailable());
+  ASSERT_TRUE(PumpUntil([&] { return driver->GetCurrentFrame() == 1 && !driver->GetIsPlaying(); }))
+      << "the movie did not reach its stop";
+  EXPECT_EQ(driver->GetTotalFrames(), 2);
+  EXPECT_EQ(driver->GetVariable(L"answer"), L"yes") << "the application's answer reaches the movie";
+  for (vcl::TObject* s : heard.senders) EXPECT_EQ(s, driver.get());
+
+  EXPECT_TRUE(driver->GetLoop());
+  driver->SetLoop(false);
+  EXPECT_FALSE(driver->GetLoop());
+  driver->SetVariable(L"shade", L"deep blue");
+  EXPECT_EQ(driver->GetVariable(L"shade"), L"deep blue");
+  EXPECT_EQ(driver->CallFunction(L"<invoke name=\"add\" returntype=\"xml\"><arguments><number>2</number>"
+                                 L"<number>3</number></arguments></invoke>"),
+            L"<number>5</number>");
+
+  driver->Rewind();
+  EXPECT_EQ(driver->GetCurrentFrame(), 0);
+  driver->SetCurrentFrame(1);
+  EXPECT_EQ(driver->GetCurrentFrame(), 1);
+  driver->Play();
+  EXPECT_TRUE(driver->GetIsPlaying());
+  driver->StopPlay();
+  EXPECT_FALSE(driver->GetIsPlaying());
+}
+
+TEST_F(ActiveXEndToEnd, TheMoviesCallsReadAsThePlugInDriverGivesThem) {
+  THeard viaControl;
+  auto control = Play(viaControl);
+  ASSERT_TRUE(PumpUntil([&] { return viaControl.lines.size() == 2; }));
+  control.reset();
+
+  vt::TvtPluginLocation location;
+  const std::string folder = NPSWF_STANDIN_DIR;
+  location.AppFolder = std::wstring(folder.begin(), folder.end());
+  location.RegistryRoot = HKEY_CURRENT_USER;
+  location.KeyPath = L"Software\\vt_d7_tests\\no such key";
+  vt::InitializeNetscapeDriverUnit(location);
+  ASSERT_TRUE(vt::TvtFlashDriverNS::PluginExists());
+  THeard viaModule;
+  {
+    auto module = vt::TvtFlashDriverNS::Create(80, 60, 0);
+    viaModule.Listen(*module);
+    module->LoadMovie(movie.Path());
+    ASSERT_TRUE(PumpUntil([&] { return viaModule.lines.size() == 2; }));
+  }
+  vt::FinalizeNetscapeDriverUnit();
+
+  EXPECT_EQ(viaControl.lines, viaModule.lines);
+  ASSERT_EQ(viaControl.lines.size(), 2u);
+  EXPECT_EQ(viaControl.lines[0], L"fscommand hello|world, and more");
+  EXPECT_EQ(viaControl.lines[1],
+            L"flashcall <invoke name=\"page.ask\" returntype=\"XML\"><arguments><string>question, with "
+            L"&lt;markup&gt;</string><string>42</string><string>true</string></arguments></invoke>");
+}
+
+TEST_F(ActiveXEndToEnd, TheControlsTypeInformationDescribesItsEnumeratedProperties) {
+  auto driver = vt::TvtFlashDriverActiveX::Create(10, 10, 0);
+  driver->CreateEnumPropDescs();
+  ASSERT_TRUE(vt::FlashControlData.EnumPropDescs);
+  EXPECT_EQ(vt::FlashControlData.EnumPropDescs->size(), 2u);
+  // The control names its predefined values through property browsing.
+  std::vector<vt::TPropDisplayString> strings;
+  driver->GetPropDisplayStrings(0x78, strings);
+  EXPECT_EQ(strings.size(), 3u);
+  driver->SetPropDisplayString(0x78, strings.empty() ? "" : strings.back().Text);
+  EXPECT_EQ(driver->GetIntegerProp(0x78), 2);
+  EXPECT_EQ(driver->GetWideStringProp(133), L"Transparent") << "set before activation";
+}
+
+}  // namespace
