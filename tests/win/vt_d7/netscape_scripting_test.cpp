@@ -130,7 +130,7 @@ TEST_F(NetscapeScripting, ExternalInterfaceCallsBecomeRequestsAnsweredBySetRetur
             "<string>yes</string>");
   EXPECT_EQ(requests.back(),
             "<invoke name=\"f\" returntype=\"XML\"><arguments><string>1</string>"
-            "<string>lef</string><string>right\"</string></arguments></invoke>");
+            "<string>left,right</string></arguments></invoke>");
 
   // Other scripts are not evaluated.
   EXPECT_EQ(fake->Evaluate("window.close()"), "");
