@@ -43,6 +43,13 @@ class MovieHost {
   virtual void Log(const std::string& Text) = 0;
 };
 
+// How a renderer shows a movie: the stage's size in whole pixels (Twips / 20
+// rounded up, clamped to 0..65535), and the period of its frame timer in
+// milliseconds for a frame rate in 8.8 fixed point (at least 1; a rate of 0
+// plays at 12 frames a second).
+int32_t StagePixels(double Twips);
+uint32_t FramePeriodMs(uint16_t FrameRate);
+
 class MovieInstance {
  public:
   MovieInstance(std::shared_ptr<const Movie> M, MovieHost& Host);

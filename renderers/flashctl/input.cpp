@@ -1,32 +1,9 @@
 // Window messages from the windowless site: the mouse and the keyboard.
 #include "renderers/com/com_call.h"
+#include "renderers/ansitext/key_codes.h"
 #include "renderers/flashctl/control.h"
 
 namespace flashctl {
-namespace {
-
-// The movie's code for a key that has no character: the format's button key codes.
-int SwfKeyCode(WPARAM VirtualKey) {
-  switch (VirtualKey) {
-    case VK_LEFT: return 1;
-    case VK_RIGHT: return 2;
-    case VK_HOME: return 3;
-    case VK_END: return 4;
-    case VK_INSERT: return 5;
-    case VK_DELETE: return 6;
-    case VK_BACK: return 8;
-    case VK_RETURN: return 13;
-    case VK_UP: return 14;
-    case VK_DOWN: return 15;
-    case VK_PRIOR: return 16;
-    case VK_NEXT: return 17;
-    case VK_TAB: return 18;
-    case VK_ESCAPE: return 19;
-    default: return 0;
-  }
-}
-
-}  // namespace
 
 HRESULT FlashControl::OnWindowMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT* Result) {
   if (Result) *Result = 0;
@@ -63,7 +40,7 @@ HRESULT FlashControl::OnWindowMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LR
         return S_OK;
       }
       case WM_KEYDOWN: {
-        const int code = SwfKeyCode(WParam);
+        const int code = swfwin::SwfKeyCode(static_cast<unsigned>(WParam));
         if (!code) return S_FALSE;
         if (movie_) movie_->KeyPress(code);
         return S_OK;

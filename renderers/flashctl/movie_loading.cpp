@@ -1,7 +1,9 @@
-// The first movie: fetched, started with its FlashVars, ticked by the frame
-// timer while the control is in-place active.
+// The first movie: fetched, started with its FlashVars and the variables set
+// before it arrived, ticked by the frame timer while the control is in-place
+// active.
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "renderers/com/utf8_text.h"
 #include "renderers/engine/reader.h"
@@ -37,12 +39,10 @@ void FlashControl::StartMovie(std::vector<uint8_t> Bytes) {
   Bytes = {};
   const swf::Rect& stage = movie->frameSize;
   if (width_ <= 0 || height_ <= 0) {
-    width_ = static_cast<int32_t>(std::clamp(std::ceil(stage.Width() / 20), 0.0, 65535.0));
-    height_ = static_cast<int32_t>(std::clamp(std::ceil(stage.Height() / 20), 0.0, 65535.0));
+    width_ = swf::StagePixels(stage.Width());
+    height_ = swf::StagePixels(stage.Height());
   }
-  // Frame rate in 8.8 fixed point; 0 plays at the usual 12 frames a second.
-  const uint16_t rate = movie->frameRate ? movie->frameRate : 12 << 8;
-  frameInterval_ = std::max<UINT>(1, static_cast<UINT>(std::lround(1000.0 * 256 / rate)));
+  frameInterval_ = swf::FramePeriodMs(movie->frameRate);
   movie_ = std::make_unique<swf::MovieInstance>(std::move(movie), *this);
   movie_->maxRequestBytes = kMaxRequestBytes;
   movie_->SetLoop(props_.loop);
@@ -57,6 +57,7 @@ void FlashControl::StartMovie(std::vector<uint8_t> Bytes) {
 void FlashControl::ApplyFlashVars() {
   for (const auto& [name, value] : ParseFlashVars(vt::Utf8FromWide(props_.flashVars)))
     movie_->SetVariable(name, value);
+  for (const auto& [name, value] : std::exchange(pendingVariables_, {})) movie_->SetVariable(name, value);
 }
 
 void FlashControl::StartTimer() {

@@ -81,12 +81,10 @@ void PluginInstance::StartMovie(std::vector<uint8_t> Bytes) {
   Bytes = {};
   const swf::Rect& stage = movie->frameSize;
   if (width_ <= 0 || height_ <= 0) {
-    width_ = static_cast<int32_t>(std::clamp(std::ceil(stage.Width() / 20), 0.0, 65535.0));
-    height_ = static_cast<int32_t>(std::clamp(std::ceil(stage.Height() / 20), 0.0, 65535.0));
+    width_ = swf::StagePixels(stage.Width());
+    height_ = swf::StagePixels(stage.Height());
   }
-  // Frame rate in 8.8 fixed point; 0 plays at the usual 12 frames a second.
-  const uint16_t rate = movie->frameRate ? movie->frameRate : 12 << 8;
-  const UINT interval = std::max<UINT>(1, static_cast<UINT>(std::lround(1000.0 * 256 / rate)));
+  const UINT interval = swf::FramePeriodMs(movie->frameRate);
   movie_ = std::make_unique<swf::MovieInstance>(std::move(movie), *this);
   movie_->maxRequestBytes = kMaxStreamBytes;
   movie_->SetLoop(loop_);

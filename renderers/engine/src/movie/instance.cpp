@@ -13,6 +13,13 @@ namespace swf {
 
 using movie::Entry;
 
+int32_t StagePixels(double Twips) { return static_cast<int32_t>(std::clamp(std::ceil(Twips / 20), 0.0, 65535.0)); }
+
+uint32_t FramePeriodMs(uint16_t FrameRate) {
+  const uint16_t rate = FrameRate ? FrameRate : 12 << 8;
+  return std::max<uint32_t>(1, static_cast<uint32_t>(std::lround(1000.0 * 256 / rate)));
+}
+
 MovieInstance::MovieInstance(std::shared_ptr<const Movie> M, MovieHost& Host) {
   if (!M) throw std::invalid_argument("MovieInstance needs a movie");
   state_ = std::make_unique<State>(*this, Host, M->version);
