@@ -278,6 +278,7 @@ class FlashControl final : public IvtFlashPlayer,
   // ---- loading (movie_loading.cpp) ----
   void LoadFirstMovie(const std::wstring& Url);
   void StartMovie(std::vector<uint8_t> Bytes);
+  // FlashVars, then the variables set before the movie existed, in order.
   void ApplyFlashVars();
   void StartTimer();
   void StopTimer();
@@ -303,6 +304,9 @@ class FlashControl final : public IvtFlashPlayer,
   bool transparent() const;
 
   ControlProperties props_;
+  // Variables set while no movie existed (UTF-8 name and value), for the
+  // first movie to start with.
+  std::vector<std::pair<std::string, std::string>> pendingVariables_;
   bool dirty_ = false;
   std::unique_ptr<swf::MovieInstance> movie_;
   std::wstring movieFolder_;  // the first movie's folder (relative names), when it came from a file

@@ -205,8 +205,12 @@ HRESULT FlashControl::TGetPropertyAsNumber(BSTR Target, int Property, double* Va
 HRESULT FlashControl::SetVariable(BSTR Name, BSTR Value) {
   return vt::ComCall([&]() -> HRESULT {
     KeepAlive keep(this);
-    if (!movie_) return E_FAIL;  // no movie to hold it
-    movie_->SetVariable(vt::Utf8FromBstr(Name), vt::Utf8FromBstr(Value));
+    // Before the movie exists (it may still be on its way) the variable
+    // waits for it, as FlashVars do.
+    if (!movie_)
+      pendingVariables_.emplace_back(vt::Utf8FromBstr(Name), vt::Utf8FromBstr(Value));
+    else
+      movie_->SetVariable(vt::Utf8FromBstr(Name), vt::Utf8FromBstr(Value));
     return S_OK;
   });
 }
