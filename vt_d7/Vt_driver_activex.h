@@ -183,6 +183,9 @@ class TvtFlashDriverActiveX : public TvtFlashDriver {
   // Renames the driver and tells the control its display name changed.
   void SetName(const std::wstring& NewName) override;
 
+  // IvtFlash and IUnknown as every driver answers them; the site's
+  // interfaces (client site, in-place site, frame, ...) from its site.
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
   // The site's interfaces, for the control (and tests): S_OK with the view of
   // Iid, or E_NOINTERFACE.
   HRESULT SiteQueryInterface(REFIID Iid, void** Object);
@@ -283,6 +286,8 @@ class TvtFlashDriverActiveX : public TvtFlashDriver {
   friend class TActiveXSite;
   // Steps four to fifteen of construction.
   void ConstructControl();
+  // Gives the control the driver's client site unless it has one.
+  void GiveClientSiteIfNone();
   // FControlInterface's FlashVersion major version is at least 8.
   bool VersionAtLeast8(IvtFlashPlayer* Control);
 

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "activex_fake_control.h"
+#include "end_to_end_support.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
-#include "tools/swfc/compile.h"
 #include "vt_d7/Vt_driver_activex.h"
 #include "vt_d7/Vt_driver_netscape.h"
 
@@ -54,35 +54,6 @@ actions
 end
 show
 )";
-
-class TMovieFile {
- public:
-  TMovieFile() {
-    wchar_t folder[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    path_ = std::wstring(folder) + L"vt_ax_end_to_end_" + std::to_wstring(GetCurrentProcessId()) + L".swf";
-    const std::vector<uint8_t> bytes = swfc::Compile(kMovie);
-    HANDLE h = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(h);
-  }
-  ~TMovieFile() { DeleteFileW(path_.c_str()); }
-  const std::wstring& Path() const { return path_; }
-
- private:
-  std::wstring path_;
-};
-
-bool PumpUntil(const std::function<bool()>& Done) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    vcl::Application()->ProcessMessages();
-    Sleep(5);
-  }
-  return true;
-}
 
 // What the application hears from a driver, answering every call "yes".
 struct THeard {
@@ -126,14 +97,14 @@ class ActiveXEndToEnd : public ::testing::Test {
     return driver;
   }
 
-  TMovieFile movie;
+  vt_test::TMovieFile movie{kMovie, L"vt_ax_end_to_end"};
 };
 
 TEST_F(ActiveXEndToEnd, AMoviePlaysAndItsStateAgreesWithTheMovie) {
   THeard heard;
   auto driver = Play(heard);
   ASSERT_TRUE(driver->GetIsFlashAvailable());
-  ASSERT_TRUE(PumpUntil([&] { return driver->GetCurrentFrame() == 1 && !driver->GetIsPlaying(); }))
+  ASSERT_TRUE(vt_test::PumpUntil([&] { return driver->GetCurrentFrame() == 1 && !driver->GetIsPlaying(); }))
       << "the movie did not reach its stop";
   EXPECT_EQ(driver->GetTotalFrames(), 2);
   EXPECT_EQ(driver->GetVariable(L"answer"), L"yes") << "the application's answer reaches the movie";
@@ -161,7 +132,7 @@ TEST_F(ActiveXEndToEnd, AMoviePlaysAndItsStateAgreesWithTheMovie) {
 TEST_F(ActiveXEndToEnd, TheMoviesCallsReadAsThePlugInDriverGivesThem) {
   THeard viaControl;
   auto control = Play(viaControl);
-  ASSERT_TRUE(PumpUntil([&] { return viaControl.lines.size() == 2; }));
+  ASSERT_TRUE(vt_test::PumpUntil([&] { return viaControl.lines.size() == 2; }));
   control.reset();
 
   vt::TvtPluginLocation location;
@@ -176,7 +147,7 @@ TEST_F(ActiveXEndToEnd, TheMoviesCallsReadAsThePlugInDriverGivesThem) {
     auto module = vt::TvtFlashDriverNS::Create(80, 60, 0);
     viaModule.Listen(*module);
     module->LoadMovie(movie.Path());
-    ASSERT_TRUE(PumpUntil([&] { return viaModule.lines.size() == 2; }));
+    ASSERT_TRUE(vt_test::PumpUntil([&] { return viaModule.lines.size() == 2; }));
   }
   vt::FinalizeNetscapeDriverUnit();
 

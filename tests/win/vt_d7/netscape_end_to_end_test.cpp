@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "end_to_end_support.h"
 #include "framework/Forms.h"
-#include "tools/swfc/compile.h"
 #include "vt_d7/Vt_driver_netscape.h"
 #include "vt_d7/Vt_layer.h"
 
@@ -55,39 +55,6 @@ std::wstring StandInFolder() {
   return std::wstring(folder.begin(), folder.end());
 }
 
-// The movie as a file in the temporary folder, removed afterwards.
-class TMovieFile {
- public:
-  TMovieFile() {
-    wchar_t folder[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    // One name per process: the tests of this suite run side by side.
-    path_ = std::wstring(folder) + L"vt_ns_end_to_end_" + std::to_wstring(GetCurrentProcessId()) + L".swf";
-    const std::vector<uint8_t> bytes = swfc::Compile(kMovie);
-    HANDLE h = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(h);
-  }
-  ~TMovieFile() { DeleteFileW(path_.c_str()); }
-  const std::wstring& Path() const { return path_; }
-
- private:
-  std::wstring path_;
-};
-
-// Runs the message loop (the module's frame timer lives there) until Done
-// holds or three seconds have passed.
-bool PumpUntil(const std::function<bool()>& Done) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    vcl::Application()->ProcessMessages();
-    Sleep(5);
-  }
-  return true;
-}
-
 class NetscapeEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -107,7 +74,7 @@ class NetscapeEndToEnd : public ::testing::Test {
   std::vector<FSCommand> commands;
   std::vector<std::wstring> requests;
   std::vector<vcl::TObject*> callSenders;
-  TMovieFile movie;
+  vt_test::TMovieFile movie{kMovie, L"vt_ns_end_to_end"};
 };
 
 TEST_F(NetscapeEndToEnd, OffScreenPlayerPlaysTheMovieWithRecoveredAlphaAndAnswersItsCalls) {
@@ -131,7 +98,7 @@ TEST_F(NetscapeEndToEnd, OffScreenPlayerPlaysTheMovieWithRecoveredAlphaAndAnswer
   ASSERT_EQ(player.Driver()->ClassName(), L"TvtFlashDriverNS");
   player.LoadMovie(movie.Path());
 
-  ASSERT_TRUE(PumpUntil([&] { return !requests.empty(); })) << "the first frame's scripts never ran";
+  ASSERT_TRUE(vt_test::PumpUntil([&] { return !requests.empty(); })) << "the first frame's scripts never ran";
   vcl::TObject* driver = player.Driver();
   ASSERT_EQ(commands.size(), 1u);
   EXPECT_EQ(commands[0].sender, driver);
@@ -147,7 +114,7 @@ TEST_F(NetscapeEndToEnd, OffScreenPlayerPlaysTheMovieWithRecoveredAlphaAndAnswer
 
   // Premultiplied pixels: opaque red, half-transparent blue, and nothing
   // (all zero) where the movie draws nothing.
-  ASSERT_TRUE(PumpUntil([&] { return player.GetScanline(20)[20] == 0xFFFF0000u; }))
+  ASSERT_TRUE(vt_test::PumpUntil([&] { return player.GetScanline(20)[20] == 0xFFFF0000u; }))
       << std::hex << player.GetScanline(20)[20];
   const uint32_t glass = player.GetScanline(20)[50];
   EXPECT_NEAR(static_cast<int>(glass >> 24), 128, 1) << std::hex << glass;
@@ -160,7 +127,7 @@ TEST_F(NetscapeEndToEnd, OffScreenPlayerPlaysTheMovieWithRecoveredAlphaAndAnswer
   player.CallMouseMove({}, 20, 20);
   player.CallMouseDown(vcl::mbLeft, {vcl::ssLeft}, 20, 20);
   player.CallMouseUp(vcl::mbLeft, {}, 20, 20);
-  ASSERT_TRUE(PumpUntil([&] { return commands.size() == 2; }));
+  ASSERT_TRUE(vt_test::PumpUntil([&] { return commands.size() == 2; }));
   EXPECT_EQ(commands[1].command, L"clicked");
   EXPECT_EQ(commands[1].args, L"button");
   EXPECT_EQ(commands[1].sender, driver);
@@ -186,9 +153,9 @@ TEST_F(NetscapeEndToEnd, GraphicPlayerShowsTheMovieOnItsForm) {
   };
   form.Handle();
   player->LoadMovie(movie.Path());
-  ASSERT_TRUE(PumpUntil([&] { return !commands.empty(); }));
+  ASSERT_TRUE(vt_test::PumpUntil([&] { return !commands.empty(); }));
   EXPECT_EQ(commands[0].sender, player->Driver());
-  ASSERT_TRUE(PumpUntil([&] { return player->Driver()->FBits[20 * 80 + 20] == 0xFFFF0000u; }));
+  ASSERT_TRUE(vt_test::PumpUntil([&] { return player->Driver()->FBits[20 * 80 + 20] == 0xFFFF0000u; }));
 
   // The form, player included, rendered into a memory bitmap: the movie's
   // red over the player's green background, blue blended over it.
@@ -225,8 +192,8 @@ TEST_F(NetscapeEndToEnd, WindowedPlayerShowsTheMovieInItsWindowAndPassesClicks) 
   };
   form.Handle();
   player->LoadMovie(movie.Path());
-  ASSERT_TRUE(PumpUntil([&] { return !commands.empty(); }));
-  ASSERT_TRUE(PumpUntil([&] { return player->Driver()->FBits[20 * 80 + 20] == 0xFFFF0000u; }));
+  ASSERT_TRUE(vt_test::PumpUntil([&] { return !commands.empty(); }));
+  ASSERT_TRUE(vt_test::PumpUntil([&] { return player->Driver()->FBits[20 * 80 + 20] == 0xFFFF0000u; }));
 
   BITMAPINFO bi{};
   bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 80, -60, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
@@ -248,7 +215,7 @@ TEST_F(NetscapeEndToEnd, WindowedPlayerShowsTheMovieInItsWindowAndPassesClicks) 
   SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
   SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
   SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
-  ASSERT_TRUE(PumpUntil([&] { return commands.size() == 2; }));
+  ASSERT_TRUE(vt_test::PumpUntil([&] { return commands.size() == 2; }));
   EXPECT_EQ(commands[1].command, L"clicked");
 }
 
@@ -279,7 +246,7 @@ TEST_F(NetscapeEndToEnd, LayerHandsItsFormTheMovieWithPerPixelAlpha) {
     EXPECT_TRUE(GetWindowLongA(form.Handle(), GWL_EXSTYLE) & WS_EX_LAYERED);
     layer->LoadMovie(movie.Path());
     vt::TvtFlashDriver* d = layer->Driver();
-    ASSERT_TRUE(PumpUntil([&] { return d->FBits[20 * 80 + 20] == 0xFFFF0000u; }))
+    ASSERT_TRUE(vt_test::PumpUntil([&] { return d->FBits[20 * 80 + 20] == 0xFFFF0000u; }))
         << std::hex << d->FBits[20 * 80 + 20];
     EXPECT_GT(layerUpdates, 1);
     EXPECT_EQ(lastLayerSource, d->FDC);

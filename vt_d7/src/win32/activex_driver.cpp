@@ -91,14 +91,7 @@ void TvtFlashDriverActiveX::ConstructControl() {
     const RECT r{0, 0, width, height};
     FOleInPlaceObjectWindowless->SetObjectRects(&r, &r);
   }
-  TComPtr<IOleClientSite> current;
-  HRESULT hr = E_FAIL;
-  try {
-    hr = FOleObject->GetClientSite(current.Receive());
-  } catch (...) {
-    hr = E_FAIL;
-  }
-  if (FAILED(hr) || !current) OleCheck(FOleObject->SetClientSite(site));
+  GiveClientSiteIfNone();
   if (FOleControl) FOleControl->OnAmbientPropertyChange(DISPID_UNKNOWN);
   if (FControlInterface) OleCheck(FControlInterface->DisableLocalSecurity());
 
@@ -110,20 +103,22 @@ void TvtFlashDriverActiveX::ConstructControl() {
   };
 }
 
+void TvtFlashDriverActiveX::GiveClientSiteIfNone() {
+  TComPtr<IOleClientSite> current;
+  HRESULT hr = E_FAIL;
+  try {
+    hr = FOleObject->GetClientSite(current.Receive());
+  } catch (...) {
+    hr = E_FAIL;  // a control that raises here has no site for us
+  }
+  if (FAILED(hr) || !current) OleCheck(FOleObject->SetClientSite(static_cast<IOleClientSite*>(site_.Get())));
+}
+
 void TvtFlashDriverActiveX::CreateControl() {
   if (!FOleObject) return;
   if (!FOleControl) {
     try {
-      IOleClientSite* site = static_cast<IOleClientSite*>(site_.Get());
-      TComPtr<IOleClientSite> current;
-      HRESULT hr = E_FAIL;
-      try {
-        hr = FOleObject->GetClientSite(current.Receive());
-      } catch (...) {
-        hr = E_FAIL;
-      }
-      if (FAILED(hr) || !current) OleCheck(FOleObject->SetClientSite(site));
-
+      GiveClientSiteIfNone();
       if (!FObjectData) {
         OleCheck(FPersistStream->InitNew());
       } else {
@@ -239,6 +234,11 @@ void TvtFlashDriverActiveX::GetOleObject(VARIANT& Result) {
   Result.vt = VT_DISPATCH;
   Result.pdispVal = dispatch.Get();
   dispatch.Get()->AddRef();
+}
+
+HRESULT STDMETHODCALLTYPE TvtFlashDriverActiveX::QueryInterface(REFIID riid, void** ppv) {
+  const HRESULT own = TvtFlashDriver::QueryInterface(riid, ppv);
+  return own == S_OK ? own : SiteQueryInterface(riid, ppv);
 }
 
 HRESULT TvtFlashDriverActiveX::SiteQueryInterface(REFIID Iid, void** Object) {

@@ -28,6 +28,15 @@ void Coerce(const VARIANT& Value, VARTYPE Type, TVariant& Into) {
   if (FAILED(VariantChangeType(&Into, &source, 0, Type))) Into.Clear();
 }
 
+// The property's value as Type: true when the control's answer could be
+// turned into it.
+bool ReadAs(TvtFlashDriverActiveX& Driver, DISPID DispId, VARTYPE Type, TVariant& Into) {
+  TVariant v;
+  Driver.GetProperty(DispId, v.Get());
+  Coerce(v.Get(), Type, Into);
+  return Into.Get().vt == Type;
+}
+
 }  // namespace
 
 // ---- primitives ----
@@ -60,10 +69,8 @@ void TvtFlashDriverActiveX::SetProperty(DISPID DispId, const VARIANT& Value) {
 // ---- typed helpers ----
 
 int32_t TvtFlashDriverActiveX::GetIntegerProp(DISPID DispId) {
-  TVariant v, i;
-  GetProperty(DispId, v.Get());
-  Coerce(v.Get(), VT_I4, i);
-  return i.Get().vt == VT_I4 ? i.Get().lVal : 0;
+  TVariant i;
+  return ReadAs(*this, DispId, VT_I4, i) ? i.Get().lVal : 0;
 }
 
 void TvtFlashDriverActiveX::SetIntegerProp(DISPID DispId, int32_t Value) {
@@ -80,10 +87,8 @@ uint16_t TvtFlashDriverActiveX::GetWordProp(DISPID DispId) {
 void TvtFlashDriverActiveX::SetWordProp(DISPID DispId, uint16_t Value) { SetIntegerProp(DispId, Value); }
 
 float TvtFlashDriverActiveX::GetSingleProp(DISPID DispId) {
-  TVariant v, f;
-  GetProperty(DispId, v.Get());
-  Coerce(v.Get(), VT_R4, f);
-  return f.Get().vt == VT_R4 ? f.Get().fltVal : 0.0f;
+  TVariant f;
+  return ReadAs(*this, DispId, VT_R4, f) ? f.Get().fltVal : 0.0f;
 }
 
 void TvtFlashDriverActiveX::SetSingleProp(DISPID DispId, float Value) {
@@ -94,10 +99,8 @@ void TvtFlashDriverActiveX::SetSingleProp(DISPID DispId, float Value) {
 }
 
 VARIANT_BOOL TvtFlashDriverActiveX::GetOleBoolProp(DISPID DispId) {
-  TVariant v, b;
-  GetProperty(DispId, v.Get());
-  Coerce(v.Get(), VT_BOOL, b);
-  return b.Get().vt == VT_BOOL ? b.Get().boolVal : VARIANT_FALSE;
+  TVariant b;
+  return ReadAs(*this, DispId, VT_BOOL, b) ? b.Get().boolVal : VARIANT_FALSE;
 }
 
 void TvtFlashDriverActiveX::SetOleBoolProp(DISPID DispId, bool Value) {
@@ -112,10 +115,8 @@ bool TvtFlashDriverActiveX::GetWordBoolProp(DISPID DispId) { return GetOleBoolPr
 void TvtFlashDriverActiveX::SetWordBoolProp(DISPID DispId, bool Value) { SetOleBoolProp(DispId, Value); }
 
 std::wstring TvtFlashDriverActiveX::GetWideStringProp(DISPID DispId) {
-  TVariant v, s;
-  GetProperty(DispId, v.Get());
-  Coerce(v.Get(), VT_BSTR, s);
-  return s.Get().vt == VT_BSTR ? TBstr::BstrText(s.Get().bstrVal) : std::wstring();
+  TVariant s;
+  return ReadAs(*this, DispId, VT_BSTR, s) ? TBstr::BstrText(s.Get().bstrVal) : std::wstring();
 }
 
 void TvtFlashDriverActiveX::SetWideStringProp(DISPID DispId, const std::wstring& Value) {
