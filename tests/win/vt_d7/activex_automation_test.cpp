@@ -182,6 +182,16 @@ TEST_F(ActiveXAutomation, CallsNeedAPlayerOfVersion8) {
   }
 }
 
+TEST_F(ActiveXAutomation, TheControlsDispatchIsHandedOutCounted) {
+  vt::TVariant v;
+  driver->GetOleObject(v.Get());
+  ASSERT_EQ(v.Get().vt, VT_DISPATCH);
+  const vt::TComPtr<IDispatch> d = driver->GetDefaultDispatch();
+  EXPECT_EQ(static_cast<IUnknown*>(d.Get()), static_cast<IUnknown*>(v.Get().pdispVal));
+  fake.options.failAt = "QI IDispatch";
+  EXPECT_THROW(driver->GetDefaultDispatch(), vcl::EIntfCastError);
+}
+
 TEST_F(ActiveXAutomation, AFailingMovieOperationRaisesWithItsResult) {
   fake.options.failAt = "Play";
   try {

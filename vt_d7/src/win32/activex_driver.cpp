@@ -119,6 +119,7 @@ void TvtFlashDriverActiveX::CreateControl() {
   if (!FOleControl) {
     try {
       GiveClientSiteIfNone();
+      if (!FPersistStream) OleCheck(E_NOINTERFACE);
       if (!FObjectData) {
         OleCheck(FPersistStream->InitNew());
       } else {
