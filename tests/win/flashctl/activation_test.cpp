@@ -38,26 +38,6 @@ TEST(FlashctlObject, AnswersItsInterfacesWithOneIdentity) {
   }
 }
 
-TEST(FlashctlObject, MiscStatusSaysWhatContainersNeed) {
-  auto object = As<IOleObject>(NewControl().Get(), IID_IOleObject);
-  DWORD status = 0;
-  ASSERT_EQ(object->GetMiscStatus(DVASPECT_CONTENT, &status), S_OK);
-  const DWORD wanted[] = {OLEMISC_SETCLIENTSITEFIRST, OLEMISC_ACTIVATEWHENVISIBLE, OLEMISC_INSIDEOUT,
-                          OLEMISC_CANTLINKINSIDE, OLEMISC_RECOMPOSEONRESIZE};
-  for (DWORD bit : wanted)
-    EXPECT_TRUE(status & bit) << std::hex << bit;
-  EXPECT_FALSE(status & OLEMISC_INVISIBLEATRUNTIME);
-  CLSID clsid{};
-  EXPECT_EQ(object->GetUserClassID(&clsid), S_OK);
-  EXPECT_EQ(clsid, CLSID_vtFlashPlayer);
-  SIZEL size{2540, 1270};
-  EXPECT_EQ(object->SetExtent(DVASPECT_CONTENT, &size), S_OK);
-  SIZEL back{};
-  EXPECT_EQ(object->GetExtent(DVASPECT_CONTENT, &back), S_OK);
-  EXPECT_EQ(back.cx, 2540);
-  EXPECT_EQ(back.cy, 1270);
-}
-
 TEST(FlashctlActivation, WindowlessInPlaceInTheOrderContainersExpect) {
   const LONG verbs[] = {OLEIVERB_INPLACEACTIVATE, OLEIVERB_SHOW, OLEIVERB_UIACTIVATE, OLEIVERB_PRIMARY};
   for (LONG verb : verbs) {

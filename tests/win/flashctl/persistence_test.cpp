@@ -153,26 +153,5 @@ TEST(FlashctlPersist, PropertyBrowsingNamesTheEnumerations) {
   EXPECT_EQ(browsing->MapPropertyToPage(0x69, &page), PERPROP_E_NOPAGEAVAILABLE);
 }
 
-TEST(FlashctlPersist, AmbientPropertiesAreReadFromTheSite) {
-  Site site;
-  auto control = NewControl();
-  auto object = As<IOleObject>(control.Get(), IID_IOleObject);
-  object->SetClientSite(&site);
-  site.calls.clear();
-  EXPECT_EQ(As<IOleControl>(control.Get(), IID_IOleControl)->OnAmbientPropertyChange(DISPID_AMBIENT_USERMODE), S_OK);
-  EXPECT_EQ(site.calls, std::vector<std::string>{"ambient -709"});
-  CONTROLINFO info{};
-  info.cb = sizeof info;
-  EXPECT_EQ(As<IOleControl>(control.Get(), IID_IOleControl)->GetControlInfo(&info), S_OK);
-  EXPECT_EQ(info.cAccel, 0);
-  TComPtr<IOleClientSite> back;
-  EXPECT_EQ(object->GetClientSite(back.Receive()), S_OK);
-  EXPECT_EQ(back.Get(), static_cast<IOleClientSite*>(&site));
-  back.Reset();
-  object->SetClientSite(nullptr);
-  EXPECT_EQ(object->GetClientSite(back.Receive()), S_OK);
-  EXPECT_FALSE(back);
-}
-
 }  // namespace
 }  // namespace flashctl_test

@@ -3,22 +3,13 @@
 
 #include <string>
 
+#include "tests/win/npswf/test_movies.h"
+
 namespace flashctl_test {
 
-// 100 x 80, blue background, a red square at (10,10)-(30,30), three frames at 50 a second.
-inline constexpr const char* kSquareMovie = R"(
-size 100 80
-background #0000ff
-rate 50
-shape box
-  fill f solid #ff0000
-  rect 10 10 20 20 fill f
-end
-place box 1
-show
-show
-show
-)";
+// 100 x 80, blue background, a red square at (10,10)-(30,30), three frames
+// at 50 a second: the plug-in module's tests play it too.
+using npswf_test::kSquareMovie;
 
 // Frame 0 sends fscommand("hello", "world"), asks the host page.ask("a<b&c",
 // 42, true, null) and keeps the answer in "answer", then page.list([2, "x"]);
