@@ -14,9 +14,11 @@
 #include <windows.h>
 #include <ocidl.h>
 #include <olectl.h>
+#include <urlmon.h>
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <variant>
@@ -109,6 +111,14 @@ void CheckFlashActiveX();
 void InitializeActiveXDriverUnit();
 void InitializeActiveXDriverUnit(const CLSID& ControlClass);
 
+// Code page of the characters KeyPress hands the control; the system ANSI
+// code page unless a test sets another.
+extern unsigned ActiveXCodePage;
+
+// The key-state flags of mouse messages for a shift state: Ctrl, Shift, Alt
+// (0x20), the left and right buttons.
+WPARAM ShiftToKeyFlags(vcl::TShiftState Shift);
+
 // Event method types of the control's events (the driver is ASender).
 using TvtFlashPlayerOnReadyStateChange = std::function<void(vcl::TObject* ASender, int32_t newState)>;
 using TvtFlashPlayerOnProgress = std::function<void(vcl::TObject* ASender, int32_t percentDone)>;
@@ -137,6 +147,8 @@ struct TPropDisplayString {
 
 class TActiveXSite;
 class TEventDispatch;
+class TBindHost;
+class TBindForwarder;
 
 // The ActiveX driver. A driver whose control could not be created exists
 // without one (FFlashNotAvailable) and does nothing.
@@ -189,6 +201,9 @@ class TvtFlashDriverActiveX : public TvtFlashDriver {
   // The site's interfaces, for the control (and tests): S_OK with the view of
   // Iid, or E_NOINTERFACE.
   HRESULT SiteQueryInterface(REFIID Iid, void** Object);
+  // The bind host's interfaces (IBindHost, IMoniker and its bases), which
+  // the site hands out as the bind-host service.
+  HRESULT BindHostQueryInterface(REFIID Iid, void** Object);
   // References the control holds on the site and the sink.
   ULONG SiteRefCount() const;
 
@@ -259,6 +274,53 @@ class TvtFlashDriverActiveX : public TvtFlashDriver {
   virtual HRESULT OnChanged(DISPID DispId);
   virtual HRESULT OnRequestEdit(DISPID DispId);
 
+  // ---- drawing and input ----
+  // Sizes the control to the new buffer and repaints it whole.
+  void CreateBuffer() override;
+  void ResizeBuffer() override;
+  void ForceUpdate() override;
+  // Paints ARect (clipped to the buffer) through the control's view object:
+  // over the player's background, or, with a transparent background, over
+  // black and over white with alpha recovered from the two; then reports it
+  // through FOnPaint, also when nothing could be drawn. Entered again from
+  // inside the control's drawing, the rectangle is painted once the current
+  // pass has finished.
+  void Repaint(const vcl::TRect& ARect);
+  // Input reaches the control as window messages; ignored while the control
+  // is not active windowless.
+  void MouseDown(vcl::TMouseButton Button, vcl::TShiftState Shift, int32_t X, int32_t Y) override;
+  void MouseMove(vcl::TShiftState Shift, int32_t X, int32_t Y) override;
+  void MouseUp(vcl::TMouseButton Button, vcl::TShiftState Shift, int32_t X, int32_t Y) override;
+  void MouseWheel(vcl::TShiftState Shift, int32_t X, int32_t Y, int32_t WheelDelta, bool& Handled) override;
+  // A key the control takes (S_OK) is cleared.
+  void KeyDown(uint16_t& Key, vcl::TShiftState Shift) override;
+  void KeyPress(wchar_t& Key, vcl::TShiftState Shift) override;
+  void KeyUp(uint16_t& Key, vcl::TShiftState Shift) override;
+
+  // ---- loading ----
+  // Has the control load Url under the placeholder prefix, so that it asks
+  // the driver for the data; a name containing ".flv" loads the player movie
+  // pointed at it. Raises EOleException when the control refuses the load.
+  void LoadMovie(const std::wstring& Url) override;
+  // Has the control load Stream by a token that names it; the stream is read
+  // when the control asks for it (from its start, as often as asked), so the
+  // application keeps it alive and unchanged while the movie plays. A stream
+  // starting with "FLV" is played through the player movie.
+  void LoadMovieFromStream(vcl::TStream* Stream) override;
+  // IBindHost.CreateMoniker as the driver answers it: the name resolved into
+  // FBindUrl, and the driver's moniker (S_OK), or no moniker (E_NOTIMPL) for
+  // a name the driver does not serve.
+  HRESULT CreateMoniker(const std::wstring& Name, IMoniker** Moniker);
+  // IMoniker.BindToStorage: delivers what FBindUrl names to the status
+  // callback the bind context holds under "_BSCB_Holder_" (local sources at
+  // once and whole, URLs through the URL moniker library); E_FAIL when there
+  // is no such callback or nothing to deliver. Object is always set to nil.
+  HRESULT BindToStorage(IBindCtx* Context, void** Object);
+  // Application streams the driver can still serve by token.
+  size_t StreamCount() const { return streams_.size(); }
+  // URL downloads still delivering to the control.
+  size_t DownloadCount() const;
+
   // ---- driver operations ----
   std::wstring GetVariable(const std::wstring& Name) override;
   void SetVariable(const std::wstring& Name, const std::wstring& Value) override;
@@ -276,9 +338,6 @@ class TvtFlashDriverActiveX : public TvtFlashDriver {
   void SetLoop(bool Value) override;
   void SetCurrentFrame(int32_t Value) override;
 
-  // Expires when the driver is destroyed: code that calls the control or the
-  // application keeps a weak reference and checks it afterwards.
-  std::weak_ptr<char> AliveLink() const { return alive_; }
   // The driver is being destroyed: events are dropped.
   bool Destroying() const { return destroying_; }
 
@@ -291,8 +350,23 @@ class TvtFlashDriverActiveX : public TvtFlashDriver {
   // FControlInterface's FlashVersion major version is at least 8.
   bool VersionAtLeast8(IvtFlashPlayer* Control);
 
+  // Drawing (activex_drawing.cpp) and input (activex_input.cpp).
+  void PaintPass(const vcl::TRect& R);
+  bool DrawControl(HDC DC, const vcl::TRect& R);
+  HRESULT SendWindowMessage(UINT Message, WPARAM WParam, LPARAM LParam);
+  void SendMouseMessage(UINT Message, WPARAM WParam, LPARAM LParam);
+  // Loading (activex_loading.cpp).
+  void ControlLoadMovie(const std::wstring& Url);
+  void DeliverStream(vcl::TStream& Source, IBindStatusCallback* Callback);
+  HRESULT StartDownload(const std::wstring& Url, IBindStatusCallback* Callback);
+
   TComPtr<TActiveXSite> site_;
-  std::shared_ptr<char> alive_ = std::make_shared<char>();
+  TComPtr<TBindHost> bindHost_;
+  // Application streams by token: the stream of the current movie only, not
+  // owned.
+  std::map<uint32_t, vcl::TStream*> streams_;
+  uint32_t lastToken_ = 0;
+  std::vector<TComPtr<TBindForwarder>> downloads_;
   bool destroying_ = false;
 };
 

@@ -130,8 +130,6 @@ class TvtFlashDriverNS : public TvtFlashDriver {
   // Counts the instances created: a download delivers only to the one it
   // was opened for.
   uint32_t InstanceGeneration() const { return generation_; }
-  // Expires when the driver is destroyed.
-  std::weak_ptr<char> AliveLink() const { return alive_; }
 
   // Hands the module the frame buffer's device context and size, then
   // repaints everything.
@@ -169,15 +167,9 @@ class TvtFlashDriverNS : public TvtFlashDriver {
   void DeliverSource(const std::wstring& URL, vcl::TStream& Source, void* NotifyData, const TQueryPairs& Query);
   void StartDownload(const std::wstring& URL, void* NotifyData);
 
-  // Expires when the driver is destroyed: code that calls the module or the
-  // player keeps a weak reference and checks it afterwards.
-  std::shared_ptr<char> alive_ = std::make_shared<char>();
   // Copies made by LoadMovieFromStream, by token, until requested.
   std::map<uint32_t, std::unique_ptr<vcl::TMemoryStream>> pendingStreams_;
   uint32_t generation_ = 0;
-  bool painting_ = false;
-  bool pending_ = false;
-  vcl::TRect pendingRect_{};
   // The 8-bit answer to the last NPN_Evaluate, readable by the module
   // until the next one.
   std::string evaluateAnswer_;

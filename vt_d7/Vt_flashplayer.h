@@ -209,9 +209,35 @@ class TvtFlashDriver : public vcl::TComponent, public TvtFlashInterface {
   void SetPause(bool Value);
   void SetVolume(int32_t Value);
 
+  // Expires when the driver is destroyed: code that calls the renderer or the
+  // application keeps a weak reference and checks it afterwards.
+  std::weak_ptr<char> AliveLink() const { return alive_; }
+
+ protected:
+  // Runs Pass over ARect clipped to the buffer on every side. A rectangle
+  // reported while a pass runs (a renderer that invalidates from inside its
+  // own drawing) is merged with any other such report and painted once the
+  // running pass has finished, so no pass is overwritten halfway; at most
+  // eight such passes follow in a row, so a renderer that invalidates on
+  // every paint cannot keep the driver painting for ever. Any pass may
+  // destroy the driver.
+  void SchedulePaint(vcl::TRect ARect, const std::function<void(const vcl::TRect&)>& Pass);
+  // The two renders of a transparent background: ARect filled opaque black
+  // in the frame buffer and Render(FDC), then filled opaque white in the
+  // second buffer and Render(FAlphaDC), then alpha recovered from the two
+  // (RecoverAlpha). Render draws the movie clipped to ARect and returns false
+  // when the driver is gone; so does this, and then nothing more is touched.
+  bool RenderLayers(const vcl::TRect& ARect, const std::function<bool(HDC)>& Render);
+
+  std::shared_ptr<char> alive_ = std::make_shared<char>();
+
  private:
   // One bitmap section and its memory DC, from FBitmapInfo.
   void CreateSection(HBITMAP& Bitmap, HDC& DC, uint32_t*& Bits);
+
+  bool painting_ = false;
+  bool pending_ = false;
+  vcl::TRect pendingRect_{};
 };
 
 // ---- driver selection ----

@@ -4,6 +4,8 @@
 // teardown.
 #include <ole2.h>
 
+#include <utility>
+
 #include "activex_unit.h"
 #include "framework/SysUtils.h"
 
@@ -39,6 +41,7 @@ TvtFlashDriverActiveX::TvtFlashDriverActiveX(uint32_t ABackground) : TvtFlashDri
   InitControlData();
   FEventDispatch = TComPtr<TEventDispatch>::Adopt(new TEventDispatch(this));
   site_ = TComPtr<TActiveXSite>::Adopt(new TActiveXSite(this));
+  bindHost_ = TComPtr<TBindHost>::Adopt(new TBindHost(this));
   ++FControlData->InstanceCount;
 }
 
@@ -197,6 +200,9 @@ TvtFlashDriverActiveX::~TvtFlashDriverActiveX() {
   alive_.reset();
   // Nothing the control does from here on reaches this driver.
   FEventDispatch->Detach();
+  bindHost_->Detach();
+  // Downloads in flight stop delivering.
+  for (const auto& download : std::exchange(downloads_, {})) download->Detach();
   if (FOleObject) FOleObject->Close(OLECLOSE_NOSAVE);
   DestroyControl();
   DestroyStorage();
@@ -211,6 +217,7 @@ TvtFlashDriverActiveX::~TvtFlashDriverActiveX() {
   FOleObject.Reset();
   site_->Detach();
   site_.Reset();
+  bindHost_.Reset();
   FEventDispatch.Reset();
   if (--FControlData->InstanceCount == 0) DestroyEnumPropDescs();
   TvtFlashDriverActiveX::FreeBuffer();
@@ -238,12 +245,17 @@ void TvtFlashDriverActiveX::GetOleObject(VARIANT& Result) {
 }
 
 HRESULT STDMETHODCALLTYPE TvtFlashDriverActiveX::QueryInterface(REFIID riid, void** ppv) {
-  const HRESULT own = TvtFlashDriver::QueryInterface(riid, ppv);
-  return own == S_OK ? own : SiteQueryInterface(riid, ppv);
+  if (TvtFlashDriver::QueryInterface(riid, ppv) == S_OK || SiteQueryInterface(riid, ppv) == S_OK) return S_OK;
+  // The bind host and moniker are the driver's too, though another object.
+  return BindHostQueryInterface(riid, ppv);
 }
 
 HRESULT TvtFlashDriverActiveX::SiteQueryInterface(REFIID Iid, void** Object) {
   return site_->QueryInterface(Iid, Object);
+}
+
+HRESULT TvtFlashDriverActiveX::BindHostQueryInterface(REFIID Iid, void** Object) {
+  return bindHost_->QueryInterface(Iid, Object);
 }
 
 ULONG TvtFlashDriverActiveX::SiteRefCount() const { return site_->RefCount() + FEventDispatch->RefCount() - 2; }

@@ -1,7 +1,10 @@
 // The OLE site the control lives in: what every container method answers,
 // the in-place activation the control runs through it, and the ambient
 // properties. Nothing here raises: each method returns its HRESULT.
+#include <algorithm>
 #include <cmath>
+
+#include "framework/Forms.h"
 
 #include "activex_unit.h"
 
@@ -67,6 +70,16 @@ HRESULT STDMETHODCALLTYPE TActiveXSite::QueryInterface(REFIID Iid, void** Object
   if (!*Object) return E_NOINTERFACE;
   AddRef();
   return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TActiveXSite::QueryService(REFGUID Service, REFIID Iid, void** Object) {
+  if (!Object) return E_POINTER;
+  *Object = nullptr;
+  if (Service == SID_SBindHost || Iid == IID_IBindHost) {
+    if (!driver_) return E_NOINTERFACE;
+    return driver_->BindHostQueryInterface(Iid == IID_IUnknown ? IID_IBindHost : Iid, Object);
+  }
+  return QueryInterface(Iid, Object);
 }
 
 // ---- client site and control site ----
@@ -195,9 +208,23 @@ HRESULT STDMETHODCALLTYPE TActiveXSite::GetDC(LPCRECT, DWORD, HDC* DC) {
   return *DC ? S_OK : E_FAIL;
 }
 
-HRESULT STDMETHODCALLTYPE TActiveXSite::InvalidateRect(LPCRECT, BOOL) {
-  // The frame buffer is not drawn through this driver yet: reports are taken
-  // and dropped.
+HRESULT STDMETHODCALLTYPE TActiveXSite::InvalidateRect(LPCRECT Rect, BOOL) {
+  if (!driver_) return S_OK;
+  TvtFlashDriverActiveX* driver = driver_;
+  // A copy is clamped: the control's own rectangle is never written.
+  vcl::TRect r = vcl::Rect(0, 0, driver->FWidth, driver->FHeight);
+  if (Rect)
+    r = vcl::Rect(Rect->left, Rect->top, std::min<LONG>(Rect->right, driver->FWidth),
+                  std::min<LONG>(Rect->bottom, driver->FHeight));
+  const std::weak_ptr<char> alive = driver->AliveLink();
+  try {
+    driver->Repaint(r);
+  } catch (...) {
+    // The player's paint failed: the application hears of it, not the
+    // control.
+    vcl::Application()->HandleException(alive.expired() ? nullptr : driver);
+    return E_FAIL;
+  }
   return S_OK;
 }
 

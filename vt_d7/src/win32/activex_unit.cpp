@@ -84,11 +84,10 @@ void InitializeActiveXDriverUnit(const CLSID& ControlClass) {
 
 void CheckFlashActiveX() {
   if (FlashActiveXChecked) return;
-  // The driver does not draw yet, so a found control does not become the
-  // players' default: vtDefault keeps choosing the plug-in module, and the
-  // control is used where a player asks for it (vtActiveX) or where it is the
-  // only renderer.
-  if (ControlCanBeCreated()) FlashActiveXAvailable = true;
+  if (ControlCanBeCreated()) {
+    DefaultFlashDriverClass = &TvtFlashDriverActiveXClass();
+    FlashActiveXAvailable = true;
+  }
   FlashActiveXChecked = true;
 }
 

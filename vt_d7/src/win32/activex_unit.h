@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <ocidl.h>
+#include <urlmon.h>
 
 #include "vt_d7/Vt_driver_activex.h"
 
@@ -139,10 +140,9 @@ class TActiveXSite final : public TComRefCount,
   HRESULT STDMETHODCALLTYPE OnChanged(DISPID DispId) override;
   HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID DispId) override;
 
-  // IServiceProvider: every service is answered like QueryInterface.
-  HRESULT STDMETHODCALLTYPE QueryService(REFGUID, REFIID Iid, void** Object) override {
-    return QueryInterface(Iid, Object);
-  }
+  // IServiceProvider: the bind host (and its moniker) come from the driver's
+  // bind host; every other service is answered like QueryInterface.
+  HRESULT STDMETHODCALLTYPE QueryService(REFGUID Service, REFIID Iid, void** Object) override;
 
  protected:
   HRESULT WindowlessGetWindow(HWND* Window) override;
@@ -153,6 +153,92 @@ class TActiveXSite final : public TComRefCount,
 
   TvtFlashDriverActiveX* driver_;
 };
+
+// The driver's bind host and moniker, which the control finds through the
+// site's QueryService: CreateMoniker resolves a name and hands out this
+// object's moniker, whose BindToStorage delivers the data. Its reference
+// count is its own; once its driver is gone it serves nothing.
+class TBindHost final : public TComRefCount, public IBindHost, public IMoniker {
+ public:
+  explicit TBindHost(TvtFlashDriverActiveX* Driver) : driver_(Driver) {}
+  void Detach() { driver_ = nullptr; }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID Iid, void** Object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return CountAddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return CountRelease(); }
+
+  // IBindHost
+  HRESULT STDMETHODCALLTYPE CreateMoniker(LPOLESTR Name, IBindCtx*, IMoniker** Moniker, DWORD) override;
+  HRESULT STDMETHODCALLTYPE MonikerBindToStorage(IMoniker*, IBindCtx*, IBindStatusCallback*, REFIID,
+                                                 void**) override {
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE MonikerBindToObject(IMoniker*, IBindCtx*, IBindStatusCallback*, REFIID,
+                                                void**) override {
+    return S_OK;
+  }
+
+  // IPersist, IPersistStream
+  HRESULT STDMETHODCALLTYPE GetClassID(CLSID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE IsDirty() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Load(IStream*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Save(IStream*, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER*) override { return E_NOTIMPL; }
+
+  // IMoniker
+  HRESULT STDMETHODCALLTYPE BindToObject(IBindCtx*, IMoniker*, REFIID, void** Result) override;
+  HRESULT STDMETHODCALLTYPE BindToStorage(IBindCtx* Context, IMoniker*, REFIID, void** Object) override;
+  HRESULT STDMETHODCALLTYPE Reduce(IBindCtx*, DWORD, IMoniker**, IMoniker** Reduced) override;
+  HRESULT STDMETHODCALLTYPE ComposeWith(IMoniker*, BOOL, IMoniker** Composite) override;
+  HRESULT STDMETHODCALLTYPE Enum(BOOL, IEnumMoniker** Enum) override;
+  HRESULT STDMETHODCALLTYPE IsEqual(IMoniker*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Hash(DWORD*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE IsRunning(IBindCtx*, IMoniker*, IMoniker*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTimeOfLastChange(IBindCtx*, IMoniker*, FILETIME*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Inverse(IMoniker** Inverse) override;
+  HRESULT STDMETHODCALLTYPE CommonPrefixWith(IMoniker*, IMoniker** Prefix) override;
+  HRESULT STDMETHODCALLTYPE RelativePathTo(IMoniker*, IMoniker** Path) override;
+  HRESULT STDMETHODCALLTYPE GetDisplayName(IBindCtx*, IMoniker*, LPOLESTR*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE ParseDisplayName(IBindCtx*, IMoniker*, LPOLESTR, ULONG*, IMoniker** Out) override;
+  HRESULT STDMETHODCALLTYPE IsSystemMoniker(DWORD*) override { return E_NOTIMPL; }
+
+ private:
+  TvtFlashDriverActiveX* driver_;
+};
+
+// Stands between the URL moniker library and the control's own status
+// callback for one download: passes every report on while its driver lives,
+// and once detached (the driver is destroyed) aborts the binding and passes
+// nothing more.
+class TBindForwarder final : public TComRefCount, public IBindStatusCallback {
+ public:
+  explicit TBindForwarder(IBindStatusCallback* Target) : target_(TComPtr<IBindStatusCallback>::Share(Target)) {}
+  // Safe twice and from inside a report.
+  void Detach();
+  // Still passing reports on: not detached, and the binding has not ended.
+  bool Active() const { return static_cast<bool>(target_); }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID Iid, void** Object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return CountAddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return CountRelease(); }
+  HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD Reserved, IBinding* Binding) override;
+  HRESULT STDMETHODCALLTYPE GetPriority(LONG* Priority) override;
+  HRESULT STDMETHODCALLTYPE OnLowResource(DWORD Reserved) override;
+  HRESULT STDMETHODCALLTYPE OnProgress(ULONG Progress, ULONG ProgressMax, ULONG StatusCode,
+                                       LPCWSTR StatusText) override;
+  HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT Result, LPCWSTR Error) override;
+  HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD* BindFlags, BINDINFO* BindInfo) override;
+  HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD Flags, DWORD Size, FORMATETC* Format,
+                                            STGMEDIUM* Medium) override;
+  HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID Iid, IUnknown* Object) override;
+
+ private:
+  TComPtr<IBindStatusCallback> target_;
+  TComPtr<IBinding> binding_;
+};
+
+// The URL moniker library, loaded at first use and kept for the process.
+HMODULE UrlMonikerLibrary();
 
 // The sink of the control's events. Its reference count is its own; once its
 // driver is gone every event is answered S_OK and dropped.

@@ -1,11 +1,11 @@
-// Downloads of http: requests: the URL moniker library's pull download, or,
-// where the system lacks it, an asynchronous bind of a URL moniker to a
-// stream; either way the data arrives through the thread's message loop and
-// is written to the module as it comes.
+// Downloads of http: requests: the data arrives through the thread's message
+// loop (StartPullDownload) and is written to the module as it comes.
 #include "netscape_downloads.h"
 
 #include <algorithm>
 #include <vector>
+
+#include "url_download.h"
 
 namespace vt {
 
@@ -16,28 +16,9 @@ constexpr char kMimeType[] = "application/x-shockwave-flash";
 constexpr ULONG kMaxBlock = 16u << 20;
 constexpr ULONG kFirstBlock = 64u << 10;
 
-using URLOpenPullStreamWFunc = HRESULT(WINAPI*)(LPUNKNOWN, LPCWSTR, DWORD, LPBINDSTATUSCALLBACK);
-using CreateURLMonikerExFunc = HRESULT(WINAPI*)(LPMONIKER, LPCWSTR, LPMONIKER*, DWORD);
-using CreateAsyncBindCtxFunc = HRESULT(WINAPI*)(DWORD, IBindStatusCallback*, IEnumFORMATETC*, IBindCtx**);
-
-template <class F>
-F As(FARPROC P) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(P));
-}
-
 std::vector<TComPtr<TAsyncSteam>>& AsyncStreams() {
   static std::vector<TComPtr<TAsyncSteam>> list;
   return list;
-}
-
-// The library reports through windows of its own on this thread: once a
-// download has started, it stays loaded for the process, so no report can
-// arrive in unloaded code after the unit has let it go.
-void KeepUrlMonikerLibrary() {
-  static bool pinned = false;
-  if (pinned) return;
-  HMODULE module = nullptr;
-  pinned = GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, L"urlmon.dll", &module) != FALSE;
 }
 
 }  // namespace
@@ -71,33 +52,7 @@ void TAsyncSteam::Detach() {
 }
 
 bool TAsyncSteam::Start(const std::wstring& DecodedUrl) {
-  const TNetscapeUnit& u = NetscapeUnit();
-  if (!u.urlmon) return false;
-  KeepUrlMonikerLibrary();
-  if (const auto pull = As<URLOpenPullStreamWFunc>(u.urlOpenPullStream)) {
-    const HRESULT hr = pull(nullptr, DecodedUrl.c_str(), 0, this);
-    if (hr != E_NOTIMPL) return SUCCEEDED(hr);
-  }
-  return StartWithMoniker(DecodedUrl);
-}
-
-// The same contract as the pull download: an asynchronous bind context with
-// this object registered, the moniker bound to a stream; the library then
-// reports to this object.
-bool TAsyncSteam::StartWithMoniker(const std::wstring& DecodedUrl) {
-  const TNetscapeUnit& u = NetscapeUnit();
-  const auto createMoniker = As<CreateURLMonikerExFunc>(GetProcAddress(u.urlmon, "CreateURLMonikerEx"));
-  const auto createContext = As<CreateAsyncBindCtxFunc>(GetProcAddress(u.urlmon, "CreateAsyncBindCtx"));
-  if (!createMoniker || !createContext) return false;
-  TComPtr<IMoniker> moniker;
-  if (FAILED(createMoniker(nullptr, DecodedUrl.c_str(), moniker.Receive(), URL_MK_UNIFORM)) || !moniker)
-    return false;
-  TComPtr<IBindCtx> context;
-  if (FAILED(createContext(0, this, nullptr, context.Receive())) || !context) return false;
-  TComPtr<IStream> stream;
-  const HRESULT hr =
-      moniker->BindToStorage(context.Get(), nullptr, IID_IStream, reinterpret_cast<void**>(stream.Receive()));
-  return SUCCEEDED(hr);
+  return StartPullDownload(NetscapeUnit().urlmon, DecodedUrl, this);
 }
 
 HRESULT STDMETHODCALLTYPE TAsyncSteam::QueryInterface(REFIID riid, void** ppv) {

@@ -57,7 +57,6 @@ class TAsyncSteam final : public vcl::TComponent, public IBindStatusCallback, pr
 
  private:
   ~TAsyncSteam() override;
-  bool StartWithMoniker(const std::wstring& DecodedUrl);
   // Reads what the stream holds and writes it to the module, a block at a
   // time, each followed by its notification.
   void Deliver(IStream& Stream);

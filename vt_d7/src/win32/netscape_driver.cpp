@@ -1,7 +1,6 @@
 // The plug-in driver's instance: creation with the embedding arguments, the
 // window handed to the module, and the painting of changed rectangles into
 // the frame buffer (with alpha recovered from renders over black and white).
-#include <algorithm>
 #include <string>
 
 #include "netscape_downloads.h"
@@ -12,11 +11,6 @@ namespace vt {
 namespace {
 
 constexpr char kMimeType[] = "application/x-shockwave-flash";
-// Repaints requested from inside a paint pass are run after it, at most this
-// many times in a row, so a module that invalidates on every paint cannot
-// keep the driver painting for ever.
-constexpr int kMaxPendingPasses = 8;
-
 class TNetscapeDriverClass final : public TvtFlashDriverClass {
  public:
   std::wstring ClassName() const override { return L"TvtFlashDriverNS"; }
@@ -140,37 +134,7 @@ void TvtFlashDriverNS::ForceUpdate() {
 }
 
 void TvtFlashDriverNS::PaintRect(vcl::TRect R) {
-  R.Right = std::min(R.Right, FWidth);
-  R.Bottom = std::min(R.Bottom, FHeight);
-  R.Left = std::max(R.Left, 0);
-  R.Top = std::max(R.Top, 0);
-  if (painting_) {
-    // Entered from inside the module's painting: painted after this pass.
-    if (!pending_) {
-      pendingRect_ = R;
-    } else {
-      pendingRect_ =
-          vcl::Rect(std::min(pendingRect_.Left, R.Left), std::min(pendingRect_.Top, R.Top),
-                    std::max(pendingRect_.Right, R.Right), std::max(pendingRect_.Bottom, R.Bottom));
-    }
-    pending_ = true;
-    return;
-  }
-  const std::weak_ptr<char> alive = alive_;
-  painting_ = true;
-  try {
-    PaintPass(R);
-    for (int pass = 0; pass < kMaxPendingPasses && !alive.expired() && pending_; ++pass) {
-      pending_ = false;
-      PaintPass(pendingRect_);
-    }
-  } catch (...) {
-    if (!alive.expired()) painting_ = pending_ = false;
-    throw;
-  }
-  if (alive.expired()) return;
-  painting_ = false;
-  pending_ = false;
+  SchedulePaint(R, [this](const vcl::TRect& Area) { PaintPass(Area); });
 }
 
 bool TvtFlashDriverNS::RenderInto(HDC DC, const vcl::TRect& R) {
@@ -193,27 +157,19 @@ void TvtFlashDriverNS::PaintPass(const vcl::TRect& R) {
   const TModuleCall call;
   if (!InstanceReady()) return;
   const std::weak_ptr<char> alive = alive_;
-  const bool hasArea = R.Right > R.Left && R.Bottom > R.Top;
   if (FBits && FAlphaBits && FAlphaDC) {
     NPP_SetWindowProcPtr setWindow = NetscapeUnit().pluginFuncs.setwindow;
-    if (hasArea) FillLongwordRect(FBits, FWidth, FHeight, R.Left, R.Top, R.Right, R.Bottom, 0xFF000000u);
     // Before any window refresh the record is still empty: the module gets
     // the buffer's full description, not a window of size 0 and no type.
     FWindow.type = NPWindowTypeDrawable;
     FWindow.width = static_cast<uint32_t>(FWidth);
     FWindow.height = static_cast<uint32_t>(FHeight);
-    FWindow.window = FDC;
-    if (setWindow) setWindow(&FInstance, &FWindow);
-    if (alive.expired() || !RenderInto(FDC, R) || !FAlphaBits) return;
-    if (hasArea) FillLongwordRect(FAlphaBits, FWidth, FHeight, R.Left, R.Top, R.Right, R.Bottom, 0xFFFFFFFFu);
-    FWindow.window = FAlphaDC;
-    if (setWindow) setWindow(&FInstance, &FWindow);
-    if (alive.expired() || !RenderInto(FAlphaDC, R) || !FAlphaBits) return;
-    if (hasArea)
-      for (int32_t y = R.Top; y < R.Bottom; ++y) {
-        const size_t row = static_cast<size_t>(y) * static_cast<size_t>(FWidth) + static_cast<size_t>(R.Left);
-        RecoverAlpha(FBits + row, FAlphaBits + row, R.Right - R.Left);
-      }
+    const bool rendered = RenderLayers(R, [&](HDC DC) {
+      FWindow.window = DC;
+      if (setWindow) setWindow(&FInstance, &FWindow);
+      return !alive.expired() && RenderInto(DC, R);
+    });
+    if (!rendered) return;
   } else if (FBits) {
     if (FOnEraseBackground) {
       FOnEraseBackground(this, R);

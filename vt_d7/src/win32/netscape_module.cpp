@@ -15,21 +15,6 @@ TNetscapeUnit& NetscapeUnit() {
   return unit;
 }
 
-std::wstring ExecutableFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  const size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
-
 namespace {
 
 bool IsFile(const std::wstring& Path) {
@@ -72,7 +57,6 @@ F Resolve(HMODULE Module, const char* Name) {
 void LoadModule(const TvtPluginLocation& Location) {
   TNetscapeUnit& u = NetscapeUnit();
   u.urlmon = LoadLibraryW(L"urlmon.dll");
-  if (u.urlmon) u.urlOpenPullStream = GetProcAddress(u.urlmon, "URLOpenPullStreamW");
 
   std::wstring path = Location.DefaultPath;
   std::wstring registered;
@@ -120,7 +104,6 @@ void Unload() {
   u.module = nullptr;
   u.shutdown = nullptr;
   u.urlmon = nullptr;
-  u.urlOpenPullStream = nullptr;
   u.pluginFuncs = NPPluginFuncs{};
   u.browserFuncs = NPNetscapeFuncs{};
   u.path.clear();

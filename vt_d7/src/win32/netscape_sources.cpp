@@ -2,9 +2,8 @@
 // by bare name in the current folder, in the application's folder), stored
 // movies, application streams waiting for their request, and resources of
 // the package's own module. The first that matches serves.
-#include <cstring>
-
 #include "framework/SysUtils.h"
+#include "movie_sources.h"
 #include "netscape_unit.h"
 #include "vt_d7/url_request.h"
 
@@ -28,44 +27,6 @@ std::unique_ptr<vcl::TStream> OpenFile(const std::wstring& Path) {
   }
 }
 
-// A copy of the stored movie registered under Name, from its start.
-std::unique_ptr<vcl::TStream> StoredMovie(const std::wstring& Name) {
-  vcl::TStringList* list = FlashList();
-  if (!list || Name.empty()) return nullptr;
-  const int index = list->IndexOf(Name);
-  if (index < 0) return nullptr;
-  const auto* item = dynamic_cast<const TvtFlashStream*>(list->Objects(index));
-  if (!item) return nullptr;
-  auto copy = std::make_unique<vcl::TMemoryStream>();
-  vcl::TMemoryStream& bytes = *item->FStream;
-  copy->SetSize(bytes.Size());
-  if (copy->Size() > 0) std::memcpy(copy->Memory(), bytes.Memory(), static_cast<size_t>(copy->Size()));
-  return copy;
-}
-
-// The module that holds the package's code (an executable, or a DLL built
-// from the package).
-HMODULE PackageModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&PackageModule), &module);
-  return module;
-}
-
-// The package's RCDATA resource Name (letter case does not matter to the
-// resource lookup). A name starting with "#" would be read as a number and
-// names none.
-std::unique_ptr<vcl::TStream> PackageResource(const std::wstring& Name) {
-  if (Name.empty() || Name.front() == L'#') return nullptr;
-  HMODULE module = PackageModule();
-  if (!module || !FindResourceW(module, Name.c_str(), RT_RCDATA)) return nullptr;
-  try {
-    return std::make_unique<vcl::TResourceStream>(module, Name, RT_RCDATA);
-  } catch (const vcl::Exception&) {
-    return nullptr;
-  }
-}
-
 }  // namespace
 
 std::unique_ptr<vcl::TStream> TvtFlashDriverNS::FindSource(const std::wstring& URL) {
@@ -73,12 +34,12 @@ std::unique_ptr<vcl::TStream> TvtFlashDriverNS::FindSource(const std::wstring& U
   if (auto s = OpenFile(DecodeUrlEscapes(URL))) return s;
   if (auto s = OpenFile(bare)) return s;
   if (auto s = OpenFile(ExecutableFolder() + URL)) return s;
-  if (auto s = StoredMovie(bare)) return s;
+  if (auto s = CopyStoredMovie(bare)) return s;
   if (auto s = TakePendingStream(URL)) return s;
   // A name under the placeholder root keeps the slash after the root; the
   // resource is named without it, so "x.swf" and PlaceholderPrefix + "x.swf"
   // find the same one.
-  return PackageResource(WithoutLastExtension(URL.starts_with(L'/') ? URL.substr(1) : URL));
+  return OpenPackageResource(WithoutLastExtension(URL.starts_with(L'/') ? URL.substr(1) : URL));
 }
 
 std::unique_ptr<vcl::TStream> TvtFlashDriverNS::TakePendingStream(const std::wstring& URL) {

@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "movie_sources.h"
 #include "vt_d7/Vt_driver_netscape.h"
 
 namespace vt {
@@ -20,7 +21,6 @@ struct TNetscapeUnit {
   NPNetscapeFuncs browserFuncs{};
   NP_ShutdownFunc shutdown = nullptr;
   HMODULE urlmon = nullptr;
-  FARPROC urlOpenPullStream = nullptr;
   std::set<TvtFlashDriverNS*> drivers;
   // Calls into the module in progress: the module is never unloaded while
   // its code is on the stack.
@@ -28,9 +28,6 @@ struct TNetscapeUnit {
 };
 
 TNetscapeUnit& NetscapeUnit();
-
-// The folder of the running executable, with a trailing backslash.
-std::wstring ExecutableFolder();
 
 // Fills the browser function table (netscape_browser.cpp).
 void FillBrowserFuncs(NPNetscapeFuncs& Funcs);
