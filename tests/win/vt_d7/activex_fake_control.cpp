@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 
 #include "vt_d7/Vt_driver_activex.h"
@@ -370,6 +371,9 @@ class TFakeControl final : public vt::TComRefCount,
     return Call("FlashVersion");
   }
   HRESULT STDMETHODCALLTYPE DisableLocalSecurity() override { return Call("DisableLocalSecurity"); }
+  HRESULT STDMETHODCALLTYPE LoadMovie(int Layer, BSTR Url) override {
+    return Call("LoadMovie " + std::to_string(Layer) + " " + Narrow(TBstr::BstrText(Url)));
+  }
 
   // ---- IConnectionPointContainer ----
   HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints**) override {
@@ -399,8 +403,13 @@ class TFakeControl final : public vt::TComRefCount,
     return Call("SetObjectRects " + RectText(Pos) + " clip " + RectText(Clip));
   }
   HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return Unexpected("ReactivateAndUndo"); }
-  HRESULT STDMETHODCALLTYPE OnWindowMessage(UINT Msg, WPARAM, LPARAM, LRESULT*) override {
-    return Call("OnWindowMessage " + std::to_string(Msg));
+  HRESULT STDMETHODCALLTYPE OnWindowMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT* Result) override {
+    char text[80];
+    std::snprintf(text, sizeof text, "OnWindowMessage %u %llx %llx%s", Msg, static_cast<unsigned long long>(WParam),
+                  static_cast<unsigned long long>(LParam), Result && *Result == 0 ? "" : " result?");
+    const HRESULT hr = Call(text);
+    if (g_scope && g_scope->options.onWindowMessage) g_scope->options.onWindowMessage(Msg);
+    return hr;
   }
   HRESULT STDMETHODCALLTYPE GetDropTarget(IDropTarget**) override { return Unexpected("GetDropTarget"); }
   HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG) override { return Unexpected("TranslateAccelerator"); }
@@ -412,9 +421,15 @@ class TFakeControl final : public vt::TComRefCount,
   HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return Unexpected("EnableModeless"); }
 
   // ---- IViewObject ----
-  HRESULT STDMETHODCALLTYPE Draw(DWORD Aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC, LPCRECTL Bounds, LPCRECTL,
+  HRESULT STDMETHODCALLTYPE Draw(DWORD Aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC Dc, LPCRECTL Bounds, LPCRECTL,
                                  BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) override {
-    return Call("Draw " + std::to_string(Aspect) + " " + RectText(reinterpret_cast<const RECT*>(Bounds)));
+    RECT clip{};
+    GetClipBox(Dc, &clip);
+    const HRESULT hr =
+        Call("Draw " + std::to_string(Aspect) + " " + RectText(reinterpret_cast<const RECT*>(Bounds)) + " clip " +
+             RectText(&clip));
+    if (g_scope && g_scope->options.onDraw) g_scope->options.onDraw(Dc);
+    return hr;
   }
   HRESULT STDMETHODCALLTYPE GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE**) override {
     return Unexpected("GetColorSet");

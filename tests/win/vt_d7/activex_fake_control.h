@@ -32,6 +32,11 @@ struct TFakeControlOptions {
   std::wstring typeLibrary;
   // What IDispatch property reads answer, by DISPID.
   std::map<DISPID, VARIANT> properties;
+  // Runs inside IViewObject::Draw, after the call is logged, with the
+  // device context to draw on.
+  std::function<void(HDC)> onDraw;
+  // Runs inside OnWindowMessage, after the call is logged.
+  std::function<void(UINT)> onWindowMessage;
 };
 
 class TFakeControl;
