@@ -1,5 +1,5 @@
 #pragma once
-// What the stream tests share: files made for a test, a current folder set
+// What the stream tests share: stored movies and files made for a test, a current folder set
 // for a test, the lines of one delivery, and a message loop run until a
 // condition holds.
 #include <windows.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/SysUtils.h"
+#include "vt_d7/Vt_flashplayer.h"
 
 namespace vt_test {
 
@@ -18,6 +19,22 @@ inline std::wstring TempFolder() {
   GetTempPathW(MAX_PATH, folder);
   return folder;
 }
+
+// A stored movie registered in FlashList for the object's life.
+class TStoredMovie {
+ public:
+  TStoredMovie(const std::wstring& Name, const std::string& Bytes) : list_(nullptr) {
+    vt::TvtFlashStream* item = list_.Flashs()->Add();
+    item->FStream->WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+    item->SetFlashStore(Name);
+    item_ = item;
+  }
+  vt::TvtFlashStream* Item() const { return item_; }
+
+ private:
+  vt::TvtFlashList list_;
+  vt::TvtFlashStream* item_;
+};
 
 // A file with Content at Path, removed afterwards.
 class TTestFile {

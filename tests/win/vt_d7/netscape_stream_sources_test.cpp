@@ -15,6 +15,7 @@ namespace {
 using vt_test::Delivery;
 using vt_test::NetscapeTest;
 using vt_test::TCurrentFolder;
+using vt_test::TStoredMovie;
 using vt_test::TempFolder;
 using vt_test::TTestFile;
 using Lines = std::vector<std::string>;
@@ -37,22 +38,6 @@ std::wstring ExeFolder() {
   std::wstring p = path;
   return p.substr(0, p.find_last_of(L"\\/") + 1);
 }
-
-// A stored movie registered in FlashList for the object's life.
-class TStoredMovie {
- public:
-  TStoredMovie(const std::wstring& Name, const std::string& Bytes) : list_(nullptr) {
-    vt::TvtFlashStream* item = list_.Flashs()->Add();
-    item->FStream->WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
-    item->SetFlashStore(Name);
-    item_ = item;
-  }
-  vt::TvtFlashStream* Item() const { return item_; }
-
- private:
-  vt::TvtFlashList list_;
-  vt::TvtFlashStream* item_;
-};
 
 TEST_F(NetscapeStreamSources, FilesWinOverStoredMoviesWhichWinOverResources) {
   const TCurrentFolder cwd(TempFolder());
