@@ -215,3 +215,22 @@ TEST(ActiveXDriver, RenamingTellsTheControlItsDisplayNameChanged) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ActiveXDriver, AProbeThatFindsTheControlMakesItTheDefaultAndVtDefaultChoosesIt) {
+  vt_test::TFakeControlScope fake;
+  vt::InitializeFlashPlayerUnit();
+  vt::CheckFlashPlugins();
+  EXPECT_TRUE(vt::FlashActiveXAvailable);
+  EXPECT_EQ(vt::DefaultFlashDriverClass, &vt::TvtFlashDriverActiveXClass());
+  std::unique_ptr<vt::TvtFlashDriver> driver;
+  for (vt::TvtPlugin plugin : {vt::vtDefault, vt::vtActiveX}) {
+    vt::ChangePlugin(driver, plugin, L"", 10, 10, 0xFF000000, nullptr, {}, {}, {}, {});
+    EXPECT_EQ(driver->ClassName(), L"TvtFlashDriverActiveX");
+  }
+  driver.reset();
+  vt::InitializeFlashPlayerUnit();
+}
+
+}  // namespace
