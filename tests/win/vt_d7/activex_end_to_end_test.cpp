@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -90,11 +91,19 @@ class ActiveXEndToEnd : public ::testing::Test {
   std::unique_ptr<vt::TvtFlashDriverActiveX> Play(THeard& Heard) {
     auto driver = vt::TvtFlashDriverActiveX::Create(80, 60, 0);
     Heard.Listen(*driver);
-    const vt::TComPtr<IvtFlashPlayer> control = driver->GetControlInterface();
-    EXPECT_TRUE(control);
-    const vt::TBstr path(movie.Path());
-    EXPECT_EQ(control->LoadMovie(0, path.Get()), S_OK);
+    driver->LoadMovie(movie.Path());
     return driver;
+  }
+
+  // The plug-in unit loaded with the stand-in module.
+  static void LoadStandInModule() {
+    vt::TvtPluginLocation location;
+    const std::string folder = NPSWF_STANDIN_DIR;
+    location.AppFolder = std::wstring(folder.begin(), folder.end());
+    location.RegistryRoot = HKEY_CURRENT_USER;
+    location.KeyPath = L"Software\\vt_d7_tests\\no such key";
+    vt::InitializeNetscapeDriverUnit(location);
+    ASSERT_TRUE(vt::TvtFlashDriverNS::PluginExists());
   }
 
   vt_test::TMovieFile movie{kMovie, L"vt_ax_end_to_end"};
@@ -135,13 +144,7 @@ TEST_F(ActiveXEndToEnd, TheMoviesCallsReadAsThePlugInDriverGivesThem) {
   ASSERT_TRUE(vt_test::PumpUntil([&] { return viaControl.lines.size() == 2; }));
   control.reset();
 
-  vt::TvtPluginLocation location;
-  const std::string folder = NPSWF_STANDIN_DIR;
-  location.AppFolder = std::wstring(folder.begin(), folder.end());
-  location.RegistryRoot = HKEY_CURRENT_USER;
-  location.KeyPath = L"Software\\vt_d7_tests\\no such key";
-  vt::InitializeNetscapeDriverUnit(location);
-  ASSERT_TRUE(vt::TvtFlashDriverNS::PluginExists());
+  LoadStandInModule();
   THeard viaModule;
   {
     auto module = vt::TvtFlashDriverNS::Create(80, 60, 0);
@@ -157,6 +160,65 @@ TEST_F(ActiveXEndToEnd, TheMoviesCallsReadAsThePlugInDriverGivesThem) {
   EXPECT_EQ(viaControl.lines[1],
             L"flashcall <invoke name=\"page.ask\" returntype=\"XML\"><arguments><string>question, with "
             L"&lt;markup&gt;</string><string>42</string><string>true</string></arguments></invoke>");
+}
+
+// A still picture with what tells renderers apart: anti-aliased edges, a
+// translucent gradient and a translucent fill over it.
+constexpr const char* kPicture = R"(
+size 96 72
+rate 30
+background #204060
+shape ball
+  fill shade radial 30 30 30 stops 0 white 160 #ff8000c0 255 #0000ff40
+  circle 30 30 30 fill shade
+end
+shape veil
+  fill f solid #00ff0080
+  line edge 1.5 #000000a0
+  circle 20 20 17 fill f line edge
+end
+place ball 1 at 4 5
+place veil 2 at 40 24
+actions
+  stop
+end
+show
+)";
+
+TEST_F(ActiveXEndToEnd, BothDriversGiveTheSameFrameBufferOpaqueAndWithAlpha) {
+  const vt_test::TMovieFile picture(kPicture, L"vt_ax_agreement");
+  LoadStandInModule();
+  // Opaque over the player's colour, and transparent.
+  for (const uint32_t background : {0xFF336699u, 0u}) {
+    SCOPED_TRACE(background);
+    std::vector<uint32_t> frames[2];
+    std::unique_ptr<vt::TvtFlashDriver> drivers[2] = {vt::TvtFlashDriverActiveX::Create(96, 72, background),
+                                                      vt::TvtFlashDriverNS::Create(96, 72, background)};
+    for (int i = 0; i < 2; ++i) {
+      vt::TvtFlashDriver& d = *drivers[i];
+      d.FOnEraseBackground = [&d](vcl::TObject*, const vcl::TRect& R) {
+        vt::FillLongwordRect(d.FBits, d.FWidth, d.FHeight, R.Left, R.Top, R.Right, R.Bottom, d.FBackground);
+      };
+      int painted = 0;
+      d.FOnPaint = [&painted](vcl::TObject*, const vcl::TRect&) { ++painted; };
+      d.LoadMovie(picture.Path());
+      ASSERT_TRUE(vt_test::PumpUntil([&] { return painted > 0 && d.GetTotalFrames() == 1 && !d.GetIsPlaying(); }));
+      d.ForceUpdate();
+      frames[i].assign(d.FBits, d.FBits + 96 * 72);
+      d.FOnPaint = nullptr;
+    }
+    drivers[0].reset();
+    drivers[1].reset();
+    EXPECT_NE(frames[0][30 * 96 + 30], frames[0][0]) << "the movie was drawn";
+    if (background == 0) {
+      EXPECT_TRUE(std::any_of(frames[0].begin(), frames[0].end(), [](uint32_t P) { return P >> 24 && P >> 24 < 255; }))
+          << "translucent pixels were compared";
+    }
+    int different = 0;
+    for (size_t p = 0; p < frames[0].size(); ++p) different += frames[0][p] != frames[1][p];
+    EXPECT_EQ(different, 0);
+  }
+  vt::FinalizeNetscapeDriverUnit();
 }
 
 TEST_F(ActiveXEndToEnd, TheControlsTypeInformationDescribesItsEnumeratedProperties) {
