@@ -84,7 +84,12 @@ void ReadFormStage(const Options& O, Stage& S) {
   }
   if (!S.view) throw vcl::Exception(L"the form " + O.FormFile + L" holds no player");
   if (S.view->Movie().empty()) throw vcl::Exception(L"the form's first player has no movie");
-  if (!MovieAvailable(S.view->Movie())) throw vcl::Exception(L"movie not found: " + S.view->Movie());
+  // A movie file named relative to the form (or the current folder) is
+  // loaded again by its full path, which every renderer finds.
+  const std::wstring folder = std::filesystem::path(O.FormFile).parent_path().wstring();
+  const std::wstring movie = FullMoviePath(S.view->Movie(), {folder, L""});
+  if (!MovieAvailable(movie)) throw vcl::Exception(L"movie not found: " + S.view->Movie());
+  if (movie != S.view->Movie()) S.view->Flash().LoadMovie(movie);
   S.form->Handle();
   if (O.PluginGiven) S.view->SetPlugin(ToPlugin(O.Plugin));
   if (O.SizeGiven) S.view->SetSize(O.Width, O.Height);
@@ -182,6 +187,7 @@ int Play(const Options& O, std::FILE* Out) {
   // What to play: a stream (the standard input, or the demo carried as a
   // resource), or a name.
   std::unique_ptr<vcl::TStream> input;
+  std::wstring movie;
   if (O.Stdin) {
     const std::vector<uint8_t> bytes = ReadAllInput(stdin, kStdinLimit);
     if (bytes.empty()) throw vcl::Exception(L"the standard input holds no movie");
@@ -190,9 +196,10 @@ int Play(const Options& O, std::FILE* Out) {
     memory->SetPosition(0);
     input = std::move(memory);
   } else if (O.FormFile.empty()) {
+    movie = FullMoviePath(O.Movie);
     if (O.Movie.empty())
       input = DemoMovie();
-    else if (!MovieAvailable(O.Movie))
+    else if (!MovieAvailable(movie))
       throw vcl::Exception(L"movie not found: " + O.Movie);
   }
 
@@ -203,14 +210,14 @@ int Play(const Options& O, std::FILE* Out) {
     ReadFormStage(O, stage);
   PlayerView& view = *stage.view;
   if (view.Driver()->ClassName() == L"TvtFlashDriver")
-    throw vcl::Exception(L"no renderer is installed: put the plug-in module npswf32.dll beside vtplay.exe, "
-                         L"or install the Flash Player");
+    throw vcl::Exception(L"no renderer is installed: register the control flashctl.ocx (regsvr32), put the "
+                         L"plug-in module npswf32.dll beside vtplay.exe, or install the Flash Player");
   HookEvents(O, view, Out);
 
   if (input)
     view.Flash().LoadMovieFromStream(input.get());
   else if (O.FormFile.empty())
-    view.Flash().LoadMovie(O.Movie);
+    view.Flash().LoadMovie(movie);
   // A form's player loaded its movie when the form was read.
 
   const std::filesystem::path outDir(O.OutDir);

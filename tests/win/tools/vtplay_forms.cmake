@@ -1,9 +1,25 @@
 # Setup for vtplay's form runs: the demo movie as movie.swf, and text forms
 # whose root class is the application's own: one playing movie.swf from a
 # file, one playing intro.swf stored in the form's movie list, one each with a
-# windowed player and a layer playing movie.swf, one without a player. Event
+# windowed player and a layer playing movie.swf, one without a player, and
+# forms/clip_form.txt playing clip.swf, which is only beside that form. Event
 # handlers the forms name are the application's, which vtplay does not have.
 file(COPY_FILE ${MOVIE} ${WORK}/movie.swf)
+file(MAKE_DIRECTORY ${WORK}/forms)
+file(COPY_FILE ${MOVIE} ${WORK}/forms/clip.swf)
+file(WRITE ${WORK}/forms/clip_form.txt [[
+object ClipForm: TClipForm
+  Left = 0
+  Top = 0
+  Width = 300
+  Height = 200
+  object Player: TvtFlashPlayerComp
+    Movie = 'clip.swf'
+    Width = 160
+    Height = 120
+  end
+end
+]])
 
 file(WRITE ${WORK}/file_form.txt [[
 object MainForm: TMainForm
