@@ -95,16 +95,6 @@ class ActiveXEndToEnd : public ::testing::Test {
     return driver;
   }
 
-  // The plug-in unit loaded with the stand-in module.
-  static void LoadStandInModule() {
-    vt::TvtPluginLocation location;
-    const std::string folder = NPSWF_STANDIN_DIR;
-    location.AppFolder = std::wstring(folder.begin(), folder.end());
-    location.RegistryRoot = HKEY_CURRENT_USER;
-    location.KeyPath = L"Software\\vt_d7_tests\\no such key";
-    vt::InitializeNetscapeDriverUnit(location);
-    ASSERT_TRUE(vt::TvtFlashDriverNS::PluginExists());
-  }
 
   vt_test::TMovieFile movie{kMovie, L"vt_ax_end_to_end"};
 };
@@ -144,7 +134,7 @@ TEST_F(ActiveXEndToEnd, TheMoviesCallsReadAsThePlugInDriverGivesThem) {
   ASSERT_TRUE(vt_test::PumpUntil([&] { return viaControl.lines.size() == 2; }));
   control.reset();
 
-  LoadStandInModule();
+  ASSERT_TRUE(vt_test::LoadStandInModule());
   THeard viaModule;
   {
     auto module = vt::TvtFlashDriverNS::Create(80, 60, 0);
@@ -187,7 +177,7 @@ show
 
 TEST_F(ActiveXEndToEnd, BothDriversGiveTheSameFrameBufferOpaqueAndWithAlpha) {
   const vt_test::TMovieFile picture(kPicture, L"vt_ax_agreement");
-  LoadStandInModule();
+  ASSERT_TRUE(vt_test::LoadStandInModule());
   // Opaque over the player's colour, and transparent.
   for (const uint32_t background : {0xFF336699u, 0u}) {
     SCOPED_TRACE(background);

@@ -1,6 +1,7 @@
 #pragma once
 // What the end-to-end tests with the real stand-in renderers share: a movie
-// compiled into a file, and the message loop run until something happened.
+// compiled into a file, the stand-in module loaded, and the message loop run
+// until something happened.
 #include <windows.h>
 
 #include <chrono>
@@ -11,6 +12,7 @@
 
 #include "framework/Forms.h"
 #include "tools/swfc/compile.h"
+#include "vt_d7/Vt_driver_netscape.h"
 
 namespace vt_test {
 
@@ -37,6 +39,18 @@ class TMovieFile {
  private:
   std::wstring path_;
 };
+
+// The plug-in unit loaded with the stand-in module from its test folder
+// (nothing looked up in the registry); true when the module loaded.
+inline bool LoadStandInModule() {
+  vt::TvtPluginLocation location;
+  const std::string folder = NPSWF_STANDIN_DIR;
+  location.AppFolder = std::wstring(folder.begin(), folder.end());
+  location.RegistryRoot = HKEY_CURRENT_USER;
+  location.KeyPath = L"Software\\vt_d7_tests\\no such key";
+  vt::InitializeNetscapeDriverUnit(location);
+  return vt::TvtFlashDriverNS::PluginExists();
+}
 
 // Runs the message loop (the renderers' frame timers live there) until Done
 // holds or Limit has passed.

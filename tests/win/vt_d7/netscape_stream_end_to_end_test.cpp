@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "end_to_end_support.h"
 #include "framework/Forms.h"
 #include "netscape_stream_helpers.h"
 #include "tools/swfc/compile.h"
@@ -26,13 +27,7 @@ show
 class NetscapeStreamEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    vt::TvtPluginLocation location;
-    const std::string folder = NPSWF_STANDIN_DIR;
-    location.AppFolder = std::wstring(folder.begin(), folder.end());
-    location.RegistryRoot = HKEY_CURRENT_USER;
-    location.KeyPath = L"Software\\vt_d7_tests\\no such key";
-    vt::InitializeNetscapeDriverUnit(location);
-    ASSERT_TRUE(vt::TvtFlashDriverNS::PluginExists()) << "the stand-in module did not load";
+    ASSERT_TRUE(vt_test::LoadStandInModule()) << "the stand-in module did not load";
     player.SetPlugin(vt::vtNetscape);
     player.SetWidth(80);
     player.SetHeight(60);
