@@ -31,11 +31,13 @@ build-host: setup $(HOST)/build.ninja
 	cmake --build $(HOST)
 
 test: build-host build-win
+	scripts/register-control.sh $(WIN)/renderers/flashctl/flashctl.ocx
 	ctest --test-dir $(HOST) --output-on-failure -j2
 	ctest --test-dir $(WIN) --output-on-failure -j2
 
 run: setup $(WIN)/build.ninja
 	cmake --build $(WIN) --target vtplay
+	scripts/register-control.sh $(WIN)/renderers/flashctl/flashctl.ocx
 	scripts/wine-run.sh $(WIN)/tools/vtplay/vtplay.exe --out vtplay-out $(ARGS)
 
 fuzz: build-host
@@ -52,6 +54,8 @@ bench: setup
 	cmake --build $(WINBENCH) --target frame_bench
 	scripts/wine-run.sh $(WINBENCH)/tests/bench/win/frame_bench.exe
 	scripts/wine-run.sh $(WINBENCH)/tests/bench/win/stream_bench.exe
+	scripts/register-control.sh $(WINBENCH)/renderers/flashctl/flashctl.ocx
+	scripts/wine-run.sh $(WINBENCH)/tests/bench/win/driver_bench.exe
 
 clean:
 	rm -rf $(BUILD) vtplay-out

@@ -9,7 +9,6 @@
 #include <unknwn.h>
 
 #include <string>
-
 #include <utility>
 
 namespace vt {
@@ -21,7 +20,7 @@ class TComRefCount {
   ULONG CountAddRef() { return ++refs_; }
   ULONG CountRelease() {
     const ULONG n = --refs_;
-    if (n == 0) delete this;
+    if (n == 0) Destroy();
     return n;
   }
   ULONG RefCount() const { return refs_; }
@@ -33,6 +32,11 @@ class TComRefCount {
   TComRefCount& operator=(const TComRefCount&) = delete;
 
  private:
+  // Kept out of line: inlined into a class that has this base second, the
+  // optimiser mistakes the adjusted pointer for one into the middle of a
+  // block (a false -Wfree-nonheap-object).
+  [[gnu::noinline]] void Destroy() { delete this; }
+
   ULONG refs_ = 1;
 };
 
