@@ -288,7 +288,7 @@ class FlashControl final : public IvtFlashPlayer,
   bool FetchThroughBindHost(IBindHost* Host, uint64_t Token, const std::wstring& Name);
   void FetchFromFile(uint64_t Token, const std::wstring& Name);
   vt::TComPtr<IBindHost> BindHost() const;
-  std::wstring ResolveFileName(const std::wstring& Name) const;
+  std::wstring ResolveFileName(const std::wstring& Request) const;
   // ---- events (events.cpp) ----
   void FireEvent(DISPID Id, vt::TDispArgs& Args);
   void SetReadyState(LONG State);
@@ -307,6 +307,9 @@ class FlashControl final : public IvtFlashPlayer,
   // Variables set while no movie existed (UTF-8 name and value), for the
   // first movie to start with.
   std::vector<std::pair<std::string, std::string>> pendingVariables_;
+  // The query of the first movie's URL ("a=1&b=2"): variables of the movie,
+  // as a player sets them from the address it was given.
+  std::wstring firstMovieQuery_;
   bool dirty_ = false;
   std::unique_ptr<swf::MovieInstance> movie_;
   std::wstring movieFolder_;  // the first movie's folder (relative names), when it came from a file

@@ -1,6 +1,6 @@
-// The first movie: fetched, started with its FlashVars and the variables set
-// before it arrived, ticked by the frame timer while the control is in-place
-// active.
+// The first movie: fetched, started with the variables of its URL's query,
+// its FlashVars and the variables set before it arrived, ticked by the frame
+// timer while the control is in-place active.
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -24,6 +24,8 @@ void FlashControl::LoadFirstMovie(const std::wstring& Url) {
       ++it;
     }
   }
+  const size_t query = Url.find(L'?');
+  firstMovieQuery_ = query == std::wstring::npos ? std::wstring() : Url.substr(query + 1);
   Fetch(true, 0, Url);
 }
 
@@ -55,6 +57,8 @@ void FlashControl::StartMovie(std::vector<uint8_t> Bytes) {
 }
 
 void FlashControl::ApplyFlashVars() {
+  for (const auto& [name, value] : ParseFlashVars(vt::Utf8FromWide(firstMovieQuery_)))
+    movie_->SetVariable(name, value);
   for (const auto& [name, value] : ParseFlashVars(vt::Utf8FromWide(props_.flashVars)))
     movie_->SetVariable(name, value);
   for (const auto& [name, value] : std::exchange(pendingVariables_, {})) movie_->SetVariable(name, value);

@@ -111,10 +111,12 @@ bool FlashControl::FetchThroughBindHost(IBindHost* Host, uint64_t Token, const s
   return true;
 }
 
-std::wstring FlashControl::ResolveFileName(const std::wstring& Name) const {
-  if (IsFileUrl(Name)) return PathOfFileUrl(Name);
-  if (HasScheme(Name)) return {};
-  if (IsAbsolutePath(Name)) return Name;
+std::wstring FlashControl::ResolveFileName(const std::wstring& Request) const {
+  // A query names variables, not a part of the file's name.
+  const std::wstring name = Request.substr(0, Request.find(L'?'));
+  if (IsFileUrl(name)) return PathOfFileUrl(name);
+  if (HasScheme(name)) return {};
+  if (IsAbsolutePath(name)) return name;
   std::wstring folder;
   if (!props_.base.empty() && props_.base != L".") {
     folder = IsFileUrl(props_.base) ? PathOfFileUrl(props_.base) : HasScheme(props_.base) ? std::wstring() : props_.base;
@@ -122,9 +124,9 @@ std::wstring FlashControl::ResolveFileName(const std::wstring& Name) const {
   } else {
     folder = movieFolder_;
   }
-  if (folder.empty()) return Name;
+  if (folder.empty()) return name;
   if (folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
-  return folder + Name;
+  return folder + name;
 }
 
 void FlashControl::FetchFromFile(uint64_t Token, const std::wstring& Name) {

@@ -19,9 +19,9 @@ std::wstring Variable(IvtFlashPlayer* C, const std::wstring& Name) {
 class FlashctlScript : public ::testing::Test {
  protected:
   // Starts the host movie in an active control and lets frame 0 run.
-  void Start() {
+  void Start(const std::wstring& Query = L"") {
     sink_.AdviseOn(control_.Get());
-    ASSERT_EQ(control_->put_Movie(Bstr(MovieFile(HostMovie(), L"host.swf")).Get()), S_OK);
+    ASSERT_EQ(control_->put_Movie(Bstr(MovieFile(HostMovie(), L"host.swf") + Query).Get()), S_OK);
     ASSERT_EQ(site_.Embed(control_.Get()), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return !sink_.Of(kFSCommand).empty(); }));
   }
@@ -105,7 +105,9 @@ TEST_F(FlashctlScript, VariablesFunctionsAndFlashVars) {
   // Set before the movie exists: it waits for the movie, after FlashVars.
   EXPECT_EQ(control_->SetVariable(Bstr(L"greeting").Get(), Bstr(L"early").Get()), S_OK);
   EXPECT_EQ(control_->SetVariable(Bstr(L"early").Get(), Bstr(L"yes").Get()), S_OK);
-  Start();
+  // The movie's query comes first, FlashVars next.
+  Start(L"?from=the%20query&sym=x");
+  EXPECT_EQ(Variable(control_.Get(), L"from"), L"the query");
   EXPECT_EQ(Variable(control_.Get(), L"greeting"), L"early");
   EXPECT_EQ(Variable(control_.Get(), L"early"), L"yes");
   control_->SetVariable(Bstr(L"greeting").Get(), Bstr(L"hi there").Get());
