@@ -116,6 +116,14 @@ TEST_F(ActiveXDrawing, WithoutAViewNothingIsDrawnButThePlayerHearsOfIt) {
   EXPECT_EQ(scope.Take(), (Lines{"paint 0,0,5,5"}));
 }
 
+TEST_F(ActiveXDrawing, AReportWhileTheDriverIsDestroyedPaintsNothing) {
+  scope.options.invalidateOnClose = true;
+  Make(0xFF000000);
+  driver.reset();
+  for (const std::string& line : scope.Take())
+    for (const char* drawing : {"erase", "Draw", "paint"}) EXPECT_NE(line.rfind(drawing, 0), 0u) << line;
+}
+
 TEST_F(ActiveXDrawing, APaintHandlerThatFailsReachesTheApplicationNotTheControl) {
   Make(0xFF000000);
   std::wstring heard;

@@ -205,6 +205,8 @@ class TFakeControl final : public vt::TComRefCount,
   HRESULT STDMETHODCALLTYPE Close(DWORD Option) override {
     Log("Close " + std::to_string(Option));
     if (const TComPtr<IOleInPlaceSiteWindowless> s = inPlace) {
+      // A control repaints what it shows as it closes.
+      if (g_scope && g_scope->options.invalidateOnClose) s->InvalidateRect(nullptr, FALSE);
       inPlace.Reset();
       Log("site OnInPlaceDeactivate -> " + std::to_string(s->OnInPlaceDeactivate()));
     }

@@ -35,6 +35,8 @@ struct TFakeControlOptions {
   // Runs inside IViewObject::Draw, after the call is logged, with the
   // device context to draw on.
   std::function<void(HDC)> onDraw;
+  // Close reports its whole rectangle changed before it deactivates.
+  bool invalidateOnClose = false;
   // Runs inside OnWindowMessage, after the call is logged.
   std::function<void(UINT)> onWindowMessage;
 };

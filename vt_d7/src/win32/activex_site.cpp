@@ -4,9 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "framework/Forms.h"
-
 #include "activex_unit.h"
+#include "framework/Forms.h"
 
 namespace vt {
 
@@ -209,7 +208,8 @@ HRESULT STDMETHODCALLTYPE TActiveXSite::GetDC(LPCRECT, DWORD, HDC* DC) {
 }
 
 HRESULT STDMETHODCALLTYPE TActiveXSite::InvalidateRect(LPCRECT Rect, BOOL) {
-  if (!driver_) return S_OK;
+  // A driver being destroyed paints nothing and calls its player no more.
+  if (!driver_ || driver_->Destroying()) return S_OK;
   TvtFlashDriverActiveX* driver = driver_;
   // A copy is clamped: the control's own rectangle is never written.
   vcl::TRect r = vcl::Rect(0, 0, driver->FWidth, driver->FHeight);

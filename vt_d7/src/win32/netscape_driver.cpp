@@ -11,6 +11,7 @@ namespace vt {
 namespace {
 
 constexpr char kMimeType[] = "application/x-shockwave-flash";
+
 class TNetscapeDriverClass final : public TvtFlashDriverClass {
  public:
   std::wstring ClassName() const override { return L"TvtFlashDriverNS"; }
