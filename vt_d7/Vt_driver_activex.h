@@ -18,9 +18,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -357,6 +359,9 @@ class TvtFlashDriverActiveX : public TvtFlashDriver {
   void SendMouseMessage(UINT Message, WPARAM WParam, LPARAM LParam);
   // Loading (activex_loading.cpp).
   void ControlLoadMovie(const std::wstring& Url);
+  // Sets each variable in turn; false once the driver is gone.
+  bool SetVariables(const std::weak_ptr<char>& Alive,
+                    std::initializer_list<std::pair<const wchar_t*, std::wstring>> Variables);
   void DeliverStream(vcl::TStream& Source, IBindStatusCallback* Callback);
   HRESULT StartDownload(const std::wstring& Url, IBindStatusCallback* Callback);
 

@@ -217,8 +217,8 @@ TEST_F(ActiveXDrawing, ARightPressWithTheMenuAllowedLendsThePlayersWindowInItsCo
   driver->FControl = &player;
   driver->FDisableFlashMenu = false;
   HWND lent = nullptr;
-  scope.options.onWindowMessage = [&](UINT Message) {
-    if (Message == WM_RBUTTONDOWN) site->GetWindow(&lent);
+  scope.options.onCall = [&](const std::string& Entry) {
+    if (Entry.starts_with("OnWindowMessage 516")) site->GetWindow(&lent);
   };
   driver->MouseDown(vcl::mbRight, {}, 5, 7);
   driver->MouseUp(vcl::mbRight, {}, 5, 7);

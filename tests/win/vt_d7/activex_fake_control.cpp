@@ -160,7 +160,9 @@ class TFakeControl final : public vt::TComRefCount,
   }
   HRESULT Call(const std::string& Entry) {
     Log(Entry);
-    return Fails(Entry.substr(0, Entry.find(' '))) ? E_FAIL : S_OK;
+    const HRESULT hr = Fails(Entry.substr(0, Entry.find(' '))) ? E_FAIL : S_OK;
+    if (g_scope && g_scope->options.onCall) g_scope->options.onCall(Entry);
+    return hr;
   }
 
   // ---- IUnknown ----
@@ -409,9 +411,7 @@ class TFakeControl final : public vt::TComRefCount,
     char text[80];
     std::snprintf(text, sizeof text, "OnWindowMessage %u %llx %llx%s", Msg, static_cast<unsigned long long>(WParam),
                   static_cast<unsigned long long>(LParam), Result && *Result == 0 ? "" : " result?");
-    const HRESULT hr = Call(text);
-    if (g_scope && g_scope->options.onWindowMessage) g_scope->options.onWindowMessage(Msg);
-    return hr;
+    return Call(text);
   }
   HRESULT STDMETHODCALLTYPE GetDropTarget(IDropTarget**) override { return Unexpected("GetDropTarget"); }
   HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG) override { return Unexpected("TranslateAccelerator"); }

@@ -37,8 +37,9 @@ struct TFakeControlOptions {
   std::function<void(HDC)> onDraw;
   // Close reports its whole rectangle changed before it deactivates.
   bool invalidateOnClose = false;
-  // Runs inside OnWindowMessage, after the call is logged.
-  std::function<void(UINT)> onWindowMessage;
+  // Runs inside every call the fake logs and answers (Call), after the
+  // logging, with the logged line.
+  std::function<void(const std::string&)> onCall;
 };
 
 class TFakeControl;

@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <urlmon.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,18 @@ TEST_F(ActiveXLoading, EachLoadGivesTheControlANameUnderThePrefixAndTheFlvPlayer
   EXPECT_THROW(driver->LoadMovie(L"b.flv"), vcl::EOleException);
   EXPECT_EQ(scope.Take(), (Lines{"LoadMovie 0 flvplayback.swf"}));
   EXPECT_FALSE(driver->FFlvMode);
+}
+
+TEST_F(ActiveXLoading, ADriverFreedWhileItsFlvPlayerIsSetUpSetsNothingMore) {
+  scope.options.onCall = [&](const std::string& Entry) {
+    if (Entry.starts_with("SetVariable flv.volume")) driver.reset();
+  };
+  driver->LoadMovie(L"clip.flv");
+  EXPECT_FALSE(driver);
+  EXPECT_EQ(scope.log.back(), "destroyed");
+  EXPECT_EQ(std::count_if(scope.log.begin(), scope.log.end(),
+                          [](const std::string& L) { return L.starts_with("SetVariable"); }),
+            2);
 }
 
 TEST_F(ActiveXLoading, StoredMoviesWinOverResourcesAndEachArrivesWholeInOneNotification) {

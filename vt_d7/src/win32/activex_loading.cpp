@@ -85,6 +85,17 @@ void TvtFlashDriverActiveX::ControlLoadMovie(const std::wstring& Url) {
   OleCheck(control->LoadMovie(0, url.Get()));
 }
 
+bool TvtFlashDriverActiveX::SetVariables(const std::weak_ptr<char>& Alive,
+                                         std::initializer_list<std::pair<const wchar_t*, std::wstring>> Variables) {
+  // The movie may answer a variable with an event whose handler frees the
+  // player, and with it this driver.
+  for (const auto& [name, value] : Variables) {
+    if (Alive.expired()) return false;
+    SetVariable(name, value);
+  }
+  return !Alive.expired();
+}
+
 void TvtFlashDriverActiveX::LoadMovie(const std::wstring& Url) {
   if (Url.empty() || FFlashNotAvailable || !FOleObject) return;
   const std::weak_ptr<char> alive = alive_;
@@ -94,10 +105,10 @@ void TvtFlashDriverActiveX::LoadMovie(const std::wstring& Url) {
     std::wstring path = Url;
     std::replace(path.begin(), path.end(), L'\\', L'/');
     ControlLoadMovie(kFlvPlayer);
-    if (alive.expired()) return;
-    SetVariable(L"flv.skin", FSkin + L".swf");
-    SetVariable(L"flv.volume", std::to_wstring(FVolume));
-    SetVariable(L"flv.contentPath", PlaceholderPrefix + path);
+    if (!SetVariables(alive, {{L"flv.skin", FSkin + L".swf"},
+                              {L"flv.volume", std::to_wstring(FVolume)},
+                              {L"flv.contentPath", PlaceholderPrefix + path}}))
+      return;
     FFlvMode = true;
   } else {
     ControlLoadMovie(PlaceholderPrefix + Url);
@@ -122,10 +133,10 @@ void TvtFlashDriverActiveX::LoadMovieFromStream(vcl::TStream* Stream) {
   const std::wstring name = PlaceholderPrefix + std::wstring(StreamTokenMarker) + FormatStreamToken(token);
   if (flv) {
     ControlLoadMovie(kFlvPlayer);
-    if (alive.expired()) return;
-    SetVariable(L"flv.contentPath", name + L".flv");
-    SetVariable(L"flv.skin", FSkin + L".swf");
-    SetVariable(L"flv.volume", std::to_wstring(FVolume));
+    if (!SetVariables(alive, {{L"flv.contentPath", name + L".flv"},
+                              {L"flv.skin", FSkin + L".swf"},
+                              {L"flv.volume", std::to_wstring(FVolume)}}))
+      return;
     FFlvMode = true;
   } else {
     ControlLoadMovie(name + L".swf");
