@@ -22,12 +22,6 @@ constexpr wchar_t kFlvPlayer[] = L"flvplayback.swf";
 constexpr ULONG kEndDownloadData = 6;  // BINDSTATUS_ENDDOWNLOADDATA
 constexpr DWORD kWholeData = BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION;
 
-bool IsFile(const std::wstring& Path) {
-  if (Path.empty()) return false;
-  const DWORD a = GetFileAttributesW(Path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // An IStream over a block of Size bytes that Fill writes; the stream owns
 // the block, so a control that keeps the stream never reads freed memory.
 // Nothing for 4 GiB or more, which one data notification cannot announce.

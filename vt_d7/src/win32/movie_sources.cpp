@@ -25,6 +25,12 @@ std::unique_ptr<vcl::TMemoryStream> CopyStoredMovie(const std::wstring& Name) {
   return copy;
 }
 
+bool IsFile(const std::wstring& Path) {
+  if (Path.empty()) return false;
+  const DWORD a = GetFileAttributesW(Path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::wstring ExecutableFolder() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {

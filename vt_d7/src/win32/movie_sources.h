@@ -10,6 +10,9 @@
 
 namespace vt {
 
+// Whether Path names an existing file (not a folder).
+bool IsFile(const std::wstring& Path);
+
 // The folder of the running executable, with a trailing backslash.
 std::wstring ExecutableFolder();
 

@@ -11,12 +11,6 @@ namespace vt {
 
 namespace {
 
-bool IsFile(const std::wstring& Path) {
-  if (Path.empty()) return false;
-  const DWORD a = GetFileAttributesW(Path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // A file that exists but cannot be opened counts as not found.
 std::unique_ptr<vcl::TStream> OpenFile(const std::wstring& Path) {
   if (!IsFile(Path)) return nullptr;
