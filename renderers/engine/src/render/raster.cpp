@@ -2,73 +2,90 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace swf::render {
 
-void CoverageRasterizer::Clear() {
+namespace {
+
+constexpr int32_t kBandRows = 32;  // rows whose cells are gathered in one pass over the lines
+constexpr double kGuard = kGuardPixels;
+
+int64_t FloorDiv(int64_t A, int64_t B) {  // B > 0
+  const int64_t q = A / B;
+  return q - (A % B < 0 ? 1 : 0);
+}
+
+// N / D rounded to nearest (halves up), D != 0. |N| < 2^61.
+int64_t RoundDiv(int64_t N, int64_t D) {
+  if (D < 0) {
+    N = -N;
+    D = -D;
+  }
+  return FloorDiv(2 * N + D, 2 * D);
+}
+
+int32_t ToFixed(double V) { return static_cast<int32_t>(std::lround(V * kSubpixel)); }
+
+}  // namespace
+
+void CellRasterizer::Clear() {
   lines_.clear();
   active_.clear();
   next_ = 0;
   sorted_ = false;
 }
 
-void CoverageRasterizer::AddLine(Point A, Point B) {
-  if (A.y == B.y) return;
-  int dir = 1;
-  if (A.y > B.y) {
+void CellRasterizer::AddLine(Point A, Point B) {
+  if (!std::isfinite(A.x) || !std::isfinite(A.y) || !std::isfinite(B.x) || !std::isfinite(B.y)) return;
+  int32_t dir = 1;
+  if (A.y > B.y) {  // cut with the ends ordered, so both directions of an edge give the same points
     std::swap(A, B);
     dir = -1;
   }
-  const double dxdy = (B.x - A.x) / (B.y - A.y);
-  // An edge of next to no height whose slope overflows counts as vertical.
-  lines_.push_back({A.x, A.y, B.y, std::isfinite(dxdy) ? dxdy : 0.0, dir});
-  sorted_ = false;
+  // Rows beyond the guard are never drawn, so the line is cut to its rows;
+  // then what lies left or right of the guard runs down its side, keeping
+  // the winding it gives the rows inside.
+  if (A.y == B.y || B.y <= -kGuard || A.y >= kGuard) return;
+  auto atY = [&](double Y) { return Point{A.x + (Y - A.y) * (B.x - A.x) / (B.y - A.y), Y}; };
+  if (A.y < -kGuard) A = atY(-kGuard);
+  if (B.y > kGuard) B = atY(kGuard);
+  Point pts[4] = {A, {}, {}, {}};
+  int n = 1;
+  for (const double side : {-kGuard, kGuard})
+    if ((A.x - side) * (B.x - side) < 0) pts[n++] = {side, A.y + (side - A.x) * (B.y - A.y) / (B.x - A.x)};
+  if (n == 3 && pts[1].y > pts[2].y) std::swap(pts[1], pts[2]);
+  pts[n++] = B;
+  for (int i = 0; i + 1 < n; ++i) {
+    const Line l{ToFixed(std::clamp(pts[i].x, -kGuard, kGuard)), ToFixed(pts[i].y),
+                 ToFixed(std::clamp(pts[i + 1].x, -kGuard, kGuard)), ToFixed(pts[i + 1].y), dir};
+    if (l.y0 == l.y1) continue;  // flatter than the fixed-point grid
+    lines_.push_back(l);
+    sorted_ = false;
+  }
 }
 
-void CoverageRasterizer::Begin(int32_t Left, int32_t Right, int32_t Top) {
+void CellRasterizer::Begin(const IntRect& Box) {
   if (!sorted_) {
     std::sort(lines_.begin(), lines_.end(), [](const Line& a, const Line& b) { return a.y0 < b.y0; });
     sorted_ = true;
   }
-  left_ = Left;
-  width_ = std::max(0, Right - Left);
-  acc_.assign(static_cast<size_t>(width_) + 2, 0);
-  cov_.resize(static_cast<size_t>(width_) + 2);
+  left_ = Box.left;
+  width_ = std::max(0, Box.right - Box.left);
+  bottom_ = Box.bottom;
+  cov_.resize(static_cast<size_t>(width_) + 1);
+  band_.resize(kBandRows);
+  for (auto& cells : band_) cells.clear();
   active_.clear();
   next_ = 0;
-  // Lines that end above the first row never become active.
-  const double top = Top;
-  while (next_ < lines_.size() && lines_[next_].y0 < top) {
-    if (lines_[next_].y1 > top) active_.push_back(static_cast<uint32_t>(next_));
-    ++next_;
-  }
+  bandTop_ = bandBottom_ = Box.top;
 }
 
-void CoverageRasterizer::AddSpan(double Xa, double Xb) {
-  // Clamp to the swept columns: what lies left of them covers the first
-  // column fully; what lies right of them is never seen. Positions are
-  // fixed point (1/256 pixel) so that sums are exact: the same pixels come
-  // out whichever part of the frame is drawn.
-  const double w = width_;
-  auto column = [&](double X) {  // NaN ends at the left
-    X -= left_;
-    return static_cast<int64_t>((X > 0 ? (X < w ? X : w) : 0.0) * kSteps + 0.5);
-  };
-  const int64_t a = column(Xa), b = column(Xb);
-  if (a >= b) return;
-  const int32_t ia = static_cast<int32_t>(a / kSteps), fa = static_cast<int32_t>(a % kSteps);
-  const int32_t ib = static_cast<int32_t>(b / kSteps), fb = static_cast<int32_t>(b % kSteps);
-  acc_[ia] += kSteps - fa;
-  acc_[ia + 1] += fa;
-  acc_[ib] -= kSteps - fb;
-  acc_[ib + 1] -= fb;
-  lo_ = std::min(lo_, ia);
-  hi_ = std::max(hi_, ib + 2);
-}
-
-bool CoverageRasterizer::Row(int32_t Y, int32_t& Lo, int32_t& Hi) {
-  const double top = Y, bottom = Y + 1.0;
-  // Retire lines that ended above this row, activate those that start in it.
+void CellRasterizer::LoadBand(int32_t Top) {
+  for (auto& cells : band_) cells.clear();
+  bandTop_ = Top;
+  bandBottom_ = std::min(bottom_, Top + kBandRows);
+  const int64_t top = int64_t{Top} * kSubpixel, bottom = int64_t{bandBottom_} * kSubpixel;
   size_t keep = 0;
   for (uint32_t i : active_)
     if (lines_[i].y1 > top) active_[keep++] = i;
@@ -77,62 +94,154 @@ bool CoverageRasterizer::Row(int32_t Y, int32_t& Lo, int32_t& Hi) {
     if (lines_[next_].y1 > top) active_.push_back(static_cast<uint32_t>(next_));
     ++next_;
   }
-  if (active_.empty() || width_ == 0) return false;
-
-  lo_ = width_ + 2;
-  hi_ = 0;
-  const double columnsLeft = left_, columnsRight = static_cast<double>(left_) + width_;
-  for (int s = 0; s < kSubRows; ++s) {
-    const double ys = Y + (s + 0.5) / kSubRows;
-    // Crossings left of the swept columns only add to the winding there, and
-    // those right of them are never seen: only the ones in between are
-    // sorted, which keeps huge shapes around a small clip cheap.
-    int winding = 0;
-    xs_.clear();
-    for (uint32_t i : active_) {
-      const Line& l = lines_[i];
-      if (!(l.y0 <= ys && ys < l.y1)) continue;
-      const double x = l.x0 + (ys - l.y0) * l.dxdy;
-      if (x < columnsLeft)
-        winding += l.dir;
-      else if (x < columnsRight)
-        xs_.push_back({x, l.dir});
-    }
-    if (xs_.empty() && winding == 0) continue;
-    if (xs_.size() <= 16) {
-      for (size_t i = 1; i < xs_.size(); ++i) {
-        Crossing c = xs_[i];
-        size_t j = i;
-        for (; j > 0 && xs_[j - 1].x > c.x; --j) xs_[j] = xs_[j - 1];
-        xs_[j] = c;
+  const int64_t left = int64_t{left_} * kSubpixel, right = int64_t{left_ + width_} * kSubpixel;
+  for (uint32_t i : active_) {
+    const Line& l = lines_[i];
+    if (std::min(l.x0, l.x1) >= right) continue;  // never seen
+    const int32_t from = std::max(Top, static_cast<int32_t>(FloorDiv(l.y0, kSubpixel)));
+    const int32_t to = std::min(bandBottom_, static_cast<int32_t>(FloorDiv(l.y1 - 1, kSubpixel)) + 1);
+    if (std::max(l.x0, l.x1) < left) {
+      // Wholly left of the columns: only its height in each row counts.
+      for (int32_t r = from; r < to; ++r) {
+        const int32_t ya = std::max(l.y0, r * kSubpixel), yb = std::min(l.y1, (r + 1) * kSubpixel);
+        Push(r, -1, l.dir * (yb - ya), 0);
       }
-    } else {
-      std::sort(xs_.begin(), xs_.end(), [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+      continue;
     }
-    double start = columnsLeft;
-    for (const Crossing& c : xs_) {
-      const int before = winding;
-      winding += c.dir;
-      if (before == 0 && winding != 0)
-        start = c.x;
-      else if (before != 0 && winding == 0)
-        AddSpan(start, c.x);
+    Walk(l, from, to);
+  }
+}
+
+void CellRasterizer::Push(int32_t Row, int32_t Column, int32_t Cover, int32_t Area) {
+  band_[static_cast<size_t>(Row - bandTop_)].push_back({Column, Cover, Area});
+}
+
+void CellRasterizer::Walk(const Line& L, int32_t FromRow, int32_t ToRow) {
+  const int64_t dx = int64_t{L.x1} - L.x0, dy = int64_t{L.y1} - L.y0;
+  auto xAt = [&](int32_t Y) { return static_cast<int32_t>(L.x0 + RoundDiv((int64_t{Y} - L.y0) * dx, dy)); };
+  int32_t ya = std::max(L.y0, FromRow * kSubpixel);
+  int32_t xa = xAt(ya);
+  for (int32_t r = FromRow; r < ToRow; ++r) {
+    const int32_t yb = std::min(L.y1, (r + 1) * kSubpixel);
+    const int32_t xb = xAt(yb);
+    if (yb > ya) WalkRow(L, r, xa, ya, xb, yb);
+    ya = yb;
+    xa = xb;
+  }
+}
+
+void CellRasterizer::WalkRow(const Line& L, int32_t Row, int32_t Xa, int32_t Ya, int32_t Xb, int32_t Yb) {
+  // Where the line crosses column boundary X, from its end points, kept
+  // within this row's piece.
+  const int64_t dx = int64_t{L.x1} - L.x0, dy = int64_t{L.y1} - L.y0;
+  auto yAt = [&](int64_t X) {
+    const int64_t y = L.y0 + RoundDiv((X - L.x0) * dy, dx);
+    return static_cast<int32_t>(std::clamp<int64_t>(y, Ya, Yb));
+  };
+  const int32_t first = left_, last = left_ + width_ - 1;  // swept columns
+  auto emit = [&](int32_t Column, int32_t X0, int32_t Y0, int32_t X1, int32_t Y1) {
+    const int32_t h = Y1 - Y0;
+    if (h == 0) return;
+    const int32_t base = Column * kSubpixel;
+    Push(Row, Column - left_, L.dir * h, L.dir * h * (X0 - base + X1 - base));
+  };
+  if (Xa == Xb) {
+    const int32_t c = static_cast<int32_t>(FloorDiv(Xa, kSubpixel));
+    if (c < first)
+      Push(Row, -1, L.dir * (Yb - Ya), 0);
+    else if (c <= last)
+      emit(c, Xa, Ya, Xb, Yb);
+    return;
+  }
+  if (Xb > Xa) {
+    const int32_t ca = static_cast<int32_t>(FloorDiv(Xa, kSubpixel));
+    const int32_t cb = static_cast<int32_t>(FloorDiv(Xb - 1, kSubpixel));
+    int32_t c = ca, x = Xa, y = Ya;
+    if (c < first) {  // the part left of the columns passes its height on
+      const int32_t yl = cb < first ? Yb : yAt(int64_t{first} * kSubpixel);
+      Push(Row, -1, L.dir * (yl - Ya), 0);
+      if (cb < first) return;
+      c = first;
+      x = first * kSubpixel;
+      y = yl;
     }
-    if (winding != 0) AddSpan(start, columnsRight);  // closed by crossings right of the columns
+    for (; c <= cb && c <= last; ++c) {
+      const int32_t xe = c == cb ? Xb : (c + 1) * kSubpixel;
+      const int32_t ye = c == cb ? Yb : yAt(int64_t{c + 1} * kSubpixel);
+      emit(c, x, y, xe, ye);
+      x = xe;
+      y = ye;
+    }
+    return;
   }
-  if (lo_ >= hi_) return false;
-  hi_ = std::min(hi_, width_);
-  int32_t sum = 0;
-  for (int32_t i = lo_; i < hi_; ++i) {
-    sum += acc_[i];
-    acc_[i] = 0;
-    cov_[i] = std::clamp(sum, 0, kFullCover);
+  const int32_t ca = static_cast<int32_t>(FloorDiv(Xa - 1, kSubpixel));
+  const int32_t cb = static_cast<int32_t>(FloorDiv(Xb, kSubpixel));
+  int32_t c = ca, x = Xa, y = Ya;
+  if (c > last) {  // the part right of the columns is never seen
+    if (cb > last) return;
+    c = last;
+    x = (last + 1) * kSubpixel;
+    y = yAt(x);
   }
-  acc_[hi_] = 0;
-  acc_[hi_ + 1] = 0;
-  Lo = lo_;
-  Hi = hi_;
-  return true;
+  for (; c >= cb && c >= first; --c) {
+    const int32_t xe = c == cb ? Xb : c * kSubpixel;
+    const int32_t ye = c == cb ? Yb : yAt(int64_t{c} * kSubpixel);
+    emit(c, x, y, xe, ye);
+    x = xe;
+    y = ye;
+  }
+  if (c >= cb) Push(Row, -1, L.dir * (Yb - y), 0);  // what is left of the columns
+}
+
+bool CellRasterizer::Row(int32_t Y) {
+  spans_.clear();
+  if (width_ == 0 || Y < bandTop_ || Y >= bottom_) return false;
+  if (Y >= bandBottom_) {
+    if (active_.empty() && next_ == lines_.size()) return false;
+    LoadBand(Y);
+  }
+  std::vector<Cell>& cells = band_[static_cast<size_t>(Y - bandTop_)];
+  if (cells.empty()) return false;
+  Sweep(cells);
+  cells.clear();
+  return !spans_.empty();
+}
+
+void CellRasterizer::Sweep(std::vector<Cell>& Cells) {
+  auto byColumn = [](const Cell& a, const Cell& b) { return a.x < b.x; };
+  if (Cells.size() <= 24) {
+    for (size_t i = 1; i < Cells.size(); ++i) {
+      const Cell c = Cells[i];
+      size_t j = i;
+      for (; j > 0 && Cells[j - 1].x > c.x; --j) Cells[j] = Cells[j - 1];
+      Cells[j] = c;
+    }
+  } else {
+    std::sort(Cells.begin(), Cells.end(), byColumn);
+  }
+  auto clampCover = [](int64_t C) { return static_cast<int32_t>(std::min<int64_t>(C < 0 ? -C : C, kFullCover)); };
+  int64_t winding = 0;  // heights summed so far, in fixed-point rows
+  size_t i = 0;
+  const size_t n = Cells.size();
+  while (i < n) {
+    const int32_t x = Cells[i].x;
+    int64_t cover = 0, area = 0;
+    for (; i < n && Cells[i].x == x; ++i) {
+      cover += Cells[i].cover;
+      area += Cells[i].area;
+    }
+    winding += cover;
+    if (x >= 0) {
+      cov_[static_cast<size_t>(x)] = clampCover(winding * 2 * kSubpixel - area);
+      if (!spans_.empty() && spans_.back().cover == kVaries && spans_.back().x1 == x)
+        spans_.back().x1 = x + 1;
+      else
+        spans_.push_back({x, x + 1, kVaries});
+    }
+    const int32_t next = i < n ? Cells[i].x : width_;
+    const int32_t run = clampCover(winding * 2 * kSubpixel);
+    if (run != 0 && x + 1 < next) spans_.push_back({x + 1, next, run});
+  }
 }
 
 }  // namespace swf::render

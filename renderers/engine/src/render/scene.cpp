@@ -24,8 +24,11 @@ namespace swf {
 
 namespace {
 
-using render::CoverageRasterizer;
+using render::CellRasterizer;
+using render::CoverK8;
 using render::kFullCover;
+using render::kVaries;
+using render::Span;
 using render::Paint;
 
 constexpr double kTolerance = 0.05;  // pixels a flattened curve or circle may stray
@@ -127,7 +130,7 @@ IntRect ShapePixelBounds(const Shape& S, const Matrix& M) {
 }
 
 struct Layer {
-  CoverageRasterizer rast;
+  CellRasterizer rast;
   Paint paint;
   bool stroke = false;
   uint32_t line = 0;  // stroke layers: the line style
@@ -164,10 +167,10 @@ class Renderer {
   void DrawShape(const Shape& S, const Matrix& M, const ColorTransform& Cx, const uint8_t* Mask, uint8_t* MaskOut);
   bool Flatten(const Shape& S, const Matrix& M, double Margin, Rect& Bounds);
   Layer& NewLayer();
-  void AddPolygon(CoverageRasterizer& R);
+  void AddPolygon(CellRasterizer& R);
   bool DiscMissesClip(Point C, double Radius) const;
-  void AddCircle(CoverageRasterizer& R, Point C, double Radius);
-  void AddStroke(CoverageRasterizer& R, const Polyline& P, double Radius);
+  void AddCircle(CellRasterizer& R, Point C, double Radius);
+  void AddStroke(CellRasterizer& R, const Polyline& P, double Radius);
   void AddSide(std::vector<Point>& Out, double Sign, bool Closed);
   void AddArc(std::vector<Point>& Out, Point C, double Radius, double From, double Delta);
   void CompositeRow(int32_t Y, int32_t Left, int32_t Lo, int32_t Hi, const uint8_t* MaskRow, uint8_t* OutRow);
@@ -300,7 +303,7 @@ bool Renderer::Flatten(const Shape& S, const Matrix& M, double Margin, Rect& Bou
   return finite;
 }
 
-void Renderer::AddPolygon(CoverageRasterizer& R) {
+void Renderer::AddPolygon(CellRasterizer& R) {
   // Wound the same way as the stroke outlines (positive area), so dots and
   // outlines in one stroke add up under the non-zero rule.
   const size_t n = polygon_.size();
@@ -327,7 +330,7 @@ bool Renderer::DiscMissesClip(Point C, double Radius) const {
          C.y - Radius > clip_.bottom + 1;
 }
 
-void Renderer::AddCircle(CoverageRasterizer& R, Point C, double Radius) {
+void Renderer::AddCircle(CellRasterizer& R, Point C, double Radius) {
   // A disc away from the clip needs no roundness: its winding is all that counts.
   const bool coarse = arcBudget_ == 0 || DiscMissesClip(C, Radius);
   const int n = coarse ? 8 : std::max(8, SegmentsForArc(Radius, 2 * std::numbers::pi));
@@ -394,7 +397,7 @@ void Renderer::AddSide(std::vector<Point>& Out, double Sign, bool Closed) {
   Out.push_back(offset(m, m - 1));
 }
 
-void Renderer::AddStroke(CoverageRasterizer& R, const Polyline& P, double Radius) {
+void Renderer::AddStroke(CellRasterizer& R, const Polyline& P, double Radius) {
   stroke_.clear();
   for (size_t i = P.begin; i < P.end; ++i) {
     const Point p = points_[i];
@@ -479,7 +482,7 @@ void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& 
         }
       }
       if (index < 0) continue;
-      CoverageRasterizer& r = layers_[static_cast<size_t>(index)].rast;
+      CellRasterizer& r = layers_[static_cast<size_t>(index)].rast;
       for (size_t i = p.begin; i + 1 < p.end; ++i) {
         if (f == p.fill1)
           r.AddLine(points_[i], points_[i + 1]);
@@ -505,7 +508,7 @@ void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& 
   if (layerCount_ == 0) return;
 
   const int32_t left = box.left, width = box.right - box.left;
-  for (size_t i = 0; i < layerCount_; ++i) layers_[i].rast.Begin(left, box.right, box.top);
+  for (size_t i = 0; i < layerCount_; ++i) layers_[i].rast.Begin(box);
   if (rowColor_.size() < static_cast<size_t>(width) * 4) rowColor_.resize(static_cast<size_t>(width) * 4, 0.0f);
   if (rowCover_.size() < static_cast<size_t>(width)) rowCover_.resize(static_cast<size_t>(width), 0.0f);
   if (rowCoverage_.size() < static_cast<size_t>(width)) rowCoverage_.resize(static_cast<size_t>(width));
@@ -521,8 +524,10 @@ void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& 
     Layer* only = nullptr;
     for (size_t i = 0; i < layerCount_; ++i) {
       Layer& l = layers_[i];
-      l.live = l.rast.Row(y, l.lo, l.hi);
+      l.live = l.rast.Row(y);
       if (!l.live) continue;
+      l.lo = l.rast.spans().front().x0;
+      l.hi = l.rast.spans().back().x1;
       ++live;
       only = &l;
       lo = std::min(lo, l.lo);
@@ -538,12 +543,14 @@ void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& 
       uint32_t* dst = RowOf(target_, y) + left;
       const bool solid = only->paint.solid();
       const uint32_t color = only->paint.solidColor();
-      if (!solid) only->paint.Shade(left + lo, y, hi - lo, shade_.data());
-      for (int32_t x = lo; x < hi; ++x) {
-        const uint32_t c = static_cast<uint32_t>(cov[x]);
-        const uint32_t k8 = maskRow ? (c * MaskK8(maskRow[x]) + kFullCover / 2) / kFullCover : (c + 8) >> 4;
-        if (k8 == 0) continue;
-        dst[x] = Blend(dst[x], solid ? color : shade_[static_cast<size_t>(x - lo)], k8);
+      for (const Span& s : only->rast.spans()) {
+        if (!solid) only->paint.Shade(left + s.x0, y, s.x1 - s.x0, shade_.data());
+        for (int32_t x = s.x0; x < s.x1; ++x) {
+          const uint32_t c = static_cast<uint32_t>(s.cover == kVaries ? cov[x] : s.cover);
+          const uint32_t k8 = maskRow ? (c * MaskK8(maskRow[x]) + kFullCover / 2) / kFullCover : CoverK8(static_cast<int32_t>(c));
+          if (k8 == 0) continue;
+          dst[x] = Blend(dst[x], solid ? color : shade_[static_cast<size_t>(x - s.x0)], k8);
+        }
       }
       continue;
     }
@@ -553,7 +560,10 @@ void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& 
       if (!l.live) continue;
       const int32_t* icov = l.rast.coverage();
       float* cov = rowCoverage_.data();
-      for (int32_t x = l.lo; x < l.hi; ++x) cov[x] = static_cast<float>(icov[x]) * (1.0f / kFullCover);
+      std::fill(cov + l.lo, cov + l.hi, 0.0f);
+      for (const Span& s : l.rast.spans())
+        for (int32_t x = s.x0; x < s.x1; ++x)
+          cov[x] = static_cast<float>(s.cover == kVaries ? icov[x] : s.cover) * (1.0f / kFullCover);
       if (!colour) {
         for (int32_t x = l.lo; x < l.hi; ++x) {
           float& c = rowCover_[static_cast<size_t>(x)];
@@ -634,7 +644,8 @@ void RenderScene(const std::vector<SceneNode>& Scene, const Movie& Movie, const 
   if (!Target.pixels || Target.width <= 0 || Target.height <= 0 || Target.strideBytes % 4 != 0 ||
       Target.strideBytes / 4 < Target.width)
     return;
-  const IntRect clip = Clip.Intersect({0, 0, Target.width, Target.height});
+  const IntRect clip = Clip.Intersect({0, 0, Target.width, Target.height})
+                           .Intersect({0, 0, render::kGuardPixels, render::kGuardPixels});
   if (clip.Empty()) return;
   if (!Transparent) {
     const uint32_t bg = 0xFF000000u | uint32_t{Background.r} << 16 | uint32_t{Background.g} << 8 | Background.b;
