@@ -17,6 +17,7 @@
 #include <numbers>
 
 #include "renderers/engine/render.h"
+#include "renderers/engine/src/render/blend.h"
 #include "renderers/engine/src/render/paint.h"
 #include "renderers/engine/src/render/raster.h"
 
@@ -47,25 +48,6 @@ uint32_t* RowOf(const RenderTarget& T, int32_t Y) {
 uint32_t Div255(uint32_t V) {
   V += 128;
   return (V + (V >> 8)) >> 8;
-}
-
-// Premultiplied source-over of S scaled by K8/256 (0..256) onto D. Two
-// channels are processed at once in each 32-bit word; S must be validly
-// premultiplied (no colour above its alpha), so no channel overflows.
-inline uint32_t Blend(uint32_t D, uint32_t S, uint32_t K8) {
-  if (K8 >= 256) {
-    if ((S >> 24) == 255) return S;
-  } else {
-    const uint32_t rb = ((S & 0x00FF00FFu) * K8 + 0x00800080u) >> 8 & 0x00FF00FFu;
-    const uint32_t ag = ((S >> 8 & 0x00FF00FFu) * K8 + 0x00800080u) >> 8 & 0x00FF00FFu;
-    S = rb | ag << 8;
-  }
-  const uint32_t inv = 255 - (S >> 24);
-  uint32_t rb = (D & 0x00FF00FFu) * inv + 0x00800080u;
-  uint32_t ag = (D >> 8 & 0x00FF00FFu) * inv + 0x00800080u;
-  rb = (rb + (rb >> 8 & 0x00FF00FFu)) >> 8 & 0x00FF00FFu;  // each lane / 255, rounded
-  ag = (ag + (ag >> 8 & 0x00FF00FFu)) >> 8 & 0x00FF00FFu;
-  return S + (rb | ag << 8);
 }
 
 // Mask value 0..255 as a factor 0..256.
@@ -174,6 +156,7 @@ class Renderer {
   void AddSide(std::vector<Point>& Out, double Sign, bool Closed);
   void AddArc(std::vector<Point>& Out, Point C, double Radius, double From, double Delta);
   void CompositeRow(int32_t Y, int32_t Left, int32_t Lo, int32_t Hi, const uint8_t* MaskRow, uint8_t* OutRow);
+  void CompositeSpan(const Layer& L, const Span& S, int32_t Y, int32_t Left, const uint8_t* MaskRow);
 
   const Movie* movie_;  // of the nodes being drawn
   RenderTarget target_;
@@ -196,6 +179,7 @@ class Renderer {
   std::vector<float> rowCover_;     // masks: the shape's coverage so far
   std::vector<float> rowCoverage_;  // one layer's coverage as 0..1
   std::vector<uint32_t> shade_;
+  std::vector<uint16_t> ks_;  // a span's coverage factors, one a pixel
 };
 
 Layer& Renderer::NewLayer() {
@@ -513,6 +497,7 @@ void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& 
   if (rowCover_.size() < static_cast<size_t>(width)) rowCover_.resize(static_cast<size_t>(width), 0.0f);
   if (rowCoverage_.size() < static_cast<size_t>(width)) rowCoverage_.resize(static_cast<size_t>(width));
   if (shade_.size() < static_cast<size_t>(width)) shade_.resize(static_cast<size_t>(width));
+  if (ks_.size() < static_cast<size_t>(width)) ks_.resize(static_cast<size_t>(width));
 
   for (int32_t y = box.top; y < box.bottom; ++y) {
     const size_t maskOffset = static_cast<size_t>(y - clip_.top) * static_cast<size_t>(clipW_) +
@@ -539,19 +524,7 @@ void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& 
       // A shape of one style goes straight onto the target. (Deciding this
       // per shape rather than per row keeps the pixels independent of the
       // clip: the two ways round differ in their rounding.)
-      const int32_t* cov = only->rast.coverage();
-      uint32_t* dst = RowOf(target_, y) + left;
-      const bool solid = only->paint.solid();
-      const uint32_t color = only->paint.solidColor();
-      for (const Span& s : only->rast.spans()) {
-        if (!solid) only->paint.Shade(left + s.x0, y, s.x1 - s.x0, shade_.data());
-        for (int32_t x = s.x0; x < s.x1; ++x) {
-          const uint32_t c = static_cast<uint32_t>(s.cover == kVaries ? cov[x] : s.cover);
-          const uint32_t k8 = maskRow ? (c * MaskK8(maskRow[x]) + kFullCover / 2) / kFullCover : CoverK8(static_cast<int32_t>(c));
-          if (k8 == 0) continue;
-          dst[x] = Blend(dst[x], solid ? color : shade_[static_cast<size_t>(x - s.x0)], k8);
-        }
-      }
+      for (const Span& s : only->rast.spans()) CompositeSpan(*only, s, y, left, maskRow);
       continue;
     }
 
@@ -615,19 +588,51 @@ void Renderer::CompositeRow(int32_t Y, int32_t Left, int32_t Lo, int32_t Hi, con
     }
     return;
   }
-  uint32_t* dst = RowOf(target_, Y) + Left;
-  for (int32_t x = Lo; x < Hi; ++x) {
-    float* p = &rowColor_[static_cast<size_t>(x) * 4];
+  // The sum, packed and validly premultiplied, goes over the target as one
+  // span; pixels the layers leave (nearly) transparent get no coverage.
+  const int32_t n = Hi - Lo;
+  for (int32_t i = 0; i < n; ++i) {
+    float* p = &rowColor_[static_cast<size_t>(Lo + i) * 4];
     const float a = std::min(p[3] + 0.5f, 255.0f);
+    uint16_t k = 0;
     if (a >= 1.0f) {
       const uint32_t sa = static_cast<uint32_t>(a);
       auto ch = [sa](float v) { return std::min(sa, static_cast<uint32_t>(std::max(v, 0.0f) + 0.5f)); };
-      const uint32_t s = sa << 24 | ch(p[2]) << 16 | ch(p[1]) << 8 | ch(p[0]);
-      const uint32_t k8 = MaskRow ? MaskK8(MaskRow[x]) : 256;
-      if (k8 != 0) dst[x] = Blend(dst[x], s, k8);
+      shade_[static_cast<size_t>(i)] = sa << 24 | ch(p[2]) << 16 | ch(p[1]) << 8 | ch(p[0]);
+      k = static_cast<uint16_t>(MaskRow ? MaskK8(MaskRow[Lo + i]) : 256);
     }
+    ks_[static_cast<size_t>(i)] = k;
     p[0] = p[1] = p[2] = p[3] = 0;
   }
+  render::SpanSource src;
+  src.colors = shade_.data();
+  src.ks = ks_.data();
+  render::CompositeSpan(RowOf(target_, Y) + Left + Lo, n, src);
+}
+
+void Renderer::CompositeSpan(const Layer& L, const Span& S, int32_t Y, int32_t Left, const uint8_t* MaskRow) {
+  // One layer's span straight onto the target: its paint times its coverage
+  // (times the mask).
+  const int32_t n = S.x1 - S.x0;
+  render::SpanSource src;
+  if (L.paint.solid()) {
+    src.color = L.paint.solidColor();
+  } else {
+    L.paint.Shade(Left + S.x0, Y, n, shade_.data());
+    src.colors = shade_.data();
+  }
+  if (S.cover != kVaries && !MaskRow) {
+    src.k = CoverK8(S.cover);
+  } else {
+    const int32_t* cov = L.rast.coverage() + S.x0;
+    for (int32_t i = 0; i < n; ++i) {
+      const uint32_t c = static_cast<uint32_t>(S.cover == kVaries ? cov[i] : S.cover);
+      ks_[static_cast<size_t>(i)] = static_cast<uint16_t>(
+          MaskRow ? (c * MaskK8(MaskRow[S.x0 + i]) + kFullCover / 2) / kFullCover : CoverK8(static_cast<int32_t>(c)));
+    }
+    src.ks = ks_.data();
+  }
+  render::CompositeSpan(RowOf(target_, Y) + Left + S.x0, n, src);
 }
 
 IntRect NodeBounds(const SceneNode& N, const Matrix& M, int Nesting) {

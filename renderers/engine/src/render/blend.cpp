@@ -1,0 +1,108 @@
+#include "renderers/engine/src/render/blend.h"
+
+#include <algorithm>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace swf::render {
+
+namespace {
+
+// V / 255 rounded, for V <= 255 * 255.
+inline uint32_t Div255(uint32_t V) {
+  V += 128;
+  return (V + (V >> 8)) >> 8;
+}
+
+inline uint32_t BlendPixel(uint32_t D, uint32_t S, uint32_t K) {
+  const uint32_t inv = 255 - (((S >> 24) * K + 128) >> 8);
+  uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const uint32_t s = ((S >> shift & 0xFF) * K + 128) >> 8;
+    out |= std::min<uint32_t>(255, s + Div255((D >> shift & 0xFF) * inv)) << shift;
+  }
+  return out;
+}
+
+// Pixels [From, N) one at a time.
+void BlendTail(uint32_t* Dst, int32_t From, int32_t N, const SpanSource& S) {
+  for (int32_t i = From; i < N; ++i)
+    Dst[i] = BlendPixel(Dst[i], S.colors ? S.colors[i] : S.color, S.ks ? S.ks[i] : S.k);
+}
+
+// A single opaque colour at full coverage replaces what is there; nothing
+// at all leaves it.
+bool Trivial(uint32_t* Dst, int32_t N, const SpanSource& S) {
+  if (S.colors || S.ks) return false;
+  if (S.k >= 256 && S.color >> 24 == 255) {
+    std::fill(Dst, Dst + N, S.color);
+    return true;
+  }
+  return S.k == 0;
+}
+
+#if defined(__SSE2__)
+// Four pixels: two in each half, one channel a 16-bit lane.
+template <bool kColors, bool kKs>
+void Blend4(uint32_t* Dst, int32_t N, const SpanSource& S) {
+  const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128), full = _mm_set1_epi16(255);
+  const __m128i color = _mm_set1_epi32(static_cast<int32_t>(S.color));
+  const __m128i k = _mm_set1_epi16(static_cast<int16_t>(S.k));
+  auto half4 = [&](__m128i D, __m128i Src, __m128i K) {
+    const __m128i s = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(Src, K), half), 8);
+    const __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
+    __m128i d = _mm_add_epi16(_mm_mullo_epi16(D, _mm_sub_epi16(full, a)), half);
+    d = _mm_srli_epi16(_mm_add_epi16(d, _mm_srli_epi16(d, 8)), 8);
+    return _mm_add_epi16(s, d);
+  };
+  int32_t i = 0;
+  for (; i + 4 <= N; i += 4) {
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Dst + i));
+    __m128i src = color;
+    if constexpr (kColors) src = _mm_loadu_si128(reinterpret_cast<const __m128i*>(S.colors + i));
+    __m128i klo = k, khi = k;
+    if constexpr (kKs) {
+      const __m128i ks = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(S.ks + i));
+      const __m128i pairs = _mm_unpacklo_epi16(ks, ks);
+      klo = _mm_unpacklo_epi32(pairs, pairs);
+      khi = _mm_unpackhi_epi32(pairs, pairs);
+    }
+    const __m128i lo = half4(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi8(src, zero), klo);
+    const __m128i hi = half4(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi8(src, zero), khi);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Dst + i), _mm_packus_epi16(lo, hi));
+  }
+  BlendTail(Dst, i, N, S);
+}
+#endif
+
+}  // namespace
+
+namespace portable {
+void CompositeSpan(uint32_t* Dst, int32_t N, const SpanSource& S) {
+  if (!Trivial(Dst, N, S)) BlendTail(Dst, 0, N, S);
+}
+}  // namespace portable
+
+#if defined(__SSE2__)
+namespace sse2 {
+void CompositeSpan(uint32_t* Dst, int32_t N, const SpanSource& S) {
+  if (Trivial(Dst, N, S)) return;
+  if (S.colors)
+    S.ks ? Blend4<true, true>(Dst, N, S) : Blend4<true, false>(Dst, N, S);
+  else
+    S.ks ? Blend4<false, true>(Dst, N, S) : Blend4<false, false>(Dst, N, S);
+}
+}  // namespace sse2
+#endif
+
+void CompositeSpan(uint32_t* Dst, int32_t N, const SpanSource& S) {
+#if defined(__SSE2__)
+  sse2::CompositeSpan(Dst, N, S);
+#else
+  portable::CompositeSpan(Dst, N, S);
+#endif
+}
+
+}  // namespace swf::render
