@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "renderers/engine/src/render/gradient.h"
+
 namespace swf::render {
 
 namespace {
-
-constexpr double kGradientHalf = 16384.0;  // the gradient square is -16384..16384
 
 uint32_t Pack(uint32_t A, uint32_t R, uint32_t G, uint32_t B) { return A << 24 | R << 16 | G << 8 | B; }
 
@@ -120,32 +120,6 @@ bool Paint::Set(const FillStyle& Fill, const Matrix& ShapeToPixels, const ColorT
   return true;
 }
 
-namespace {
-
-// T (0..1 across the gradient) under a spread mode, then clamped; NaN ends at 0.
-template <SpreadMode S>
-inline float Spread(float T) {
-  if constexpr (S == SpreadMode::Repeat) {
-    T -= std::floor(T);
-  } else if constexpr (S == SpreadMode::Reflect) {
-    T = std::fabs(T);
-    T -= 2 * std::floor(T * 0.5f);
-    if (T > 1) T = 2 - T;
-  }
-  return T > 0 ? (T < 1 ? T : 1) : 0;
-}
-
-// A double in float range (NaN stays NaN and ends at the first colour).
-inline float ToFloat(double V) { return static_cast<float>(std::clamp(V, -1e30, 1e30)); }
-
-// Colours for positions T[0..N) (0..1 across the gradient).
-template <SpreadMode S>
-inline void LookupAll(const std::array<uint32_t, 256>& Lut, const float* T, int32_t N, uint32_t* Out) {
-  for (int32_t i = 0; i < N; ++i) Out[i] = Lut[static_cast<uint32_t>(Spread<S>(T[i]) * 255.0f + 0.5f)];
-}
-
-}  // namespace
-
 uint32_t Paint::Texel(int32_t X, int32_t Y) const {
   return bitmap_->pixels[static_cast<size_t>(Y) * static_cast<size_t>(bitmap_->width) + static_cast<size_t>(X)];
 }
@@ -181,50 +155,6 @@ uint32_t Paint::SampleBitmap(double U, double V) const {
   return a << 24 | std::min(a, p >> 16 & 0xFF) << 16 | std::min(a, p >> 8 & 0xFF) << 8 | std::min(a, p & 0xFF);
 }
 
-template <SpreadMode S>
-void Paint::ShadeGradient(Point Origin, int32_t X, int32_t N, uint32_t* Out) const {
-  // Each pixel's gradient position comes from its own column (never by
-  // stepping from the start of the run), so a pixel gets the same colour
-  // whichever part of the row is drawn. Positions are computed a chunk at a
-  // time, then looked up.
-  constexpr int32_t kChunk = 256;
-  constexpr float k = 1 / static_cast<float>(kGradientHalf);
-  float gx[kChunk], gy[kChunk], t[kChunk];
-  for (int32_t done = 0; done < N; done += kChunk) {
-    const int32_t n = std::min(kChunk, N - done);
-    for (int32_t i = 0; i < n; ++i) {
-      const double column = static_cast<double>(X) + done + i;
-      gx[i] = ToFloat(Origin.x + inverse_.a * column) * k;
-      gy[i] = ToFloat(Origin.y + inverse_.b * column) * k;
-    }
-    switch (kind_) {
-      case Kind::Linear:  // the square -1..1 maps to 0..1
-        for (int32_t i = 0; i < n; ++i) t[i] = (gx[i] + 1) * 0.5f;
-        break;
-      case Kind::Radial:
-        for (int32_t i = 0; i < n; ++i) t[i] = std::sqrt(gx[i] * gx[i] + gy[i] * gy[i]);
-        break;
-      case Kind::Focal: {
-        // T is how far the point lies along the ray from the focal point F to
-        // the unit circle: the point is F + T * (E - F) with E on the circle,
-        // so T = |d|^2 / (-(F.d) + sqrt((F.d)^2 - |d|^2 (|F|^2 - 1))), d = P - F.
-        const float f = static_cast<float>(focal_), ff = f * f - 1.0f;  // |F|^2 - 1 < 0
-        for (int32_t i = 0; i < n; ++i) {
-          const float ux = gx[i] - f, uy = gy[i];
-          const float dd = ux * ux + uy * uy, fd = f * ux;
-          const float root = -fd + std::sqrt(fd * fd - dd * ff);
-          t[i] = root > 0 ? dd / root : 0.0f;
-        }
-        break;
-      }
-      default:
-        std::fill(t, t + n, 0.0f);
-        break;
-    }
-    LookupAll<S>(lut_, t, n, Out + done);
-  }
-}
-
 void Paint::Shade(int32_t X, int32_t Y, int32_t N, uint32_t* Out) const {
   if (kind_ == Kind::Solid) {
     std::fill(Out, Out + N, solid_);
@@ -238,17 +168,15 @@ void Paint::Shade(int32_t X, int32_t Y, int32_t N, uint32_t* Out) const {
     }
     return;
   }
-  switch (spread_) {
-    case SpreadMode::Repeat:
-      ShadeGradient<SpreadMode::Repeat>(origin, X, N, Out);
-      break;
-    case SpreadMode::Reflect:
-      ShadeGradient<SpreadMode::Reflect>(origin, X, N, Out);
-      break;
-    default:
-      ShadeGradient<SpreadMode::Pad>(origin, X, N, Out);
-      break;
-  }
+  GradientRow g;
+  g.kind = kind_ == Kind::Linear ? GradientKind::Linear : kind_ == Kind::Radial ? GradientKind::Radial : GradientKind::Focal;
+  g.spread = spread_;
+  g.lut = lut_.data();
+  g.origin = origin;
+  g.a = inverse_.a;
+  g.b = inverse_.b;
+  g.focal = static_cast<float>(focal_);
+  ShadeGradient(g, X, N, Out);
 }
 
 }  // namespace swf::render

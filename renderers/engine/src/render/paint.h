@@ -28,8 +28,6 @@ class Paint {
 
  private:
   enum class Kind { Solid, Linear, Radial, Focal, Bitmap };
-  template <SpreadMode S>
-  void ShadeGradient(Point Origin, int32_t X, int32_t N, uint32_t* Out) const;
   uint32_t Texel(int32_t X, int32_t Y) const;
   uint32_t SampleBitmap(double U, double V) const;
 
