@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <vector>
+
 #include "tests/portable/engine/render_helpers.h"
 
 using namespace render_test;
@@ -157,4 +160,31 @@ TEST(RenderMask, SpriteMasksAndTranslucentMaskFillsMaskByShape) {
   EXPECT_EQ(c.at(1, 1), 0xFFFF0000u);
   EXPECT_EQ(c.at(8, 1), 0xFFFF0000u);
   EXPECT_EQ(c.at(5, 1), 0u);
+}
+
+TEST(RenderComposite, AStrokeChangesOnlyThePixelsItReaches) {
+  // A translucent quadrilateral with anti-aliased sides, stroked along its
+  // top side only: every pixel the stroke does not come near is the same as
+  // with no stroke at all, edges included; where it does, it shows.
+  const std::vector<swf::Point> corners{{2.3, 3.6}, {17.7, 2.2}, {16.4, 13.1}, {3.2, 12.8}};
+  auto shape = [&](bool Stroked) {
+    std::vector<swf::Path> paths;
+    for (size_t i = 0; i < corners.size(); ++i) {
+      const swf::Point a = corners[i], b = corners[(i + 1) % corners.size()];
+      paths.push_back({0, 1, Stroked && i == 0 ? 1u : 0u, P(a.x, a.y), {Line(b.x, b.y)}});
+    }
+    return ShapeOf({Solid({200, 40, 90, 160})}, paths, {{static_cast<uint16_t>(2 * kTw), {10, 10, 250, 200}}});
+  };
+  const Shape plain = shape(false), stroked = shape(true);
+  Canvas a(20, 16, 0xFF808080u), b(20, 16, 0xFF808080u);
+  Draw(a, {Node(plain)});
+  Draw(b, {Node(stroked)});
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 20; ++x) {
+      // Distance of the pixel's centre from the top side's line.
+      const double dx = corners[1].x - corners[0].x, dy = corners[1].y - corners[0].y;
+      const double d = std::fabs((x + 0.5 - corners[0].x) * dy - (y + 0.5 - corners[0].y) * dx) / std::hypot(dx, dy);
+      if (d > 2.5) EXPECT_EQ(b.at(x, y), a.at(x, y)) << x << "," << y;
+      if (d < 0.5 && x > 3 && x < 17) EXPECT_GT(b.blue(x, y), 120u) << x << "," << y;
+    }
 }

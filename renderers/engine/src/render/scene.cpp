@@ -2,17 +2,20 @@
 // composited row by row; sprites recurse; masks render into 8-bit coverage
 // buffers that multiply the coverage of the siblings they mask.
 //
-// How a shape's styles are combined without seams: all fill layers of one
-// shape are summed per pixel (coverage times premultiplied paint) before
-// anything touches the target. The fills of a well-formed shape do not
+// How a shape's styles are combined without seams: where fill layers of one
+// shape meet, they are summed per pixel (coverage times premultiplied paint)
+// before anything touches the target. The fills of a well-formed shape do not
 // overlap, so on an edge two fills share their coverages add up to one and
 // the pixel ends fully covered; compositing each fill over the target on its
 // own would leave the background showing through the edge. Strokes are laid
 // over that sum with source-over, in path order, and the result is composited
-// once over the target (premultiplied source-over, times the mask).
+// once over the target (premultiplied source-over, times the mask). Where a
+// single layer covers a pixel there is nothing to combine, and its spans go
+// straight onto the target: that is most of any shape.
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <numbers>
 
@@ -157,6 +160,9 @@ class Renderer {
   void AddArc(std::vector<Point>& Out, Point C, double Radius, double From, double Delta);
   void CompositeRow(int32_t Y, int32_t Left, int32_t Lo, int32_t Hi, const uint8_t* MaskRow, uint8_t* OutRow);
   void CompositeSpan(const Layer& L, const Span& S, int32_t Y, int32_t Left, const uint8_t* MaskRow);
+  void CompositeLayers(int32_t Y, int32_t Left, const uint8_t* MaskRow);
+  void SpanCoverage(const Layer& L, const Span& S, int32_t X0, int32_t X1);
+  void Accumulate(const Layer& L, int32_t X0, int32_t X1, int32_t Y, int32_t Left);
 
   const Movie* movie_;  // of the nodes being drawn
   RenderTarget target_;
@@ -180,6 +186,7 @@ class Renderer {
   std::vector<float> rowCoverage_;  // one layer's coverage as 0..1
   std::vector<uint32_t> shade_;
   std::vector<uint16_t> ks_;  // a span's coverage factors, one a pixel
+  std::vector<size_t> cursor_;  // each layer's span at the current column
 };
 
 Layer& Renderer::NewLayer() {
@@ -520,59 +527,112 @@ void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& 
     }
     if (live == 0) continue;
 
-    if (layerCount_ == 1 && colour) {
-      // A shape of one style goes straight onto the target. (Deciding this
-      // per shape rather than per row keeps the pixels independent of the
-      // clip: the two ways round differ in their rounding.)
-      for (const Span& s : only->rast.spans()) CompositeSpan(*only, s, y, left, maskRow);
+    if (colour) {
+      if (layerCount_ == 1) {
+        for (const Span& s : only->rast.spans()) CompositeSpan(*only, s, y, left, maskRow);
+      } else {
+        CompositeLayers(y, left, maskRow);
+      }
       continue;
     }
-
+    // Masks: the coverage of all layers together.
     for (size_t i = 0; i < layerCount_; ++i) {
       Layer& l = layers_[i];
       if (!l.live) continue;
-      const int32_t* icov = l.rast.coverage();
-      float* cov = rowCoverage_.data();
-      std::fill(cov + l.lo, cov + l.hi, 0.0f);
-      for (const Span& s : l.rast.spans())
-        for (int32_t x = s.x0; x < s.x1; ++x)
-          cov[x] = static_cast<float>(s.cover == kVaries ? icov[x] : s.cover) * (1.0f / kFullCover);
-      if (!colour) {
-        for (int32_t x = l.lo; x < l.hi; ++x) {
-          float& c = rowCover_[static_cast<size_t>(x)];
-          c = l.stroke ? cov[x] + c * (1 - cov[x]) : c + cov[x];
-        }
-        continue;
-      }
-      if (l.stroke) {
-        const uint32_t s = l.paint.solidColor();
-        const float sb = static_cast<float>(s & 0xFF), sg = static_cast<float>(s >> 8 & 0xFF),
-                    sr = static_cast<float>(s >> 16 & 0xFF), sa = static_cast<float>(s >> 24);
-        for (int32_t x = l.lo; x < l.hi; ++x) {
-          const float c = cov[x];
-          if (c <= 0) continue;
-          float* p = &rowColor_[static_cast<size_t>(x) * 4];
-          const float keep = 1 - sa * c * (1.0f / 255);
-          p[0] = sb * c + p[0] * keep;
-          p[1] = sg * c + p[1] * keep;
-          p[2] = sr * c + p[2] * keep;
-          p[3] = sa * c + p[3] * keep;
-        }
-      } else {
-        l.paint.Shade(left + l.lo, y, l.hi - l.lo, shade_.data());
-        for (int32_t x = l.lo; x < l.hi; ++x) {
-          const float c = cov[x];
-          if (c <= 0) continue;
-          const uint32_t s = shade_[static_cast<size_t>(x - l.lo)];
-          float* p = &rowColor_[static_cast<size_t>(x) * 4];
-          p[0] += static_cast<float>(s & 0xFF) * c;
-          p[1] += static_cast<float>(s >> 8 & 0xFF) * c;
-          p[2] += static_cast<float>(s >> 16 & 0xFF) * c;
-          p[3] += static_cast<float>(s >> 24) * c;
-        }
+      std::fill(rowCoverage_.begin() + l.lo, rowCoverage_.begin() + l.hi, 0.0f);
+      for (const Span& s : l.rast.spans()) SpanCoverage(l, s, s.x0, s.x1);
+      for (int32_t x = l.lo; x < l.hi; ++x) {
+        float& c = rowCover_[static_cast<size_t>(x)];
+        const float k = rowCoverage_[static_cast<size_t>(x)];
+        c = l.stroke ? k + c * (1 - k) : c + k;
       }
     }
     CompositeRow(y, left, lo, hi, maskRow, outRow);
+  }
+}
+
+void Renderer::SpanCoverage(const Layer& L, const Span& S, int32_t X0, int32_t X1) {
+  const int32_t* cov = L.rast.coverage();
+  for (int32_t x = X0; x < X1; ++x)
+    rowCoverage_[static_cast<size_t>(x)] = static_cast<float>(S.cover == kVaries ? cov[x] : S.cover) * (1.0f / kFullCover);
+}
+
+void Renderer::CompositeLayers(int32_t Y, int32_t Left, const uint8_t* MaskRow) {
+  // The layers' spans are walked together. Where one layer alone covers a
+  // pixel its span goes straight onto the target; only where two or more
+  // meet (fills along a shared edge, a stroke over a fill) are they summed
+  // and laid over each other first. Which way a pixel goes depends only on
+  // which layers cover it, never on the clip, so the pixels do not either.
+  cursor_.assign(layerCount_, 0);
+  int32_t x = INT32_MAX;
+  for (size_t i = 0; i < layerCount_; ++i)
+    if (layers_[i].live) x = std::min(x, layers_[i].lo);
+  for (;;) {
+    int32_t next = INT32_MAX;
+    size_t covering = 0, which = 0;
+    for (size_t i = 0; i < layerCount_; ++i) {
+      if (!layers_[i].live) continue;
+      const std::vector<Span>& spans = layers_[i].rast.spans();
+      size_t& c = cursor_[i];
+      while (c < spans.size() && spans[c].x1 <= x) ++c;
+      if (c == spans.size()) continue;
+      if (spans[c].x0 <= x) {
+        ++covering;
+        which = i;
+        next = std::min(next, spans[c].x1);
+      } else {
+        next = std::min(next, spans[c].x0);
+      }
+    }
+    if (next == INT32_MAX) return;
+    if (covering == 1) {
+      Span piece = layers_[which].rast.spans()[cursor_[which]];
+      piece.x0 = x;
+      piece.x1 = next;
+      CompositeSpan(layers_[which], piece, Y, Left, MaskRow);
+    } else if (covering > 1) {
+      for (size_t i = 0; i < layerCount_; ++i) {
+        const Layer& l = layers_[i];
+        if (!l.live || cursor_[i] == l.rast.spans().size() || l.rast.spans()[cursor_[i]].x0 > x) continue;
+        SpanCoverage(l, l.rast.spans()[cursor_[i]], x, next);
+        Accumulate(l, x, next, Y, Left);
+      }
+      CompositeRow(Y, Left, x, next, MaskRow, nullptr);
+    }
+    x = next;
+  }
+}
+
+void Renderer::Accumulate(const Layer& L, int32_t X0, int32_t X1, int32_t Y, int32_t Left) {
+  // Fills add up (premultiplied colour times coverage); strokes go over
+  // what is there.
+  const float* cov = rowCoverage_.data();
+  if (L.stroke) {
+    const uint32_t s = L.paint.solidColor();
+    const float sb = static_cast<float>(s & 0xFF), sg = static_cast<float>(s >> 8 & 0xFF),
+                sr = static_cast<float>(s >> 16 & 0xFF), sa = static_cast<float>(s >> 24);
+    for (int32_t x = X0; x < X1; ++x) {
+      const float c = cov[x];
+      if (c <= 0) continue;
+      float* p = &rowColor_[static_cast<size_t>(x) * 4];
+      const float keep = 1 - sa * c * (1.0f / 255);
+      p[0] = sb * c + p[0] * keep;
+      p[1] = sg * c + p[1] * keep;
+      p[2] = sr * c + p[2] * keep;
+      p[3] = sa * c + p[3] * keep;
+    }
+    return;
+  }
+  L.paint.Shade(Left + X0, Y, X1 - X0, shade_.data());
+  for (int32_t x = X0; x < X1; ++x) {
+    const float c = cov[x];
+    if (c <= 0) continue;
+    const uint32_t s = shade_[static_cast<size_t>(x - X0)];
+    float* p = &rowColor_[static_cast<size_t>(x) * 4];
+    p[0] += static_cast<float>(s & 0xFF) * c;
+    p[1] += static_cast<float>(s >> 8 & 0xFF) * c;
+    p[2] += static_cast<float>(s >> 16 & 0xFF) * c;
+    p[3] += static_cast<float>(s >> 24) * c;
   }
 }
 
