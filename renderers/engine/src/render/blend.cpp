@@ -10,20 +10,20 @@ namespace swf::render {
 
 namespace {
 
-// V / 255 rounded, for V <= 255 * 255.
-inline uint32_t Div255(uint32_t V) {
-  V += 128;
-  return (V + (V >> 8)) >> 8;
-}
-
+// One pixel, two channels at a time in the halves of 32-bit words (each
+// lane stays below 2^16, so the sums are the per-channel ones).
 inline uint32_t BlendPixel(uint32_t D, uint32_t S, uint32_t K) {
-  const uint32_t inv = 255 - (((S >> 24) * K + 128) >> 8);
-  uint32_t out = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    const uint32_t s = ((S >> shift & 0xFF) * K + 128) >> 8;
-    out |= std::min<uint32_t>(255, s + Div255((D >> shift & 0xFF) * inv)) << shift;
-  }
-  return out;
+  constexpr uint32_t kLanes = 0x00FF00FFu, kHalf = 0x00800080u;
+  const uint32_t srb = ((S & kLanes) * K + kHalf) >> 8 & kLanes;
+  const uint32_t sag = ((S >> 8 & kLanes) * K + kHalf) >> 8 & kLanes;
+  const uint32_t inv = 255 - (sag >> 16);
+  uint32_t drb = (D & kLanes) * inv + kHalf;
+  uint32_t dag = (D >> 8 & kLanes) * inv + kHalf;
+  drb = (drb + (drb >> 8 & kLanes)) >> 8 & kLanes;  // each lane / 255, rounded
+  dag = (dag + (dag >> 8 & kLanes)) >> 8 & kLanes;
+  // Sums up to 510 per lane; those of 256 or more are capped at 255.
+  auto cap = [](uint32_t V) { return (V | ((V >> 8 & 0x00010001u) * 0xFF)) & kLanes; };
+  return cap(srb + drb) | cap(sag + dag) << 8;
 }
 
 // Pixels [From, N) one at a time.

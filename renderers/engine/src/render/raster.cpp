@@ -25,7 +25,12 @@ int64_t RoundDiv(int64_t N, int64_t D) {
   return FloorDiv(2 * N + D, 2 * D);
 }
 
-int32_t ToFixed(double V) { return static_cast<int32_t>(std::lround(V * kSubpixel)); }
+// V in fixed point, rounded half up (V within the guard).
+int32_t ToFixed(double V) {
+  const double t = V * kSubpixel + 0.5;
+  const int32_t i = static_cast<int32_t>(t);
+  return i > t ? i - 1 : i;
+}
 
 }  // namespace
 
@@ -47,6 +52,10 @@ void CellRasterizer::AddLine(Point A, Point B) {
   // then what lies left or right of the guard runs down its side, keeping
   // the winding it gives the rows inside.
   if (A.y == B.y || B.y <= -kGuard || A.y >= kGuard) return;
+  if (A.y >= -kGuard && B.y <= kGuard && std::fabs(A.x) <= kGuard && std::fabs(B.x) <= kGuard) {
+    AddFixed(A, B, dir);  // the usual case: nothing to cut
+    return;
+  }
   auto atY = [&](double Y) { return Point{A.x + (Y - A.y) * (B.x - A.x) / (B.y - A.y), Y}; };
   if (A.y < -kGuard) A = atY(-kGuard);
   if (B.y > kGuard) B = atY(kGuard);
@@ -56,13 +65,16 @@ void CellRasterizer::AddLine(Point A, Point B) {
     if ((A.x - side) * (B.x - side) < 0) pts[n++] = {side, A.y + (side - A.x) * (B.y - A.y) / (B.x - A.x)};
   if (n == 3 && pts[1].y > pts[2].y) std::swap(pts[1], pts[2]);
   pts[n++] = B;
-  for (int i = 0; i + 1 < n; ++i) {
-    const Line l{ToFixed(std::clamp(pts[i].x, -kGuard, kGuard)), ToFixed(pts[i].y),
-                 ToFixed(std::clamp(pts[i + 1].x, -kGuard, kGuard)), ToFixed(pts[i + 1].y), dir};
-    if (l.y0 == l.y1) continue;  // flatter than the fixed-point grid
-    lines_.push_back(l);
-    sorted_ = false;
-  }
+  for (int i = 0; i + 1 < n; ++i)
+    AddFixed({std::clamp(pts[i].x, -kGuard, kGuard), pts[i].y}, {std::clamp(pts[i + 1].x, -kGuard, kGuard), pts[i + 1].y},
+             dir);
+}
+
+void CellRasterizer::AddFixed(Point A, Point B, int32_t Dir) {
+  const Line l{ToFixed(A.x), ToFixed(A.y), ToFixed(B.x), ToFixed(B.y), Dir};
+  if (l.y0 == l.y1) return;  // flatter than the fixed-point grid
+  lines_.push_back(l);
+  sorted_ = false;
 }
 
 void CellRasterizer::Begin(const IntRect& Box) {

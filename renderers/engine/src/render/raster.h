@@ -72,6 +72,7 @@ class CellRasterizer {
     int32_t x;            // column relative to left_; -1 gathers all columns left of it
     int32_t cover, area;  // height crossed (signed); twice the area right of the line
   };
+  void AddFixed(Point A, Point B, int32_t Dir);  // A above B, inside the guard
   void LoadBand(int32_t Top);
   void Walk(const Line& L, int32_t FromRow, int32_t ToRow);
   void WalkRow(const Line& L, int32_t Row, int32_t Xa, int32_t Ya, int32_t Xb, int32_t Yb);
