@@ -26,6 +26,7 @@
 #include "renderers/flashctl/connection_points.h"
 #include "renderers/flashctl/properties.h"
 #include "renderers/flashocx/flash_player.h"
+#include "renderers/gdipaint/frame_layer.h"
 
 namespace flashctl {
 
@@ -324,6 +325,7 @@ class FlashControl final : public IvtFlashPlayer,
   bool active_ = false;
   RECT pos_{};
   int32_t width_ = 0, height_ = 0;  // the viewport; 0 until a size is known
+  swfwin::FrameLayer layer_;        // the transparent frame, kept until the movie changes
   UINT_PTR timer_ = 0;
   UINT frameInterval_ = 83;  // milliseconds
   swfwin::AnsiCharReader chars_;

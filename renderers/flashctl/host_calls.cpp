@@ -47,6 +47,7 @@ std::string FlashControl::CallExternal(const std::string& Name, const std::vecto
 }
 
 void FlashControl::Invalidate(const swf::IntRect& Rect) {
+  layer_.Invalidate(Rect);  // whether or not a site hears of it
   if (!active_ || !inPlaceSite_) return;
   const swf::IntRect r = Rect.Intersect({0, 0, width_, height_});
   if (r.Empty()) return;

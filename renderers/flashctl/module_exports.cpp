@@ -88,3 +88,7 @@ extern "C" HRESULT __stdcall DllGetClassObject(REFCLSID Clsid, REFIID Riid, void
 }
 
 extern "C" HRESULT __stdcall DllCanUnloadNow() { return flashctl::ModuleInUse() ? S_FALSE : S_OK; }
+
+// How often the module's controls have rendered a frame, for tests that
+// check a paint reuses the frame layer.
+extern "C" uint64_t __stdcall StandInRenderCount() { return swfwin::RenderCount(); }

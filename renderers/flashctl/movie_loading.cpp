@@ -46,6 +46,7 @@ void FlashControl::StartMovie(std::vector<uint8_t> Bytes) {
   }
   frameInterval_ = swf::FramePeriodMs(movie->frameRate);
   movie_ = std::make_unique<swf::MovieInstance>(std::move(movie), *this);
+  layer_.InvalidateAll();
   movie_->maxRequestBytes = kMaxRequestBytes;
   movie_->SetLoop(props_.loop);
   if (!props_.playing) movie_->StopPlay();

@@ -34,6 +34,7 @@ HRESULT FlashControl::Draw(DWORD Aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC 
     job.transparent = transparent();
     if (const auto color = ParseColor(props_.bgcolor)) job.background = 0xFF000000u | *color;
     job.movie = movie_.get();
+    job.layer = &layer_;
     // Nothing outside the bounds: the clip region is narrowed for the call.
     const int saved = SaveDC(Dc);
     if (!saved) return E_FAIL;

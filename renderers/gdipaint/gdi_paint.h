@@ -1,8 +1,10 @@
 #pragma once
 // A movie's current frame drawn into a device context, only inside the
-// context's clip region. A transparent instance composites the
-// frame over what the context holds; otherwise the background is filled
-// first (the bgcolor argument, else the movie's own).
+// context's clip region. A transparent instance composites the frame over
+// what the context holds, from its frame layer when it has one (rendered
+// only where the movie changed); otherwise the background is filled first
+// (the bgcolor argument, else the movie's own) and the frame rendered
+// straight over it.
 
 #include <windows.h>
 
@@ -10,6 +12,7 @@
 #include <optional>
 
 #include "renderers/engine/movie.h"
+#include "renderers/gdipaint/frame_layer.h"
 
 namespace swfwin {
 
@@ -20,11 +23,13 @@ struct PaintJob {
   bool transparent = false;
   std::optional<uint32_t> background;         // opaque pixel
   const swf::MovieInstance* movie = nullptr;  // null: only the background, if any
+  FrameLayer* layer = nullptr;                // the instance's, for transparent frames
 };
 
 // A context holding a 32-bit top-down DIB section gets the frame straight into
 // its bits, clip rectangle by clip rectangle; any other context gets it
-// through a DIB of its own and AlphaBlend. False when nothing can be drawn.
+// through a DIB (the layer, or one of its own) and AlphaBlend. False when
+// nothing can be drawn. Never throws.
 bool PaintMovie(const PaintJob& Job);
 
 }  // namespace swfwin

@@ -69,6 +69,7 @@ std::string PluginInstance::CallExternal(const std::string& Name,
 }
 
 void PluginInstance::Invalidate(const swf::IntRect& Rect) {
+  layer_.Invalidate(Rect);  // whether or not the browser hears of it
   if (destroyed()) return;
   NPRect r;
   r.left = Clamp16(Rect.left);

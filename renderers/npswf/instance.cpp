@@ -90,6 +90,7 @@ void PluginInstance::StartMovie(std::vector<uint8_t> Bytes) {
   movie_->SetLoop(loop_);
   StopTimer();
   timer_ = StartFrameTimer(this, interval);
+  layer_.InvalidateAll();
   // Repaints everything (through NPN_InvalidateRect, which may re-enter).
   movie_->SetViewport(width_, height_);
 }

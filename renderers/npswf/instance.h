@@ -21,6 +21,7 @@
 
 #include "renderers/ansitext/ansi_text.h"
 #include "renderers/engine/movie.h"
+#include "renderers/gdipaint/frame_layer.h"
 #include "renderers/npapi/npapi.h"
 #include "renderers/npswf/embed_args.h"
 
@@ -115,6 +116,7 @@ class PluginInstance final : public swf::MovieHost {
   HDC dc_ = nullptr;
   int32_t originX_ = 0, originY_ = 0;
   int32_t width_ = 0, height_ = 0;  // the viewport; 0: the movie's stage size
+  swfwin::FrameLayer layer_;        // the transparent frame, kept until the movie changes
   UINT_PTR timer_ = 0;
   AnsiCharReader chars_;
 };

@@ -14,6 +14,7 @@ int16_t PluginInstance::Paint() {
   job.transparent = args_.transparent;
   job.background = args_.background;
   job.movie = movie_.get();
+  job.layer = &layer_;
   return swfwin::PaintMovie(job) ? 1 : 0;
 }
 

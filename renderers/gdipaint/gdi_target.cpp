@@ -1,0 +1,82 @@
+// A host's device context as the painting paths see it.
+#include "renderers/gdipaint/gdi_target.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace swfwin {
+
+std::vector<RECT> ClipRects(HDC Dc, const RECT& Whole) {
+  std::vector<RECT> out;
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  if (!rgn) return out;
+  const int has = GetClipRgn(Dc, rgn);
+  if (has == 0) {
+    out.push_back(Whole);
+  } else if (has == 1) {
+    const DWORD size = GetRegionData(rgn, 0, nullptr);
+    std::vector<uint8_t> buffer(size);
+    if (size >= sizeof(RGNDATAHEADER) &&
+        GetRegionData(rgn, size, reinterpret_cast<RGNDATA*>(buffer.data())) == size) {
+      RGNDATAHEADER header;
+      std::memcpy(&header, buffer.data(), sizeof header);
+      const size_t count = std::min<size_t>(header.nCount, (size - sizeof header) / sizeof(RECT));
+      out.resize(count);
+      if (count) std::memcpy(out.data(), buffer.data() + sizeof header, count * sizeof(RECT));
+    }
+  }
+  DeleteObject(rgn);
+  return out;
+}
+
+bool TopDownDib(HDC Dc, DIBSECTION& Dib) {
+  HGDIOBJ bitmap = GetCurrentObject(Dc, OBJ_BITMAP);
+  if (!bitmap || GetObjectW(bitmap, sizeof Dib, &Dib) != sizeof Dib) return false;
+  return Dib.dsBm.bmBits && Dib.dsBm.bmBitsPixel == 32 && Dib.dsBmih.biHeight < 0 &&
+         Dib.dsBmih.biCompression == BI_RGB && Dib.dsBm.bmWidthBytes >= Dib.dsBm.bmWidth * 4;
+}
+
+swf::IntRect ViewportInDib(const DIBSECTION& Dib, POINT Origin, int32_t Width, int32_t Height) {
+  return swf::IntRect{0, 0, std::min<int32_t>(Width, Dib.dsBm.bmWidth - Origin.x),
+                      std::min<int32_t>(Height, Dib.dsBm.bmHeight - Origin.y)}
+      .Intersect({0, 0, Width, Height});
+}
+
+HBITMAP NewTopDownDib(int32_t Width, int32_t Height, uint32_t*& Bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = Width;
+  info.bmiHeader.biHeight = -Height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (dib && !bits) {
+    DeleteObject(dib);
+    dib = nullptr;
+  }
+  Bits = static_cast<uint32_t*>(bits);
+  return dib;
+}
+
+bool ClipBoxInViewport(HDC Dc, POINT Origin, int32_t Width, int32_t Height, swf::IntRect& Out) {
+  RECT box;
+  const int kind = GetClipBox(Dc, &box);
+  Out = {};
+  if (kind == ERROR) return false;
+  if (kind != NULLREGION) Out = ToViewport(box, Origin, {0, 0, Width, Height});
+  return true;
+}
+
+MemoryDc::MemoryDc(HDC Like, HBITMAP Bitmap) : dc_(CreateCompatibleDC(Like)) {
+  if (dc_) old_ = SelectObject(dc_, Bitmap);
+}
+
+MemoryDc::~MemoryDc() {
+  if (!dc_) return;
+  SelectObject(dc_, old_);
+  DeleteDC(dc_);
+}
+
+}  // namespace swfwin
