@@ -211,6 +211,52 @@ TEST_F(ActiveXEndToEnd, BothDriversGiveTheSameFrameBufferOpaqueAndWithAlpha) {
   vt::FinalizeNetscapeDriverUnit();
 }
 
+// The picture above, whose veil moves away in frame 1.
+const std::string kMovingPicture = std::string(kPicture) + "move 2 at 55 30\nshow\n";
+
+// How often the stand-in loaded as Module has rendered its movie.
+uint64_t StandInRenders(const wchar_t* Module) {
+  using Count = uint64_t(__stdcall*)();
+  const HMODULE module = GetModuleHandleW(Module);
+  const auto count =
+      module ? reinterpret_cast<Count>(reinterpret_cast<void*>(GetProcAddress(module, "StandInRenderCount"))) : nullptr;
+  return count ? count() : 0;
+}
+
+TEST_F(ActiveXEndToEnd, EachDriverPaintOfAnAlphaFrameRendersTheMovieOnce) {
+  const vt_test::TMovieFile picture(kMovingPicture.c_str(), L"vt_ax_render_once");
+  ASSERT_TRUE(vt_test::LoadStandInModule());
+  std::unique_ptr<vt::TvtFlashDriver> drivers[2] = {vt::TvtFlashDriverActiveX::Create(96, 72, 0),
+                                                    vt::TvtFlashDriverNS::Create(96, 72, 0)};
+  const wchar_t* modules[2] = {L"flashctl.ocx", L"npswf32.dll"};
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i ? "plug-in driver" : "ActiveX driver");
+    vt::TvtFlashDriver& d = *drivers[i];
+    int painted = 0;
+    d.FOnPaint = [&painted](vcl::TObject*, const vcl::TRect&) { ++painted; };
+    d.LoadMovie(picture.Path());
+    ASSERT_TRUE(vt_test::PumpUntil([&] { return painted > 0 && d.GetTotalFrames() == 2 && !d.GetIsPlaying(); }));
+    // The veil moves: each change is painted twice (over black and white) at once.
+    painted = 0;
+    const uint64_t before = StandInRenders(modules[i]);
+    d.SetCurrentFrame(1);
+    ASSERT_GT(painted, 0);
+    EXPECT_EQ(StandInRenders(modules[i]) - before, uint64_t(painted));
+    // Painted piece by piece, the frame is what a whole repaint gives; that
+    // repaint renders nothing: nothing changed since.
+    const std::vector<uint32_t> changed(d.FBits, d.FBits + 96 * 72);
+    const uint64_t afterChange = StandInRenders(modules[i]);
+    d.ForceUpdate();
+    EXPECT_EQ(StandInRenders(modules[i]), afterChange);
+    EXPECT_TRUE(std::equal(changed.begin(), changed.end(), d.FBits));
+    EXPECT_NE(d.FBits[40 * 96 + 50], d.FBits[70 * 96 + 90]) << "the veil was drawn";
+    d.FOnPaint = nullptr;
+  }
+  drivers[0].reset();
+  drivers[1].reset();
+  vt::FinalizeNetscapeDriverUnit();
+}
+
 TEST_F(ActiveXEndToEnd, TheControlsTypeInformationDescribesItsEnumeratedProperties) {
   auto driver = vt::TvtFlashDriverActiveX::Create(10, 10, 0);
   driver->CreateEnumPropDescs();
