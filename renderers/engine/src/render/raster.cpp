@@ -130,7 +130,11 @@ void CellRasterizer::Push(int32_t Row, int32_t Column, int32_t Cover, int32_t Ar
 
 void CellRasterizer::Walk(const Line& L, int32_t FromRow, int32_t ToRow) {
   const int64_t dx = int64_t{L.x1} - L.x0, dy = int64_t{L.y1} - L.y0;
-  auto xAt = [&](int32_t Y) { return static_cast<int32_t>(L.x0 + RoundDiv((int64_t{Y} - L.y0) * dx, dy)); };
+  auto xAt = [&](int32_t Y) {
+    if (Y == L.y0) return L.x0;
+    if (Y == L.y1) return L.x1;
+    return static_cast<int32_t>(L.x0 + RoundDiv((int64_t{Y} - L.y0) * dx, dy));
+  };
   int32_t ya = std::max(L.y0, FromRow * kSubpixel);
   int32_t xa = xAt(ya);
   for (int32_t r = FromRow; r < ToRow; ++r) {
