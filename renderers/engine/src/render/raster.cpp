@@ -11,26 +11,20 @@ namespace {
 constexpr int32_t kBandRows = 32;  // rows whose cells are gathered in one pass over the lines
 constexpr double kGuard = kGuardPixels;
 
-int64_t FloorDiv(int64_t A, int64_t B) {  // B > 0
-  const int64_t q = A / B;
-  return q - (A % B < 0 ? 1 : 0);
-}
+// The pixel (row or column) holding fixed-point position V: V / 256 rounded
+// down (C++20 shifts negative numbers arithmetically).
+int32_t PixelOf(int64_t V) { return static_cast<int32_t>(V >> 8); }
+static_assert(kSubpixel == 1 << 8);
 
-// N / D rounded to nearest (halves up), D != 0. |N| < 2^61.
-int64_t RoundDiv(int64_t N, int64_t D) {
-  if (D < 0) {
-    N = -N;
-    D = -D;
-  }
-  return FloorDiv(2 * N + D, 2 * D);
-}
-
-// V in fixed point, rounded half up (V within the guard).
-int32_t ToFixed(double V) {
-  const double t = V * kSubpixel + 0.5;
-  const int32_t i = static_cast<int32_t>(t);
+// V rounded half up; V well inside the int64 range.
+int64_t RoundHalfUp(double V) {
+  const double t = V + 0.5;
+  const int64_t i = static_cast<int64_t>(t);
   return i > t ? i - 1 : i;
 }
+
+// V in fixed point (V within the guard).
+int32_t ToFixed(double V) { return static_cast<int32_t>(RoundHalfUp(V * kSubpixel)); }
 
 }  // namespace
 
@@ -71,8 +65,10 @@ void CellRasterizer::AddLine(Point A, Point B) {
 }
 
 void CellRasterizer::AddFixed(Point A, Point B, int32_t Dir) {
-  const Line l{ToFixed(A.x), ToFixed(A.y), ToFixed(B.x), ToFixed(B.y), Dir};
+  Line l{ToFixed(A.x), ToFixed(A.y), ToFixed(B.x), ToFixed(B.y), Dir, 0, 0};
   if (l.y0 == l.y1) return;  // flatter than the fixed-point grid
+  l.dxdy = static_cast<double>(l.x1 - l.x0) / (l.y1 - l.y0);
+  if (l.x1 != l.x0) l.dydx = static_cast<double>(l.y1 - l.y0) / (l.x1 - l.x0);
   lines_.push_back(l);
   sorted_ = false;
 }
@@ -110,8 +106,8 @@ void CellRasterizer::LoadBand(int32_t Top) {
   for (uint32_t i : active_) {
     const Line& l = lines_[i];
     if (std::min(l.x0, l.x1) >= right) continue;  // never seen
-    const int32_t from = std::max(Top, static_cast<int32_t>(FloorDiv(l.y0, kSubpixel)));
-    const int32_t to = std::min(bandBottom_, static_cast<int32_t>(FloorDiv(l.y1 - 1, kSubpixel)) + 1);
+    const int32_t from = std::max(Top, PixelOf(l.y0));
+    const int32_t to = std::min(bandBottom_, PixelOf(l.y1 - 1) + 1);
     if (std::max(l.x0, l.x1) < left) {
       // Wholly left of the columns: only its height in each row counts.
       for (int32_t r = from; r < to; ++r) {
@@ -129,11 +125,11 @@ void CellRasterizer::Push(int32_t Row, int32_t Column, int32_t Cover, int32_t Ar
 }
 
 void CellRasterizer::Walk(const Line& L, int32_t FromRow, int32_t ToRow) {
-  const int64_t dx = int64_t{L.x1} - L.x0, dy = int64_t{L.y1} - L.y0;
+  // Where the line crosses row boundary Y: a function of the line and Y alone.
   auto xAt = [&](int32_t Y) {
     if (Y == L.y0) return L.x0;
     if (Y == L.y1) return L.x1;
-    return static_cast<int32_t>(L.x0 + RoundDiv((int64_t{Y} - L.y0) * dx, dy));
+    return static_cast<int32_t>(RoundHalfUp(L.x0 + (Y - L.y0) * L.dxdy));
   };
   int32_t ya = std::max(L.y0, FromRow * kSubpixel);
   int32_t xa = xAt(ya);
@@ -147,12 +143,12 @@ void CellRasterizer::Walk(const Line& L, int32_t FromRow, int32_t ToRow) {
 }
 
 void CellRasterizer::WalkRow(const Line& L, int32_t Row, int32_t Xa, int32_t Ya, int32_t Xb, int32_t Yb) {
-  // Where the line crosses column boundary X, from its end points, kept
-  // within this row's piece.
-  const int64_t dx = int64_t{L.x1} - L.x0, dy = int64_t{L.y1} - L.y0;
+  // Where the line crosses column boundary X, from its end points alone,
+  // kept within this row's piece. (Rounding is monotone, so the crossings
+  // come in order along the line.)
   auto yAt = [&](int64_t X) {
-    const int64_t y = L.y0 + RoundDiv((X - L.x0) * dy, dx);
-    return static_cast<int32_t>(std::clamp<int64_t>(y, Ya, Yb));
+    const double y = std::clamp(L.y0 + static_cast<double>(X - L.x0) * L.dydx, static_cast<double>(Ya), static_cast<double>(Yb));
+    return static_cast<int32_t>(RoundHalfUp(y));
   };
   const int32_t first = left_, last = left_ + width_ - 1;  // swept columns
   auto emit = [&](int32_t Column, int32_t X0, int32_t Y0, int32_t X1, int32_t Y1) {
@@ -162,7 +158,7 @@ void CellRasterizer::WalkRow(const Line& L, int32_t Row, int32_t Xa, int32_t Ya,
     Push(Row, Column - left_, L.dir * h, L.dir * h * (X0 - base + X1 - base));
   };
   if (Xa == Xb) {
-    const int32_t c = static_cast<int32_t>(FloorDiv(Xa, kSubpixel));
+    const int32_t c = PixelOf(Xa);
     if (c < first)
       Push(Row, -1, L.dir * (Yb - Ya), 0);
     else if (c <= last)
@@ -170,8 +166,8 @@ void CellRasterizer::WalkRow(const Line& L, int32_t Row, int32_t Xa, int32_t Ya,
     return;
   }
   if (Xb > Xa) {
-    const int32_t ca = static_cast<int32_t>(FloorDiv(Xa, kSubpixel));
-    const int32_t cb = static_cast<int32_t>(FloorDiv(Xb - 1, kSubpixel));
+    const int32_t ca = PixelOf(Xa);
+    const int32_t cb = PixelOf(Xb - 1);
     int32_t c = ca, x = Xa, y = Ya;
     if (c < first) {  // the part left of the columns passes its height on
       const int32_t yl = cb < first ? Yb : yAt(int64_t{first} * kSubpixel);
@@ -190,8 +186,8 @@ void CellRasterizer::WalkRow(const Line& L, int32_t Row, int32_t Xa, int32_t Ya,
     }
     return;
   }
-  const int32_t ca = static_cast<int32_t>(FloorDiv(Xa - 1, kSubpixel));
-  const int32_t cb = static_cast<int32_t>(FloorDiv(Xb, kSubpixel));
+  const int32_t ca = PixelOf(Xa - 1);
+  const int32_t cb = PixelOf(Xb);
   int32_t c = ca, x = Xa, y = Ya;
   if (c > last) {  // the part right of the columns is never seen
     if (cb > last) return;

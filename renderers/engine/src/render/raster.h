@@ -67,6 +67,7 @@ class CellRasterizer {
   struct Line {
     int32_t x0, y0, x1, y1;  // fixed point, y0 < y1
     int32_t dir;
+    double dxdy, dydx;  // dydx: 0 for a vertical line
   };
   struct Cell {
     int32_t x;            // column relative to left_; -1 gathers all columns left of it
