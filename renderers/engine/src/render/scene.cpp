@@ -41,7 +41,7 @@ constexpr int kMaxCircleSegments = 256;
 constexpr size_t kMaxPoints = 1u << 20;  // flattened points of one shape before curves turn into chords
 constexpr int kMaxNesting = 64;  // sprites deeper than this are not drawn
 constexpr double kMaxCoordinate = 1e9;
-constexpr int32_t kPrefetchRows = 6;  // how far ahead the target's rows are fetched
+constexpr int32_t kPrefetchRows = 8;  // how far ahead the target's rows are fetched
 
 // Pixels are written through uint32_t rows StrideBytes apart.
 uint32_t* RowOf(const RenderTarget& T, int32_t Y) {
@@ -452,8 +452,16 @@ void Renderer::AddStroke(CellRasterizer& R, const Polyline& P, double Radius) {
 
 void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& Cx, const uint8_t* Mask,
                          uint8_t* MaskOut) {
-  // Shapes wholly outside the clip are skipped before any flattening.
-  if (ShapePixelBounds(S, M).Intersect(clip_).Empty()) return;
+  // Shapes wholly outside the clip are skipped before any flattening. The
+  // first rows of the others are fetched now, to arrive while the shape is
+  // flattened (the row loop fetches the later ones).
+  const IntRect bounds = ShapePixelBounds(S, M).Intersect(clip_);
+  if (bounds.Empty()) return;
+  if (!MaskOut)
+    for (int32_t y = bounds.top; y < std::min(bounds.bottom, bounds.top + kPrefetchRows); ++y) {
+      const CacheLines lines(RowOf(target_, y), bounds.left, bounds.right);
+      for (uintptr_t a = lines.first; a <= lines.last; a += 64) __builtin_prefetch(reinterpret_cast<const void*>(a));
+    }
   double maxRadius = 0;
   for (const Path& p : S.paths)
     if (p.line >= 1 && p.line <= S.lines.size()) maxRadius = std::max(maxRadius, StrokeRadius(S.lines[p.line - 1], M));
@@ -517,11 +525,6 @@ void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& 
   if (shade_.size() < static_cast<size_t>(width)) shade_.resize(static_cast<size_t>(width));
   if (ks_.size() < static_cast<size_t>(width)) ks_.resize(static_cast<size_t>(width));
 
-  if (colour)  // the first rows, which the loop below fetches for no row
-    for (int32_t y = box.top; y < std::min(box.bottom, box.top + kPrefetchRows); ++y) {
-      const CacheLines lines(RowOf(target_, y) + left, 0, width);
-      for (uintptr_t a = lines.first; a <= lines.last; a += 64) __builtin_prefetch(reinterpret_cast<const void*>(a));
-    }
   for (int32_t y = box.top; y < box.bottom; ++y) {
     const size_t maskOffset = static_cast<size_t>(y - clip_.top) * static_cast<size_t>(clipW_) +
                               static_cast<size_t>(left - clip_.left);
