@@ -184,7 +184,11 @@ TEST(RenderComposite, AStrokeChangesOnlyThePixelsItReaches) {
       // Distance of the pixel's centre from the top side's line.
       const double dx = corners[1].x - corners[0].x, dy = corners[1].y - corners[0].y;
       const double d = std::fabs((x + 0.5 - corners[0].x) * dy - (y + 0.5 - corners[0].y) * dx) / std::hypot(dx, dy);
-      if (d > 2.5) EXPECT_EQ(b.at(x, y), a.at(x, y)) << x << "," << y;
-      if (d < 0.5 && x > 3 && x < 17) EXPECT_GT(b.blue(x, y), 120u) << x << "," << y;
+      if (d > 2.5) {
+        EXPECT_EQ(b.at(x, y), a.at(x, y)) << x << "," << y;
+      }
+      if (d < 0.5 && x > 3 && x < 17) {
+        EXPECT_GT(b.blue(x, y), 120u) << x << "," << y;
+      }
     }
 }
