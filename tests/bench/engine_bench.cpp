@@ -1,6 +1,7 @@
 // The movie engine's frame path on the host: a busy 1920x1080 frame of
-// overlapping gradient shapes, and stepping (and repainting) a timeline of
-// 100 moving sprites. Movies are built with the model directly.
+// overlapping gradient shapes (render_scenes.h), and stepping (and
+// repainting) a timeline of 100 moving sprites. Movies are built with the
+// model directly.
 
 #include <benchmark/benchmark.h>
 
@@ -13,88 +14,20 @@
 #include "renderers/engine/model.h"
 #include "renderers/engine/player.h"
 #include "renderers/engine/render.h"
+#include "tests/bench/render_scenes_engine.h"
 
 namespace {
 
 constexpr int32_t kWidth = 1920, kHeight = 1080;
-constexpr double kTw = 20;
+using bench::kTw;
 
-// A small deterministic generator so every run draws the same scene.
-struct Lcg {
-  uint32_t state = 12345;
-  double Next() {
-    state = state * 1664525u + 1013904223u;
-    return (state >> 8) / double(1 << 24);
-  }
-  double In(double Lo, double Hi) { return Lo + (Hi - Lo) * Next(); }
-  uint8_t Byte() { return static_cast<uint8_t>(Next() * 256); }
-};
-
-// An ellipse of eight quadratic arcs around (Cx, Cy), radii in twips.
-swf::Path Ellipse(double Cx, double Cy, double Rx, double Ry, uint32_t Fill, uint32_t Line) {
-  swf::Path p;
-  p.fill1 = Fill;
-  p.line = Line;
-  p.start = {Cx + Rx, Cy};
-  const double k = 1 / std::cos(std::numbers::pi / 8);
-  for (int i = 1; i <= 8; ++i) {
-    const double a1 = i * std::numbers::pi / 4, am = a1 - std::numbers::pi / 8;
-    p.edges.push_back({true, {Cx + Rx * k * std::cos(am), Cy + Ry * k * std::sin(am)},
-                       {Cx + Rx * std::cos(a1), Cy + Ry * std::sin(a1)}});
-  }
-  return p;
-}
-
-swf::FillStyle RandomGradient(Lcg& R, double Cx, double Cy, double Size) {
-  swf::FillStyle f;
-  const int kind = static_cast<int>(R.Next() * 3);
-  f.type = kind == 0 ? swf::FillType::LinearGradient
-           : kind == 1 ? swf::FillType::RadialGradient
-                       : swf::FillType::FocalRadialGradient;
-  f.focalPoint = 0.4;
-  f.spread = static_cast<swf::SpreadMode>(static_cast<int>(R.Next() * 3));
-  const double scale = Size / 16384, angle = R.In(0, 2 * std::numbers::pi);
-  f.matrix = {scale * std::cos(angle), scale * std::sin(angle), -scale * std::sin(angle), scale * std::cos(angle), Cx, Cy};
-  const int records = 2 + static_cast<int>(R.Next() * 3);
-  for (int i = 0; i < records; ++i)
-    f.gradient.push_back({static_cast<uint8_t>(255 * i / (records - 1)), {R.Byte(), R.Byte(), R.Byte(), static_cast<uint8_t>(R.In(128, 256))}});
-  return f;
-}
-
-struct BusyScene {
-  std::vector<swf::Shape> shapes;
-  std::vector<swf::SceneNode> nodes;
-  swf::Movie movie;
-  BusyScene() {
-    Lcg r;
-    shapes.reserve(200);
-    for (int i = 0; i < 200; ++i) {
-      const double cx = r.In(0, kWidth) * kTw, cy = r.In(0, kHeight) * kTw;
-      const double rx = r.In(60, 260) * kTw, ry = r.In(60, 260) * kTw;
-      swf::Shape s;
-      s.fills.push_back(RandomGradient(r, cx, cy, std::max(rx, ry)));
-      const bool stroked = i % 4 == 0;
-      if (stroked) s.lines.push_back({static_cast<uint16_t>(r.In(1, 6) * kTw), {r.Byte(), r.Byte(), r.Byte(), 255}});
-      s.paths.push_back(Ellipse(cx, cy, rx, ry, 1, stroked ? 1 : 0));
-      s.bounds = {cx - rx - 200, cy - ry - 200, cx + rx + 200, cy + ry + 200};
-      shapes.push_back(std::move(s));
-    }
-    for (size_t i = 0; i < shapes.size(); ++i) {
-      swf::SceneNode n;
-      n.shape = &shapes[i];
-      n.depth = static_cast<uint16_t>(i + 1);
-      nodes.push_back(n);
-    }
-  }
-};
-
+// The gradient scene of render_bench: 200 overlapping gradient ellipses, a
+// quarter of them stroked.
 void BM_Frame1080pOf200GradientShapes(benchmark::State& state) {
-  static const BusyScene scene;
+  static const bench::EngineScene scene(bench::GradientScene(kWidth, kHeight));
   std::vector<uint32_t> pixels(static_cast<size_t>(kWidth) * kHeight);
-  const swf::RenderTarget target{pixels.data(), kWidth, kHeight, kWidth * 4};
-  const swf::Matrix stage{1 / kTw, 0, 0, 1 / kTw, 0, 0};
   for (auto _ : state) {
-    swf::RenderScene(scene.nodes, scene.movie, stage, target, {0, 0, kWidth, kHeight}, false, {255, 255, 255, 255});
+    scene.Render(pixels.data());
     benchmark::DoNotOptimize(pixels.data());
     benchmark::ClobberMemory();
   }
@@ -107,13 +40,13 @@ BENCHMARK(BM_Frame1080pOf200GradientShapes)->Unit(benchmark::kMillisecond);
 std::shared_ptr<const swf::Movie> SpriteMovie() {
   auto m = std::make_shared<swf::Movie>();
   m->frameSize = {0, 0, kWidth * kTw, kHeight * kTw};
-  Lcg r;
-  swf::Shape s;
-  s.fills.push_back(RandomGradient(r, 0, 0, 40 * kTw));
-  s.lines.push_back({static_cast<uint16_t>(2 * kTw), {0, 0, 0, 255}});
-  s.paths.push_back(Ellipse(0, 0, 40 * kTw, 25 * kTw, 1, 1));
-  s.bounds = {-45 * kTw, -30 * kTw, 45 * kTw, 30 * kTw};
-  m->dictionary[1] = s;
+  bench::Lcg r;
+  // The first ellipse of the gradient scene, centred on the sprite's origin.
+  bench::Item it = bench::GradientScene(kWidth, kHeight).items[0];
+  it.fill.tx -= it.cx;
+  it.fill.ty -= it.cy;
+  it = {0, 0, 40, 25, it.fill, 2, {0, 0, 0, 255}};
+  m->dictionary[1] = bench::EngineScene(bench::Scene{kWidth, kHeight, {it}}).shapes[0];
 
   swf::Sprite sprite;
   sprite.frameCount = 8;
