@@ -29,11 +29,37 @@ std::vector<RECT> ClipRects(HDC Dc, const RECT& Whole) {
   return out;
 }
 
+namespace {
+
+// GetObject reports every DIB section's height as positive, so the order of
+// its rows is found by looking: the first pixel of the first and of the last
+// row in memory are given different values for a moment, and the bitmap's
+// top left pixel is read back through GDI (GetBitmapBits hands rows out top
+// first, and reads a bitmap that is selected into a context).
+bool RowsRunDown(HBITMAP Bitmap, const DIBSECTION& Dib) {
+  const int32_t height = Dib.dsBm.bmHeight;
+  if (height < 2) return true;  // one row reads the same either way
+  auto* first = static_cast<uint32_t*>(Dib.dsBm.bmBits);
+  auto* last = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(Dib.dsBm.bmBits) +
+                                           size_t(height - 1) * size_t(Dib.dsBm.bmWidthBytes));
+  const uint32_t keepFirst = *first, keepLast = *last;
+  *first = 1;
+  *last = 2;
+  uint32_t topLeft = 0;
+  const LONG read = GetBitmapBits(Bitmap, sizeof topLeft, &topLeft);
+  *first = keepFirst;
+  *last = keepLast;
+  return read == sizeof topLeft && topLeft == 1;
+}
+
+}  // namespace
+
 bool TopDownDib(HDC Dc, DIBSECTION& Dib) {
   HGDIOBJ bitmap = GetCurrentObject(Dc, OBJ_BITMAP);
   if (!bitmap || GetObjectW(bitmap, sizeof Dib, &Dib) != sizeof Dib) return false;
-  return Dib.dsBm.bmBits && Dib.dsBm.bmBitsPixel == 32 && Dib.dsBmih.biHeight < 0 &&
-         Dib.dsBmih.biCompression == BI_RGB && Dib.dsBm.bmWidthBytes >= Dib.dsBm.bmWidth * 4;
+  return Dib.dsBm.bmBits && Dib.dsBm.bmBitsPixel == 32 && Dib.dsBmih.biCompression == BI_RGB &&
+         Dib.dsBm.bmWidth > 0 && Dib.dsBm.bmHeight > 0 && Dib.dsBm.bmWidthBytes >= Dib.dsBm.bmWidth * 4 &&
+         RowsRunDown(static_cast<HBITMAP>(bitmap), Dib);
 }
 
 swf::IntRect ViewportInDib(const DIBSECTION& Dib, POINT Origin, int32_t Width, int32_t Height) {
