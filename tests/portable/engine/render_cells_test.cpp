@@ -22,10 +22,12 @@ using swf::render::kVaries;
 
 constexpr int32_t kSize = 40;
 
-// Coverage of every pixel of Box as 0..255, row by row.
-std::vector<int> Coverage(CellRasterizer& R, IntRect Box) {
+// Coverage of every pixel of Box as 0..255, row by row; with Kinds, also
+// how each pixel was handed on: 0 in no span, 1 in a run, 2 a pixel of its own.
+std::vector<int> Coverage(CellRasterizer& R, IntRect Box, std::vector<int>* Kinds = nullptr) {
   const int32_t w = Box.right - Box.left;
   std::vector<int> out(static_cast<size_t>(w * (Box.bottom - Box.top)), 0);
+  if (Kinds) Kinds->assign(out.size(), 0);
   R.Begin(Box);
   for (int32_t y = Box.top; y < Box.bottom; ++y) {
     if (!R.Row(y)) continue;
@@ -38,6 +40,7 @@ std::vector<int> Coverage(CellRasterizer& R, IntRect Box) {
         const int32_t c = s.cover == kVaries ? R.coverage()[x] : s.cover;
         out[static_cast<size_t>((y - Box.top) * w + x)] =
             static_cast<int>((int64_t{c} * 255 + kFullCover / 2) / kFullCover);
+        if (Kinds) (*Kinds)[static_cast<size_t>((y - Box.top) * w + x)] = s.cover == kVaries ? 2 : 1;
       }
     }
   }
@@ -89,17 +92,20 @@ TEST(CellRasterizer, MatchesTheSampledReferenceOnRandomPolygons) {
   // to 1/256 pixel; the cells give the exact area of the polygon with its
   // crossings on the 1/256 grid. The two differ by less than one part in 255
   // of a pixel, so after rounding to 8 bits by at most one.
+  // Narrow boxes keep their cells in place, wide ones sort them: both.
   std::mt19937 rng(7);
-  const IntRect box{0, 0, kSize, kSize};
-  for (int shape = 0; shape < 60; ++shape) {
-    CellRasterizer cells;
-    render_test::SampledRasterizer reference(256);
-    const auto pts = RandomPolygon(rng, shape % 2 == 0);
-    AddPolygon(cells, pts);
-    AddPolygon(reference, pts);
-    const auto got = Coverage(cells, box), want = ReferenceCoverage(reference, box);
-    for (size_t i = 0; i < got.size(); ++i)
-      ASSERT_NEAR(got[i], want[i], 1) << "shape " << shape << " pixel " << i % kSize << "," << i / kSize;
+  for (const IntRect box : {IntRect{0, 0, kSize, kSize}, IntRect{-60, 0, kSize + 60, kSize}}) {
+    const int32_t w = box.right - box.left;
+    for (int shape = 0; shape < 60; ++shape) {
+      CellRasterizer cells;
+      render_test::SampledRasterizer reference(256);
+      const auto pts = RandomPolygon(rng, shape % 2 == 0);
+      AddPolygon(cells, pts);
+      AddPolygon(reference, pts);
+      const auto got = Coverage(cells, box), want = ReferenceCoverage(reference, box);
+      for (size_t i = 0; i < got.size(); ++i)
+        ASSERT_NEAR(got[i], want[i], 1) << "width " << w << " shape " << shape << " pixel " << i % w << "," << i / w;
+    }
   }
 }
 
@@ -118,29 +124,31 @@ TEST(CellRasterizer, AxisAlignedRectanglesOnTheGridMatchExactly) {
 }
 
 TEST(CellRasterizer, PiecesOfTheBoxGiveTheSamePixelsAsTheWhole) {
-  // Polygons reaching far out of the box on every side, swept whole and in
-  // pieces: every pixel must be the same.
+  // Polygons reaching far out of the box on every side, swept whole (wide:
+  // cells sorted) and in pieces (narrow ones: cells in place; one wide):
+  // every pixel must be the same, and handed on the same way.
   std::mt19937 rng(11);
   std::uniform_real_distribution<double> far(-3 * kSize, 4 * kSize);
-  struct Piece {
-    IntRect box;
-  };
-  const Piece pieces[] = {{{0, 0, 13, kSize}}, {{13, 0, kSize, 9}}, {{13, 9, 14, kSize}}, {{14, 9, kSize, kSize}}};
+  constexpr int32_t kWide = 100;
+  const IntRect pieces[] = {{0, 0, 13, kSize}, {13, 0, kWide, 9}, {13, 9, 14, kSize}, {14, 9, 60, kSize},
+                            {60, 9, kWide, kSize}};
   for (int shape = 0; shape < 30; ++shape) {
     CellRasterizer r;
     std::vector<Point> pts(3 + rng() % 6);
     for (Point& p : pts) p = {far(rng), far(rng)};
     AddPolygon(r, pts);
     AddPolygon(r, RandomPolygon(rng, false));
-    const auto whole = Coverage(r, {0, 0, kSize, kSize});
-    for (const Piece& p : pieces) {
-      const auto part = Coverage(r, p.box);
-      const int32_t w = p.box.right - p.box.left;
-      for (int32_t y = p.box.top; y < p.box.bottom; ++y)
-        for (int32_t x = p.box.left; x < p.box.right; ++x)
-          ASSERT_EQ(part[static_cast<size_t>((y - p.box.top) * w + x - p.box.left)],
-                    whole[static_cast<size_t>(y * kSize + x)])
-              << "shape " << shape << " pixel " << x << "," << y;
+    std::vector<int> wholeKinds, partKinds;
+    const auto whole = Coverage(r, {0, 0, kWide, kSize}, &wholeKinds);
+    for (const IntRect& p : pieces) {
+      const auto part = Coverage(r, p, &partKinds);
+      const int32_t w = p.right - p.left;
+      for (int32_t y = p.top; y < p.bottom; ++y)
+        for (int32_t x = p.left; x < p.right; ++x) {
+          const size_t i = static_cast<size_t>((y - p.top) * w + x - p.left), j = static_cast<size_t>(y * kWide + x);
+          ASSERT_EQ(part[i], whole[j]) << "shape " << shape << " pixel " << x << "," << y;
+          ASSERT_EQ(partKinds[i], wholeKinds[j]) << "shape " << shape << " pixel " << x << "," << y;
+        }
     }
   }
 }

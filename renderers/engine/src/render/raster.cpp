@@ -9,6 +9,7 @@ namespace swf::render {
 namespace {
 
 constexpr int32_t kBandRows = 32;  // rows whose cells are gathered in one pass over the lines
+constexpr int32_t kDenseColumns = 64;  // sweeps this narrow keep their cells in place
 constexpr double kGuard = kGuardPixels;
 
 // The pixel (row or column) holding fixed-point position V: V / 256 rounded
@@ -78,10 +79,17 @@ void CellRasterizer::Begin(const IntRect& Box) {
     std::sort(lines_.begin(), lines_.end(), [](const Line& a, const Line& b) { return a.y0 < b.y0; });
     sorted_ = true;
   }
+  if (dense_) ClearDense();  // rows of an earlier sweep that were never asked
   left_ = Box.left;
   width_ = std::max(0, Box.right - Box.left);
   bottom_ = Box.bottom;
   cov_.resize(static_cast<size_t>(width_) + 1);
+  dense_ = width_ <= kDenseColumns;
+  if (dense_) {
+    if (columns_.size() < static_cast<size_t>(kBandRows * kDenseColumns))
+      columns_.resize(static_cast<size_t>(kBandRows * kDenseColumns), DenseCell{0, 0, 0});
+    if (denseRows_.empty()) denseRows_.assign(kBandRows, DenseRow{0, false, INT32_MAX, -1});
+  }
   band_.resize(kBandRows);
   for (auto& cells : band_) cells.clear();
   active_.clear();
@@ -89,8 +97,19 @@ void CellRasterizer::Begin(const IntRect& Box) {
   bandTop_ = bandBottom_ = Box.top;
 }
 
+void CellRasterizer::ClearDense() {
+  for (size_t r = 0; r < denseRows_.size(); ++r) {
+    DenseRow& row = denseRows_[r];
+    for (int32_t x = row.first; x <= row.last; ++x) columns_[r * static_cast<size_t>(width_) + static_cast<size_t>(x)] = {};
+    row = {0, false, INT32_MAX, -1};
+  }
+}
+
 void CellRasterizer::LoadBand(int32_t Top) {
-  for (auto& cells : band_) cells.clear();
+  if (dense_)
+    ClearDense();
+  else
+    for (auto& cells : band_) cells.clear();
   bandTop_ = Top;
   bandBottom_ = std::min(bottom_, Top + kBandRows);
   const int64_t top = int64_t{Top} * kSubpixel, bottom = int64_t{bandBottom_} * kSubpixel;
@@ -120,8 +139,24 @@ void CellRasterizer::LoadBand(int32_t Top) {
   }
 }
 
-void CellRasterizer::Push(int32_t Row, int32_t Column, int32_t Cover, int32_t Area) {
-  band_[static_cast<size_t>(Row - bandTop_)].push_back({Column, Cover, Area});
+inline void CellRasterizer::Push(int32_t Row, int32_t Column, int32_t Cover, int32_t Area) {
+  const size_t r = static_cast<size_t>(Row - bandTop_);
+  if (!dense_) {
+    band_[r].push_back({Column, Cover, Area});
+    return;
+  }
+  DenseRow& row = denseRows_[r];
+  if (Column < 0) {
+    row.left += Cover;
+    row.hasLeft = true;
+    return;
+  }
+  DenseCell& c = columns_[r * static_cast<size_t>(width_) + static_cast<size_t>(Column)];
+  c.area += Area;
+  c.cover += Cover;
+  ++c.cells;
+  row.first = std::min(row.first, Column);
+  row.last = std::max(row.last, Column);
 }
 
 void CellRasterizer::Walk(const Line& L, int32_t FromRow, int32_t ToRow) {
@@ -212,11 +247,52 @@ bool CellRasterizer::Row(int32_t Y) {
     if (active_.empty() && next_ == lines_.size()) return false;
     LoadBand(Y);
   }
+  if (dense_) {
+    SweepDense(static_cast<size_t>(Y - bandTop_));
+    return !spans_.empty();
+  }
   std::vector<Cell>& cells = band_[static_cast<size_t>(Y - bandTop_)];
   if (cells.empty()) return false;
   Sweep(cells);
   cells.clear();
   return !spans_.empty();
+}
+
+namespace {
+int32_t ClampCover(int64_t C) { return static_cast<int32_t>(std::min<int64_t>(C < 0 ? -C : C, kFullCover)); }
+}  // namespace
+
+void CellRasterizer::AddRun(int32_t X0, int32_t X1, int64_t Winding) {
+  const int32_t run = ClampCover(Winding * 2 * kSubpixel);
+  if (run != 0 && X0 < X1) spans_.push_back({X0, X1, run});
+}
+
+void CellRasterizer::AddCell(int32_t X, int64_t Winding, int64_t Area) {
+  cov_[static_cast<size_t>(X)] = ClampCover(Winding * 2 * kSubpixel - Area);
+  if (!spans_.empty() && spans_.back().cover == kVaries && spans_.back().x1 == X)
+    spans_.back().x1 = X + 1;
+  else
+    spans_.push_back({X, X + 1, kVaries});
+}
+
+void CellRasterizer::SweepDense(size_t Row) {
+  // The same spans and coverage as the sorted cells give: a column with any
+  // cell is a pixel of its own, the runs between them are constant.
+  DenseRow& row = denseRows_[Row];
+  DenseCell* columns = &columns_[Row * static_cast<size_t>(width_)];
+  int64_t winding = row.left;
+  int32_t from = row.hasLeft ? 0 : -1;  // where the current run starts; -1: none
+  for (int32_t x = row.first; x <= row.last; ++x) {
+    DenseCell& c = columns[x];
+    if (c.cells == 0) continue;
+    if (from >= 0) AddRun(from, x, winding);
+    winding += c.cover;
+    AddCell(x, winding, c.area);
+    from = x + 1;
+    c = {};
+  }
+  if (from >= 0) AddRun(from, width_, winding);
+  row = {0, false, INT32_MAX, -1};
 }
 
 void CellRasterizer::Sweep(std::vector<Cell>& Cells) {
@@ -231,7 +307,6 @@ void CellRasterizer::Sweep(std::vector<Cell>& Cells) {
   } else {
     std::sort(Cells.begin(), Cells.end(), byColumn);
   }
-  auto clampCover = [](int64_t C) { return static_cast<int32_t>(std::min<int64_t>(C < 0 ? -C : C, kFullCover)); };
   int64_t winding = 0;  // heights summed so far, in fixed-point rows
   size_t i = 0;
   const size_t n = Cells.size();
@@ -243,16 +318,8 @@ void CellRasterizer::Sweep(std::vector<Cell>& Cells) {
       area += Cells[i].area;
     }
     winding += cover;
-    if (x >= 0) {
-      cov_[static_cast<size_t>(x)] = clampCover(winding * 2 * kSubpixel - area);
-      if (!spans_.empty() && spans_.back().cover == kVaries && spans_.back().x1 == x)
-        spans_.back().x1 = x + 1;
-      else
-        spans_.push_back({x, x + 1, kVaries});
-    }
-    const int32_t next = i < n ? Cells[i].x : width_;
-    const int32_t run = clampCover(winding * 2 * kSubpixel);
-    if (run != 0 && x + 1 < next) spans_.push_back({x + 1, next, run});
+    if (x >= 0) AddCell(x, winding, area);
+    AddRun(x + 1, i < n ? Cells[i].x : width_, winding);
   }
 }
 

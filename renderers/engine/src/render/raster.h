@@ -73,16 +73,37 @@ class CellRasterizer {
     int32_t x;            // column relative to left_; -1 gathers all columns left of it
     int32_t cover, area;  // height crossed (signed); twice the area right of the line
   };
+  // A narrow sweep keeps its cells in place, a row of columns each, summed
+  // as they come, instead of in lists sorted by column.
+  struct DenseCell {
+    int64_t area;
+    int32_t cover;
+    int32_t cells;  // how many cells were summed here
+  };
+  struct DenseRow {
+    int64_t left;            // heights left of the columns
+    bool hasLeft;
+    int32_t first, last;     // the columns with cells lie within, when first <= last
+  };
   void AddFixed(Point A, Point B, int32_t Dir);  // A above B, inside the guard
   void LoadBand(int32_t Top);
   void Walk(const Line& L, int32_t FromRow, int32_t ToRow);
   void WalkRow(const Line& L, int32_t Row, int32_t Xa, int32_t Ya, int32_t Xb, int32_t Yb);
   void Push(int32_t Row, int32_t Column, int32_t Cover, int32_t Area);
   void Sweep(std::vector<Cell>& Cells);
+  void SweepDense(size_t Row);
+  void ClearDense();
+  // Adds a run of constant coverage from column X0 to X1, unless empty.
+  void AddRun(int32_t X0, int32_t X1, int64_t Winding);
+  // The cell at column X: its coverage, and a span of its own or the one before it.
+  void AddCell(int32_t X, int64_t Winding, int64_t Area);
 
   std::vector<Line> lines_;
   std::vector<uint32_t> active_;
   std::vector<std::vector<Cell>> band_;  // cells of each row of the band
+  bool dense_ = false;
+  std::vector<DenseCell> columns_;  // dense: each row of the band, width_ columns
+  std::vector<DenseRow> denseRows_;
   std::vector<Span> spans_;
   std::vector<int32_t> cov_;
   size_t next_ = 0;
