@@ -65,20 +65,24 @@ TEST(SpanCompositor, Sse2MatchesPortableOnOddWidthsAndUnalignedRows) {
   for (const Case& c : kCases) {
     for (int32_t width : {1, 2, 3, 4, 5, 7, 8, 9, 31, 64, 67}) {
       for (int32_t offset : {0, 1, 2, 3}) {
-        std::vector<uint32_t> row(static_cast<size_t>(width + offset + 4)), colors(static_cast<size_t>(width));
-        std::vector<uint16_t> ks(static_cast<size_t>(width));
+        // With room after the span the last pixels take the four-pixel step;
+        // the pixels past the end must come out as they were.
+        const int32_t room = offset % 2 == 0 ? 3 : 0;
+        std::vector<uint32_t> row(static_cast<size_t>(width + offset + 4)), colors(static_cast<size_t>(width + 3));
+        std::vector<uint16_t> ks(static_cast<size_t>(width + 3));
         for (uint32_t& p : row) p = RandomPixel(rng);
         for (uint32_t& p : colors) p = RandomPixel(rng);
         for (uint16_t& k : ks) k = static_cast<uint16_t>(rng() % 4 == 0 ? 256 : rng() % 257);
         SpanSource src;
         src.color = RandomPixel(rng);
         src.k = rng() % 257;
+        src.room = room;
         if (c.colors) src.colors = colors.data();
         if (c.ks) src.ks = ks.data();
         std::vector<uint32_t> portable = row, simd = row;
         swf::render::portable::CompositeSpan(portable.data() + offset, width, src);
         swf::render::sse2::CompositeSpan(simd.data() + offset, width, src);
-        ASSERT_EQ(simd, portable) << c.colors << c.ks << " width " << width << " offset " << offset;
+        ASSERT_EQ(simd, portable) << c.colors << c.ks << " width " << width << " offset " << offset << " room " << room;
       }
     }
   }

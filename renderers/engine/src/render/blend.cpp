@@ -57,23 +57,37 @@ void Blend4(uint32_t* Dst, int32_t N, const SpanSource& S) {
     d = _mm_srli_epi16(_mm_add_epi16(d, _mm_srli_epi16(d, 8)), 8);
     return _mm_add_epi16(s, d);
   };
-  int32_t i = 0;
-  for (; i + 4 <= N; i += 4) {
-    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Dst + i));
+  // Four pixels from I; the lanes of pixels past the span are masked out of
+  // the coverage (Keep), which leaves those pixels exactly as they were.
+  auto step = [&](int32_t I, __m128i KeepLo, __m128i KeepHi) {
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Dst + I));
     __m128i src = color;
-    if constexpr (kColors) src = _mm_loadu_si128(reinterpret_cast<const __m128i*>(S.colors + i));
+    if constexpr (kColors) src = _mm_loadu_si128(reinterpret_cast<const __m128i*>(S.colors + I));
     __m128i klo = k, khi = k;
     if constexpr (kKs) {
-      const __m128i ks = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(S.ks + i));
+      const __m128i ks = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(S.ks + I));
       const __m128i pairs = _mm_unpacklo_epi16(ks, ks);
       klo = _mm_unpacklo_epi32(pairs, pairs);
       khi = _mm_unpackhi_epi32(pairs, pairs);
     }
-    const __m128i lo = half4(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi8(src, zero), klo);
-    const __m128i hi = half4(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi8(src, zero), khi);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(Dst + i), _mm_packus_epi16(lo, hi));
+    const __m128i lo = half4(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi8(src, zero), _mm_and_si128(klo, KeepLo));
+    const __m128i hi = half4(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi8(src, zero), _mm_and_si128(khi, KeepHi));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Dst + I), _mm_packus_epi16(lo, hi));
+  };
+  // Lanes of no pixel, of the first of two, of both.
+  static const int16_t kKeep[3][8] = {{}, {-1, -1, -1, -1, 0, 0, 0, 0}, {-1, -1, -1, -1, -1, -1, -1, -1}};
+  auto keep = [](int Which) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeep[Which])); };
+  const __m128i all = keep(2);
+  int32_t i = 0;
+  for (; i + 4 <= N; i += 4) step(i, all, all);
+  if (i == N) return;
+  if (i + 4 > N + S.room) {
+    BlendTail(Dst, i, N, S);
+    return;
   }
-  BlendTail(Dst, i, N, S);
+  // The last one to three pixels, with the room after them.
+  const int32_t rest = N - i;
+  step(i, keep(rest >= 2 ? 2 : 1), keep(rest == 3 ? 1 : 0));
 }
 #endif
 

@@ -19,6 +19,10 @@ struct SpanSource {
   uint32_t color = 0;
   const uint16_t* ks = nullptr;
   uint32_t k = 256;
+  // Pixels past the span's end the SSE2 path may read and write back
+  // unchanged (Colors and Ks are readable that far too), so that a span's
+  // last one to three pixels take the four-pixel step, at no coverage.
+  int32_t room = 0;
 };
 
 // Source-over of S onto Dst[0..N). A single opaque colour at full coverage

@@ -67,6 +67,9 @@ uint32_t Div255(uint32_t V) {
 // Mask value 0..255 as a factor 0..256.
 inline uint32_t MaskK8(uint8_t M) { return (M * 257u + 128) >> 8; }
 
+// A single-layer shape's rows at most this wide are composited in one run.
+constexpr int32_t kOneRunWidth = 64;
+
 double SafeCoord(double V) { return std::clamp(V, -kMaxCoordinate, kMaxCoordinate); }
 
 int SegmentsForArc(double Radius, double Angle) {
@@ -170,7 +173,11 @@ class Renderer {
   void AddSide(std::vector<Point>& Out, double Sign, bool Closed);
   void AddArc(std::vector<Point>& Out, Point C, double Radius, double From, double Delta);
   void CompositeRow(int32_t Y, int32_t Left, int32_t Lo, int32_t Hi, const uint8_t* MaskRow, uint8_t* OutRow);
-  void CompositeSpan(const Layer& L, const Span& S, int32_t Y, int32_t Left, const uint8_t* MaskRow);
+  void CompositeSpans(const Layer& L, const Span* First, const Span* Last, int32_t Y, int32_t Left,
+                      const uint8_t* MaskRow);
+  void CompositeSpan(const Layer& L, const Span& S, int32_t Y, int32_t Left, const uint8_t* MaskRow) {
+    CompositeSpans(L, &S, &S + 1, Y, Left, MaskRow);
+  }
   void CompositeLayers(int32_t Y, int32_t Left, const uint8_t* MaskRow);
   void SpanCoverage(const Layer& L, const Span& S, int32_t X0, int32_t X1);
   void Accumulate(const Layer& L, int32_t X0, int32_t X1, int32_t Y, int32_t Left);
@@ -522,8 +529,9 @@ void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& 
   if (rowColor_.size() < static_cast<size_t>(width) * 4) rowColor_.resize(static_cast<size_t>(width) * 4, 0.0f);
   if (rowCover_.size() < static_cast<size_t>(width)) rowCover_.resize(static_cast<size_t>(width), 0.0f);
   if (rowCoverage_.size() < static_cast<size_t>(width)) rowCoverage_.resize(static_cast<size_t>(width));
-  if (shade_.size() < static_cast<size_t>(width)) shade_.resize(static_cast<size_t>(width));
-  if (ks_.size() < static_cast<size_t>(width)) ks_.resize(static_cast<size_t>(width));
+  // Three more than a row: a span's last pixels may be composited four at a time.
+  if (shade_.size() < static_cast<size_t>(width) + 3) shade_.resize(static_cast<size_t>(width) + 3);
+  if (ks_.size() < static_cast<size_t>(width) + 3) ks_.resize(static_cast<size_t>(width) + 3);
 
   for (int32_t y = box.top; y < box.bottom; ++y) {
     const size_t maskOffset = static_cast<size_t>(y - clip_.top) * static_cast<size_t>(clipW_) +
@@ -555,7 +563,14 @@ void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& 
         for (uintptr_t a = lines.first; a <= lines.last; a += 64) __builtin_prefetch(reinterpret_cast<const void*>(a));
       }
       if (layerCount_ == 1) {
-        for (const Span& s : only->rast.spans()) CompositeSpan(*only, s, y, left, maskRow);
+        // A short row goes in one run: fewer calls and short ends for small
+        // shapes; a long one span by span, so long runs of one coverage stay
+        // cheap.
+        const std::vector<Span>& spans = only->rast.spans();
+        if (spans.back().x1 - spans.front().x0 <= kOneRunWidth)
+          CompositeSpans(*only, spans.data(), spans.data() + spans.size(), y, left, maskRow);
+        else
+          for (const Span& s : spans) CompositeSpan(*only, s, y, left, maskRow);
       } else {
         CompositeLayers(y, left, maskRow);
       }
@@ -696,29 +711,45 @@ void Renderer::CompositeRow(int32_t Y, int32_t Left, int32_t Lo, int32_t Hi, con
   render::CompositeSpan(RowOf(target_, Y) + Left + Lo, n, src);
 }
 
-void Renderer::CompositeSpan(const Layer& L, const Span& S, int32_t Y, int32_t Left, const uint8_t* MaskRow) {
-  // One layer's span straight onto the target: its paint times its coverage
-  // (times the mask).
-  const int32_t n = S.x1 - S.x0;
+void Renderer::CompositeSpans(const Layer& L, const Span* First, const Span* Last, int32_t Y, int32_t Left,
+                              const uint8_t* MaskRow) {
+  // One layer's spans straight onto the target in one run, from the first's
+  // start to the last's end: its paint times its coverage (times the mask);
+  // pixels between the spans get none, which leaves them as they are.
+  const int32_t x0 = First->x0, n = (Last - 1)->x1 - x0;
   render::SpanSource src;
   if (L.paint.solid()) {
     src.color = L.paint.solidColor();
   } else {
-    L.paint.Shade(Left + S.x0, Y, n, shade_.data());
+    L.paint.Shade(Left + x0, Y, n, shade_.data());
     src.colors = shade_.data();
   }
-  if (S.cover != kVaries && !MaskRow) {
-    src.k = CoverK8(S.cover);
+  if (Last - First == 1 && First->cover != kVaries && !MaskRow) {
+    src.k = CoverK8(First->cover);
   } else {
-    const int32_t* cov = L.rast.coverage() + S.x0;
-    for (int32_t i = 0; i < n; ++i) {
-      const uint32_t c = static_cast<uint32_t>(S.cover == kVaries ? cov[i] : S.cover);
-      ks_[static_cast<size_t>(i)] = static_cast<uint16_t>(
-          MaskRow ? (c * MaskK8(MaskRow[S.x0 + i]) + kFullCover / 2) / kFullCover : CoverK8(static_cast<int32_t>(c)));
+    const int32_t* cov = L.rast.coverage();
+    uint16_t* ks = ks_.data();
+    int32_t x = x0;
+    for (const Span* s = First; s != Last; ++s) {
+      std::fill(ks + (x - x0), ks + (s->x0 - x0), uint16_t{0});
+      x = s->x0;
+      if (MaskRow) {
+        for (; x < s->x1; ++x) {
+          const uint32_t c = static_cast<uint32_t>(s->cover == kVaries ? cov[x] : s->cover);
+          ks[x - x0] = static_cast<uint16_t>((c * MaskK8(MaskRow[x]) + kFullCover / 2) / kFullCover);
+        }
+      } else if (s->cover == kVaries) {
+        for (; x < s->x1; ++x) ks[x - x0] = static_cast<uint16_t>(CoverK8(cov[x]));
+      } else {
+        std::fill(ks + (x - x0), ks + (s->x1 - x0), static_cast<uint16_t>(CoverK8(s->cover)));
+        x = s->x1;
+      }
     }
-    src.ks = ks_.data();
+    src.ks = ks;
   }
-  render::CompositeSpan(RowOf(target_, Y) + Left + S.x0, n, src);
+  // The target's pixels up to the clip's right edge are this call's to touch.
+  src.room = std::min(3, clip_.right - (Left + x0 + n));
+  render::CompositeSpan(RowOf(target_, Y) + Left + x0, n, src);
 }
 
 IntRect NodeBounds(const SceneNode& N, const Matrix& M, int Nesting) {
