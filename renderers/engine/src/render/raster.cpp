@@ -139,7 +139,7 @@ void CellRasterizer::LoadBand(int32_t Top) {
   }
 }
 
-inline void CellRasterizer::Push(int32_t Row, int32_t Column, int32_t Cover, int32_t Area) {
+[[gnu::always_inline]] inline void CellRasterizer::Push(int32_t Row, int32_t Column, int32_t Cover, int32_t Area) {
   const size_t r = static_cast<size_t>(Row - bandTop_);
   if (!dense_) {
     band_[r].push_back({Column, Cover, Area});
