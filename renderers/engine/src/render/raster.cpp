@@ -75,7 +75,9 @@ void CellRasterizer::AddFixed(Point A, Point B, int32_t Dir) {
 }
 
 void CellRasterizer::Begin(const IntRect& Box) {
-  if (!sorted_) {
+  // Lines are taken in order from the top, band by band; a box of one band
+  // takes them all at once, in any order.
+  if (!sorted_ && Box.bottom - Box.top > kBandRows) {
     std::sort(lines_.begin(), lines_.end(), [](const Line& a, const Line& b) { return a.y0 < b.y0; });
     sorted_ = true;
   }
@@ -117,10 +119,8 @@ void CellRasterizer::LoadBand(int32_t Top) {
   for (uint32_t i : active_)
     if (lines_[i].y1 > top) active_[keep++] = i;
   active_.resize(keep);
-  while (next_ < lines_.size() && lines_[next_].y0 < bottom) {
-    if (lines_[next_].y1 > top) active_.push_back(static_cast<uint32_t>(next_));
-    ++next_;
-  }
+  for (; next_ < lines_.size() && (!sorted_ || lines_[next_].y0 < bottom); ++next_)
+    if (lines_[next_].y0 < bottom && lines_[next_].y1 > top) active_.push_back(static_cast<uint32_t>(next_));
   const int64_t left = int64_t{left_} * kSubpixel, right = int64_t{left_ + width_} * kSubpixel;
   for (uint32_t i : active_) {
     const Line& l = lines_[i];
