@@ -274,11 +274,13 @@ bool Renderer::Flatten(const Shape& S, const Matrix& M, double Margin, Rect& Bou
   points_.clear();
   polylines_.clear();
   bool finite = true;
+  Point lo{INFINITY, INFINITY}, hi{-INFINITY, -INFINITY};  // of the points
   auto push = [&](Point p) {
     finite = finite && std::isfinite(p.x) && std::isfinite(p.y);
     p = {SafeCoord(p.x), SafeCoord(p.y)};
     points_.push_back(p);
-    Bounds.Include(p);
+    lo = {std::min(lo.x, p.x), std::min(lo.y, p.y)};
+    hi = {std::max(hi.x, p.x), std::max(hi.y, p.y)};
   };
   for (const Path& path : S.paths) {
     Polyline pl{points_.size(), 0, path.fill0, path.fill1, path.line};
@@ -308,6 +310,10 @@ bool Renderer::Flatten(const Shape& S, const Matrix& M, double Margin, Rect& Bou
     }
     pl.end = points_.size();
     polylines_.push_back(pl);
+  }
+  if (!points_.empty()) {
+    Bounds.Include(lo);
+    Bounds.Include(hi);
   }
   return finite;
 }
