@@ -1,4 +1,4 @@
-// The span compositor: the SSE2 path against the portable one on odd widths
+// The span compositor: the SIMD paths against the portable one on odd widths
 // and unaligned rows, and both against source-over computed in doubles.
 
 #include <gtest/gtest.h>
@@ -60,10 +60,16 @@ TEST(SpanCompositor, FollowsSourceOverWithinRounding) {
 }
 
 #if defined(__SSE2__)
-TEST(SpanCompositor, Sse2MatchesPortableOnOddWidthsAndUnalignedRows) {
+TEST(SpanCompositor, SimdPathsMatchPortableOnOddWidthsAndUnalignedRows) {
+  using Composite = void (*)(uint32_t*, int32_t, const SpanSource&);
+  std::vector<std::pair<const char*, Composite>> paths{{"sse2", swf::render::sse2::CompositeSpan}};
+#if defined(VT_RENDER_AVX2)
+  if (swf::render::HasAvx2()) paths.emplace_back("avx2", swf::render::avx2::CompositeSpan);
+#endif
   std::mt19937 rng(2);
+  for (const auto& [name, composite] : paths)
   for (const Case& c : kCases) {
-    for (int32_t width : {1, 2, 3, 4, 5, 7, 8, 9, 31, 64, 67}) {
+    for (int32_t width : {1, 2, 3, 4, 5, 7, 8, 9, 11, 15, 16, 17, 31, 64, 67}) {
       for (int32_t offset : {0, 1, 2, 3}) {
         // With room after the span the last pixels take the four-pixel step;
         // the pixels past the end must come out as they were.
@@ -81,8 +87,9 @@ TEST(SpanCompositor, Sse2MatchesPortableOnOddWidthsAndUnalignedRows) {
         if (c.ks) src.ks = ks.data();
         std::vector<uint32_t> portable = row, simd = row;
         swf::render::portable::CompositeSpan(portable.data() + offset, width, src);
-        swf::render::sse2::CompositeSpan(simd.data() + offset, width, src);
-        ASSERT_EQ(simd, portable) << c.colors << c.ks << " width " << width << " offset " << offset << " room " << room;
+        composite(simd.data() + offset, width, src);
+        ASSERT_EQ(simd, portable) << name << " " << c.colors << c.ks << " width " << width << " offset " << offset
+                                  << " room " << room;
       }
     }
   }

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "renderers/engine/src/render/cpu.h"
+
 namespace swf::render {
 
 // A span's colours (premultiplied 0xAARRGGBB, validly: no colour above its
@@ -34,6 +36,11 @@ void CompositeSpan(uint32_t* Dst, int32_t N, const SpanSource& S);
 }
 #if defined(__SSE2__)
 namespace sse2 {
+void CompositeSpan(uint32_t* Dst, int32_t N, const SpanSource& S);
+}
+#endif
+#if defined(VT_RENDER_AVX2)
+namespace avx2 {  // eight pixels a step; only where HasAvx2()
 void CompositeSpan(uint32_t* Dst, int32_t N, const SpanSource& S);
 }
 #endif

@@ -5,12 +5,13 @@
 // Each pixel's gradient position comes from its own column (never by
 // stepping from the start of the run), so a pixel gets the same colour
 // whichever part of the row is drawn. The SSE2 path takes four pixels a
-// step through the same float operations as the portable one, in the same
-// order, so both give the same colours.
+// step (the AVX2 one eight) through the same float operations as the
+// portable one, in the same order, so all give the same colours.
 
 #include <cstdint>
 
 #include "renderers/engine/model.h"
+#include "renderers/engine/src/render/cpu.h"
 
 namespace swf::render {
 
@@ -33,6 +34,11 @@ void ShadeGradient(const GradientRow& G, int32_t X, int32_t N, uint32_t* Out);
 }
 #if defined(__SSE2__)
 namespace sse2 {
+void ShadeGradient(const GradientRow& G, int32_t X, int32_t N, uint32_t* Out);
+}
+#endif
+#if defined(VT_RENDER_AVX2)
+namespace avx2 {  // eight pixels a step; only where HasAvx2()
 void ShadeGradient(const GradientRow& G, int32_t X, int32_t N, uint32_t* Out);
 }
 #endif
