@@ -66,10 +66,8 @@ void CellRasterizer::AddLine(Point A, Point B) {
 }
 
 void CellRasterizer::AddFixed(Point A, Point B, int32_t Dir) {
-  Line l{ToFixed(A.x), ToFixed(A.y), ToFixed(B.x), ToFixed(B.y), Dir, 0, 0};
+  const Line l{ToFixed(A.x), ToFixed(A.y), ToFixed(B.x), ToFixed(B.y), Dir};
   if (l.y0 == l.y1) return;  // flatter than the fixed-point grid
-  l.dxdy = static_cast<double>(l.x1 - l.x0) / (l.y1 - l.y0);
-  if (l.x1 != l.x0) l.dydx = static_cast<double>(l.y1 - l.y0) / (l.x1 - l.x0);
   lines_.push_back(l);
   sorted_ = false;
 }
@@ -160,33 +158,39 @@ void CellRasterizer::LoadBand(int32_t Top) {
 }
 
 void CellRasterizer::Walk(const Line& L, int32_t FromRow, int32_t ToRow) {
+  // The slopes, divided out only for a line that crosses a row or column
+  // boundary (a short line often crosses neither); always the same division.
+  const double dxdy = PixelOf(L.y0) != PixelOf(L.y1 - 1) ? static_cast<double>(L.x1 - L.x0) / (L.y1 - L.y0) : 0;
+  const int32_t xmin = std::min(L.x0, L.x1), xmax = std::max(L.x0, L.x1);
+  const double dydx =
+      xmin != xmax && PixelOf(xmin) != PixelOf(xmax - 1) ? static_cast<double>(L.y1 - L.y0) / (L.x1 - L.x0) : 0;
   // Where the line crosses row boundary Y: a function of the line and Y alone.
   auto xAt = [&](int32_t Y) {
     if (Y == L.y0) return L.x0;
     if (Y == L.y1) return L.x1;
-    return static_cast<int32_t>(RoundHalfUp(L.x0 + (Y - L.y0) * L.dxdy));
+    return static_cast<int32_t>(RoundHalfUp(L.x0 + (Y - L.y0) * dxdy));
   };
   int32_t ya = std::max(L.y0, FromRow * kSubpixel);
   int32_t xa = xAt(ya);
   for (int32_t r = FromRow; r < ToRow; ++r) {
     const int32_t yb = std::min(L.y1, (r + 1) * kSubpixel);
     const int32_t xb = xAt(yb);
-    if (yb > ya) WalkRow(L, r, xa, ya, xb, yb);
+    if (yb > ya) WalkRow(L, dydx, r, xa, ya, xb, yb);
     ya = yb;
     xa = xb;
   }
 }
 
-void CellRasterizer::WalkRow(const Line& L, int32_t Row, int32_t Xa, int32_t Ya, int32_t Xb, int32_t Yb) {
+void CellRasterizer::WalkRow(const Line& L, double Dydx, int32_t Row, int32_t Xa, int32_t Ya, int32_t Xb, int32_t Yb) {
   // Where the line crosses column boundary X, from its end points alone,
   // kept within this row's piece. (Rounding is monotone, so the crossings
   // come in order along the line.)
   auto yAt = [&](int64_t X) {
-    const double y = std::clamp(L.y0 + static_cast<double>(X - L.x0) * L.dydx, static_cast<double>(Ya), static_cast<double>(Yb));
+    const double y = std::clamp(L.y0 + static_cast<double>(X - L.x0) * Dydx, static_cast<double>(Ya), static_cast<double>(Yb));
     return static_cast<int32_t>(RoundHalfUp(y));
   };
   const int32_t first = left_, last = left_ + width_ - 1;  // swept columns
-  auto emit = [&](int32_t Column, int32_t X0, int32_t Y0, int32_t X1, int32_t Y1) {
+  auto emit = [&](int32_t Column, int32_t X0, int32_t Y0, int32_t X1, int32_t Y1) __attribute__((always_inline)) {
     const int32_t h = Y1 - Y0;
     if (h == 0) return;
     const int32_t base = Column * kSubpixel;
@@ -262,12 +266,12 @@ namespace {
 int32_t ClampCover(int64_t C) { return static_cast<int32_t>(std::min<int64_t>(C < 0 ? -C : C, kFullCover)); }
 }  // namespace
 
-void CellRasterizer::AddRun(int32_t X0, int32_t X1, int64_t Winding) {
+[[gnu::always_inline]] inline void CellRasterizer::AddRun(int32_t X0, int32_t X1, int64_t Winding) {
   const int32_t run = ClampCover(Winding * 2 * kSubpixel);
   if (run != 0 && X0 < X1) spans_.push_back({X0, X1, run});
 }
 
-void CellRasterizer::AddCell(int32_t X, int64_t Winding, int64_t Area) {
+[[gnu::always_inline]] inline void CellRasterizer::AddCell(int32_t X, int64_t Winding, int64_t Area) {
   cov_[static_cast<size_t>(X)] = ClampCover(Winding * 2 * kSubpixel - Area);
   if (!spans_.empty() && spans_.back().cover == kVaries && spans_.back().x1 == X)
     spans_.back().x1 = X + 1;

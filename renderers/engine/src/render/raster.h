@@ -67,7 +67,6 @@ class CellRasterizer {
   struct Line {
     int32_t x0, y0, x1, y1;  // fixed point, y0 < y1
     int32_t dir;
-    double dxdy, dydx;  // dydx: 0 for a vertical line
   };
   struct Cell {
     int32_t x;            // column relative to left_; -1 gathers all columns left of it
@@ -88,7 +87,7 @@ class CellRasterizer {
   void AddFixed(Point A, Point B, int32_t Dir);  // A above B, inside the guard
   void LoadBand(int32_t Top);
   void Walk(const Line& L, int32_t FromRow, int32_t ToRow);
-  void WalkRow(const Line& L, int32_t Row, int32_t Xa, int32_t Ya, int32_t Xb, int32_t Yb);
+  void WalkRow(const Line& L, double Dydx, int32_t Row, int32_t Xa, int32_t Ya, int32_t Xb, int32_t Yb);
   void Push(int32_t Row, int32_t Column, int32_t Cover, int32_t Area);
   void Sweep(std::vector<Cell>& Cells);
   void SweepDense(size_t Row);
