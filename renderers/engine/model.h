@@ -241,6 +241,10 @@ struct Movie {
   RGBA background{255, 255, 255, 255};
   std::map<uint16_t, Character> dictionary;
   Timeline timeline;
+  // What loading passed over in a damaged or unusual movie, once each (a
+  // missing End tag, a cut-off tag, a placement of a character never
+  // defined); the player logs them.
+  std::vector<std::string> loadNotes;
 };
 
 }  // namespace swf

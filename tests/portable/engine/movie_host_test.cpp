@@ -3,6 +3,7 @@
 // back into the instance.
 #include <gtest/gtest.h>
 
+#include "renderers/engine/reader.h"
 #include "tests/portable/engine/movie_fakes.h"
 
 namespace {
@@ -215,3 +216,12 @@ show
 }
 
 }  // namespace
+
+TEST(MovieHost, WhatLoadingPassedOverIsLogged) {
+  // An empty stage, one ShowFrame, and no End tag.
+  const std::vector<uint8_t> bytes{'F', 'W', 'S', 8, 15, 0, 0, 0, 0x00, 0x00, 0x0C, 0x01, 0x00, 0x40, 0x00};
+  movie_test::RecordingHost host;
+  swf::MovieInstance instance(swf::LoadMovie(bytes.data(), bytes.size()), host);
+  ASSERT_EQ(host.logs.size(), 1u);
+  EXPECT_NE(host.logs[0].find("movie ends without an End tag"), std::string::npos) << host.logs[0];
+}

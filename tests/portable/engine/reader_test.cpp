@@ -94,23 +94,38 @@ TEST(ReaderTags, UnknownTagsAreSkippedAndTimelineHasFrames) {
   EXPECT_EQ(Load(Movie({}))->timeline.frames.size(), 1u);
 }
 
-TEST(ReaderTags, LyingLengthsAndTruncationAreErrorsWithOffsets) {
-  // A tag claiming 50 bytes with 4 present; the first tag sits at offset 21.
-  Bytes b = Movie(Cat({Bits().U16(9 << 6 | 0x3F).U32(50).Rgb(1, 2, 3)}));
+TEST(ReaderTags, CutOffMoviesPlayWhatTheyHold) {
+  // A tag claiming 50 bytes with 4 present ends the movie there, with a note
+  // naming the tag and its offset (the first tag sits at offset 21).
+  Bytes b = Movie(Cat({ShowFrame(), Bits().U16(9 << 6 | 0x3F).U32(50).Rgb(1, 2, 3)}));
   b.resize(b.size() - 2);  // drop the End tag as well
-  const std::string e = LoadError(b);
-  EXPECT_NE(e.find("tag 9 runs past"), std::string::npos) << e;
-  EXPECT_NE(e.find("offset 21"), std::string::npos) << e;
+  auto m = Load(b);
+  EXPECT_EQ(m->timeline.frames.size(), 1u);
+  ASSERT_EQ(m->loadNotes.size(), 1u);
+  EXPECT_NE(m->loadNotes[0].find("tag 9 runs past"), std::string::npos) << m->loadNotes[0];
+  EXPECT_NE(m->loadNotes[0].find("offset 23"), std::string::npos) << m->loadNotes[0];
 
-  // Every strict prefix of a valid movie (compressed or not) is refused cleanly.
+  // Every strict prefix of a valid movie (compressed or not) is refused only
+  // while its header is incomplete; after that it loads the frames it holds.
   const Bytes tags = Cat({Shape1(), Tag(26, Bits().U8(0x06).U16(1).U16(1).Identity()), ShowFrame()});
   for (bool compressed : {false, true}) {
     const Bytes whole = Movie(tags, compressed);
     ASSERT_EQ(LoadError(whole), "");
+    ASSERT_TRUE(Load(whole)->loadNotes.empty());
+    size_t firstLoaded = whole.size();
     for (size_t n = 0; n < whole.size(); ++n) {
       const Bytes cut(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(n));
-      EXPECT_NE(LoadError(cut), "") << "prefix of " << n << " bytes";
+      if (!LoadError(cut).empty()) {
+        EXPECT_LT(n, firstLoaded) << "a longer prefix was refused after a shorter one loaded: " << n;
+        continue;
+      }
+      firstLoaded = std::min(firstLoaded, n);
+      const auto part = Load(cut);
+      EXPECT_FALSE(part->loadNotes.empty()) << "prefix of " << n << " bytes";
+      EXPECT_LE(part->timeline.frames.size(), 1u);
     }
+    EXPECT_GE(firstLoaded, 8u + 5u) << "a prefix without its header loaded";
+    EXPECT_LT(firstLoaded, whole.size() - 2) << "the movie without its End tag was refused";
   }
 }
 
@@ -386,12 +401,21 @@ TEST(ReaderSprites, NestedTimelinesAndTheirLimits) {
   l.maxSpriteNesting = 1;
   EXPECT_NE(LoadError(Movie(tags), l).find("nest"), std::string::npos);
 
-  // A sprite placing itself, or a character defined after it: refused, so no cycle can form.
-  EXPECT_NE(LoadError(Movie(Sprite(5, Cat({Place2(1, 5), ShowFrame()})))).find("not defined before"),
-            std::string::npos);
-  EXPECT_NE(LoadError(Movie(Cat({Sprite(5, Place2(1, 6)), Sprite(6, Place2(1, 5))}))), "");
-  // A sprite whose body lacks its End tag.
-  EXPECT_NE(LoadError(Movie(Tag(39, Bits().U16(5).U16(1).Raw(ShowFrame())))).find("End"), std::string::npos);
+  // A sprite placing itself, or a character not defined before it: the
+  // placement places nothing (so no cycle can form), noted once.
+  for (const Bytes& movie : {Movie(Sprite(5, Cat({Place2(1, 5), ShowFrame(), Place2(2, 5), ShowFrame()}))),
+                             Movie(Cat({Sprite(5, Place2(1, 6)), Sprite(6, Place2(1, 5))}))}) {
+    const auto cyclic = Load(movie);
+    const auto& five = std::get<swf::Sprite>(cyclic->dictionary.at(5));
+    for (const swf::Frame& f : five.timeline.frames) EXPECT_TRUE(f.tags.empty());
+    ASSERT_EQ(cyclic->loadNotes.size(), 1u);
+    EXPECT_NE(cyclic->loadNotes[0].find("not defined before"), std::string::npos);
+  }
+  // A sprite whose body lacks its End tag ends with its body.
+  const auto open = Load(Movie(Tag(39, Bits().U16(5).U16(1).Raw(ShowFrame()))));
+  EXPECT_EQ(std::get<swf::Sprite>(open->dictionary.at(5)).timeline.frames.size(), 1u);
+  ASSERT_EQ(open->loadNotes.size(), 1u);
+  EXPECT_NE(open->loadNotes[0].find("sprite 5 ends without an End tag"), std::string::npos);
   // Too many frames in a sprite or the root.
   l = {};
   l.maxFrames = 3;

@@ -15,15 +15,18 @@ class NpswfStreams : public ::testing::Test {
   std::vector<uint8_t> square_;
 };
 
-TEST_F(NpswfStreams, MalformedMovieDataLeavesTheInstanceEmpty) {
+TEST_F(NpswfStreams, DataThatIsNoMovieLeavesTheInstanceEmptyAndACutOffMoviePlaysWhatItHolds) {
   Plugin p(browser_, {});
   browser_.files["text.swf"] = {'n', 'o', 't', ' ', 'a', ' ', 'm', 'o', 'v', 'i', 'e'};
-  browser_.files["half.swf"] = std::vector<uint8_t>(square_.begin(), square_.begin() + square_.size() / 2);
   browser_.files["empty.swf"] = {};
-  for (const char* name : {"text.swf", "half.swf", "empty.swf"}) {
+  for (const char* name : {"text.swf", "empty.swf"}) {
     p.LoadMovie(name);
     EXPECT_EQ(p.Int("TotalFrames"), 0) << name;
   }
+  browser_.files["half.swf"] = std::vector<uint8_t>(square_.begin(), square_.begin() + square_.size() / 2);
+  p.LoadMovie("half.swf");
+  EXPECT_GE(p.Int("TotalFrames"), 1);
+  EXPECT_LT(p.Int("TotalFrames"), 3);
   browser_.files["square.swf"] = square_;
   p.LoadMovie("square.swf");
   EXPECT_EQ(p.Int("TotalFrames"), 3);

@@ -52,6 +52,7 @@ void MovieInstance::State::SetLevel(int Level, std::shared_ptr<const Movie> M) {
     it = it->first.first == Level ? clips.erase(it) : std::next(it);
   auto& slot = levels[Level];
   if (slot) dirty.push_back({0, 0, width, height});
+  for (const std::string& note : M->loadNotes) host.Log(note);
   auto player = std::make_unique<MoviePlayer>(std::move(M));
   if (levels.size() == 1 && !slot) {
     // The first movie: the viewport starts at its stage size, as MoviePlayer's does.

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "renderers/engine/src/reader/loader.h"
@@ -22,8 +24,10 @@ void LoadState::Charge(size_t Bytes, size_t Offset) {
 namespace {
 
 // The body after the 8-byte header, inflated; the result holds the header
-// too, so offsets in messages are offsets in the uncompressed movie.
-std::vector<uint8_t> Inflate(const uint8_t* Data, size_t Size, size_t Limit) {
+// too, so offsets in messages are offsets in the uncompressed movie. A body
+// cut off early gives what it holds (Truncated).
+std::vector<uint8_t> Inflate(const uint8_t* Data, size_t Size, size_t Limit, bool& Truncated) {
+  Truncated = false;
   std::vector<uint8_t> out(Data, Data + 8);
   z_stream z{};
   if (inflateInit(&z) != Z_OK) Fail("zlib cannot start", 8);
@@ -54,7 +58,10 @@ std::vector<uint8_t> Inflate(const uint8_t* Data, size_t Size, size_t Limit) {
     if (out.size() > Limit) Fail("movie inflates past the size limit", Limit);
     if (rc == Z_STREAM_END) break;
     if (rc == Z_DATA_ERROR || rc == Z_NEED_DICT || rc == Z_MEM_ERROR) Fail("compressed body is not valid zlib data", 8);
-    if (rc == Z_BUF_ERROR && inLeft == 0) Fail("compressed body is truncated", Size);
+    if (rc == Z_BUF_ERROR && inLeft == 0) {
+      Truncated = true;
+      break;
+    }
     if (rc != Z_OK && rc != Z_BUF_ERROR) Fail("compressed body cannot be inflated", 8);
   }
   return out;
@@ -70,17 +77,32 @@ class Parser {
     Frame pending;
     bool pendingContent = false;
     Levels = 1;
+    const std::string owner = Sprite ? "sprite " + std::to_string(Sprite) : std::string("movie");
     for (;;) {
-      if (S.AtEnd()) Fail(Sprite ? "sprite " + std::to_string(Sprite) + " ends without an End tag"
-                                 : std::string("movie ends without an End tag"),
-                          S.Offset());
+      // A timeline without its End tag, or cut off inside a tag, ends there,
+      // as the reference player plays it.
+      if (S.AtEnd()) {
+        Note(owner + " ends without an End tag at offset " + std::to_string(S.Offset()));
+        break;
+      }
       const size_t tagAt = S.Offset();
+      if (S.Remaining() < 2) {
+        Note(owner + " is cut off in a tag header at offset " + std::to_string(tagAt));
+        break;
+      }
       const uint16_t head = S.U16();
       const uint16_t code = head >> 6;
       size_t length = head & 0x3F;
+      if (length == 0x3F && S.Remaining() < 4) {
+        Note(owner + " is cut off in a tag header at offset " + std::to_string(tagAt));
+        break;
+      }
       if (length == 0x3F) length = S.U32();
-      if (length > S.Remaining())
-        Fail("tag " + std::to_string(code) + " runs past the end of its container", tagAt);
+      if (length > S.Remaining()) {
+        Note("tag " + std::to_string(code) + " runs past the end of the " + owner + " at offset " +
+             std::to_string(tagAt) + ": the " + owner + " ends there");
+        break;
+      }
       Stream body(S.Here(), length, S.Offset());
       S.Skip(length);
       if (code == kEnd) break;
@@ -96,7 +118,7 @@ class Parser {
         case kPlaceObject2:
         case kPlaceObject3: {
           PlaceObject p = ReadPlace(body, code);
-          if (Sprite && p.characterId) CheckSpriteChild(Sprite, *p.characterId, Levels, tagAt);
+          if (Sprite && p.characterId && !CheckSpriteChild(Sprite, *p.characterId, Levels, tagAt)) break;
           l_.Charge(sizeof(ControlTag) + (p.name ? p.name->size() : 0), tagAt);
           pending.tags.emplace_back(std::move(p));
           pendingContent = true;
@@ -188,17 +210,28 @@ class Parser {
   }
 
   // A sprite may only place characters defined before it, which rules out
-  // cycles; the nesting of sprites in sprites is bounded as well.
-  void CheckSpriteChild(uint16_t Sprite, uint16_t Child, uint32_t& Levels, size_t At) {
-    if (!l_.movie->dictionary.count(Child))
-      Fail("sprite " + std::to_string(Sprite) + " places character " + std::to_string(Child) +
-               " that is not defined before it",
-           At);
+  // cycles; the nesting of sprites in sprites is bounded as well. A placement
+  // of any other character (one this reader skips, or one defined later)
+  // places nothing: false.
+  bool CheckSpriteChild(uint16_t Sprite, uint16_t Child, uint32_t& Levels, size_t At) {
+    if (!l_.movie->dictionary.count(Child)) {
+      if (unplaced_.insert(Child).second)
+        Note("sprite " + std::to_string(Sprite) + " places character " + std::to_string(Child) +
+             ", which is not defined before it, at offset " + std::to_string(At) + ": nothing is placed");
+      return false;
+    }
     const auto it = l_.spriteLevels.find(Child);
-    if (it == l_.spriteLevels.end()) return;
+    if (it == l_.spriteLevels.end()) return true;
     const uint32_t levels = it->second + 1;
     if (levels > l_.limits.maxSpriteNesting) Fail("sprites nest too deeply", At);
     Levels = std::max(Levels, levels);
+    return true;
+  }
+
+  // A note about what loading passed over, at most kMaxNotes of them.
+  void Note(std::string Text) {
+    constexpr size_t kMaxNotes = 64;
+    if (l_.movie->loadNotes.size() < kMaxNotes) l_.movie->loadNotes.push_back(std::move(Text));
   }
 
   PlaceObject ReadPlace(Stream& B, uint16_t Code) {
@@ -233,6 +266,7 @@ class Parser {
   }
 
   LoadState& l_;
+  std::set<uint16_t> unplaced_;  // characters whose placement was passed over
 };
 
 }  // namespace
@@ -250,15 +284,20 @@ std::shared_ptr<const Movie> LoadMovie(const uint8_t* Data, size_t Size, const L
   std::vector<uint8_t> inflated;
   const uint8_t* bytes = Data;
   size_t size = Size;
+  bool truncated = false;
   if (compressed) {
-    inflated = detail::Inflate(Data, Size, Limits.maxUncompressedBytes);
+    inflated = detail::Inflate(Data, Size, Limits.maxUncompressedBytes, truncated);
     bytes = inflated.data();
     size = inflated.size();
+    if (size < 8 + 5) Fail("compressed body is truncated", Size);  // not even the stage size
   } else if (Size > Limits.maxUncompressedBytes) {
     Fail("movie larger than the size limit", Limits.maxUncompressedBytes);
   }
 
   auto movie = std::make_shared<Movie>();
+  if (truncated)
+    movie->loadNotes.push_back("compressed body is cut off after " + std::to_string(size) +
+                               " bytes: the movie ends there");
   movie->version = bytes[3];
   movie->compressed = compressed;
   detail::LoadState state;
