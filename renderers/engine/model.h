@@ -1,6 +1,6 @@
 #pragma once
 // The movie as the engine holds it after loading: the header, the dictionary
-// of characters (shapes, bitmaps, sprites, buttons) and the timelines of
+// of characters (shapes, bitmaps, sprites, buttons, fonts and texts) and the timelines of
 // control tags.
 // Coordinates are twips (1/20 pixel) unless a name says otherwise. Portable.
 
@@ -230,7 +230,88 @@ struct Button {
   friend bool operator==(const Button&, const Button&) = default;
 };
 
-using Character = std::variant<Shape, Bitmap, Sprite, Button>;
+// ---- Fonts and text ----
+
+// One glyph of an embedded font. Its outline is a shape whose only fill
+// (style 1, solid white) is the glyph's ink, in the font's em square (emSize
+// units, y down, the baseline at 0); a colour transform gives it its colour.
+struct FontGlyph {
+  Shape shape;
+  char16_t code = 0;     // from the font's code table; 0 when the font has none
+  int16_t advance = 0;   // em units; layout fonts only
+  Rect bounds;           // em units; layout fonts only (may be empty)
+};
+
+struct KerningPair {
+  char16_t left = 0, right = 0;
+  int16_t adjustment = 0;  // em units
+  friend bool operator==(const KerningPair&, const KerningPair&) = default;
+};
+
+// DefineFont, DefineFont2 and DefineFont3 with their DefineFontInfo. A font
+// without glyphs names a device font: the host's font service draws it.
+struct Font {
+  std::string name;       // empty for a DefineFont without font info
+  bool bold = false, italic = false, smallText = false;
+  bool shiftJis = false, ansi = false, wideCodes = false;
+  uint8_t languageCode = 0;
+  uint8_t tagVersion = 1;   // DefineFont 1 to 3
+  double emSize = 1024;     // glyph units per em: 1024, or 20480 for DefineFont3
+  bool hasLayout = false;
+  int16_t ascent = 0, descent = 0, leading = 0;  // em units; layout fonts only
+  std::vector<FontGlyph> glyphs;
+  std::vector<KerningPair> kerning;
+};
+
+// One glyph of a static text: an index into its run's font and the advance
+// to the next glyph (twips).
+struct TextGlyph {
+  uint32_t index = 0;
+  int32_t advance = 0;
+  friend bool operator==(const TextGlyph&, const TextGlyph&) = default;
+};
+
+// A text record with the styles in force resolved: every run names its font,
+// colour, position and height, even where the record left them unchanged.
+struct TextRun {
+  uint16_t fontId = 0;
+  RGBA color;
+  double x = 0, y = 0;   // twips, in the text's space (y is the baseline)
+  uint16_t height = 0;   // twips: the em square's height
+  std::vector<TextGlyph> glyphs;
+  friend bool operator==(const TextRun&, const TextRun&) = default;
+};
+
+// DefineText and DefineText2 (static text).
+struct StaticText {
+  Rect bounds;
+  Matrix matrix;           // text space -> the character's space
+  std::vector<TextRun> runs;
+  uint8_t tagVersion = 1;  // 2: colours carry alpha
+};
+
+enum class TextAlign : uint8_t { Left = 0, Right = 1, Center = 2, Justify = 3 };
+
+// DefineEditText: a text field as the movie defines it; what it shows when
+// playing also depends on the variable it is bound to.
+struct EditText {
+  Rect bounds;
+  bool wordWrap = false, multiline = false, password = false, readOnly = false;
+  bool autoSize = false, noSelect = false, border = false, wasStatic = false;
+  bool html = false, useOutlines = false;
+  std::optional<uint16_t> fontId;
+  std::string fontClass;            // a font named by class instead of id
+  uint16_t fontHeight = 240;        // twips
+  RGBA color{0, 0, 0, 255};
+  std::optional<uint16_t> maxLength;
+  TextAlign align = TextAlign::Left;
+  uint16_t leftMargin = 0, rightMargin = 0, indent = 0;  // twips
+  int16_t leading = 0;              // twips
+  std::string variableName;
+  std::string initialText;          // UTF-8; HTML when html is set
+};
+
+using Character = std::variant<Shape, Bitmap, Sprite, Button, Font, StaticText, EditText>;
 
 struct Movie {
   uint8_t version = 8;

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "renderers/engine/external.h"
+#include "renderers/engine/fonts.h"
 #include "renderers/engine/model.h"
 #include "renderers/engine/render.h"
 #include "renderers/engine/script.h"
@@ -41,6 +42,9 @@ class MovieHost {
   virtual void Invalidate(const IntRect& Rect) = 0;
   // Trace output ("trace: TEXT") and what went wrong in scripts and loads.
   virtual void Log(const std::string& Text) = 0;
+  // Outlines of device fonts; nullptr: text in device fonts is not drawn.
+  // The service outlives the instance.
+  virtual FontService* Fonts() { return nullptr; }
 };
 
 // How a renderer shows a movie: the stage's size in whole pixels (Twips / 20
