@@ -32,5 +32,7 @@ Shape ReadShape(Stream& S, int Version, LoadState& L);  // after the character i
 Bitmap ReadLosslessBitmap(Stream& S, int Version, LoadState& L);  // after the character id
 // DefineButton (Version 1) or DefineButton2 (2), after the character id Id.
 Button ReadButton(Stream& S, uint16_t Id, int Version, LoadState& L);
+// DefineEditText after the character id; Version is the movie's.
+EditText ReadEditText(Stream& S, uint8_t Version, LoadState& L);
 
 }  // namespace swf::detail

@@ -192,6 +192,11 @@ class Parser {
         Define(id, ReadButton(B, id, Code == kDefineButton ? 1 : 2, l_), At);
         break;
       }
+      case kDefineEditText: {
+        const uint16_t id = B.U16();
+        Define(id, ReadEditText(B, l_.movie->version, l_), At);
+        break;
+      }
       case kDefineSprite: {
         const uint16_t id = B.U16();
         Sprite sprite;
