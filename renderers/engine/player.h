@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "renderers/engine/fonts.h"
 #include "renderers/engine/model.h"
 #include "renderers/engine/render.h"
 
@@ -50,6 +51,9 @@ class MoviePlayer {
   // centred (the format's default scale mode). Everything changes.
   void SetViewport(int32_t Width, int32_t Height);
   Matrix StageToPixels() const;
+  // Where text fields find device fonts (nullptr: text in device fonts is not
+  // drawn). It must outlive the player; takes effect with the next rebuild.
+  void SetFontService(FontService* Fonts);
 
   // Frames are numbered from 0. The movie starts on frame 0.
   int32_t CurrentFrame() const;

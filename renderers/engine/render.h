@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "renderers/engine/model.h"
@@ -24,6 +25,9 @@ struct SceneNode {
   // The dictionary the bitmap fills of the children come from (a movie
   // loaded into a sprite instance); nullptr: the parent's.
   const Movie* movie = nullptr;
+  // Keeps alive what the node and its children draw when the player made
+  // it for this node alone (a text field's glyphs and border).
+  std::shared_ptr<const void> owner;
 };
 
 // A buffer of premultiplied pixels 0xAARRGGBB (bytes B, G, R, A), rows top

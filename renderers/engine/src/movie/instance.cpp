@@ -61,6 +61,7 @@ void MovieInstance::State::SetLevel(int Level, std::shared_ptr<const Movie> M) {
     height = static_cast<int>(std::clamp(std::ceil(stage.Height() / 20), 0.0, 1e6));
   }
   player->SetViewport(width, height);
+  player->SetFontService(host.Fonts());
   slot = std::move(player);
   dirty.push_back({0, 0, width, height});
 }
@@ -240,9 +241,11 @@ void MovieInstance::State::Settle() {
     // number of rounds; what is left runs at the next call.
     for (int round = 0; round < 16; ++round) {
       const bool loaded = ApplyLoads();
+      BindTextFields();
       const bool ran = started && RunFrameScripts();  // nothing runs before the first Step
       if (!loaded && !ran) break;
     }
+    BindTextFields();
     PruneClips();
     for (auto& [level, p] : levels) Collect(p->Refresh());
     std::vector<IntRect> rects;

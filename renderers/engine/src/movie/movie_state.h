@@ -96,6 +96,8 @@ struct MovieInstance::State {
   // Plays a loaded movie in the sprite clip at Target (a level's root: the level).
   void LoadIntoClip(const std::string& Target, std::shared_ptr<const Movie> M);
   bool RunFrameScripts();
+  // Text fields show the values of the variables they are bound to.
+  void BindTextFields();
   void PruneClips();
 };
 

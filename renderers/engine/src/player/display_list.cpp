@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "renderers/engine/src/player/buttons.h"
+#include "renderers/engine/src/player/text_field.h"
 
 namespace swf::detail {
 namespace {
@@ -55,6 +56,7 @@ Instance::Instance(const Movie& M, Placement P, uint32_t Level, InstanceBudget& 
   const auto it = M.dictionary.find(placement.characterId);
   if (it == M.dictionary.end()) return;
   character = &it->second;
+  if (const auto* t = std::get_if<EditText>(character)) textField = std::make_unique<TextField>(M, *t);
   if (Level >= budget.maxLevels) return;
   if (const auto* s = std::get_if<Sprite>(character)) {
     sprite = std::make_unique<TimelineState>(M, s->timeline, Level + 1);

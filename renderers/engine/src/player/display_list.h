@@ -36,6 +36,7 @@ struct InstanceBudget {
 
 struct TimelineState;
 struct ButtonInstance;
+class TextField;
 struct Instance;
 
 // What sits at each depth of a timeline (or of a button's current state).
@@ -55,6 +56,7 @@ struct Instance {
   std::shared_ptr<const Movie> loaded;
   std::unique_ptr<TimelineState> sprite;  // a sprite's own timeline
   std::unique_ptr<ButtonInstance> button; // a button's state and what it shows
+  std::unique_ptr<TextField> textField;   // a text field's text and drawing
   bool visible = true;                    // scripts may hide an instance (_visible)
   // A script set the matrix or colour transform: the timeline no longer moves it.
   bool scripted = false;

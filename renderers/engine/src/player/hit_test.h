@@ -13,6 +13,8 @@ struct Instance;
 
 // P and the shape under M, both in pixels.
 bool HitShape(const Shape& S, const Matrix& M, Point P);
+// A rectangle (a text field's bounds) under M.
+bool HitRect(const Rect& R, const Matrix& M, Point P);
 
 // A character of the dictionary by id under M: a shape; a sprite as its first
 // frame places its characters; a button by its hit area. Unknown ids and

@@ -8,22 +8,25 @@
 
 #include "renderers/engine/src/player/buttons.h"
 #include "renderers/engine/src/player/player_state.h"
+#include "renderers/engine/src/player/text_field.h"
 
 namespace swf {
 namespace detail {
 namespace {
 
-void BuildScene(const DisplayList& List, std::vector<SceneNode>& Out) {
+void BuildScene(const DisplayList& List, std::vector<SceneNode>& Out, FontService* Fonts) {
   for (const auto& [depth, inst] : List) {
     if (!inst->character || !inst->visible) continue;
     SceneNode node;
     if (const auto* shape = std::get_if<Shape>(inst->character)) {
       node.shape = shape;
     } else if (inst->sprite) {
-      BuildScene(inst->sprite->list, node.children);
+      BuildScene(inst->sprite->list, node.children, Fonts);
       node.movie = inst->loaded.get();
     } else if (inst->button) {
-      BuildScene(inst->button->children, node.children);
+      BuildScene(inst->button->children, node.children, Fonts);
+    } else if (inst->textField) {
+      inst->textField->Build(node, Fonts);
     } else {
       continue;  // bitmaps are not placed on their own
     }
@@ -129,6 +132,8 @@ void MoviePlayer::SetViewport(int32_t Width, int32_t Height) {
   state_->stageToPixels = m;
 }
 
+void MoviePlayer::SetFontService(FontService* Fonts) { state_->fonts = Fonts; }
+
 Matrix MoviePlayer::StageToPixels() const { return state_->stageToPixels; }
 
 int32_t MoviePlayer::CurrentFrame() const { return std::max(state_->root->frame, 0); }
@@ -180,7 +185,7 @@ const std::vector<SceneNode>& MoviePlayer::Scene() const { return state_->scene;
 
 std::vector<IntRect> MoviePlayer::State::Rebuild() {
   std::vector<SceneNode> next;
-  detail::BuildScene(root->list, next);
+  detail::BuildScene(root->list, next, fonts);
   std::vector<IntRect> found;
   detail::Diff(scene, next, stageToPixels, found);
   scene = std::move(next);

@@ -25,6 +25,7 @@ struct MoviePlayer::State {
   bool loop = true;
   std::vector<SceneNode> scene;  // of the current frame
   detail::InputState input;
+  FontService* fonts = nullptr;  // device fonts of text fields
 
   // Builds the scene of the current frame and returns the pixel rectangles
   // that differ from the previous one.

@@ -1,0 +1,183 @@
+// Laying out and drawing a placed text field.
+#include "renderers/engine/src/player/text_field.h"
+
+#include <map>
+#include <variant>
+#include <vector>
+
+#include "renderers/engine/src/text/html_text.h"
+#include "renderers/engine/src/text/text_faces.h"
+#include "renderers/engine/src/text/text_layout.h"
+
+namespace swf::detail {
+namespace {
+
+// Glyphs take the depths after the background and the mask.
+constexpr uint16_t kFirstGlyphDepth = 3;
+constexpr size_t kMaxGlyphNodes = 65535 - kFirstGlyphDepth;
+
+Shape Rectangle(const Rect& R, bool Fill, bool Line) {
+  Shape s;
+  s.bounds = R;
+  if (Fill) {
+    FillStyle white;
+    white.color = RGBA{255, 255, 255, 255};
+    s.fills.push_back(white);
+  }
+  if (Line) s.lines.push_back(LineStyle{20, RGBA{0, 0, 0, 255}});
+  Path p;
+  p.fill1 = Fill ? 1 : 0;
+  p.line = Line ? 1 : 0;
+  p.start = {R.xmin, R.ymin};
+  for (const Point q : {Point{R.xmax, R.ymin}, Point{R.xmax, R.ymax}, Point{R.xmin, R.ymax}, Point{R.xmin, R.ymin}})
+    p.edges.push_back(Edge{false, {}, q});
+  s.paths.push_back(std::move(p));
+  if (Line) s.bounds = {R.xmin - 10, R.ymin - 10, R.xmax + 10, R.ymax + 10};
+  return s;
+}
+
+// White ink in the glyph's colour.
+ColorTransform Ink(RGBA C) {
+  ColorTransform t;
+  t.multR = t.multG = t.multB = 0;
+  t.addR = C.r;
+  t.addG = C.g;
+  t.addB = C.b;
+  t.multA = static_cast<int16_t>(C.a == 255 ? 256 : C.a);
+  return t;
+}
+
+// Finds the face of each format: an embedded font when the field draws with
+// outlines and the font has glyphs, otherwise the device font of that name.
+class Faces {
+ public:
+  Faces(const Movie& M, const EditText& E, FontService* S) : movie_(M), field_(E), service_(S) {}
+
+  TextFace* Find(const CharFormat& F) {
+    const Font* font = nullptr;
+    std::string name = F.face;
+    if (F.fontId) {
+      const auto it = movie_.dictionary.find(*F.fontId);
+      font = it == movie_.dictionary.end() ? nullptr : std::get_if<Font>(&it->second);
+      name = font ? font->name : std::string();
+    } else if (field_.useOutlines) {
+      font = ByName(name, F.bold, F.italic);
+    }
+    const bool bold = F.bold || (font && font->bold), italic = F.italic || (font && font->italic);
+    if (font && field_.useOutlines && !font->glyphs.empty()) {
+      auto& slot = embedded_[font];
+      if (!slot) slot = std::make_unique<EmbeddedFace>(*font);
+      return slot.get();
+    }
+    if (!service_) return nullptr;
+    if (name.empty()) name = "_serif";
+    auto& slot = device_[{name, bold * 2 + italic}];
+    if (!slot) slot = std::make_unique<DeviceFace>(*service_, name, bold, italic);
+    return slot.get();
+  }
+
+ private:
+  // An embedded font of that name with glyphs, the one of the same style first.
+  const Font* ByName(const std::string& Name, bool Bold, bool Italic) const {
+    const Font* any = nullptr;
+    for (const auto& [id, c] : movie_.dictionary) {
+      const Font* f = std::get_if<Font>(&c);
+      if (!f || f->glyphs.empty() || f->name != Name) continue;
+      if (f->bold == Bold && f->italic == Italic) return f;
+      if (!any) any = f;
+    }
+    return any;
+  }
+
+  const Movie& movie_;
+  const EditText& field_;
+  FontService* service_;
+  std::map<const Font*, std::unique_ptr<EmbeddedFace>> embedded_;
+  std::map<std::pair<std::string, int>, std::unique_ptr<DeviceFace>> device_;
+};
+
+std::vector<TextSpan> Spans(const EditText& E, const std::string& Text) {
+  CharFormat f;
+  f.fontId = E.fontId;
+  if (!E.fontId) f.face = E.fontClass;
+  f.size = E.fontHeight;
+  f.color = E.color;
+  ParaFormat p;
+  p.align = E.align;
+  p.leftMargin = E.leftMargin;
+  p.rightMargin = E.rightMargin;
+  p.indent = E.indent;
+  p.leading = E.leading;
+  if (E.html) return ParseHtmlText(Text, f, p);
+  return {TextSpan{DecodeUtf8(Text), f, p}};
+}
+
+bool Inside(const Rect& Outer, const Rect& R) {
+  return R.Empty() || (R.xmin >= Outer.xmin && R.xmax <= Outer.xmax && R.ymin >= Outer.ymin && R.ymax <= Outer.ymax);
+}
+
+}  // namespace
+
+struct TextField::Drawing {
+  Shape background, mask;
+  std::vector<SceneNode> nodes;
+};
+
+void TextField::SetText(std::string Text) {
+  if (Text == text_) return;
+  text_ = std::move(Text);
+  drawing_.reset();
+}
+
+void TextField::Build(SceneNode& Node, FontService* Fonts) {
+  if (!drawing_ || drawnWith_ != Fonts) {
+    drawing_ = Draw(Fonts);
+    drawnWith_ = Fonts;
+  }
+  Node.children = drawing_->nodes;
+  Node.owner = drawing_;
+}
+
+std::shared_ptr<const TextField::Drawing> TextField::Draw(FontService* Fonts) const {
+  auto d = std::make_shared<Drawing>();
+  const Rect& bounds = field.bounds;
+  Faces faces(movie_, field, Fonts);
+  TextBox box{bounds, field.wordWrap, field.multiline, field.password};
+  const TextLayout layout = LayOutText(box, Spans(field, text_), [&](const CharFormat& F) { return faces.Find(F); });
+
+  if (field.border) {
+    d->background = Rectangle(bounds, true, true);
+    SceneNode n;
+    n.shape = &d->background;
+    n.depth = 1;
+    d->nodes.push_back(n);
+  }
+  bool clip = false;
+  for (const TextLine& l : layout.lines)
+    clip = clip || !Inside(bounds, Rect{l.x, l.top, l.x + l.width, l.baseline + l.descent});
+  const size_t count = std::min(layout.glyphs.size(), kMaxGlyphNodes);
+  std::vector<SceneNode> glyphs;
+  glyphs.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    const PlacedGlyph& g = layout.glyphs[i];
+    SceneNode n;
+    n.shape = g.shape;
+    n.matrix = Matrix{g.scale, 0, 0, g.scale, g.x, g.y};
+    n.cxform = Ink(g.color);
+    n.depth = static_cast<uint16_t>(kFirstGlyphDepth + i);
+    clip = clip || !Inside(bounds, n.matrix.Apply(g.shape->bounds));
+    glyphs.push_back(n);
+  }
+  if (clip && !glyphs.empty()) {
+    d->mask = Rectangle(bounds, true, false);
+    SceneNode m;
+    m.shape = &d->mask;
+    m.depth = kFirstGlyphDepth - 1;
+    m.clipDepth = 65535;
+    d->nodes.push_back(m);
+  }
+  d->nodes.insert(d->nodes.end(), glyphs.begin(), glyphs.end());
+  return d;
+}
+
+}  // namespace swf::detail
