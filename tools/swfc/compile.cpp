@@ -254,7 +254,7 @@ struct TransformOptions {
 
 // ---- the parser ----
 
-enum class Kind { Shape, Bitmap, Sprite, Button };
+enum class Kind { Shape, Bitmap, Sprite, Button, EditText };
 
 struct Named {
   uint16_t id = 0;
@@ -327,6 +327,8 @@ class Parser {
         ParseSprite(line);
       } else if (kw == "button") {
         ParseButton(line);
+      } else if (kw == "edittext") {
+        ParseEditText(line);
       } else if (!TimelineStatement(line, root)) {
         Unknown(line);
       }
@@ -830,6 +832,83 @@ class Parser {
     }
     uint16_t id = Define(w, name, Kind::Button);
     movie_.dictionary[id] = std::move(b);
+  }
+
+  // ---- text fields ----
+
+  // `edittext NAME W H [options]`: see README.md.
+  void ParseEditText(const Line& L) {
+    Words w(L);
+    const std::string name = w.Word("text field name");
+    swf::EditText e;
+    e.bounds = {0, 0, std::round(w.Number("width", 0, kMaxCoordinate) * kTwips),
+                std::round(w.Number("height", 0, kMaxCoordinate) * kTwips)};
+    const auto twips = [&](const char* What, double Min, double Max) {
+      return std::lround(w.Number(What, Min, Max) * kTwips);
+    };
+    while (!w.AtEnd()) {
+      if (w.Accept("font")) {
+        const std::string font = w.Word("font name");
+        const Named n = Lookup(w, font);
+        if (!std::holds_alternative<swf::Font>(movie_.dictionary[n.id])) w.Fail("'" + font + "' is not a font");
+        e.fontId = n.id;
+      } else if (w.Accept("size")) {
+        e.fontHeight = static_cast<uint16_t>(twips("font size", 0, 3276));
+      } else if (w.Accept("color")) {
+        e.color = Color(w, "text colour");
+      } else if (w.Accept("align")) {
+        const std::string a = w.Word("alignment");
+        if (a == "left") e.align = swf::TextAlign::Left;
+        else if (a == "right") e.align = swf::TextAlign::Right;
+        else if (a == "center") e.align = swf::TextAlign::Center;
+        else if (a == "justify") e.align = swf::TextAlign::Justify;
+        else w.Fail("align takes left, right, center or justify, not '" + a + "'");
+      } else if (w.Accept("margins")) {
+        e.leftMargin = static_cast<uint16_t>(twips("left margin", 0, 3276));
+        e.rightMargin = static_cast<uint16_t>(twips("right margin", 0, 3276));
+      } else if (w.Accept("indent")) {
+        e.indent = static_cast<uint16_t>(twips("indent", 0, 3276));
+      } else if (w.Accept("leading")) {
+        e.leading = static_cast<int16_t>(twips("leading", -1638, 1638));
+      } else if (w.Accept("var")) {
+        e.variableName = w.Word("variable name");
+      } else if (w.Accept("text")) {
+        e.initialText = Unescape(w.Word("text"));
+      } else if (w.Accept("wrap")) {
+        e.wordWrap = true;
+      } else if (w.Accept("multiline")) {
+        e.multiline = true;
+      } else if (w.Accept("html")) {
+        e.html = true;
+      } else if (w.Accept("border")) {
+        e.border = true;
+      } else if (w.Accept("readonly")) {
+        e.readOnly = true;
+      } else if (w.Accept("password")) {
+        e.password = true;
+      } else if (w.Accept("outlines")) {
+        e.useOutlines = true;
+      } else {
+        w.Fail("unexpected '" + w.Peek() + "'");
+      }
+    }
+    // The format stores a height only with a font.
+    if (!e.fontId && e.fontHeight != 240) w.Fail("'size' needs a 'font'");
+    const uint16_t id = Define(w, name, Kind::EditText);
+    movie_.dictionary[id] = std::move(e);
+  }
+
+  // `\n` in a text field's text is a line break, `\\` a backslash.
+  static std::string Unescape(const std::string& S) {
+    std::string out;
+    for (size_t i = 0; i < S.size(); ++i) {
+      if (S[i] == '\\' && i + 1 < S.size() && (S[i + 1] == 'n' || S[i + 1] == '\\')) {
+        out += S[++i] == 'n' ? '\n' : '\\';
+      } else {
+        out += S[i];
+      }
+    }
+    return out;
   }
 
   // ---- sprites and timelines ----

@@ -13,6 +13,7 @@
 #include "renderers/engine/src/filter_list.h"
 #include "renderers/engine/src/tag_codes.h"
 #include "renderers/engine/src/writer/bit_writer.h"
+#include "renderers/engine/src/writer/edit_text.h"
 
 namespace swf {
 namespace {
@@ -465,6 +466,8 @@ std::vector<uint16_t> Dependencies(const Character& C) {
         if (const PlaceObject* p = std::get_if<PlaceObject>(&t); p && p->characterId) deps.push_back(*p->characterId);
   } else if (const Button* b = std::get_if<Button>(&C)) {
     for (const ButtonRecord& r : b->records) deps.push_back(r.characterId);
+  } else if (const EditText* e = std::get_if<EditText>(&C); e && e->fontId) {
+    deps.push_back(*e->fontId);
   }
   return deps;
 }
@@ -529,6 +532,8 @@ std::vector<uint8_t> WriteMovie(const Movie& M, bool Compressed) {
       WriteBitmap(body, id, *b);
     else if (const Sprite* sp = std::get_if<Sprite>(&c))
       WriteSprite(body, id, *sp);
+    else if (const EditText* e = std::get_if<EditText>(&c))
+      Tag(body, kDefineEditText, writer::EditTextBody(id, *e, M.version));
     else
       WriteButton(body, id, std::get<Button>(c));
   }
