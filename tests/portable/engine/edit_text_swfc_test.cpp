@@ -16,27 +16,6 @@ swf::EditText FieldOf(const swf::Movie& M) {
   throw std::runtime_error("no text field");
 }
 
-void ExpectSame(const swf::EditText& A, const swf::EditText& B) {
-  EXPECT_EQ(A.bounds, B.bounds);
-  EXPECT_EQ(A.wordWrap, B.wordWrap);
-  EXPECT_EQ(A.multiline, B.multiline);
-  EXPECT_EQ(A.password, B.password);
-  EXPECT_EQ(A.readOnly, B.readOnly);
-  EXPECT_EQ(A.border, B.border);
-  EXPECT_EQ(A.html, B.html);
-  EXPECT_EQ(A.useOutlines, B.useOutlines);
-  EXPECT_EQ(A.fontId, B.fontId);
-  EXPECT_EQ(A.fontHeight, B.fontHeight);
-  EXPECT_EQ(A.color, B.color);
-  EXPECT_EQ(A.align, B.align);
-  EXPECT_EQ(A.leftMargin, B.leftMargin);
-  EXPECT_EQ(A.rightMargin, B.rightMargin);
-  EXPECT_EQ(A.indent, B.indent);
-  EXPECT_EQ(A.leading, B.leading);
-  EXPECT_EQ(A.variableName, B.variableName);
-  EXPECT_EQ(A.initialText, B.initialText);
-}
-
 }  // namespace
 
 TEST(SwfcEditText, OptionsBuildTheFieldAndSurviveWritingAndReading) {
@@ -70,12 +49,12 @@ TEST(SwfcEditText, OptionsBuildTheFieldAndSurviveWritingAndReading) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     const swf::Movie m = swfc::Parse(std::string(c.text) + "\nplace f 1\n");
-    const swf::EditText e = FieldOf(m);
-    c.check(e);
-    for (const bool compressed : {false, true}) {
-      const auto bytes = swf::WriteMovie(m, compressed);
-      ExpectSame(FieldOf(*swf::LoadMovie(bytes.data(), bytes.size(), {})), e);
-    }
+    c.check(FieldOf(m));
+    // Written and read, the field is the same; written again, so are the bytes.
+    const auto bytes = swf::WriteMovie(m, false);
+    const auto loaded = swf::LoadMovie(bytes.data(), bytes.size(), {});
+    c.check(FieldOf(*loaded));
+    EXPECT_EQ(swf::WriteMovie(*loaded, false), bytes);
   }
 }
 
