@@ -1,7 +1,9 @@
 // Laying out and drawing a placed text field.
 #include "renderers/engine/src/player/text_field.h"
 
+#include <algorithm>
 #include <map>
+#include <memory>
 #include <variant>
 #include <vector>
 
@@ -15,6 +17,8 @@ namespace {
 // Glyphs take the depths after the background and the mask.
 constexpr uint16_t kFirstGlyphDepth = 3;
 constexpr size_t kMaxGlyphNodes = 65535 - kFirstGlyphDepth;
+// Text past this many bytes (a script may set a huge variable) is not read.
+constexpr size_t kMaxTextBytes = 1 << 20;
 
 Shape Rectangle(const Rect& R, bool Fill, bool Line) {
   Shape s;
@@ -143,7 +147,8 @@ std::shared_ptr<const TextField::Drawing> TextField::Draw(FontService* Fonts) co
   const Rect& bounds = field.bounds;
   Faces faces(movie_, field, Fonts);
   TextBox box{bounds, field.wordWrap, field.multiline, field.password};
-  const TextLayout layout = LayOutText(box, Spans(field, text_), [&](const CharFormat& F) { return faces.Find(F); });
+  const std::string text = text_.substr(0, kMaxTextBytes);
+  const TextLayout layout = LayOutText(box, Spans(field, text), [&](const CharFormat& F) { return faces.Find(F); });
 
   if (field.border) {
     d->background = Rectangle(bounds, true, true);
