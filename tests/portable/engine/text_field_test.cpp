@@ -141,3 +141,16 @@ TEST(TextFieldDrawing, AFieldTakesTheMouseAnywhereInItsBounds) {
                         Case{50, 49, false}, Case{50, 81, false}})
     EXPECT_EQ(player.ButtonAt(c.x, c.y), c.hit) << c.x << "," << c.y;
 }
+
+TEST(TextFieldVariables, AFieldInASpriteBindsInThatSpritesTimeline) {
+  movie_test::RecordingHost host;
+  swf::MovieInstance inst(movie_test::Compile("edittext f 100 30 var v text \"in clip\"\n"
+                                              "edittext g 100 30 var /clip:w text \"by path\"\n"
+                                              "sprite s\n  place f 1\nend\n"
+                                              "place s 1 name clip\nplace g 2\n"),
+                          host);
+  inst.Step();
+  EXPECT_EQ(inst.GetVariable("clip.v"), "in clip");
+  EXPECT_EQ(inst.GetVariable("v"), "");
+  EXPECT_EQ(inst.GetVariable("clip.w"), "by path");
+}
