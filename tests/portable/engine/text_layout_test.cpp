@@ -125,6 +125,21 @@ TEST(TextLayout, PasswordsShowAsterisksAndFacesComeFromEachSpan) {
   EXPECT_EQ(none.lines.size(), 1u);
 }
 
+TEST(TextLayout, UnderlinesRunUnderTheirCharactersOnEachLine) {
+  text_test::SquareFace face;
+  CharFormat base;
+  base.size = 200;
+  const auto spans = ParseHtmlText("a<u>bc d<font color='#FF0000'>e</font> ff</u> g", base, ParaFormat{});
+  const TextBox box{{0, 0, 680, 2000}, true, true, false};
+  const TextLayout l = LayOutText(box, spans, [&](const CharFormat&) { return &face; });
+  // "abc de " fits 600 twips; "ff g" goes on the next line.
+  std::vector<std::vector<double>> got;
+  for (const Underline& u : l.underlines) got.push_back({u.rect.xmin, u.rect.xmax, u.rect.ymin, u.rect.ymax});
+  EXPECT_EQ(got, (std::vector<std::vector<double>>{
+                     {140, 490, 212.5, 232.5}, {490, 590, 212.5, 232.5}, {40, 240, 412.5, 432.5}}));
+  EXPECT_EQ(l.underlines[1].color, (swf::RGBA{255, 0, 0, 255}));
+}
+
 TEST(TextLayout, Utf8DecodingReplacesMalformedSequences) {
   struct Case {
     std::string in;

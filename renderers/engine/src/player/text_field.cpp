@@ -14,7 +14,7 @@
 namespace swf::detail {
 namespace {
 
-// Glyphs take the depths after the background and the mask.
+// Glyphs, then underlines, take the depths after the background and the mask.
 constexpr uint16_t kFirstGlyphDepth = 3;
 constexpr size_t kMaxGlyphNodes = 65535 - kFirstGlyphDepth;
 // Text past this many bytes (a script may set a huge variable) is not read.
@@ -124,6 +124,7 @@ bool Inside(const Rect& Outer, const Rect& R) {
 
 struct TextField::Drawing {
   Shape background, mask;
+  std::vector<Shape> underlines;
   std::vector<SceneNode> nodes;
 };
 
@@ -161,18 +162,29 @@ std::shared_ptr<const TextField::Drawing> TextField::Draw(FontService* Fonts) co
   for (const TextLine& l : layout.lines)
     clip = clip || !Inside(bounds, Rect{l.x, l.top, l.x + l.width, l.baseline + l.descent});
   const size_t count = std::min(layout.glyphs.size(), kMaxGlyphNodes);
+  const size_t lines = std::min(layout.underlines.size(), kMaxGlyphNodes - count);
   std::vector<SceneNode> glyphs;
-  glyphs.reserve(count);
+  glyphs.reserve(count + lines);
   for (size_t i = 0; i < count; ++i) {
     const PlacedGlyph& g = layout.glyphs[i];
     SceneNode n;
     n.shape = g.shape;
     n.matrix = Matrix{g.scale, 0, 0, g.scale, g.x, g.y};
     n.cxform = Ink(g.color);
-    n.depth = static_cast<uint16_t>(kFirstGlyphDepth + i);
     clip = clip || !Inside(bounds, n.matrix.Apply(g.shape->bounds));
     glyphs.push_back(n);
   }
+  d->underlines.reserve(lines);  // the nodes point into it
+  for (size_t i = 0; i < lines; ++i) {
+    const Underline& u = layout.underlines[i];
+    d->underlines.push_back(Rectangle(u.rect, true, false));
+    SceneNode n;
+    n.shape = &d->underlines.back();
+    n.cxform = Ink(u.color);
+    clip = clip || !Inside(bounds, u.rect);
+    glyphs.push_back(n);
+  }
+  for (size_t i = 0; i < glyphs.size(); ++i) glyphs[i].depth = static_cast<uint16_t>(kFirstGlyphDepth + i);
   if (clip && !glyphs.empty()) {
     d->mask = Rectangle(bounds, true, false);
     SceneNode m;

@@ -208,13 +208,25 @@ class Layout {
     line.baseline = Y + line.ascent;
     line.firstGlyph = out_.glyphs.size();
     double pen = line.x;
+    bool open = false;  // the last character extended the last underline
     for (size_t j = From; j < To; ++j) {
       const Char& c = chars_[j];
+      const CharFormat& f = spans_[c.span].format;
       if (j > From) pen += c.kern;
-      if (c.shape)
-        out_.glyphs.push_back({c.shape, pen, line.baseline, metrics_[c.span].scale, spans_[c.span].format.color, c.span});
+      if (c.shape) out_.glyphs.push_back({c.shape, pen, line.baseline, metrics_[c.span].scale, f.color, c.span});
+      const double start = pen;
       pen += c.advance;
       if (c.code == U' ' && j < inkEnd) pen += perSpace;
+      if (!f.underline || j >= inkEnd) {
+        open = false;
+      } else if (open && out_.underlines.back().color == f.color) {
+        out_.underlines.back().rect.xmax = pen;
+      } else {
+        // Just below the baseline, a twentieth of the text's height thick (at least a pixel).
+        const double top = line.baseline + f.size / 16;
+        out_.underlines.push_back({{start, top, pen, top + std::max(20.0, f.size / 20)}, f.color});
+        open = true;
+      }
     }
     if (perSpace > 0) line.width = Avail;
     line.glyphCount = out_.glyphs.size() - line.firstGlyph;

@@ -85,9 +85,16 @@ struct TextLine {
   size_t firstGlyph = 0, glyphCount = 0;
 };
 
+// A line under underlined characters: a rectangle in the field's space.
+struct Underline {
+  Rect rect;
+  RGBA color;
+};
+
 struct TextLayout {
   std::vector<PlacedGlyph> glyphs;
   std::vector<TextLine> lines;
+  std::vector<Underline> underlines;
 };
 
 // The face for a format; nullptr draws nothing for those characters (they
