@@ -80,11 +80,24 @@ bool HitShape(const Shape& S, const Matrix& M, Point P) {
   return std::any_of(winding.begin() + 1, winding.end(), [](int w) { return w != 0; });
 }
 
+namespace {
+
+// Static text takes the mouse anywhere inside its bounds.
+bool HitStaticText(const StaticText& T, const Matrix& M, Point P) {
+  const auto inverse = M.Inverse();
+  if (!inverse || T.bounds.Empty()) return false;
+  const Point q = inverse->Apply(P);
+  return q.x >= T.bounds.xmin && q.x <= T.bounds.xmax && q.y >= T.bounds.ymin && q.y <= T.bounds.ymax;
+}
+
+}  // namespace
+
 bool HitCharacter(const Movie& Mv, uint16_t Id, const Matrix& M, Point P, int Nesting) {
   if (Nesting > kMaxNesting) return false;
   const auto it = Mv.dictionary.find(Id);
   if (it == Mv.dictionary.end()) return false;
   if (const auto* shape = std::get_if<Shape>(&it->second)) return HitShape(*shape, M, P);
+  if (const auto* text = std::get_if<StaticText>(&it->second)) return HitStaticText(*text, M, P);
   if (const auto* button = std::get_if<Button>(&it->second)) {
     for (const ButtonRecord& r : button->records)
       if (r.hit && HitCharacter(Mv, r.characterId, M * r.matrix, P, Nesting + 1)) return true;
@@ -127,6 +140,7 @@ bool HitList(const DisplayList& List, const Matrix& M, Point P, int Nesting) {
 bool HitInstance(const Instance& I, const Matrix& M, Point P, int Nesting) {
   if (Nesting > kMaxNesting || !I.character) return false;
   if (const auto* shape = std::get_if<Shape>(I.character)) return HitShape(*shape, M, P);
+  if (const auto* text = std::get_if<StaticText>(I.character)) return HitStaticText(*text, M, P);
   if (I.sprite) return HitList(I.sprite->list, M, P, Nesting);
   if (I.button) return HitList(I.button->children, M, P, Nesting);
   return false;
