@@ -35,6 +35,23 @@ void AddCubic(Path& P, Point From, Point C1, Point C2, Point To) {
   P.edges.push_back(QuadraticFor(mid, bc, c, To));
 }
 
+uint32_t Be32(const std::vector<uint8_t>& B, size_t At) {
+  return uint32_t{B[At]} << 24 | uint32_t{B[At + 1]} << 16 | uint32_t{B[At + 2]} << 8 | B[At + 3];
+}
+
+// stb_truetype trusts the file: at least every table the directory lists
+// must lie inside it. Font collections are not read.
+bool TablesInside(const std::vector<uint8_t>& B) {
+  if (B.size() < 12) return false;
+  const size_t tables = size_t{B[4]} << 8 | B[5];
+  if (12 + tables * 16 > B.size()) return false;
+  for (size_t i = 0; i < tables; ++i) {
+    const uint64_t offset = Be32(B, 12 + i * 16 + 8), length = Be32(B, 12 + i * 16 + 12);
+    if (offset + length > B.size()) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 TrueTypeFace::TrueTypeFace(std::unique_ptr<Impl> I) : impl_(std::move(I)) {}
@@ -43,7 +60,7 @@ TrueTypeFace::~TrueTypeFace() = default;
 std::unique_ptr<TrueTypeFace> TrueTypeFace::FromBytes(std::vector<uint8_t> Bytes) {
   auto impl = std::make_unique<Impl>();
   impl->bytes = std::move(Bytes);
-  if (impl->bytes.size() < 12) return nullptr;
+  if (!TablesInside(impl->bytes)) return nullptr;
   const int offset = stbtt_GetFontOffsetForIndex(impl->bytes.data(), 0);
   if (offset < 0 || !stbtt_InitFont(&impl->info, impl->bytes.data(), offset)) return nullptr;
   const float perEm = stbtt_ScaleForMappingEmToPixels(&impl->info, 1);
