@@ -152,6 +152,10 @@ TEST(ReaderFonts, DeviceFontAndIgnoredTags) {
   EXPECT_TRUE(f.bold && f.italic);
   EXPECT_TRUE(f.glyphs.empty());
   EXPECT_TRUE(m->loadNotes.empty());
+  // A device font with a code table offset of 0 and a layout.
+  const auto d = Load({Tag(48, Bits().U16(4).U8(0x80).U8(0).U8(1).U8('x').U16(0).U16(0).U16(800).U16(100).U16(0).U16(0))});
+  EXPECT_EQ(std::get<swf::Font>(d->dictionary.at(4)).ascent, 800);
+  EXPECT_TRUE(d->loadNotes.empty());
   // Font info and alignment zones for a font that is not there are noted.
   const auto n = Load({Tag(13, Bits().U16(7).U8(1).U8('x').U8(0)), Tag(73, Bits().U16(7).U8(0))});
   EXPECT_EQ(n->loadNotes.size(), 2u);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "renderers/engine/player.h"
+#include "renderers/engine/src/player/hit_test.h"
 
 namespace {
 
@@ -93,6 +94,35 @@ TEST(RenderStaticText, GlyphsArePlacedScaledAndColoured) {
     for (const Probe& p : c.probes)
       EXPECT_EQ(px[static_cast<size_t>(p.y * 100 + p.x)], p.pixel) << "at " << p.x << "," << p.y;
   }
+}
+
+// Static text takes the mouse inside its bounds, through the matrix it is
+// placed with; inside a button's hit state it is the button's area.
+TEST(RenderStaticText, HitsFollowTheBounds) {
+  swf::Movie m;
+  swf::StaticText text;
+  text.bounds = {0, -200, 1000, 100};
+  m.dictionary.emplace(2, text);
+  swf::Button button;
+  swf::ButtonRecord hitArea;
+  hitArea.hit = true;
+  hitArea.characterId = 2;
+  hitArea.matrix = {1, 0, 0, 1, 500, 0};
+  button.records.push_back(hitArea);
+  m.dictionary.emplace(3, button);
+  const struct {
+    uint16_t id;
+    swf::Matrix matrix;
+    swf::Point point;
+    bool hit;
+  } cases[] = {
+      {2, {}, {10, -190}, true},      {2, {}, {990, 90}, true},       {2, {}, {1010, 0}, false},
+      {2, {}, {500, -210}, false},    {2, {2, 0, 0, 2, 0, 0}, {1990, 190}, true},
+      {2, {0, 0, 0, 0, 0, 0}, {0, 0}, false},  // a matrix without an inverse hits nothing
+      {3, {}, {1400, 0}, true},       {3, {}, {400, 0}, false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(swf::detail::HitCharacter(m, c.id, c.matrix, c.point), c.hit) << c.id << " " << c.point.x << "," << c.point.y;
 }
 
 }  // namespace

@@ -80,6 +80,17 @@ void ReadLayout(Stream& S, bool WideCodes, Font& F, LoadState& L) {
   F.hasLayout = true;
 }
 
+// A cut-off layout leaves the glyphs usable: the font is kept without it.
+void ReadLayoutOrNote(Stream& S, uint16_t Id, Font& F, LoadState& L) {
+  try {
+    Font laid = F;
+    ReadLayout(S, F.wideCodes, laid, L);
+    F = std::move(laid);
+  } catch (const FormatError& e) {
+    AddNote(L, FontName(Id) + ": layout dropped: " + e.what());
+  }
+}
+
 }  // namespace
 
 Font ReadDefineFont(Stream& S, uint16_t Id, LoadState& L) {
@@ -124,21 +135,18 @@ Font ReadDefineFont2(Stream& S, uint16_t Id, int Version, LoadState& L) {
     std::vector<uint32_t> offsets(count);
     for (uint32_t& o : offsets) o = wideOffsets ? S.U32() : S.U16();
     const uint32_t codeTable = wideOffsets ? S.U32() : S.U16();
+    if (count == 0) {
+      // Nothing to find at the code table offset, which writers set loosely here.
+      if (hasLayout) ReadLayoutOrNote(S, Id, f, L);
+      return;
+    }
     if (codeTable > table.Remaining() || codeTable < (count + 1) * offsetSize)
       Fail("code table offset " + std::to_string(codeTable) + " lies outside the tag", table.Offset());
     ReadGlyphs(table, offsets, codeTable, Id, f, L);
     S = table;
     S.Skip(codeTable);
     for (FontGlyph& g : f.glyphs) g.code = f.wideCodes ? S.U16() : S.U8();
-    if (!hasLayout) return;
-    // A cut-off layout leaves the glyphs usable: the font is kept without it.
-    try {
-      Font laid = f;
-      ReadLayout(S, f.wideCodes, laid, L);
-      f = std::move(laid);
-    } catch (const FormatError& e) {
-      AddNote(L, FontName(Id) + ": layout dropped: " + e.what());
-    }
+    if (hasLayout) ReadLayoutOrNote(S, Id, f, L);
   });
   return f;
 }
