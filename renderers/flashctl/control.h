@@ -27,6 +27,7 @@
 #include "renderers/flashctl/properties.h"
 #include "renderers/flashocx/flash_player.h"
 #include "renderers/gdipaint/frame_layer.h"
+#include "renderers/gdipaint/gdi_fonts.h"
 
 namespace flashctl {
 
@@ -267,6 +268,7 @@ class FlashControl final : public IvtFlashPlayer,
   std::string CallExternal(const std::string& Name, const std::vector<swf::ExternalValue>& Args) override;
   void Invalidate(const swf::IntRect& Rect) override;
   void Log(const std::string& Text) override;
+  swf::FontService* Fonts() override { return fonts_.get(); }
 
   // ---- from the frame timer and the bind callbacks ----
   void Tick();
@@ -312,6 +314,8 @@ class FlashControl final : public IvtFlashPlayer,
   // as a player sets them from the address it was given.
   std::wstring firstMovieQuery_;
   bool dirty_ = false;
+  // Device fonts; declared before the movie, whose scene may point at its glyphs.
+  std::unique_ptr<swf::FontService> fonts_ = swfwin::MakeGdiFontService();
   std::unique_ptr<swf::MovieInstance> movie_;
   std::wstring movieFolder_;  // the first movie's folder (relative names), when it came from a file
   LONG readyState_ = READYSTATE_UNINITIALIZED;

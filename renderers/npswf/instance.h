@@ -22,6 +22,7 @@
 #include "renderers/ansitext/ansi_text.h"
 #include "renderers/engine/movie.h"
 #include "renderers/gdipaint/frame_layer.h"
+#include "renderers/gdipaint/gdi_fonts.h"
 #include "renderers/npapi/npapi.h"
 #include "renderers/npswf/embed_args.h"
 
@@ -94,6 +95,7 @@ class PluginInstance final : public swf::MovieHost {
   std::string CallExternal(const std::string& Name, const std::vector<swf::ExternalValue>& Args) override;
   void Invalidate(const swf::IntRect& Rect) override;
   void Log(const std::string& Text) override;
+  swf::FontService* Fonts() override { return fonts_.get(); }
 
  private:
   StreamRequest* FindRequest(const void* NotifyData) const;
@@ -109,6 +111,8 @@ class PluginInstance final : public swf::MovieHost {
 
   NPP npp_;
   EmbedArgs args_;
+  // Device fonts; declared before the movie, whose scene may point at its glyphs.
+  std::unique_ptr<swf::FontService> fonts_ = swfwin::MakeGdiFontService();
   std::unique_ptr<swf::MovieInstance> movie_;
   ScriptObject* script_ = nullptr;  // one reference is the instance's
   std::vector<std::unique_ptr<StreamRequest>> requests_;

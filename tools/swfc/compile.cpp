@@ -13,6 +13,7 @@
 
 #include "renderers/engine/writer.h"
 #include "tools/swfc/assemble.h"
+#include "tools/swfc/text_build.h"
 
 namespace swfc {
 
@@ -254,7 +255,7 @@ struct TransformOptions {
 
 // ---- the parser ----
 
-enum class Kind { Shape, Bitmap, Sprite, Button, EditText };
+enum class Kind { Shape, Bitmap, Sprite, Button, EditText, Font, Text };
 
 struct Named {
   uint16_t id = 0;
@@ -329,6 +330,10 @@ class Parser {
         ParseButton(line);
       } else if (kw == "edittext") {
         ParseEditText(line);
+      } else if (kw == "font") {
+        ParseFont(line);
+      } else if (kw == "text") {
+        ParseText(line);
       } else if (!TimelineStatement(line, root)) {
         Unknown(line);
       }
@@ -684,6 +689,138 @@ class Parser {
     movie_.dictionary[id] = std::move(s.shape);
   }
 
+  // ---- fonts and static text ----
+
+  // `font NAME file PATH [chars "..."]`, `font NAME device FACE`, or a
+  // block of `glyph` outlines; each may end with `bold` and `italic`.
+  void ParseFont(const Line& L) {
+    Words w(L);
+    std::string name = w.Word("font name");
+    swf::Font f;
+    bool block = true;
+    if (w.Accept("file")) {
+      const std::string path = w.Word("font file");
+      std::string chars;
+      for (char c = 32; c < 127; ++c) chars.push_back(c);
+      if (w.Accept("chars")) chars = w.Word("characters");
+      FontStyle(w, f);
+      try {
+        f = [&] {
+          swf::Font read = FontFromFile(path, chars);
+          read.bold = f.bold;
+          read.italic = f.italic;
+          return read;
+        }();
+      } catch (const std::runtime_error& e) {
+        w.Fail(e.what());
+      }
+      block = false;
+    } else if (w.Accept("device")) {
+      f.name = w.Word("face name");
+      if (f.name.size() > 255) w.Fail("a face name has at most 255 bytes");
+      f.tagVersion = 2;
+      FontStyle(w, f);
+      block = false;
+    } else {
+      FontStyle(w, f);
+    }
+    if (block) {
+      f.name = name;
+      while (const Line* l = Next(L)) {
+        Words b(*l);
+        const std::string& kw = l->words[0];
+        if (kw == "glyph") {
+          ParseGlyph(*l, b, f);
+        } else if (kw == "ascent" || kw == "descent" || kw == "leading") {
+          const auto v = static_cast<int16_t>(b.Integer(kw.c_str(), -1638, 1638) * kTwips);
+          b.Done();
+          (kw == "ascent" ? f.ascent : kw == "descent" ? f.descent : f.leading) = v;
+        } else {
+          b.Fail("a font holds glyph, ascent, descent and leading, not '" + kw + "'");
+        }
+      }
+      FinishHandFont(f);
+    }
+    uint16_t id = Define(w, name, Kind::Font);
+    movie_.dictionary[id] = std::move(f);
+  }
+
+  static void FontStyle(Words& W, swf::Font& F) {
+    while (!W.AtEnd()) {
+      if (W.Accept("bold")) F.bold = true;
+      else if (W.Accept("italic")) F.italic = true;
+      else W.Fail("unexpected '" + W.Peek() + "'");
+    }
+  }
+
+  // `glyph "C" advance A`, then path lines (moveto, lineto, curveto, close)
+  // in an em square of 1024 units, y down, baseline at 0.
+  void ParseGlyph(const Line& L, Words& W, swf::Font& F) {
+    const std::u32string code = DecodeUtf8(W.Word("character"));
+    if (code.size() != 1 || code[0] > 0xFFFF) W.Fail("a glyph is for one character of the basic plane");
+    for (const swf::FontGlyph& g : F.glyphs)
+      if (g.code == code[0]) W.Fail("the font already has a glyph for this character");
+    if (F.glyphs.size() >= 65535) W.Fail("a font has at most 65535 glyphs");
+    swf::FontGlyph glyph;
+    glyph.code = static_cast<char16_t>(code[0]);
+    if (!W.Accept("advance")) W.Fail("a glyph needs its advance");
+    glyph.advance = static_cast<int16_t>(W.Integer("advance", -1638, 1638) * kTwips);
+    W.Done();
+    ShapeState s;
+    ParsePath(L, W, s);
+    for (swf::Path& p : s.shape.paths) p.fill1 = 1;
+    s.shape.fills.push_back(swf::FillStyle{});
+    s.shape.fills[0].color = {255, 255, 255, 255};
+    glyph.shape = std::move(s.shape);
+    F.glyphs.push_back(std::move(glyph));
+  }
+
+  // `text NAME [at X Y]`, then `run FONT SIZE COLOUR "string" [at X Y]`
+  // lines. A run without a position goes on where the one before ended.
+  void ParseText(const Line& L) {
+    Words w(L);
+    std::string name = w.Word("text name");
+    swf::StaticText t;
+    if (w.Accept("at")) {
+      t.matrix.tx = w.Coordinate("x") * kTwips;
+      t.matrix.ty = w.Coordinate("y") * kTwips;
+    }
+    w.Done();
+    double x = 0, y = 0;
+    bool first = true;
+    while (const Line* l = Next(L)) {
+      Words r(*l);
+      if (l->words[0] != "run") r.Fail("a text holds run lines, not '" + l->words[0] + "'");
+      const std::string fontName = r.Word("font name");
+      const Named n = Lookup(r, fontName);
+      if (n.kind != Kind::Font) r.Fail("'" + fontName + "' is not a font");
+      const auto& font = std::get<swf::Font>(movie_.dictionary.at(n.id));
+      if (font.glyphs.empty()) r.Fail("font '" + fontName + "' has no glyphs: static text needs an embedded font");
+      const double size = r.Number("size", 0, 3276) * kTwips;
+      const swf::RGBA colour = Color(r, "colour");
+      const std::string text = r.Word("string");
+      if (first) y = size;  // the first line's baseline: one size below the top
+      if (r.Accept("at")) {
+        x = r.Coordinate("x") * kTwips;
+        y = r.Coordinate("y") * kTwips;
+      }
+      r.Done();
+      first = false;
+      const std::u32string codes = DecodeUtf8(text);
+      if (codes.size() > 65535) r.Fail("a run has at most 65535 characters");
+      try {
+        t.runs.push_back(LayOutRun(font, n.id, size, colour, codes, x, y));
+      } catch (const std::runtime_error& e) {
+        r.Fail(std::string("font '") + fontName + "': " + e.what());
+      }
+      for (const swf::TextGlyph& g : t.runs.back().glyphs) x += g.advance;
+      t.bounds.Include(RunBounds(font, t.runs.back()));
+    }
+    if (t.bounds.Empty()) t.bounds = {0, 0, 0, 0};
+    uint16_t id = Define(w, name, Kind::Text);
+    movie_.dictionary[id] = std::move(t);
+  }
+
   // ---- buttons ----
 
   // `key K`: a single character, or the name of a special key.
@@ -939,6 +1076,7 @@ class Parser {
   uint16_t Placeable(Words& W, const std::string& Name) {
     Named n = Lookup(W, Name);
     if (n.kind == Kind::Bitmap) W.Fail("bitmap '" + Name + "' cannot be placed: fill a shape with it");
+    if (n.kind == Kind::Font) W.Fail("font '" + Name + "' cannot be placed: write a text with it");
     return n.id;
   }
 

@@ -11,6 +11,7 @@
 
 #include "renderers/engine/movie.h"
 #include "renderers/engine/reader.h"
+#include "renderers/engine/truetype_fonts.h"
 
 namespace swfrender {
 namespace {
@@ -55,6 +56,8 @@ class PrintingHost : public swf::MovieHost {
   }
   void Invalidate(const swf::IntRect&) override {}
   void Log(const std::string& Text) override { out_ << "log " << Text << "\n"; }
+  // Device fonts come from the DejaVu files where the system has them.
+  swf::FontService* Fonts() override { return fonts_.get(); }
 
   // Answers the requests made so far: from the served files, in pieces; the others fail.
   void Serve(swf::MovieInstance& M) {
@@ -83,6 +86,7 @@ class PrintingHost : public swf::MovieHost {
  private:
   const RunOptions& options_;
   std::ostream& out_;
+  std::unique_ptr<swf::FontService> fonts_ = swf::MakeTrueTypeFontService();
 };
 
 }  // namespace

@@ -19,6 +19,7 @@ Rect ContentBounds(const Instance& I) {
   if (!I.character) return {};
   if (const auto* shape = std::get_if<Shape>(I.character)) return shape->bounds;
   if (const auto* text = std::get_if<EditText>(I.character)) return text->bounds;
+  if (const auto* text = std::get_if<StaticText>(I.character)) return text->bounds;
   if (I.sprite) return ListBounds(I.sprite->list);
   if (I.button) return ListBounds(I.button->children);
   return {};

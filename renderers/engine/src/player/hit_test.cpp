@@ -93,6 +93,7 @@ bool HitCharacter(const Movie& Mv, uint16_t Id, const Matrix& M, Point P, int Ne
   if (it == Mv.dictionary.end()) return false;
   if (const auto* shape = std::get_if<Shape>(&it->second)) return HitShape(*shape, M, P);
   if (const auto* text = std::get_if<EditText>(&it->second)) return HitRect(text->bounds, M, P);
+  if (const auto* text = std::get_if<StaticText>(&it->second)) return HitRect(text->bounds, M, P);
   if (const auto* button = std::get_if<Button>(&it->second)) {
     for (const ButtonRecord& r : button->records)
       if (r.hit && HitCharacter(Mv, r.characterId, M * r.matrix, P, Nesting + 1)) return true;
@@ -136,6 +137,7 @@ bool HitInstance(const Instance& I, const Matrix& M, Point P, int Nesting) {
   if (Nesting > kMaxNesting || !I.character) return false;
   if (const auto* shape = std::get_if<Shape>(I.character)) return HitShape(*shape, M, P);
   if (const auto* text = std::get_if<EditText>(I.character)) return HitRect(text->bounds, M, P);
+  if (const auto* text = std::get_if<StaticText>(I.character)) return HitRect(text->bounds, M, P);
   if (I.sprite) return HitList(I.sprite->list, M, P, Nesting);
   if (I.button) return HitList(I.button->children, M, P, Nesting);
   return false;

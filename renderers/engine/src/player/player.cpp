@@ -9,24 +9,28 @@
 #include "renderers/engine/src/player/buttons.h"
 #include "renderers/engine/src/player/player_state.h"
 #include "renderers/engine/src/player/text_field.h"
+#include "renderers/engine/src/text/static_text_nodes.h"
 
 namespace swf {
 namespace detail {
 namespace {
 
-void BuildScene(const DisplayList& List, std::vector<SceneNode>& Out, FontService* Fonts) {
+// M: the movie whose dictionary List's characters come from.
+void BuildScene(const DisplayList& List, const Movie& M, std::vector<SceneNode>& Out, FontService* Fonts) {
   for (const auto& [depth, inst] : List) {
     if (!inst->character || !inst->visible) continue;
     SceneNode node;
     if (const auto* shape = std::get_if<Shape>(inst->character)) {
       node.shape = shape;
     } else if (inst->sprite) {
-      BuildScene(inst->sprite->list, node.children, Fonts);
+      BuildScene(inst->sprite->list, *inst->sprite->movie, node.children, Fonts);
       node.movie = inst->loaded.get();
     } else if (inst->button) {
-      BuildScene(inst->button->children, node.children, Fonts);
+      BuildScene(inst->button->children, M, node.children, Fonts);
     } else if (inst->textField) {
       inst->textField->Build(node, Fonts);
+    } else if (const auto* text = std::get_if<StaticText>(inst->character)) {
+      AppendStaticTextNodes(*text, M, node.children);
     } else {
       continue;  // bitmaps are not placed on their own
     }
@@ -185,7 +189,7 @@ const std::vector<SceneNode>& MoviePlayer::Scene() const { return state_->scene;
 
 std::vector<IntRect> MoviePlayer::State::Rebuild() {
   std::vector<SceneNode> next;
-  detail::BuildScene(root->list, next, fonts);
+  detail::BuildScene(root->list, *root->movie, next, fonts);
   std::vector<IntRect> found;
   detail::Diff(scene, next, stageToPixels, found);
   scene = std::move(next);

@@ -29,10 +29,23 @@ struct LoadState {
 
 // Tag bodies: S covers exactly the tag's body.
 Shape ReadShape(Stream& S, int Version, LoadState& L);  // after the character id
+// A font's glyph: a SHAPE whose records fill with style 1, solid white.
+Shape ReadGlyphShape(Stream& S, LoadState& L);
 Bitmap ReadLosslessBitmap(Stream& S, int Version, LoadState& L);  // after the character id
 // DefineButton (Version 1) or DefineButton2 (2), after the character id Id.
 Button ReadButton(Stream& S, uint16_t Id, int Version, LoadState& L);
 // DefineEditText after the character id; Version is the movie's.
 EditText ReadEditText(Stream& S, uint8_t Version, LoadState& L);
+
+// Fonts (fonts.cpp). DefineFont and DefineFont2 (Version 2) or 3, after the
+// character id Id; errors name the font.
+Font ReadDefineFont(Stream& S, uint16_t Id, LoadState& L);
+Font ReadDefineFont2(Stream& S, uint16_t Id, int Version, LoadState& L);
+// DefineFontInfo (Version 1) or 2 and DefineFontAlignZones update or check a
+// font defined before them; a tag that names no font is noted. At: the tag's offset.
+void ReadFontInfo(Stream& S, int Version, LoadState& L, size_t At);
+void ReadFontAlignZones(Stream& S, LoadState& L, size_t At);
+// DefineText (Version 1) or DefineText2 (2), after the character id (static_text.cpp).
+StaticText ReadStaticText(Stream& S, int Version, LoadState& L);
 
 }  // namespace swf::detail

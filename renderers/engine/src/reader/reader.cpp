@@ -209,6 +209,33 @@ class Parser {
         Define(id, std::move(sprite), At);
         break;
       }
+      // Fonts and static text.
+      case kDefineFont:
+      case kDefineFont2:
+      case kDefineFont3: {
+        const uint16_t id = B.U16();
+        l_.Charge(sizeof(Font), At);
+        Define(id, Code == kDefineFont ? ReadDefineFont(B, id, l_) : ReadDefineFont2(B, id, Code == kDefineFont2 ? 2 : 3, l_),
+               At);
+        break;
+      }
+      case kDefineFontInfo:
+      case kDefineFontInfo2:
+        ReadFontInfo(B, Code == kDefineFontInfo ? 1 : 2, l_, At);
+        break;
+      case kDefineFontAlignZones:
+        ReadFontAlignZones(B, l_, At);
+        break;
+      case kCSMTextSettings:  // anti-aliasing hints for text: not used
+      case kDefineFontName:   // a font's full name and copyright: not shown
+        break;
+      case kDefineText:
+      case kDefineText2: {
+        const uint16_t id = B.U16();
+        l_.Charge(sizeof(StaticText), At);
+        Define(id, ReadStaticText(B, Code == kDefineText ? 1 : 2, l_), At);
+        break;
+      }
       default:
         break;  // unknown or unsupported tags are skipped by their length
     }

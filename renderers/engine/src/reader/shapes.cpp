@@ -1,5 +1,6 @@
-// DefineShape 1 to 4: style arrays and shape records, turned into runs of
-// edges (swf::Path) that each carry one set of styles.
+// DefineShape 1 to 4 and the glyphs of fonts: style arrays and shape
+// records, turned into runs of edges (swf::Path) that each carry one set of
+// styles.
 #include <algorithm>
 
 #include "renderers/engine/src/reader/loader.h"
@@ -124,19 +125,9 @@ uint32_t MapStyle(uint32_t Index, size_t Base, size_t Count, const char* What, s
   return static_cast<uint32_t>(Base + Index);
 }
 
-}  // namespace
-
-Shape ReadShape(Stream& S, int Version, LoadState& L) {
-  Shape shape;
-  shape.tagVersion = static_cast<uint8_t>(Version);
-  shape.bounds = S.ReadRect();
-  if (Version >= 4) {
-    S.ReadRect();  // edge bounds
-    S.U8();        // winding rule and stroke scaling flags
-  }
-  Styles st;
-  ReadStyleArrays(S, Version, shape, st, L);
-
+// Shape records up to the end record. A glyph (Glyph) has no style arrays
+// of its own and may not bring new ones.
+void ReadRecords(Stream& S, int Version, Shape& shape, Styles& st, LoadState& L, bool Glyph) {
   Point pen;
   Path current;
   uint32_t edges = 0;
@@ -161,6 +152,7 @@ Shape ReadShape(Stream& S, int Version, LoadState& L) {
       const uint32_t f1 = fill1 ? S.UB(st.fillBits) : 0;
       const uint32_t ln = lineStyle ? S.UB(st.lineBits) : 0;
       flush();
+      if (newStyles && Glyph) Fail("a glyph brings styles of its own", at);
       if (newStyles) {
         ReadStyleArrays(S, Version, shape, st, L);
         // Styles not chosen again do not carry over into the new arrays.
@@ -198,6 +190,41 @@ Shape ReadShape(Stream& S, int Version, LoadState& L) {
     current.edges.push_back(e);
   }
   flush();
+}
+
+}  // namespace
+
+Shape ReadShape(Stream& S, int Version, LoadState& L) {
+  Shape shape;
+  shape.tagVersion = static_cast<uint8_t>(Version);
+  shape.bounds = S.ReadRect();
+  if (Version >= 4) {
+    S.ReadRect();  // edge bounds
+    S.U8();        // winding rule and stroke scaling flags
+  }
+  Styles st;
+  ReadStyleArrays(S, Version, shape, st, L);
+  ReadRecords(S, Version, shape, st, L, false);
+  return shape;
+}
+
+Shape ReadGlyphShape(Stream& S, LoadState& L) {
+  Shape shape;
+  shape.fills.push_back(FillStyle{});  // solid white: the ink
+  shape.fills.back().color = RGBA{255, 255, 255, 255};
+  Styles st;
+  st.fillCount = 1;
+  S.Align();
+  st.fillBits = S.UB(4);
+  st.lineBits = S.UB(4);
+  ReadRecords(S, 1, shape, st, L, true);
+  for (const Path& p : shape.paths) {
+    shape.bounds.Include(p.start);
+    for (const Edge& e : p.edges) {
+      shape.bounds.Include(e.anchor);
+      if (e.curve) shape.bounds.Include(e.control);
+    }
+  }
   return shape;
 }
 

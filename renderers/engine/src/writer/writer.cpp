@@ -14,6 +14,8 @@
 #include "renderers/engine/src/tag_codes.h"
 #include "renderers/engine/src/writer/bit_writer.h"
 #include "renderers/engine/src/writer/edit_text.h"
+#include "renderers/engine/src/writer/text_writer.h"
+#include "renderers/engine/src/writer/writer_parts.h"
 
 namespace swf {
 namespace {
@@ -241,6 +243,17 @@ std::vector<uint8_t> ShapeBody(uint16_t Id, const Shape& S, uint8_t Version) {
   int fillBits = UnsignedBits(S.fills.size()), lineBits = UnsignedBits(S.lines.size());
   w.UB(static_cast<uint32_t>(fillBits), 4);
   w.UB(static_cast<uint32_t>(lineBits), 4);
+  writer::WriteShapeRecords(w, S, Id, fillBits, lineBits);
+  return std::move(w.bytes());
+}
+
+}  // namespace
+
+namespace writer {
+
+void WriteTag(BitWriter& Out, uint16_t Code, const std::vector<uint8_t>& Body) { Tag(Out, Code, Body); }
+
+void WriteShapeRecords(BitWriter& w, const Shape& S, uint16_t Id, int fillBits, int lineBits) {
   EdgeWriter edgesOut(w);
   uint32_t fill0 = 0, fill1 = 0, line = 0;
   for (const Path& p : S.paths) {
@@ -276,8 +289,11 @@ std::vector<uint8_t> ShapeBody(uint16_t Id, const Shape& S, uint8_t Version) {
   }
   w.UB(0, 6);  // end of shape
   w.Align();
-  return std::move(w.bytes());
 }
+
+}  // namespace writer
+
+namespace {
 
 void WriteShape(BitWriter& Out, uint16_t Id, const Shape& S) {
   uint8_t v = ShapeVersion(S);
@@ -468,6 +484,8 @@ std::vector<uint16_t> Dependencies(const Character& C) {
     for (const ButtonRecord& r : b->records) deps.push_back(r.characterId);
   } else if (const EditText* e = std::get_if<EditText>(&C); e && e->fontId) {
     deps.push_back(*e->fontId);
+  } else if (const StaticText* t = std::get_if<StaticText>(&C)) {
+    for (const TextRun& r : t->runs) deps.push_back(r.fontId);
   }
   return deps;
 }
@@ -534,6 +552,10 @@ std::vector<uint8_t> WriteMovie(const Movie& M, bool Compressed) {
       WriteSprite(body, id, *sp);
     else if (const EditText* e = std::get_if<EditText>(&c))
       Tag(body, kDefineEditText, writer::EditTextBody(id, *e, M.version));
+    else if (const Font* f = std::get_if<Font>(&c))
+      writer::WriteFont(body, id, *f);
+    else if (const StaticText* t = std::get_if<StaticText>(&c))
+      writer::WriteStaticText(body, id, *t);
     else
       WriteButton(body, id, std::get<Button>(c));
   }
