@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "renderers/engine/player.h"
+#include "renderers/engine/reader.h"
 #include "renderers/engine/src/player/display_list.h"
 #include "renderers/engine/src/player/imports.h"
 #include "tests/portable/engine/movie_fakes.h"
+#include "tests/portable/engine/reader_bytes.h"
 
 namespace {
 
@@ -204,6 +206,55 @@ TEST(MovieLibraries, LinkageNamesFindOwnAndImportedCharacters) {
       for (const swf::ImportedCharacter& ic : i.characters)
         if (ic.name == c.name) EXPECT_EQ(found->id, ic.id);
   }
+}
+
+}  // namespace
+
+namespace {
+
+using swftest::Bits;
+
+TEST(MovieLibraries, ForwardReferencesAndCyclesThroughLibrariesEnd) {
+  // The root places character 1 before the tag that defines it: the whole
+  // dictionary is there before the first frame, so it shows at once.
+  Bits shape;
+  shape.U16(1).Rect(0, 400, 0, 400, 10).U8(1).U8(0x00).Rgb(255, 0, 0).U8(0).UB(1, 4).UB(0, 4);
+  shape.UB(0, 1).UB(0b00101, 5).UB(10, 5).SB(0, 10).SB(0, 10).UB(1, 1);
+  for (const auto& [vertical, d] : std::vector<std::pair<int, int>>{{0, 400}, {1, 400}, {0, -400}, {1, -400}})
+    shape.UB(1, 1).UB(1, 1).UB(10, 4).UB(0, 1).UB(static_cast<uint32_t>(vertical), 1).SB(d, 12);
+  shape.UB(0, 1).UB(0, 5);
+  const std::vector<uint8_t> forward = swftest::Movie(swftest::Cat(
+      {swftest::Tag(26, Bits().U8(0x02).U16(1).U16(1)), swftest::Tag(2, shape), swftest::ShowFrame()}));
+  movie_test::RecordingHost host;
+  swf::MovieInstance first(swf::LoadMovie(forward.data(), forward.size()), host);
+  first.Step();
+  std::vector<uint32_t> px(100 * 100);
+  first.Render({px.data(), 100, 100, 400}, {0, 0, 100, 100}, false);
+  EXPECT_EQ(px[5 * 100 + 5], 0xffff0000u);
+
+  // A movie that is its own library, whose sprite places the import that
+  // resolves to that sprite again: the nesting ends at the player's levels.
+  const std::string self = R"(
+size 100 100
+import "self.swf" other as "Holder"
+shape s
+  fill f solid red
+  rect 0 0 10 10 fill f
+end
+sprite holder
+  place s 1
+  place other 2 at 1 1
+end
+export holder as "Holder"
+place holder 1
+place other 2 at 50 50
+)";
+  Rig r(self);
+  r.host.onRequest = [&](int Id, const std::string&) { Serve(r.instance, Id, Bytes(self)); };
+  for (int i = 0; i < 3; ++i) r.instance.Step();
+  EXPECT_EQ(r.host.calls, std::vector<std::string>{"request 1 self.swf"});
+  EXPECT_EQ(PixelAt(r.instance, 5, 5), 0xffff0000u);
+  EXPECT_EQ(PixelAt(r.instance, 55, 55), 0xffff0000u);  // the imported holder
 }
 
 }  // namespace
