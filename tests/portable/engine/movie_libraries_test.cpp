@@ -201,10 +201,14 @@ TEST(MovieLibraries, LinkageNamesFindOwnAndImportedCharacters) {
     // The id is the one the main movie places it by; the character is the
     // one the exporting movie holds under that name.
     EXPECT_EQ(found->character, &from.dictionary.at(from.exports.at(c.name)));
-    if (!c.fromLibrary) EXPECT_EQ(found->id, from.exports.at(c.name));
+    if (!c.fromLibrary) {
+      EXPECT_EQ(found->id, from.exports.at(c.name));
+    }
     for (const swf::Import& i : player.movie().imports)
       for (const swf::ImportedCharacter& ic : i.characters)
-        if (ic.name == c.name) EXPECT_EQ(found->id, ic.id);
+        if (ic.name == c.name) {
+          EXPECT_EQ(found->id, ic.id);
+        }
   }
 }
 
