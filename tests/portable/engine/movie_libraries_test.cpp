@@ -116,7 +116,9 @@ TEST(MovieLibraries, NeverServedFailedOrGarbageLeavesThemEmpty) {
     EXPECT_EQ(PixelAt(r.instance, 12, 12), kWhite);
     EXPECT_EQ(PixelAt(r.instance, 52, 12), kWhite);
     ASSERT_EQ(r.host.logs.size(), c.log ? 1u : 0u);
-    if (c.log) EXPECT_EQ(r.host.logs[0].rfind(c.log, 0), 0u) << r.host.logs[0];
+    if (c.log) {
+      EXPECT_EQ(r.host.logs[0].rfind(c.log, 0), 0u) << r.host.logs[0];
+    }
   }
 }
 
