@@ -313,6 +313,23 @@ struct EditText {
 
 using Character = std::variant<Shape, Bitmap, Sprite, Button, Font, StaticText, EditText>;
 
+// ---- Shared libraries ----
+
+// A character this movie takes from a library: its id here and the name the
+// library exports it under.
+struct ImportedCharacter {
+  uint16_t id = 0;
+  std::string name;
+  friend bool operator==(const ImportedCharacter&, const ImportedCharacter&) = default;
+};
+
+// One ImportAssets tag: the library's URL as the movie names it.
+struct Import {
+  std::string url;
+  std::vector<ImportedCharacter> characters;
+  friend bool operator==(const Import&, const Import&) = default;
+};
+
 struct Movie {
   uint8_t version = 8;
   bool compressed = false;
@@ -326,6 +343,11 @@ struct Movie {
   // missing End tag, a cut-off tag, a placement of a character never
   // defined); the player logs them.
   std::vector<std::string> loadNotes;
+  // ExportAssets: linkage name -> character id (a later export of a name wins).
+  std::map<std::string, uint16_t> exports;
+  // ImportAssets and ImportAssets2, in file order. Imported ids name
+  // characters of this movie that are not in its dictionary.
+  std::vector<Import> imports;
 };
 
 }  // namespace swf

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,13 @@ struct PendingActions {
   std::string buttonName;
   uint16_t condition = 0;  // the ButtonCondition that fired; 0 for a key press
   uint8_t keyCode = 0;     // the key that fired, for a key press
+};
+
+// A character found by its linkage name.
+struct LinkedCharacter {
+  uint16_t id = 0;                       // the id the movie places it by
+  const Character* character = nullptr;
+  const Movie* movie = nullptr;          // whose dictionary holds it (a library's, for an imported one)
 };
 
 class MoviePlayer {
@@ -106,6 +114,19 @@ class MoviePlayer {
   // Rebuilds the scene after scripts changed timelines or properties;
   // returns the changed rectangles.
   std::vector<IntRect> Refresh();
+
+  // ---- shared libraries (MovieInstance) ----
+  // The URL the movie came from: the libraries it imports are named relative
+  // to it. Unknown (the default, ""): as the movie names them.
+  void SetMovieUrl(const std::string& Url);
+  // The library from Url (resolved) arrived: the characters imported from it
+  // are found from now on, and instances placed before it show them (the
+  // scene changes at the next Refresh). False when refused: a second library
+  // for one URL, or more than ImportTable::kMaxLibraries.
+  bool AddLibrary(const std::string& Url, std::shared_ptr<const Movie> Library);
+  // The character the movie exports under the linkage name Name, or imports
+  // under it from a library that has arrived; nothing otherwise.
+  std::optional<LinkedCharacter> FindLinkage(const std::string& Name) const;
 
  private:
   struct State;

@@ -255,7 +255,7 @@ struct TransformOptions {
 
 // ---- the parser ----
 
-enum class Kind { Shape, Bitmap, Sprite, Button, EditText, Font, Text };
+enum class Kind { Shape, Bitmap, Sprite, Button, EditText, Font, Text, Imported };
 
 struct Named {
   uint16_t id = 0;
@@ -334,6 +334,10 @@ class Parser {
         ParseFont(line);
       } else if (kw == "text") {
         ParseText(line);
+      } else if (kw == "import") {
+        ParseImport(w);
+      } else if (kw == "export") {
+        ParseExport(w);
       } else if (!TimelineStatement(line, root)) {
         Unknown(line);
       }
@@ -987,7 +991,7 @@ class Parser {
       if (w.Accept("font")) {
         const std::string font = w.Word("font name");
         const Named n = Lookup(w, font);
-        if (!std::holds_alternative<swf::Font>(movie_.dictionary[n.id])) w.Fail("'" + font + "' is not a font");
+        if (n.kind != Kind::Font) w.Fail("'" + font + "' is not a font");
         e.fontId = n.id;
       } else if (w.Accept("size")) {
         e.fontHeight = static_cast<uint16_t>(twips("font size", 0, 3276));
@@ -1069,6 +1073,31 @@ class Parser {
     // Defined after its body: a sprite cannot place itself.
     uint16_t id = Define(w, name, Kind::Sprite);
     movie_.dictionary[id] = std::move(sprite);
+  }
+
+  // import "URL" NAME as "LINKAGE": NAME is a character of this movie that
+  // the library at URL exports as LINKAGE.
+  void ParseImport(Words& W) {
+    std::string url = W.Word("library URL");
+    std::string name = W.Word("name");
+    if (!W.Accept("as")) W.Fail("expected 'as' and the name the library exports it under");
+    std::string linkage = W.Word("linkage name");
+    W.Done();
+    const uint16_t id = Define(W, name, Kind::Imported);
+    auto it = std::find_if(movie_.imports.begin(), movie_.imports.end(),
+                           [&](const swf::Import& I) { return I.url == url; });
+    if (it == movie_.imports.end()) it = movie_.imports.insert(movie_.imports.end(), swf::Import{url, {}});
+    it->characters.push_back({id, std::move(linkage)});
+  }
+
+  // export NAME as "LINKAGE": other movies import NAME by LINKAGE.
+  void ParseExport(Words& W) {
+    std::string name = W.Word("name");
+    if (!W.Accept("as")) W.Fail("expected 'as' and the linkage name");
+    std::string linkage = W.Word("linkage name");
+    W.Done();
+    if (movie_.exports.count(linkage)) W.Fail("'" + linkage + "' is already exported");
+    movie_.exports[linkage] = Lookup(W, name).id;
   }
 
   uint16_t Depth(Words& W, const char* What) { return static_cast<uint16_t>(W.Integer(What, 1, 65535)); }

@@ -52,6 +52,7 @@ void MovieInstance::State::SetLevel(int Level, std::shared_ptr<const Movie> M) {
     it = it->first.first == Level ? clips.erase(it) : std::next(it);
   auto& slot = levels[Level];
   if (slot) dirty.push_back({0, 0, width, height});
+  libraryUrls.erase(Level);  // the new movie asks for its own
   for (const std::string& note : M->loadNotes) host.Log(note);
   auto player = std::make_unique<MoviePlayer>(std::move(M));
   if (levels.size() == 1 && !slot) {
@@ -132,6 +133,7 @@ void MovieInstance::Step() {
   Entry e(*state_);
   if (!state_->started) {
     state_->started = true;  // frame 0 is entered: Settle runs its scripts
+    state_->StartLibraries(0, "");
     return;
   }
   // A loaded level may be replaced by scripts of another: take a snapshot.

@@ -89,6 +89,7 @@ std::string EncodeUrlVariables(const Object& Variables) {
 int MovieInstance::State::StartRequest(const std::string& Url, const std::string& PostData,
                                        movie::Request R) {
   const int id = nextRequest++;
+  R.url = Url;
   requests.emplace(id, std::move(R));
   host.RequestUrl(id, Url, PostData);
   return id;
@@ -106,6 +107,10 @@ bool MovieInstance::State::ApplyLoads() {
     }
   }
   for (movie::Request& r : done) {
+    if (r.kind == movie::Request::Kind::Library) {
+      ApplyLibrary(r);
+      continue;
+    }
     if (!r.ok) continue;  // a failed load changes nothing
     if (r.kind == movie::Request::Kind::Unload) {
       RemoveLevel(r.level);
@@ -117,10 +122,12 @@ bool MovieInstance::State::ApplyLoads() {
         host.Log("loadMovie: " + std::string(e.what()));
         continue;
       }
-      if (r.kind == movie::Request::Kind::Movie)
+      if (r.kind == movie::Request::Kind::Movie) {
         SetLevel(r.level, std::move(m));
-      else
+        StartLibraries(r.level, r.url);
+      } else {
         LoadIntoClip(r.target, std::move(m));
+      }
     } else {
       ScriptClip* clip = runtime.ResolveTarget(Clip0(), r.target);
       if (!clip) continue;
@@ -141,9 +148,12 @@ void MovieInstance::State::LoadIntoClip(const std::string& Target, std::shared_p
   const int level = clip->level;
   if (clip->depths.empty()) {
     SetLevel(level, std::move(M));
+    StartLibraries(level, "");
     return;
   }
+  const std::shared_ptr<const Movie> loaded = M;
   if (!levels.at(level)->LoadIntoSprite(clip->depths, clip->serial, std::move(M))) return;
+  RequestLibraries(level, *loaded, "");
   // The clip keeps its instance; its variables start afresh (its children's
   // clips go as their instances did).
   clips.erase({level, clip->serial});

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,10 +45,11 @@ std::string EncodeUrlVariables(const Object& Variables);
 
 // A load the host is fetching.
 struct Request {
-  enum class Kind { Movie, ClipMovie, Variables, Unload };
+  enum class Kind { Movie, ClipMovie, Variables, Unload, Library };
   Kind kind = Kind::Movie;
-  int level = 0;       // Movie, Unload: the level it replaces or removes
+  int level = 0;       // Movie, Unload: the level it replaces or removes; Library: the level that imports
   std::string target;  // ClipMovie, Variables: the clip's target path
+  std::string url;     // as requested
   std::vector<uint8_t> data;
   bool finished = false;
   bool ok = false;
@@ -99,6 +101,17 @@ struct MovieInstance::State {
   // Text fields show the values of the variables they are bound to.
   void BindTextFields();
   void PruneClips();
+
+  // ---- shared libraries (libraries.cpp) ----
+  // The level's movie came from Url ("" unknown): requests the libraries it
+  // imports from.
+  void StartLibraries(int Level, const std::string& Url);
+  // Requests each library M imports (named relative to Base) that the level
+  // has not asked for yet.
+  void RequestLibraries(int Level, const Movie& M, const std::string& Base);
+  // A library request finished: loaded, its characters resolved in the level.
+  void ApplyLibrary(const movie::Request& R);
+  std::map<int, std::set<std::string>> libraryUrls;  // by level: the URLs requested
 };
 
 namespace movie {

@@ -125,7 +125,8 @@ void Collect(TimelineState& T, const Matrix& M, uint64_t Clip, std::vector<uint1
     std::vector<MaskRef> masks = Masks;
     for (const auto& l : local) masks.push_back(l.second);
     if (inst->button) {
-      Out.push_back({inst.get(), m, depth, Clip, Depths, Path, std::move(masks), T.movie});
+      const Movie* from = inst->library ? inst->library : T.movie;
+      Out.push_back({inst.get(), m, depth, Clip, Depths, Path, std::move(masks), from});
     } else {
       Depths.push_back(depth);
       Collect(*inst->sprite, m, inst->serial, Depths, Path + "." + InstanceName(*inst), masks, Out);
@@ -142,7 +143,8 @@ std::vector<Site> Sites(TimelineState& Root, const Matrix& StageToPixels) {
 }
 
 bool Hit(const Site& S, Point P) {
-  if (!HitCharacter(*S.movie, S.instance->placement.characterId, S.toPixels, P)) return false;
+  const uint16_t id = S.instance->library ? S.instance->libraryId : S.instance->placement.characterId;
+  if (!HitCharacter(*S.movie, id, S.toPixels, P)) return false;
   for (const MaskRef& mask : S.masks)
     if (!HitInstance(*mask.mask, mask.toPixels, P)) return false;
   return true;

@@ -6,6 +6,7 @@
 
 #include "renderers/engine/src/player/buttons.h"
 #include "renderers/engine/src/player/text_field.h"
+#include "renderers/engine/src/player/imports.h"
 
 namespace swf::detail {
 namespace {
@@ -53,17 +54,28 @@ void Apply(Placements& P, const ControlTag& Tag, int32_t Frame) {
 Instance::Instance(const Movie& M, Placement P, uint32_t Level, InstanceBudget& Budget)
     : placement(std::move(P)), serial(Budget.nextSerial++), budget(Budget) {
   ++budget.live;
-  const auto it = M.dictionary.find(placement.characterId);
-  if (it == M.dictionary.end()) return;
-  character = &it->second;
-  if (const auto* t = std::get_if<EditText>(character)) textField = std::make_unique<TextField>(M, *t);
+  Resolve(M, Level);
+}
+
+void Instance::Resolve(const Movie& M, uint32_t Level) {
+  const Movie* from = &M;
+  if (const auto it = M.dictionary.find(placement.characterId); it != M.dictionary.end()) {
+    character = &it->second;
+  } else if (const auto found = budget.imports ? budget.imports->Find(M, placement.characterId) : std::nullopt) {
+    character = found->character;
+    library = from = found->movie;
+    libraryId = found->id;
+  } else {
+    return;
+  }
+  if (const auto* t = std::get_if<EditText>(character)) textField = std::make_unique<TextField>(*from, *t);
   if (Level >= budget.maxLevels) return;
   if (const auto* s = std::get_if<Sprite>(character)) {
-    sprite = std::make_unique<TimelineState>(M, s->timeline, Level + 1);
+    sprite = std::make_unique<TimelineState>(*from, s->timeline, Level + 1);
     sprite->Seek(0, budget);
   } else if (const auto* b = std::get_if<Button>(character)) {
     button = std::make_unique<ButtonInstance>(*b, Level + 1);
-    ShowButtonState(*button, M, ButtonShows::Up, budget);
+    ShowButtonState(*button, *from, ButtonShows::Up, budget);
   }
 }
 
@@ -74,6 +86,7 @@ void LoadIntoSprite(Instance& I, std::shared_ptr<const Movie> M, InstanceBudget&
   const uint32_t level = I.sprite->level;
   I.sprite.reset();  // its instances go before the movie they may come from
   I.loaded = std::move(M);
+  if (Budget.imports) Budget.imports->AddImporter(I.loaded, "");
   I.sprite = std::make_unique<TimelineState>(*I.loaded, I.loaded->timeline, level);
   I.sprite->Seek(0, Budget);
 }

@@ -12,6 +12,8 @@
 
 namespace swf::detail {
 
+class ImportTable;  // src/player/imports.h
+
 // How one depth is placed, as the control tags describe it.
 struct Placement {
   uint16_t characterId = 0;
@@ -32,6 +34,9 @@ struct InstanceBudget {
   uint64_t nextSerial = 1;  // instances are numbered from 1 in order of creation
   size_t max = 100000;      // instances in the whole tree
   uint32_t maxLevels = 64;  // sprite instances inside sprite instances
+  // The player's shared libraries, where ids a movie imports are looked up;
+  // nullptr: none.
+  ImportTable* imports = nullptr;
 };
 
 struct TimelineState;
@@ -48,8 +53,17 @@ struct Instance {
   Instance(const Instance&) = delete;
   Instance& operator=(const Instance&) = delete;
 
+  // Looks the placement's character up as M names it (its dictionary, or a
+  // library it imports from) and builds what the character shows; nothing
+  // when it is not there (yet). Level: the timeline's.
+  void Resolve(const Movie& M, uint32_t Level);
+
   Placement placement;
   const Character* character = nullptr;   // nullptr: not in the dictionary
+  // An imported character: the library whose dictionary holds it, and its id
+  // there; nullptr for the placing movie's own.
+  const Movie* library = nullptr;
+  uint16_t libraryId = 0;
   // A movie loaded into this sprite instance: its root timeline plays as the
   // sprite's and its dictionary serves everything below (kept before sprite:
   // the timeline refers to it).

@@ -21,16 +21,25 @@ void BuildScene(const DisplayList& List, const Movie& M, std::vector<SceneNode>&
     if (!inst->character || !inst->visible) continue;
     SceneNode node;
     if (const auto* shape = std::get_if<Shape>(inst->character)) {
-      node.shape = shape;
+      if (inst->library) {
+        // An imported shape fills from its library's bitmaps: a node of its own.
+        SceneNode inner;
+        inner.shape = shape;
+        node.children.push_back(std::move(inner));
+        node.movie = inst->library;
+      } else {
+        node.shape = shape;
+      }
     } else if (inst->sprite) {
       BuildScene(inst->sprite->list, *inst->sprite->movie, node.children, Fonts);
-      node.movie = inst->loaded.get();
+      node.movie = inst->loaded ? inst->loaded.get() : inst->library;
     } else if (inst->button) {
-      BuildScene(inst->button->children, M, node.children, Fonts);
+      BuildScene(inst->button->children, inst->library ? *inst->library : M, node.children, Fonts);
+      node.movie = inst->library;
     } else if (inst->textField) {
       inst->textField->Build(node, Fonts);
     } else if (const auto* text = std::get_if<StaticText>(inst->character)) {
-      AppendStaticTextNodes(*text, M, node.children);
+      AppendStaticTextNodes(*text, inst->library ? *inst->library : M, node.children);
     } else {
       continue;  // bitmaps are not placed on their own
     }
@@ -108,6 +117,8 @@ void MergeRects(std::vector<IntRect>& Rects) {
 MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> M) : state_(std::make_unique<State>()) {
   if (!M) throw std::invalid_argument("MoviePlayer needs a movie");
   state_->movie = std::move(M);
+  state_->budget.imports = &state_->imports;
+  state_->imports.AddImporter(state_->movie, "");
   state_->root = std::make_unique<detail::TimelineState>(*state_->movie, state_->movie->timeline, 0);
   const Rect& stage = state_->movie->frameSize;
   SetViewport(static_cast<int32_t>(std::clamp(std::ceil(stage.Width() / 20), 0.0, 1e6)),

@@ -7,6 +7,7 @@
 #include "renderers/engine/player.h"
 #include "renderers/engine/src/player/buttons.h"
 #include "renderers/engine/src/player/display_list.h"
+#include "renderers/engine/src/player/imports.h"
 
 namespace swf {
 
@@ -18,6 +19,8 @@ void MergeRects(std::vector<IntRect>& Rects);
 
 struct MoviePlayer::State {
   std::shared_ptr<const Movie> movie;
+  // Libraries the movies import from; before root: its instances show their characters.
+  detail::ImportTable imports;
   detail::InstanceBudget budget;  // declared before root: instances refer to it while they die
   std::unique_ptr<detail::TimelineState> root;
   int32_t width = 0, height = 0;

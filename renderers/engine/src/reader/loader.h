@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <set>
+#include <string>
 
 #include "renderers/engine/model.h"
 #include "renderers/engine/reader.h"
@@ -23,6 +25,8 @@ struct LoadState {
   // Sprite id -> how many sprite levels an instance of it holds (1 for a
   // sprite that places no sprites).
   std::map<uint16_t, uint32_t> spriteLevels;
+  // Ids the movie imports so far: characters a sprite may place.
+  std::set<uint16_t> imported;
 
   void Charge(size_t Bytes, size_t Offset);
 };
@@ -47,5 +51,11 @@ void ReadFontInfo(Stream& S, int Version, LoadState& L, size_t At);
 void ReadFontAlignZones(Stream& S, LoadState& L, size_t At);
 // DefineText (Version 1) or DefineText2 (2), after the character id (static_text.cpp).
 StaticText ReadStaticText(Stream& S, int Version, LoadState& L);
+
+// ExportAssets into L.movie->exports; ImportAssets (Version 1) or
+// ImportAssets2 (2) appended to L.movie->imports. A cut-off body keeps its
+// whole pairs and returns a note saying so (empty: none). At: the tag's offset.
+std::string ReadExports(Stream& S, LoadState& L, size_t At);
+std::string ReadImports(Stream& S, int Version, LoadState& L, size_t At);
 
 }  // namespace swf::detail

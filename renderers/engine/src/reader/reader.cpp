@@ -236,17 +236,27 @@ class Parser {
         Define(id, ReadStaticText(B, Code == kDefineText ? 1 : 2, l_), At);
         break;
       }
+      case kExportAssets:
+        if (std::string note = ReadExports(B, l_, At); !note.empty()) Note(std::move(note));
+        break;
+      case kImportAssets:
+      case kImportAssets2:
+        if (std::string note = ReadImports(B, Code == kImportAssets ? 1 : 2, l_, At); !note.empty())
+          Note(std::move(note));
+        break;
       default:
         break;  // unknown or unsupported tags are skipped by their length
     }
   }
 
   // A sprite may only place characters defined before it, which rules out
-  // cycles; the nesting of sprites in sprites is bounded as well. A placement
-  // of any other character (one this reader skips, or one defined later)
-  // places nothing: false.
+  // cycles; the nesting of sprites in sprites is bounded as well. An id
+  // imported before it is a leaf here (its library's sprites are bounded when
+  // the library loads). A placement of any other character (one this reader
+  // skips, or one defined later) places nothing: false.
   bool CheckSpriteChild(uint16_t Sprite, uint16_t Child, uint32_t& Levels, size_t At) {
     if (!l_.movie->dictionary.count(Child)) {
+      if (l_.imported.count(Child)) return true;
       if (unplaced_.insert(Child).second)
         Note("sprite " + std::to_string(Sprite) + " places character " + std::to_string(Child) +
              ", which is not defined before it, at offset " + std::to_string(At) + ": nothing is placed");

@@ -12,6 +12,7 @@
 
 #include "renderers/engine/src/filter_list.h"
 #include "renderers/engine/src/tag_codes.h"
+#include "renderers/engine/src/writer/assets.h"
 #include "renderers/engine/src/writer/bit_writer.h"
 #include "renderers/engine/src/writer/edit_text.h"
 #include "renderers/engine/src/writer/text_writer.h"
@@ -542,6 +543,10 @@ std::vector<uint8_t> WriteMovie(const Movie& M, bool Compressed) {
     WriteColor(w, M.background, false);
     Tag(body, kSetBackgroundColor, w.bytes());
   }
+  // Imports before the characters that place them, exports after the
+  // characters they name.
+  for (const Import& i : M.imports)
+    Tag(body, M.version >= 8 ? kImportAssets2 : kImportAssets, writer::ImportAssetsBody(i, M.version >= 8));
   for (uint16_t id : DefinitionOrder(M.dictionary)) {
     const Character& c = M.dictionary.at(id);
     if (const Shape* s = std::get_if<Shape>(&c))
@@ -559,6 +564,7 @@ std::vector<uint8_t> WriteMovie(const Movie& M, bool Compressed) {
     else
       WriteButton(body, id, std::get<Button>(c));
   }
+  if (!M.exports.empty()) Tag(body, kExportAssets, writer::ExportAssetsBody(M.exports));
   WriteTimeline(body, M.timeline);
 
   std::vector<uint8_t>& payload = body.bytes();
