@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -70,6 +71,8 @@ struct MovieInstance::State {
   int depth = 0;  // public calls in progress (the host may call back in)
   bool settling = false;
   bool started = false;  // the first Step has entered frame 0
+  // By level: the frames whose initialising actions have run in its movie.
+  std::map<int, std::set<int32_t>> initActionsRun;
   std::vector<IntRect> dirty;
 
   MoviePlayer& Root() { return *levels.at(0); }
@@ -96,6 +99,8 @@ struct MovieInstance::State {
   // Plays a loaded movie in the sprite clip at Target (a level's root: the level).
   void LoadIntoClip(const std::string& Target, std::shared_ptr<const Movie> M);
   bool RunFrameScripts();
+  // The frame's initialising actions, once per level and frame, in Clip.
+  void RunInitActions(int Level, int32_t FrameIndex, const Frame& F, movie::Clip& Clip);
   void PruneClips();
 };
 

@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "renderers/engine/src/player/buttons.h"
+#include "renderers/engine/src/player/morph.h"
 
 namespace swf::detail {
 namespace {
@@ -55,6 +56,7 @@ Instance::Instance(const Movie& M, Placement P, uint32_t Level, InstanceBudget& 
   const auto it = M.dictionary.find(placement.characterId);
   if (it == M.dictionary.end()) return;
   character = &it->second;
+  UpdateMorph(*this);
   if (Level >= budget.maxLevels) return;
   if (const auto* s = std::get_if<Sprite>(character)) {
     sprite = std::make_unique<TimelineState>(M, s->timeline, Level + 1);
@@ -106,6 +108,7 @@ void TimelineState::Seek(int32_t Target, InstanceBudget& Budget) {
         w->second.cxform = p.cxform;
       }
       p = w->second;
+      UpdateMorph(*it->second);
       ++it;
     } else {
       it = list.erase(it);

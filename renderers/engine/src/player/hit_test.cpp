@@ -11,6 +11,7 @@
 
 #include "renderers/engine/src/player/buttons.h"
 #include "renderers/engine/src/player/display_list.h"
+#include "renderers/engine/src/player/morph.h"
 
 namespace swf::detail {
 namespace {
@@ -85,6 +86,8 @@ bool HitCharacter(const Movie& Mv, uint16_t Id, const Matrix& M, Point P, int Ne
   const auto it = Mv.dictionary.find(Id);
   if (it == Mv.dictionary.end()) return false;
   if (const auto* shape = std::get_if<Shape>(&it->second)) return HitShape(*shape, M, P);
+  // A morph shape not placed as an instance takes the mouse with its start.
+  if (const auto* morph = std::get_if<MorphShape>(&it->second)) return HitShape(MorphAt(*morph, 0), M, P);
   if (const auto* button = std::get_if<Button>(&it->second)) {
     for (const ButtonRecord& r : button->records)
       if (r.hit && HitCharacter(Mv, r.characterId, M * r.matrix, P, Nesting + 1)) return true;
@@ -126,7 +129,7 @@ bool HitList(const DisplayList& List, const Matrix& M, Point P, int Nesting) {
 
 bool HitInstance(const Instance& I, const Matrix& M, Point P, int Nesting) {
   if (Nesting > kMaxNesting || !I.character) return false;
-  if (const auto* shape = std::get_if<Shape>(I.character)) return HitShape(*shape, M, P);
+  if (const Shape* shape = InstanceShape(I)) return HitShape(*shape, M, P);
   if (I.sprite) return HitList(I.sprite->list, M, P, Nesting);
   if (I.button) return HitList(I.button->children, M, P, Nesting);
   return false;

@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "renderers/engine/src/player/buttons.h"
+#include "renderers/engine/src/player/morph.h"
 #include "renderers/engine/src/player/player_state.h"
 
 namespace swf {
@@ -17,8 +18,9 @@ void BuildScene(const DisplayList& List, std::vector<SceneNode>& Out) {
   for (const auto& [depth, inst] : List) {
     if (!inst->character || !inst->visible) continue;
     SceneNode node;
-    if (const auto* shape = std::get_if<Shape>(inst->character)) {
+    if (const Shape* shape = InstanceShape(*inst)) {
       node.shape = shape;
+      node.ownedShape = inst->morphed;
     } else if (inst->sprite) {
       BuildScene(inst->sprite->list, node.children);
       node.movie = inst->loaded.get();

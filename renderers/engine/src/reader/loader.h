@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <string>
 
 #include "renderers/engine/model.h"
 #include "renderers/engine/reader.h"
@@ -23,8 +24,12 @@ struct LoadState {
   // Sprite id -> how many sprite levels an instance of it holds (1 for a
   // sprite that places no sprites).
   std::map<uint16_t, uint32_t> spriteLevels;
+  // Frame labels DefineSceneAndFrameLabelData gives the movie's frames.
+  std::map<uint32_t, std::string> sceneFrameLabels;
 
   void Charge(size_t Bytes, size_t Offset);
+  // A note about what loading passed over, kept with the movie (a bounded number).
+  void Note(std::string Text);
 };
 
 // Tag bodies: S covers exactly the tag's body.
@@ -32,5 +37,7 @@ Shape ReadShape(Stream& S, int Version, LoadState& L);  // after the character i
 Bitmap ReadLosslessBitmap(Stream& S, int Version, LoadState& L);  // after the character id
 // DefineButton (Version 1) or DefineButton2 (2), after the character id Id.
 Button ReadButton(Stream& S, uint16_t Id, int Version, LoadState& L);
+// DefineMorphShape (Version 1) or DefineMorphShape2 (2), after the character id Id.
+MorphShape ReadMorphShape(Stream& S, uint16_t Id, int Version, LoadState& L);
 
 }  // namespace swf::detail

@@ -13,6 +13,7 @@
 #include "renderers/engine/src/filter_list.h"
 #include "renderers/engine/src/tag_codes.h"
 #include "renderers/engine/src/writer/bit_writer.h"
+#include "renderers/engine/src/writer/morph_writer.h"
 
 namespace swf {
 namespace {
@@ -285,6 +286,12 @@ void WriteShape(BitWriter& Out, uint16_t Id, const Shape& S) {
   Tag(Out, codes[v], ShapeBody(Id, S, v));
 }
 
+void WriteMorphShape(BitWriter& Out, uint16_t Id, const MorphShape& M) {
+  uint8_t version = 1;
+  const std::vector<uint8_t> bodyBytes = writer::MorphShapeBody(Id, M, version);
+  Tag(Out, version >= 2 ? kDefineMorphShape2 : kDefineMorphShape, bodyBytes);
+}
+
 // ---- bitmaps ----
 
 void WriteBitmap(BitWriter& Out, uint16_t Id, const Bitmap& B) {
@@ -372,6 +379,12 @@ void WriteTimeline(BitWriter& Out, const Timeline& T) {
         WritePlace(Out, *p);
       else
         WriteRemove(Out, std::get<RemoveObject>(t));
+    }
+    for (const InitAction& a : f.initActions) {
+      BitWriter w;
+      w.U16(a.spriteId);
+      w.Bytes(a.actions);
+      Tag(Out, kDoInitAction, w.bytes());
     }
     for (const std::vector<uint8_t>& a : f.actions) Tag(Out, kDoAction, a);
     Tag(Out, kShowFrame, {});
@@ -465,6 +478,9 @@ std::vector<uint16_t> Dependencies(const Character& C) {
         if (const PlaceObject* p = std::get_if<PlaceObject>(&t); p && p->characterId) deps.push_back(*p->characterId);
   } else if (const Button* b = std::get_if<Button>(&C)) {
     for (const ButtonRecord& r : b->records) deps.push_back(r.characterId);
+  } else if (const MorphShape* m = std::get_if<MorphShape>(&C)) {
+    for (const MorphFillStyle& f : m->fills)
+      if (IsBitmap(f.start.type)) deps.push_back(f.start.bitmapId);
   }
   return deps;
 }
@@ -529,6 +545,10 @@ std::vector<uint8_t> WriteMovie(const Movie& M, bool Compressed) {
       WriteBitmap(body, id, *b);
     else if (const Sprite* sp = std::get_if<Sprite>(&c))
       WriteSprite(body, id, *sp);
+    else if (const MorphShape* m = std::get_if<MorphShape>(&c))
+      WriteMorphShape(body, id, *m);
+    else if (std::holds_alternative<Sound>(c))
+      continue;  // the model keeps no sound data to write
     else
       WriteButton(body, id, std::get<Button>(c));
   }
