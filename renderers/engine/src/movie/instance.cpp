@@ -53,7 +53,7 @@ void MovieInstance::State::SetLevel(int Level, std::shared_ptr<const Movie> M) {
   auto& slot = levels[Level];
   if (slot) dirty.push_back({0, 0, width, height});
   for (const std::string& note : M->loadNotes) host.Log(note);
-  initActionsRun.erase(Level);
+  ForgetInitActions(Level);
   // The recursion depth the level 0 movie asks for, within what the
   // interpreter is known to bear.
   if (Level == 0 && M->maxRecursionDepth)
@@ -75,7 +75,7 @@ void MovieInstance::State::RemoveLevel(int Level) {
   for (auto it = clips.begin(); it != clips.end();)
     it = it->first.first == Level ? clips.erase(it) : std::next(it);
   levels.erase(Level);
-  initActionsRun.erase(Level);
+  ForgetInitActions(Level);
   dirty.push_back({0, 0, width, height});
 }
 
@@ -226,7 +226,9 @@ bool MovieInstance::State::RunFrameScripts() {
     detail::TimelineState* t = clip ? clip->Timeline() : nullptr;
     if (!t || t->frame < 0) continue;
     const Frame& frame = t->timeline->frames[static_cast<size_t>(t->frame)];
-    if (e.depths.empty()) RunInitActions(e.level, t->frame, frame, *clip);
+    // A movie's own timeline (a level's, or one loaded into a sprite) runs
+    // its initialising actions; a sprite's timeline has none.
+    if (t->timeline == &t->movie->timeline) RunInitActions(e.level, e.serial, t->frame, frame, *clip);
     // A copy: the blocks may move this timeline while they run.
     const auto blocks = frame.actions;
     for (const auto& b : blocks) runtime.RunActions(b.data(), b.size(), *clip, bridge, self.budget);
@@ -234,11 +236,17 @@ bool MovieInstance::State::RunFrameScripts() {
   return !entered.empty();
 }
 
-void MovieInstance::State::RunInitActions(int Level, int32_t FrameIndex, const Frame& F, movie::Clip& Clip) {
-  if (F.initActions.empty() || !initActionsRun[Level].insert(FrameIndex).second) return;
+void MovieInstance::State::RunInitActions(int Level, uint64_t Serial, int32_t FrameIndex, const Frame& F,
+                                          movie::Clip& Clip) {
+  if (F.initActions.empty() || !initActionsRun[{Level, Serial}].insert(FrameIndex).second) return;
   // A copy: the blocks may replace this level's movie while they run.
   const std::vector<InitAction> blocks = F.initActions;
   for (const InitAction& a : blocks) runtime.RunActions(a.actions.data(), a.actions.size(), Clip, bridge, self.budget);
+}
+
+void MovieInstance::State::ForgetInitActions(int Level) {
+  for (auto it = initActionsRun.begin(); it != initActionsRun.end();)
+    it = it->first.first == Level ? initActionsRun.erase(it) : std::next(it);
 }
 
 void MovieInstance::State::PruneClips() {

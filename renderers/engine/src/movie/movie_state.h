@@ -71,8 +71,9 @@ struct MovieInstance::State {
   int depth = 0;  // public calls in progress (the host may call back in)
   bool settling = false;
   bool started = false;  // the first Step has entered frame 0
-  // By level: the frames whose initialising actions have run in its movie.
-  std::map<int, std::set<int32_t>> initActionsRun;
+  // By level and clip serial (0: the level's root): the frames of the movie
+  // playing there whose initialising actions have run.
+  std::map<std::pair<int, uint64_t>, std::set<int32_t>> initActionsRun;
   std::vector<IntRect> dirty;
 
   MoviePlayer& Root() { return *levels.at(0); }
@@ -99,8 +100,10 @@ struct MovieInstance::State {
   // Plays a loaded movie in the sprite clip at Target (a level's root: the level).
   void LoadIntoClip(const std::string& Target, std::shared_ptr<const Movie> M);
   bool RunFrameScripts();
-  // The frame's initialising actions, once per level and frame, in Clip.
-  void RunInitActions(int Level, int32_t FrameIndex, const Frame& F, movie::Clip& Clip);
+  // The initialising actions of a movie's frame, once per clip and frame, in
+  // the clip the movie plays in (Serial 0: the level's root).
+  void RunInitActions(int Level, uint64_t Serial, int32_t FrameIndex, const Frame& F, movie::Clip& Clip);
+  void ForgetInitActions(int Level);  // of every clip of the level
   void PruneClips();
 };
 

@@ -91,7 +91,7 @@ MorphLineStyle ReadMorphLine(Stream& S, int Version) {
     S.UB(2);  // start cap
     const uint32_t join = S.UB(2);
     const bool hasFill = S.UB(1) != 0;
-    S.UB(11);  // scaling, hinting, reserved bits, no close
+    S.UB(9);   // scaling, hinting, reserved bits, no close
     S.UB(2);   // end cap
     if (join == 2) S.U16();  // miter limit
     if (hasFill) {
