@@ -172,7 +172,9 @@ TEST(MorphShapes, UnpairedEdgesKeepTheStartOutlineWithANote) {
   const Row rows[] = {{3, 3, false}, {3, 2, true}, {2, 4, true}, {2, 0, true}};
   for (const Row& r : rows) {
     const std::vector<uint8_t> bytes = WithMorphTag(CountedMorph(r.start, r.end), 46);
-    const auto movie = swf::LoadMovie(bytes.data(), bytes.size());
+    SCOPED_TRACE(std::to_string(r.start) + "/" + std::to_string(r.end));
+    std::shared_ptr<const swf::Movie> movie;
+    ASSERT_NO_THROW(movie = swf::LoadMovie(bytes.data(), bytes.size()));
     const auto& m = std::get<swf::MorphShape>(movie->dictionary.at(1));
     ASSERT_EQ(m.startPaths.size(), 1u);
     ASSERT_EQ(m.endPaths.size(), 1u);
