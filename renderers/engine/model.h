@@ -163,10 +163,19 @@ struct RemoveObject {
 
 using ControlTag = std::variant<PlaceObject, RemoveObject>;
 
+// Actions that set up a sprite (typically its class) before it is used.
+struct InitAction {
+  uint16_t spriteId = 0;
+  std::vector<uint8_t> actions;  // the action records as stored
+};
+
 struct Frame {
   std::vector<ControlTag> tags;              // in file order
   std::string label;                         // FrameLabel, empty if none
   std::vector<std::vector<uint8_t>> actions; // DoAction bytes, kept for the script engine
+  // DoInitAction blocks: run once, before the frame's actions, the first
+  // time the frame is entered.
+  std::vector<InitAction> initActions;
 };
 
 struct Timeline {
@@ -311,7 +320,38 @@ struct EditText {
   std::string initialText;          // UTF-8; HTML when html is set
 };
 
-using Character = std::variant<Shape, Bitmap, Sprite, Button, Font, StaticText, EditText>;
+// ---- Morph shapes ----
+
+// A fill of a morph shape: the same kind of fill at the start and at the end
+// (the end's type and bitmap id are the start's).
+struct MorphFillStyle {
+  FillStyle start, end;
+};
+
+struct MorphLineStyle {
+  LineStyle start, end;
+};
+
+// DefineMorphShape and DefineMorphShape2: a shape that moves from its start
+// to its end as a placement's ratio goes from 0 to 1. The start and end paths
+// pair up one to one and edge by edge (an edge that is a curve on one side
+// is a curve on both); the end paths' style numbers are unused.
+struct MorphShape {
+  Rect startBounds, endBounds;
+  std::vector<MorphFillStyle> fills;
+  std::vector<MorphLineStyle> lines;
+  std::vector<Path> startPaths, endPaths;
+  uint8_t tagVersion = 1;  // DefineMorphShape 1 or 2
+};
+
+// A sound the movie defines (DefineSound). Sounds are not played; the
+// character is kept so that what uses it finds it defined.
+struct Sound {
+  uint8_t format = 0;  // the tag's format byte (coding, rate, size, channels)
+  uint32_t sampleCount = 0;
+};
+
+using Character = std::variant<Shape, Bitmap, Sprite, Button, Font, StaticText, EditText, MorphShape, Sound>;
 
 // ---- Shared libraries ----
 
@@ -348,6 +388,10 @@ struct Movie {
   // ImportAssets and ImportAssets2, in file order. Imported ids name
   // characters of this movie that are not in its dictionary.
   std::vector<Import> imports;
+  // ScriptLimits: the deepest recursion and the script timeout the movie
+  // asks for; 0 when it names none.
+  uint16_t maxRecursionDepth = 0;
+  uint16_t scriptTimeoutSeconds = 0;
 };
 
 }  // namespace swf

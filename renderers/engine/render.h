@@ -15,6 +15,9 @@ namespace swf {
 // What one frame shows: placed characters in depth order (lowest first).
 struct SceneNode {
   const Shape* shape = nullptr;      // a shape; nullptr for a sprite instance
+  // Holds shape when it is not the dictionary's (a morph shape drawn at a
+  // ratio), for as long as any scene refers to it.
+  std::shared_ptr<const Shape> ownedShape;
   std::vector<SceneNode> children;   // a sprite instance's own display list
   Matrix matrix;                     // to the parent's space
   ColorTransform cxform;             // applied after the children's own

@@ -10,10 +10,12 @@
 #include <map>
 #include <numbers>
 #include <optional>
+#include <stdexcept>
 
 #include "renderers/engine/writer.h"
 #include "tools/swfc/assemble.h"
 #include "tools/swfc/text_build.h"
+#include "tools/swfc/morph.h"
 
 namespace swfc {
 
@@ -324,6 +326,8 @@ class Parser {
         ParseBitmap(line);
       } else if (kw == "shape") {
         ParseShape(line);
+      } else if (kw == "morph") {
+        ParseMorph(line);
       } else if (kw == "sprite") {
         ParseSprite(line);
       } else if (kw == "button") {
@@ -825,6 +829,35 @@ class Parser {
     movie_.dictionary[id] = std::move(t);
   }
 
+  // `morph NAME` with `from SHAPE` and `to SHAPE`: a morph shape between two
+  // shapes defined before it.
+  void ParseMorph(const Line& L) {
+    Words w(L);
+    std::string name = w.Word("morph name");
+    w.Done();
+    const swf::Shape* ends[2] = {nullptr, nullptr};
+    while (const Line* l = Next(L)) {
+      Words b(*l);
+      const std::string& kw = l->words[0];
+      if (kw != "from" && kw != "to") b.Fail("a morph holds 'from SHAPE' and 'to SHAPE', not '" + kw + "'");
+      const std::string shapeName = b.Word("shape name");
+      b.Done();
+      const auto it = movie_.dictionary.find(Lookup(b, shapeName).id);
+      const auto* shape = it == movie_.dictionary.end() ? nullptr : std::get_if<swf::Shape>(&it->second);
+      if (!shape) b.Fail("'" + shapeName + "' is not a shape");
+      ends[kw == "to"] = shape;
+    }
+    if (!ends[0] || !ends[1]) w.Fail("a morph needs both 'from SHAPE' and 'to SHAPE'");
+    swf::MorphShape m;
+    try {
+      m = MorphBetween(*ends[0], *ends[1]);
+    } catch (const std::invalid_argument& e) {
+      w.Fail(e.what());
+    }
+    const uint16_t id = Define(w, name, Kind::Shape);
+    movie_.dictionary[id] = std::move(m);
+  }
+
   // ---- buttons ----
 
   // `key K`: a single character, or the name of a special key.
@@ -1199,6 +1232,12 @@ class Parser {
     } else if (kw == "actions") {
       w.Done();
       T.current.actions.push_back(AssembleBlock(L));
+    } else if (kw == "initactions") {
+      const std::string sprite = w.Word("sprite name");
+      const Named n = Lookup(w, sprite);
+      if (n.kind != Kind::Sprite) w.Fail("'" + sprite + "' is not a sprite");
+      w.Done();
+      T.current.initActions.push_back({n.id, AssembleBlock(L)});
     } else if (kw == "show") {
       w.Done();
       T.Show(L.number);

@@ -508,9 +508,9 @@ TEST(WriterRefuses, WhatTheFormatCannotHold) {
   swf::PlaceObject p;
   p.depth = 1;
   p.characterId = 2;
-  a.timeline.frames = {swf::Frame{{p}, "", {}}};
+  a.timeline.frames = {swf::Frame{{p}, "", {}, {}}};
   p.characterId = 1;
-  b.timeline.frames = {swf::Frame{{p}, "", {}}};
+  b.timeline.frames = {swf::Frame{{p}, "", {}, {}}};
   cyc.dictionary[1] = a;
   cyc.dictionary[2] = b;
   fails(cyc);

@@ -54,6 +54,11 @@ void MovieInstance::State::SetLevel(int Level, std::shared_ptr<const Movie> M) {
   if (slot) dirty.push_back({0, 0, width, height});
   libraryUrls.erase(Level);  // the new movie asks for its own
   for (const std::string& note : M->loadNotes) host.Log(note);
+  ForgetInitActions(Level);
+  // The recursion depth the level 0 movie asks for, within what the
+  // interpreter is known to bear.
+  if (Level == 0 && M->maxRecursionDepth)
+    self.budget.maxCallDepth = std::min<uint32_t>(M->maxRecursionDepth, Budget{}.maxCallDepth);
   auto player = std::make_unique<MoviePlayer>(std::move(M));
   if (levels.size() == 1 && !slot) {
     // The first movie: the viewport starts at its stage size, as MoviePlayer's does.
@@ -72,6 +77,7 @@ void MovieInstance::State::RemoveLevel(int Level) {
   for (auto it = clips.begin(); it != clips.end();)
     it = it->first.first == Level ? clips.erase(it) : std::next(it);
   levels.erase(Level);
+  ForgetInitActions(Level);
   dirty.push_back({0, 0, width, height});
 }
 
@@ -222,11 +228,28 @@ bool MovieInstance::State::RunFrameScripts() {
     movie::Clip* clip = e.depths.empty() ? RootClip(e.level) : ClipAt(e.level, e.depths, e.serial);
     detail::TimelineState* t = clip ? clip->Timeline() : nullptr;
     if (!t || t->frame < 0) continue;
+    const Frame& frame = t->timeline->frames[static_cast<size_t>(t->frame)];
+    // A movie's own timeline (a level's, or one loaded into a sprite) runs
+    // its initialising actions; a sprite's timeline has none.
+    if (t->timeline == &t->movie->timeline) RunInitActions(e.level, e.serial, t->frame, frame, *clip);
     // A copy: the blocks may move this timeline while they run.
-    const auto blocks = t->timeline->frames[static_cast<size_t>(t->frame)].actions;
+    const auto blocks = frame.actions;
     for (const auto& b : blocks) runtime.RunActions(b.data(), b.size(), *clip, bridge, self.budget);
   }
   return !entered.empty();
+}
+
+void MovieInstance::State::RunInitActions(int Level, uint64_t Serial, int32_t FrameIndex, const Frame& F,
+                                          movie::Clip& Clip) {
+  if (F.initActions.empty() || !initActionsRun[{Level, Serial}].insert(FrameIndex).second) return;
+  // A copy: the blocks may replace this level's movie while they run.
+  const std::vector<InitAction> blocks = F.initActions;
+  for (const InitAction& a : blocks) runtime.RunActions(a.actions.data(), a.actions.size(), Clip, bridge, self.budget);
+}
+
+void MovieInstance::State::ForgetInitActions(int Level) {
+  for (auto it = initActionsRun.begin(); it != initActionsRun.end();)
+    it = it->first.first == Level ? initActionsRun.erase(it) : std::next(it);
 }
 
 void MovieInstance::State::PruneClips() {

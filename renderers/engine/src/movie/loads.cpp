@@ -155,7 +155,9 @@ void MovieInstance::State::LoadIntoClip(const std::string& Target, std::shared_p
   if (!levels.at(level)->LoadIntoSprite(clip->depths, clip->serial, std::move(M))) return;
   RequestLibraries(level, *loaded, "");
   // The clip keeps its instance; its variables start afresh (its children's
-  // clips go as their instances did).
+  // clips go as their instances did), and the new movie's frames have run no
+  // initialising actions.
+  initActionsRun.erase({level, clip->serial});
   clips.erase({level, clip->serial});
 }
 

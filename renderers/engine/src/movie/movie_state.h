@@ -72,6 +72,9 @@ struct MovieInstance::State {
   int depth = 0;  // public calls in progress (the host may call back in)
   bool settling = false;
   bool started = false;  // the first Step has entered frame 0
+  // By level and clip serial (0: the level's root): the frames of the movie
+  // playing there whose initialising actions have run.
+  std::map<std::pair<int, uint64_t>, std::set<int32_t>> initActionsRun;
   std::vector<IntRect> dirty;
 
   MoviePlayer& Root() { return *levels.at(0); }
@@ -100,6 +103,10 @@ struct MovieInstance::State {
   bool RunFrameScripts();
   // Text fields show the values of the variables they are bound to.
   void BindTextFields();
+  // The initialising actions of a movie's frame, once per clip and frame, in
+  // the clip the movie plays in (Serial 0: the level's root).
+  void RunInitActions(int Level, uint64_t Serial, int32_t FrameIndex, const Frame& F, movie::Clip& Clip);
+  void ForgetInitActions(int Level);  // of every clip of the level
   void PruneClips();
 
   // ---- shared libraries (libraries.cpp) ----

@@ -3,6 +3,7 @@
 
 #include "renderers/engine/src/player/buttons.h"
 #include "renderers/engine/src/player/display_list.h"
+#include "renderers/engine/src/player/morph.h"
 
 namespace swf::detail {
 namespace {
@@ -17,7 +18,7 @@ Rect ListBounds(const DisplayList& List) {
 
 Rect ContentBounds(const Instance& I) {
   if (!I.character) return {};
-  if (const auto* shape = std::get_if<Shape>(I.character)) return shape->bounds;
+  if (const Shape* shape = InstanceShape(I)) return shape->bounds;
   if (const auto* text = std::get_if<EditText>(I.character)) return text->bounds;
   if (const auto* text = std::get_if<StaticText>(I.character)) return text->bounds;
   if (I.sprite) return ListBounds(I.sprite->list);

@@ -7,6 +7,7 @@
 #include "renderers/engine/src/player/buttons.h"
 #include "renderers/engine/src/player/text_field.h"
 #include "renderers/engine/src/player/imports.h"
+#include "renderers/engine/src/player/morph.h"
 
 namespace swf::detail {
 namespace {
@@ -69,6 +70,7 @@ void Instance::Resolve(const Movie& M, uint32_t Level) {
     return;
   }
   if (const auto* t = std::get_if<EditText>(character)) textField = std::make_unique<TextField>(*from, *t);
+  UpdateMorph(*this);
   if (Level >= budget.maxLevels) return;
   if (const auto* s = std::get_if<Sprite>(character)) {
     sprite = std::make_unique<TimelineState>(*from, s->timeline, Level + 1);
@@ -121,6 +123,7 @@ void TimelineState::Seek(int32_t Target, InstanceBudget& Budget) {
         w->second.cxform = p.cxform;
       }
       p = w->second;
+      UpdateMorph(*it->second);
       ++it;
     } else {
       it = list.erase(it);

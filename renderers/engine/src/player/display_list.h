@@ -75,6 +75,10 @@ struct Instance {
   // A script set the matrix or colour transform: the timeline no longer moves it.
   bool scripted = false;
   uint64_t serial;                        // unique within the player, never reused
+  // A morph shape's outline at morphRatio, rebuilt when the placement's ratio
+  // changes; shared with the scene nodes that draw it.
+  std::shared_ptr<const Shape> morphed;
+  uint16_t morphRatio = 0;
   InstanceBudget& budget;
 };
 

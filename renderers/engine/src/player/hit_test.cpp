@@ -11,6 +11,7 @@
 
 #include "renderers/engine/src/player/buttons.h"
 #include "renderers/engine/src/player/display_list.h"
+#include "renderers/engine/src/player/morph.h"
 
 namespace swf::detail {
 namespace {
@@ -94,6 +95,8 @@ bool HitCharacter(const Movie& Mv, uint16_t Id, const Matrix& M, Point P, int Ne
   if (const auto* shape = std::get_if<Shape>(&it->second)) return HitShape(*shape, M, P);
   if (const auto* text = std::get_if<EditText>(&it->second)) return HitRect(text->bounds, M, P);
   if (const auto* text = std::get_if<StaticText>(&it->second)) return HitRect(text->bounds, M, P);
+  // A morph shape not placed as an instance takes the mouse with its start.
+  if (const auto* morph = std::get_if<MorphShape>(&it->second)) return HitShape(MorphAt(*morph, 0), M, P);
   if (const auto* button = std::get_if<Button>(&it->second)) {
     for (const ButtonRecord& r : button->records)
       if (r.hit && HitCharacter(Mv, r.characterId, M * r.matrix, P, Nesting + 1)) return true;
@@ -135,7 +138,7 @@ bool HitList(const DisplayList& List, const Matrix& M, Point P, int Nesting) {
 
 bool HitInstance(const Instance& I, const Matrix& M, Point P, int Nesting) {
   if (Nesting > kMaxNesting || !I.character) return false;
-  if (const auto* shape = std::get_if<Shape>(I.character)) return HitShape(*shape, M, P);
+  if (const Shape* shape = InstanceShape(I)) return HitShape(*shape, M, P);
   if (const auto* text = std::get_if<EditText>(I.character)) return HitRect(text->bounds, M, P);
   if (const auto* text = std::get_if<StaticText>(I.character)) return HitRect(text->bounds, M, P);
   if (I.sprite) return HitList(I.sprite->list, M, P, Nesting);

@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "renderers/engine/src/player/buttons.h"
+#include "renderers/engine/src/player/morph.h"
 #include "renderers/engine/src/player/player_state.h"
 #include "renderers/engine/src/player/text_field.h"
 #include "renderers/engine/src/text/static_text_nodes.h"
@@ -20,15 +21,17 @@ void BuildScene(const DisplayList& List, const Movie& M, std::vector<SceneNode>&
   for (const auto& [depth, inst] : List) {
     if (!inst->character || !inst->visible) continue;
     SceneNode node;
-    if (const auto* shape = std::get_if<Shape>(inst->character)) {
+    if (const Shape* shape = InstanceShape(*inst)) {
       if (inst->library) {
         // An imported shape fills from its library's bitmaps: a node of its own.
         SceneNode inner;
         inner.shape = shape;
+        inner.ownedShape = inst->morphed;
         node.children.push_back(std::move(inner));
         node.movie = inst->library;
       } else {
         node.shape = shape;
+        node.ownedShape = inst->morphed;
       }
     } else if (inst->sprite) {
       BuildScene(inst->sprite->list, *inst->sprite->movie, node.children, Fonts);

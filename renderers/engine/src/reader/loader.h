@@ -27,8 +27,12 @@ struct LoadState {
   std::map<uint16_t, uint32_t> spriteLevels;
   // Ids the movie imports so far: characters a sprite may place.
   std::set<uint16_t> imported;
+  // Frame labels DefineSceneAndFrameLabelData gives the movie's frames.
+  std::map<uint32_t, std::string> sceneFrameLabels;
 
   void Charge(size_t Bytes, size_t Offset);
+  // A note about what loading passed over, kept with the movie (a bounded number).
+  void Note(std::string Text);
 };
 
 // Tag bodies: S covers exactly the tag's body.
@@ -57,5 +61,7 @@ StaticText ReadStaticText(Stream& S, int Version, LoadState& L);
 // whole pairs and returns a note saying so (empty: none). At: the tag's offset.
 std::string ReadExports(Stream& S, LoadState& L, size_t At);
 std::string ReadImports(Stream& S, int Version, LoadState& L, size_t At);
+// DefineMorphShape (Version 1) or DefineMorphShape2 (2), after the character id Id.
+MorphShape ReadMorphShape(Stream& S, uint16_t Id, int Version, LoadState& L);
 
 }  // namespace swf::detail

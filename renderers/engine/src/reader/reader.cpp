@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "renderers/engine/src/reader/loader.h"
+#include "renderers/engine/src/reader/other_tags.h"
 #include "renderers/engine/src/tag_codes.h"
 
 namespace swf {
@@ -19,6 +20,11 @@ namespace detail {
 void LoadState::Charge(size_t Bytes, size_t Offset) {
   if (Bytes > modelBudget - std::min(modelBytes, modelBudget)) Fail("movie too large to hold", Offset);
   modelBytes += Bytes;
+}
+
+void LoadState::Note(std::string Text) {
+  constexpr size_t kMaxNotes = 64;
+  if (movie->loadNotes.size() < kMaxNotes) movie->loadNotes.push_back(std::move(Text));
 }
 
 namespace {
@@ -144,10 +150,13 @@ class Parser {
           pending.actions.emplace_back(body.Here(), body.Here() + length);
           pendingContent = true;
           break;
-        default:
-          if (!Sprite) ReadDefinition(body, code, tagAt);
-          // Inside a sprite only control tags count; anything else is skipped.
+        default: {
+          const OtherTag other = ReadOtherTag(body, code, tagAt, Sprite, pending, l_);
+          if (other == OtherTag::FrameContent) pendingContent = true;
+          // Inside a sprite only control tags count; definitions are skipped.
+          if (other == OtherTag::Unknown && !Sprite) ReadDefinition(body, code, tagAt);
           break;
+        }
       }
     }
     // Control tags after the last ShowFrame still make a frame, and every
@@ -195,6 +204,19 @@ class Parser {
       case kDefineEditText: {
         const uint16_t id = B.U16();
         Define(id, ReadEditText(B, l_.movie->version, l_), At);
+        break;
+      }
+      case kDefineMorphShape:
+      case kDefineMorphShape2: {
+        const uint16_t id = B.U16();
+        l_.Charge(sizeof(MorphShape), At);
+        Define(id, ReadMorphShape(B, id, Code == kDefineMorphShape ? 1 : 2, l_), At);
+        break;
+      }
+      case kDefineSound: {
+        const uint16_t id = B.U16();
+        l_.Charge(sizeof(Sound), At);
+        Define(id, ReadSound(B), At);
         break;
       }
       case kDefineSprite: {
@@ -270,11 +292,7 @@ class Parser {
     return true;
   }
 
-  // A note about what loading passed over, at most kMaxNotes of them.
-  void Note(std::string Text) {
-    constexpr size_t kMaxNotes = 64;
-    if (l_.movie->loadNotes.size() < kMaxNotes) l_.movie->loadNotes.push_back(std::move(Text));
-  }
+  void Note(std::string Text) { l_.Note(std::move(Text)); }
 
   PlaceObject ReadPlace(Stream& B, uint16_t Code) {
     PlaceObject p;
@@ -353,6 +371,7 @@ std::shared_ptr<const Movie> LoadMovie(const uint8_t* Data, size_t Size, const L
   movie->frameCount = s.U16();
   uint32_t levels = 0;
   detail::Parser(state).ReadTimeline(s, movie->timeline, 0, levels);
+  detail::ApplySceneLabels(movie->timeline, state);
   return movie;
 }
 

@@ -17,6 +17,7 @@
 #include "renderers/engine/src/writer/edit_text.h"
 #include "renderers/engine/src/writer/text_writer.h"
 #include "renderers/engine/src/writer/writer_parts.h"
+#include "renderers/engine/src/writer/morph_writer.h"
 
 namespace swf {
 namespace {
@@ -303,6 +304,12 @@ void WriteShape(BitWriter& Out, uint16_t Id, const Shape& S) {
   Tag(Out, codes[v], ShapeBody(Id, S, v));
 }
 
+void WriteMorphShape(BitWriter& Out, uint16_t Id, const MorphShape& M) {
+  uint8_t version = 1;
+  const std::vector<uint8_t> bodyBytes = writer::MorphShapeBody(Id, M, version);
+  Tag(Out, version >= 2 ? kDefineMorphShape2 : kDefineMorphShape, bodyBytes);
+}
+
 // ---- bitmaps ----
 
 void WriteBitmap(BitWriter& Out, uint16_t Id, const Bitmap& B) {
@@ -390,6 +397,12 @@ void WriteTimeline(BitWriter& Out, const Timeline& T) {
         WritePlace(Out, *p);
       else
         WriteRemove(Out, std::get<RemoveObject>(t));
+    }
+    for (const InitAction& a : f.initActions) {
+      BitWriter w;
+      w.U16(a.spriteId);
+      w.Bytes(a.actions);
+      Tag(Out, kDoInitAction, w.bytes());
     }
     for (const std::vector<uint8_t>& a : f.actions) Tag(Out, kDoAction, a);
     Tag(Out, kShowFrame, {});
@@ -487,6 +500,9 @@ std::vector<uint16_t> Dependencies(const Character& C) {
     deps.push_back(*e->fontId);
   } else if (const StaticText* t = std::get_if<StaticText>(&C)) {
     for (const TextRun& r : t->runs) deps.push_back(r.fontId);
+  } else if (const MorphShape* m = std::get_if<MorphShape>(&C)) {
+    for (const MorphFillStyle& f : m->fills)
+      if (IsBitmap(f.start.type)) deps.push_back(f.start.bitmapId);
   }
   return deps;
 }
@@ -561,6 +577,10 @@ std::vector<uint8_t> WriteMovie(const Movie& M, bool Compressed) {
       writer::WriteFont(body, id, *f);
     else if (const StaticText* t = std::get_if<StaticText>(&c))
       writer::WriteStaticText(body, id, *t);
+    else if (const MorphShape* m = std::get_if<MorphShape>(&c))
+      WriteMorphShape(body, id, *m);
+    else if (std::holds_alternative<Sound>(c))
+      continue;  // the model keeps no sound data to write
     else
       WriteButton(body, id, std::get<Button>(c));
   }
