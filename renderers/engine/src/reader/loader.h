@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "renderers/engine/model.h"
 #include "renderers/engine/reader.h"
@@ -24,7 +26,12 @@ struct LoadState {
   // sprite that places no sprites).
   std::map<uint16_t, uint32_t> spriteLevels;
 
+  // The JPEGTables tag's data, which DefineBits images share.
+  std::vector<uint8_t> jpegTables;
+
   void Charge(size_t Bytes, size_t Offset);
+  // A note in Movie::loadNotes about what loading passed over (a bounded number).
+  void Note(std::string Text);
 };
 
 // Tag bodies: S covers exactly the tag's body.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "renderers/engine/src/reader/images.h"
 #include "renderers/engine/src/reader/loader.h"
 #include "renderers/engine/src/tag_codes.h"
 
@@ -19,6 +20,11 @@ namespace detail {
 void LoadState::Charge(size_t Bytes, size_t Offset) {
   if (Bytes > modelBudget - std::min(modelBytes, modelBudget)) Fail("movie too large to hold", Offset);
   modelBytes += Bytes;
+}
+
+void LoadState::Note(std::string Text) {
+  constexpr size_t kMaxNotes = 64;
+  if (movie->loadNotes.size() < kMaxNotes) movie->loadNotes.push_back(std::move(Text));
 }
 
 namespace {
@@ -185,6 +191,17 @@ class Parser {
         Define(id, ReadLosslessBitmap(B, Code == kDefineBitsLossless ? 1 : 2, l_), At);
         break;
       }
+      case kJPEGTables:
+        ReadJpegTables(B, l_);
+        break;
+      case kDefineBits:
+      case kDefineBitsJPEG2:
+      case kDefineBitsJPEG3:
+      case kDefineBitsJPEG4: {
+        const uint16_t id = B.U16();
+        Define(id, ReadImageBitmap(B, Code, id, l_), At);
+        break;
+      }
       case kDefineButton:
       case kDefineButton2: {
         const uint16_t id = B.U16();
@@ -228,11 +245,7 @@ class Parser {
     return true;
   }
 
-  // A note about what loading passed over, at most kMaxNotes of them.
-  void Note(std::string Text) {
-    constexpr size_t kMaxNotes = 64;
-    if (l_.movie->loadNotes.size() < kMaxNotes) l_.movie->loadNotes.push_back(std::move(Text));
-  }
+  void Note(std::string Text) { l_.Note(std::move(Text)); }
 
   PlaceObject ReadPlace(Stream& B, uint16_t Code) {
     PlaceObject p;
