@@ -3,6 +3,7 @@
 // data notes what it lost and never fails the movie.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "image_codecs.h"
@@ -14,6 +15,7 @@ using namespace swftest;
 namespace {
 
 constexpr int kW = 9, kH = 7;  // not a multiple of a JPEG block
+const Bytes kDht = {0xFF, 0xC4};
 
 std::string LoadError(const Bytes& B, const swf::LoadLimits& L = {}) {
   try {
@@ -105,6 +107,13 @@ TEST(ReaderImages, DamagedDataIsNotedAndDrawsNothingOrOpaque) {
   const Bytes jpeg = Jpeg(), alpha = AlphaPlane(), za = Zlib(alpha);
   const Bytes noise = {0xFF, 0xD8, 0x12, 0x34, 0x56};
   const Bytes noTables = SplitTables(jpeg).second;
+  // Huffman tables of more codes than a table holds, and a PNG whose first
+  // image data chunk is empty: the decoder cannot take either safely.
+  Bytes hugeTables = jpeg;
+  const size_t dht = static_cast<size_t>(std::search(jpeg.begin(), jpeg.end(), kDht.begin(), kDht.end()) - jpeg.begin());
+  std::fill(hugeTables.begin() + static_cast<std::ptrdiff_t>(dht + 5), hugeTables.begin() + static_cast<std::ptrdiff_t>(dht + 21), 0x20);
+  Bytes emptyIdat = Png();
+  emptyIdat.insert(emptyIdat.begin() + 33, {0, 0, 0, 0, 'I', 'D', 'A', 'T', 0x35, 0xAF, 0x06, 0x1E});
   struct Damage {
     const char* name;
     Bytes tags;
@@ -116,6 +125,8 @@ TEST(ReaderImages, DamagedDataIsNotedAndDrawsNothingOrOpaque) {
       {"damaged alpha plane", JpegN(35, jpeg, Bytes(za.size(), 0x55)), true, "short or damaged alpha"},
       {"not an image", Tag(21, Cat({Bits().U16(1), noise})), false, "no image that decodes"},
       {"DefineBits without tables", Tag(6, Cat({Bits().U16(1), noTables})), false, "does not decode"},
+      {"too many Huffman codes", Tag(21, Cat({Bits().U16(1), hugeTables})), false, "no image that decodes"},
+      {"empty first PNG data chunk", Tag(21, Cat({Bits().U16(1), emptyIdat})), false, "no image that decodes"},
   };
   for (const Damage& d : cases) {
     SCOPED_TRACE(d.name);
