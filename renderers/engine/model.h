@@ -326,6 +326,9 @@ struct Movie {
   // missing End tag, a cut-off tag, a placement of a character never
   // defined); the player logs them.
   std::vector<std::string> loadNotes;
+  // Bitmap id -> the JPEG, PNG or GIF file its pixels came from, which a
+  // writer stores as it is (DefineBitsJPEG2) rather than the pixels.
+  std::map<uint16_t, std::vector<uint8_t>> imageFiles;
 };
 
 }  // namespace swf
