@@ -171,7 +171,9 @@ TEST(ReaderImages, EveryCutOffBodyIsRefusedOrNoted) {
       SCOPED_TRACE(n);
       const auto& bmp = std::get<swf::Bitmap>(m->dictionary.at(1));
       EXPECT_EQ(bmp.pixels.size(), size_t(bmp.width) * size_t(bmp.height));
-      if (n < body.size() - c.ignored) EXPECT_FALSE(m->loadNotes.empty());
+      if (n < body.size() - c.ignored) {
+        EXPECT_FALSE(m->loadNotes.empty());
+      }
     }
   }
 }

@@ -2,6 +2,8 @@
 // access. Its allocations go through BoundedMalloc/BoundedRealloc: no single
 // block may exceed a bound derived from the image's declared size, which
 // stops, for example, a PNG whose compressed rows inflate far past its size.
+// Data this version of the decoder cannot take safely is refused before it
+// sees it (JpegFitsDecoder, PngFitsDecoder).
 #include "renderers/engine/src/reader/image_decode.h"
 
 #include <algorithm>
@@ -14,7 +16,9 @@ namespace {
 
 thread_local size_t tAllocationBound = 0;
 
-void* BoundedMalloc(size_t Size) { return Size <= tAllocationBound ? std::malloc(Size) : nullptr; }
+// Zero-filled: the decoder reads tables a damaged image never defined, which
+// must then be the same every time.
+void* BoundedMalloc(size_t Size) { return Size <= tAllocationBound ? std::calloc(1, Size) : nullptr; }
 void* BoundedRealloc(void* P, size_t Size) { return Size <= tAllocationBound ? std::realloc(P, Size) : nullptr; }
 
 }  // namespace
