@@ -392,6 +392,9 @@ struct Movie {
   // asks for; 0 when it names none.
   uint16_t maxRecursionDepth = 0;
   uint16_t scriptTimeoutSeconds = 0;
+  // Bitmap id -> the JPEG, PNG or GIF file its pixels came from, which a
+  // writer stores as it is (DefineBitsJPEG2) rather than the pixels.
+  std::map<uint16_t, std::vector<uint8_t>> imageFiles;
 };
 
 }  // namespace swf

@@ -16,6 +16,7 @@
 #include "tools/swfc/assemble.h"
 #include "tools/swfc/text_build.h"
 #include "tools/swfc/morph.h"
+#include "tools/swfc/image_file.h"
 
 namespace swfc {
 
@@ -285,7 +286,7 @@ struct TimelineBuilder {
 
 class Parser {
  public:
-  explicit Parser(std::string_view Text) : lines_(SplitLines(Text)) {}
+  Parser(std::string_view Text, const FileReader& Files) : lines_(SplitLines(Text)), files_(Files) {}
 
   swf::Movie Run() {
     movie_.version = 8;
@@ -401,7 +402,19 @@ class Parser {
     Words w(L);
     std::string name = w.Word("bitmap name");
     swf::Bitmap bmp;
-    if (w.Accept("checker")) {
+    if (w.Accept("jpeg")) {
+      const std::string path = w.Word("image file");
+      w.Done();
+      std::optional<std::vector<uint8_t>> file = files_ ? files_(path) : std::nullopt;
+      if (!file) w.Fail(files_ ? "cannot read '" + path + "'" : "image files cannot be read here");
+      std::optional<swf::Bitmap> image = ImageFileBitmap(*file);
+      if (!image) w.Fail("'" + path + "' is not a JPEG, PNG or GIF image that decodes");
+      CountPixels(w, image->width, image->height);
+      const uint16_t id = Define(w, name, Kind::Bitmap);
+      movie_.imageFiles[id] = std::move(*file);
+      movie_.dictionary[id] = std::move(*image);
+      return;
+    } else if (w.Accept("checker")) {
       int64_t width = w.Integer("width", 1, 65535), height = w.Integer("height", 1, 65535);
       int64_t cell = w.Integer("cell size", 1, 65535);
       uint32_t c1 = Premultiplied(Color(w, "first colour")), c2 = Premultiplied(Color(w, "second colour"));
@@ -1267,6 +1280,7 @@ class Parser {
   }
 
   std::vector<Line> lines_;
+  const FileReader& files_;
   size_t at_ = 0;
   swf::Movie movie_;
   std::map<std::string, Named> names_;
@@ -1275,10 +1289,10 @@ class Parser {
 
 }  // namespace
 
-swf::Movie Parse(std::string_view Text) { return Parser(Text).Run(); }
+swf::Movie Parse(std::string_view Text, const FileReader& Files) { return Parser(Text, Files).Run(); }
 
-std::vector<uint8_t> Compile(std::string_view Text) {
-  swf::Movie movie = Parse(Text);
+std::vector<uint8_t> Compile(std::string_view Text, const FileReader& Files) {
+  swf::Movie movie = Parse(Text, Files);
   try {
     return swf::WriteMovie(movie, movie.compressed);
   } catch (const swf::FormatError& e) {

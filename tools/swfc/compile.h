@@ -3,6 +3,8 @@
 // SWF bytes. Portable.
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -25,10 +27,15 @@ class CompileError : public std::runtime_error {
   std::string message_;
 };
 
+// Reads a file the description names (`bitmap NAME jpeg FILE`), given the
+// path as written; nothing when it cannot. Without one, naming a file is an
+// error.
+using FileReader = std::function<std::optional<std::vector<uint8_t>>(const std::string& Path)>;
+
 // The movie the description describes.
-swf::Movie Parse(std::string_view Text);
+swf::Movie Parse(std::string_view Text, const FileReader& Files = {});
 
 // SWF bytes of the description, compressed unless the description asks otherwise.
-std::vector<uint8_t> Compile(std::string_view Text);
+std::vector<uint8_t> Compile(std::string_view Text, const FileReader& Files = {});
 
 }  // namespace swfc

@@ -1,5 +1,6 @@
 // swfc IN.txt OUT.swf: compiles a movie description into a SWF file.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -21,7 +22,13 @@ int main(int argc, char** argv) {
   std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   std::vector<uint8_t> bytes;
   try {
-    bytes = swfc::Compile(text);
+    // Files the description names are relative to its folder.
+    const std::filesystem::path folder = std::filesystem::path(in).parent_path();
+    bytes = swfc::Compile(text, [&folder](const std::string& Path) -> std::optional<std::vector<uint8_t>> {
+      std::ifstream f(folder / std::filesystem::path(Path), std::ios::binary);
+      if (!f) return std::nullopt;
+      return std::vector<uint8_t>((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    });
   } catch (const swfc::CompileError& e) {
     std::cerr << in << ":" << e.line() << ": " << e.message() << "\n";
     return 1;

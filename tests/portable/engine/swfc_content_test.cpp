@@ -26,7 +26,13 @@ std::string ReadText(const std::string& Name) {
 }
 
 std::shared_ptr<const swf::Movie> Load(const std::string& Name) {
-  std::vector<uint8_t> bytes = swfc::Compile(ReadText(Name));
+  // Image files a description names lie beside it.
+  const auto files = [](const std::string& Path) -> std::optional<std::vector<uint8_t>> {
+    std::ifstream f(ContentDir() / Path, std::ios::binary);
+    if (!f) return std::nullopt;
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  };
+  std::vector<uint8_t> bytes = swfc::Compile(ReadText(Name), files);
   return swf::LoadMovie(bytes.data(), bytes.size());
 }
 

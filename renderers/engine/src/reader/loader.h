@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "renderers/engine/model.h"
 #include "renderers/engine/reader.h"
@@ -30,8 +31,11 @@ struct LoadState {
   // Frame labels DefineSceneAndFrameLabelData gives the movie's frames.
   std::map<uint32_t, std::string> sceneFrameLabels;
 
+  // The JPEGTables tag's data, which DefineBits images share.
+  std::vector<uint8_t> jpegTables;
+
   void Charge(size_t Bytes, size_t Offset);
-  // A note about what loading passed over, kept with the movie (a bounded number).
+  // A note in Movie::loadNotes about what loading passed over (a bounded number).
   void Note(std::string Text);
 };
 

@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "renderers/engine/src/reader/images.h"
 #include "renderers/engine/src/reader/loader.h"
 #include "renderers/engine/src/reader/other_tags.h"
+#include "renderers/engine/src/reader/lzma_movie.h"
 #include "renderers/engine/src/tag_codes.h"
 
 namespace swf {
@@ -194,6 +196,17 @@ class Parser {
         Define(id, ReadLosslessBitmap(B, Code == kDefineBitsLossless ? 1 : 2, l_), At);
         break;
       }
+      case kJPEGTables:
+        ReadJpegTables(B, l_);
+        break;
+      case kDefineBits:
+      case kDefineBitsJPEG2:
+      case kDefineBitsJPEG3:
+      case kDefineBitsJPEG4: {
+        const uint16_t id = B.U16();
+        Define(id, ReadImageBitmap(B, Code, id, l_), At);
+        break;
+      }
       case kDefineButton:
       case kDefineButton2: {
         const uint16_t id = B.U16();
@@ -337,15 +350,19 @@ std::shared_ptr<const Movie> LoadMovie(const uint8_t* Data, size_t Size, const L
   if (!Data && Size) Fail("no data", 0);
   if (Size < 8) Fail("too short for a movie header", Size);
   const bool compressed = Data[0] == 'C';
-  if ((Data[0] != 'F' && Data[0] != 'C') || Data[1] != 'W' || Data[2] != 'S') {
-    if (Data[0] == 'Z' && Data[1] == 'W' && Data[2] == 'S') Fail("LZMA-compressed movies are not supported", 0);
+  const bool lzma = Data[0] == 'Z';
+  if ((Data[0] != 'F' && Data[0] != 'C' && Data[0] != 'Z') || Data[1] != 'W' || Data[2] != 'S')
     Fail("not a SWF movie (signature)", 0);
-  }
   std::vector<uint8_t> inflated;
   const uint8_t* bytes = Data;
   size_t size = Size;
   bool truncated = false;
-  if (compressed) {
+  if (lzma) {
+    inflated = detail::DecompressLzmaMovie(Data, Size, Limits.maxUncompressedBytes, truncated);
+    bytes = inflated.data();
+    size = inflated.size();
+    if (size < 8 + 5) Fail("compressed body is truncated", Size);
+  } else if (compressed) {
     inflated = detail::Inflate(Data, Size, Limits.maxUncompressedBytes, truncated);
     bytes = inflated.data();
     size = inflated.size();
@@ -359,7 +376,7 @@ std::shared_ptr<const Movie> LoadMovie(const uint8_t* Data, size_t Size, const L
     movie->loadNotes.push_back("compressed body is cut off after " + std::to_string(size) +
                                " bytes: the movie ends there");
   movie->version = bytes[3];
-  movie->compressed = compressed;
+  movie->compressed = compressed || lzma;
   detail::LoadState state;
   state.limits = Limits;
   state.movie = movie.get();

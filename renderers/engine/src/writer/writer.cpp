@@ -312,6 +312,14 @@ void WriteMorphShape(BitWriter& Out, uint16_t Id, const MorphShape& M) {
 
 // ---- bitmaps ----
 
+// A bitmap's image file as it is.
+void WriteImageFile(BitWriter& Out, uint16_t Id, const std::vector<uint8_t>& File) {
+  BitWriter w;
+  w.U16(Id);
+  for (uint8_t b : File) w.U8(b);
+  Tag(Out, kDefineBitsJPEG2, w.bytes());
+}
+
 void WriteBitmap(BitWriter& Out, uint16_t Id, const Bitmap& B) {
   if (B.width < 0 || B.height < 0 || B.width > 65535 || B.height > 65535)
     throw FormatError("bitmap " + std::to_string(Id) + " is larger than 65535 pixels a side");
@@ -567,6 +575,8 @@ std::vector<uint8_t> WriteMovie(const Movie& M, bool Compressed) {
     const Character& c = M.dictionary.at(id);
     if (const Shape* s = std::get_if<Shape>(&c))
       WriteShape(body, id, *s);
+    else if (auto file = M.imageFiles.find(id); file != M.imageFiles.end() && std::holds_alternative<Bitmap>(c))
+      WriteImageFile(body, id, file->second);
     else if (const Bitmap* b = std::get_if<Bitmap>(&c))
       WriteBitmap(body, id, *b);
     else if (const Sprite* sp = std::get_if<Sprite>(&c))

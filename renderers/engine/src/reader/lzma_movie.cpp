@@ -1,0 +1,23 @@
+#include "renderers/engine/src/reader/lzma_movie.h"
+
+#include "renderers/engine/src/reader/lzma.h"
+#include "renderers/engine/src/reader/stream.h"
+
+namespace swf::detail {
+
+std::vector<uint8_t> DecompressLzmaMovie(const uint8_t* Data, size_t Size, size_t Limit, bool& Truncated) {
+  constexpr size_t kHeader = 17;  // signature, version, two lengths, properties
+  if (Size < kHeader) Fail("LZMA movie header is truncated", Size);
+  const size_t declared = size_t{Data[4]} | size_t{Data[5]} << 8 | size_t{Data[6]} << 16 | size_t{Data[7]} << 24;
+  if (declared > Limit) Fail("movie inflates past the size limit", Limit);
+  if (declared < 8) Fail("LZMA movie declares no body", 4);
+  // The compressed length (bytes 8 to 11) is not needed: decoding stops at
+  // the declared length, and is cut off where the file ends.
+  LzmaOutput body = DecodeLzma(Data + 12, Data + kHeader, Size - kHeader, declared - 8, 8);
+  Truncated = body.cutOff || body.endMarker;
+  std::vector<uint8_t> out(Data, Data + 8);
+  out.insert(out.end(), body.bytes.begin(), body.bytes.end());
+  return out;
+}
+
+}  // namespace swf::detail
