@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <vector>
 
 #include "renderers/engine/model.h"
 #include "renderers/engine/reader.h"
@@ -32,5 +33,9 @@ Shape ReadShape(Stream& S, int Version, LoadState& L);  // after the character i
 Bitmap ReadLosslessBitmap(Stream& S, int Version, LoadState& L);  // after the character id
 // DefineButton (Version 1) or DefineButton2 (2), after the character id Id.
 Button ReadButton(Stream& S, uint16_t Id, int Version, LoadState& L);
+// A filter list: its count byte, then the filters.
+std::vector<Filter> ReadFilterList(Stream& S, LoadState& L);
+// DefineScalingGrid: the character id and its grid, kept on the movie.
+void ReadScalingGrid(Stream& S, LoadState& L, size_t At);
 
 }  // namespace swf::detail
