@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "renderers/engine/model.h"
@@ -24,6 +25,11 @@ struct SceneNode {
   // The dictionary the bitmap fills of the children come from (a movie
   // loaded into a sprite instance); nullptr: the parent's.
   const Movie* movie = nullptr;
+  // Drawn into a layer of its own, filtered and composited with its blend
+  // mode, when it has filters or a mode other than Normal and Layer.
+  BlendMode blendMode = BlendMode::Normal;
+  std::shared_ptr<const std::vector<Filter>> filters;  // nullptr: none
+  bool cacheAsBitmap = false;  // drawn at a whole-pixel offset
 };
 
 // A buffer of premultiplied pixels 0xAARRGGBB (bytes B, G, R, A), rows top
