@@ -30,6 +30,9 @@ struct SceneNode {
   BlendMode blendMode = BlendMode::Normal;
   std::shared_ptr<const std::vector<Filter>> filters;  // nullptr: none
   bool cacheAsBitmap = false;  // drawn at a whole-pixel offset
+  // A sprite's or button's scaling grid (in the movie): scaled, its shapes
+  // keep the size of their parts outside the grid. nullptr: none.
+  const Rect* scalingGrid = nullptr;
 };
 
 // A buffer of premultiplied pixels 0xAARRGGBB (bytes B, G, R, A), rows top

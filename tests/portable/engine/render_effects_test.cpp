@@ -249,3 +249,39 @@ TEST(RenderLayers, BlendModesFiltersAndParentLayers) {
 }
 
 }  // namespace
+
+namespace {
+
+// A 40x40 panel: blue with a red 10x10 corner at its top left; its grid
+// leaves 10 pixels on each side.
+struct GridScene {
+  swf::Shape panel = ShapeOf({Solid(kBlue)}, {Box(0, 0, 40, 40, 0, 1)});
+  swf::Shape corner = ShapeOf({Solid(kRed)}, {Box(0, 0, 10, 10, 0, 1)});
+  swf::Rect grid{10 * kTw, 10 * kTw, 30 * kTw, 30 * kTw};
+  swf::SceneNode Placed(double Sx, double Sy, bool WithGrid) {
+    swf::SceneNode n = Sprite({Node(panel, 1), Node(corner, 2)});
+    n.matrix = {Sx, 0, 0, Sy, 0, 0};
+    if (WithGrid) n.scalingGrid = &grid;
+    return n;
+  }
+};
+
+TEST(RenderScalingGrid, UnscaledAsDrawnScaledCornersKeepTheirSize) {
+  GridScene g;
+  Canvas plain(130, 130), grid(130, 130);
+  Draw(plain, {g.Placed(1, 1, false)});
+  Draw(grid, {g.Placed(1, 1, true)});
+  EXPECT_EQ(plain.px, grid.px);
+
+  Canvas scaled(130, 130);
+  Draw(scaled, {g.Placed(2, 3, true)});
+  EXPECT_EQ(scaled.at(5, 5), 0xFFFF0000u);
+  EXPECT_EQ(scaled.at(9, 9), 0xFFFF0000u);
+  EXPECT_EQ(scaled.at(11, 5), 0xFF0000FFu);  // the corner did not stretch
+  EXPECT_EQ(scaled.at(5, 11), 0xFF0000FFu);
+  EXPECT_EQ(scaled.at(79, 119), 0xFF0000FFu);  // the whole still fills 80x120
+  EXPECT_EQ(scaled.at(81, 60), 0u);
+  EXPECT_EQ(scaled.at(40, 121), 0u);
+}
+
+}  // namespace

@@ -13,17 +13,18 @@ namespace swf {
 namespace detail {
 namespace {
 
-void BuildScene(const DisplayList& List, std::vector<SceneNode>& Out) {
+// List's characters come from M's dictionary.
+void BuildScene(const DisplayList& List, const Movie& M, std::vector<SceneNode>& Out) {
   for (const auto& [depth, inst] : List) {
     if (!inst->character || !inst->visible) continue;
     SceneNode node;
     if (const auto* shape = std::get_if<Shape>(inst->character)) {
       node.shape = shape;
     } else if (inst->sprite) {
-      BuildScene(inst->sprite->list, node.children);
+      BuildScene(inst->sprite->list, *inst->sprite->movie, node.children);
       node.movie = inst->loaded.get();
     } else if (inst->button) {
-      BuildScene(inst->button->children, node.children);
+      BuildScene(inst->button->children, M, node.children);
     } else {
       continue;  // bitmaps are not placed on their own
     }
@@ -34,6 +35,9 @@ void BuildScene(const DisplayList& List, std::vector<SceneNode>& Out) {
     node.blendMode = inst->placement.blendMode;
     node.filters = inst->placement.filters;
     node.cacheAsBitmap = inst->placement.cacheAsBitmap;
+    if (!node.shape)
+      if (const auto grid = M.scalingGrids.find(inst->placement.characterId); grid != M.scalingGrids.end())
+        node.scalingGrid = &grid->second;
     Out.push_back(std::move(node));
   }
 }
@@ -41,7 +45,7 @@ void BuildScene(const DisplayList& List, std::vector<SceneNode>& Out) {
 bool SameNode(const SceneNode& A, const SceneNode& B) {
   return A.shape == B.shape && A.movie == B.movie && A.matrix == B.matrix && A.cxform == B.cxform &&
          A.clipDepth == B.clipDepth && A.blendMode == B.blendMode && A.filters == B.filters &&
-         A.cacheAsBitmap == B.cacheAsBitmap;
+         A.cacheAsBitmap == B.cacheAsBitmap && A.scalingGrid == B.scalingGrid;
 }
 
 // Old and new bounds of every node that appeared, vanished or changed. A
@@ -60,10 +64,10 @@ void Diff(const std::vector<SceneNode>& Old, const std::vector<SceneNode>& New, 
       if (!SameNode(a, b)) {
         Out.push_back(NodePixelBounds(a, M));
         Out.push_back(NodePixelBounds(b, M));
-      } else if (!a.shape && (!a.filters || a.filters->empty())) {
+      } else if (!a.shape && (!a.filters || a.filters->empty()) && !a.scalingGrid) {
         Diff(a.children, b.children, M * a.matrix, Out);
       } else if (!a.shape) {
-        // Filters spread a change in a child over the whole node.
+        // Filters (and a scaling grid) spread a change in a child over the whole node.
         std::vector<IntRect> inner;
         Diff(a.children, b.children, M * a.matrix, inner);
         if (!inner.empty()) Out.push_back(NodePixelBounds(b, M));
@@ -189,7 +193,7 @@ const std::vector<SceneNode>& MoviePlayer::Scene() const { return state_->scene;
 
 std::vector<IntRect> MoviePlayer::State::Rebuild() {
   std::vector<SceneNode> next;
-  detail::BuildScene(root->list, next);
+  detail::BuildScene(root->list, *root->movie, next);
   std::vector<IntRect> found;
   detail::Diff(scene, next, stageToPixels, found);
   scene = std::move(next);

@@ -13,6 +13,7 @@
 #include "renderers/engine/src/render/composite.h"
 #include "renderers/engine/src/render/layers.h"
 #include "renderers/engine/src/render/raster.h"
+#include "renderers/engine/src/render/scaling_grid.h"
 #include "renderers/engine/src/render/stroke.h"
 
 namespace swf {
@@ -200,7 +201,8 @@ void Renderer::DrawContent(const SceneNode& N, const Matrix& m, const ColorTrans
   if (N.children.empty() || Nesting >= kMaxNesting) return;
   const Movie* outer = movie_;
   if (N.movie) movie_ = N.movie;
-  DrawList(N.children, m, cx, Mask, MaskOut, Nesting + 1);
+  render::GridChildren grid;
+  DrawList(render::ReshapeForGrid(N, grid) ? grid.nodes : N.children, m, cx, Mask, MaskOut, Nesting + 1);
   movie_ = outer;
 }
 
