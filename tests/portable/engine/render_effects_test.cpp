@@ -56,7 +56,9 @@ TEST(RenderBlendModes, EachModeOnColourAndAlphaPairs) {
     dst = c.dst;
     const uint8_t none = 0;
     swf::render::BlendRow(c.mode, &dst, &c.src, &none, 1);
-    if (c.mode != BlendMode::Alpha) EXPECT_EQ(dst, c.dst);
+    if (c.mode != BlendMode::Alpha) {
+      EXPECT_EQ(dst, c.dst);
+    }
   }
 }
 

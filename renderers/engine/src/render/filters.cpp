@@ -317,6 +317,20 @@ Reach OneReach(const Filter& F, double ScaleX, double ScaleY) {
 
 }  // namespace
 
+int64_t FilterCost(const Filter& F, const Image& Img) {
+  const int64_t pixels = static_cast<int64_t>(Img.pixels.size());
+  if (const auto* c = std::get_if<ConvolutionFilter>(&F)) return pixels * (1 + int64_t{c->matrixX} * c->matrixY);
+  if (std::holds_alternative<ColorMatrixFilter>(F)) return pixels * 4;
+  const int passes = std::visit(
+      [](const auto& f) {
+        if constexpr (requires { f.passes; }) return Passes(f.passes);
+        return 0;
+      },
+      F);
+  const int planes = std::holds_alternative<BlurFilter>(F) ? 4 : 1;
+  return pixels * (4 + int64_t{planes} * 2 * passes);
+}
+
 Reach FilterReach(const std::vector<Filter>& Filters, double ScaleX, double ScaleY) {
   Reach r;
   for (const Filter& f : Filters) {

@@ -27,6 +27,9 @@ struct Reach {
 };
 Reach FilterReach(const std::vector<Filter>& Filters, double ScaleX, double ScaleY);
 
+// A rough count of the steps ApplyFilter takes on Img, for budgeting.
+int64_t FilterCost(const Filter& F, const Image& Img);
+
 // Applies F to Img in place.
 void ApplyFilter(const Filter& F, Image& Img, double ScaleX, double ScaleY);
 

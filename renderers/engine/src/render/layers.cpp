@@ -34,16 +34,23 @@ IntRect Grow(const IntRect& R, const Reach& By) {
 
 IntRect LayerRect(const IntRect& Content, const Reach& By, const IntRect& Clip) {
   // Content beyond the clip still matters within the reach of the filters.
-  const IntRect r = Grow(Content, By).Intersect(Grow(Clip, By));
-  if (r.Empty()) return {};
-  if (int64_t{r.right - r.left} * int64_t{r.bottom - r.top} > kMaxLayerPixels) return {};
-  return r;
+  return Grow(Content, By).Intersect(Grow(Clip, By));
+}
+
+bool TooLarge(const IntRect& R) {
+  const int64_t w = int64_t{R.right} - R.left, h = int64_t{R.bottom} - R.top;
+  return w > kMaxLayerSide || h > kMaxLayerSide || w * h > kMaxLayerPixels;
 }
 
 void FinishLayer(Image& Layer, const IntRect& At, const SceneNode& N, const ColorTransform& Cx, FilterScale S,
-                 const RenderTarget& Target, const IntRect& Clip, const uint8_t* Mask) {
+                 const RenderTarget& Target, const IntRect& Clip, const uint8_t* Mask, int64_t& Budget) {
   if (N.filters)
-    for (const Filter& f : *N.filters) ApplyFilter(f, Layer, S.x, S.y);
+    for (const Filter& f : *N.filters) {
+      const int64_t cost = FilterCost(f, Layer);
+      if (cost > Budget) continue;
+      Budget -= cost;
+      ApplyFilter(f, Layer, S.x, S.y);
+    }
   TransformColors(Layer, Cx);
   const IntRect r = At.Intersect(Clip);
   if (r.Empty()) return;

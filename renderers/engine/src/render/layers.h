@@ -13,8 +13,13 @@
 
 namespace swf::render {
 
-inline constexpr int kMaxLayerNesting = 8;  // layers inside layers; deeper ones are drawn plainly
-inline constexpr int64_t kMaxLayerPixels = int64_t{1} << 24;
+inline constexpr int kMaxLayerNesting = 6;  // layers inside layers; deeper ones are drawn plainly
+// A larger layer is not made: the node is drawn plainly.
+inline constexpr int64_t kMaxLayerPixels = int64_t{1} << 23;
+inline constexpr int32_t kMaxLayerSide = 1 << 14;
+// Steps of filtering one frame may take (see FilterCost); filters past it
+// are left out, so that a movie cannot stall the player with them.
+inline constexpr int64_t kFilterBudget = int64_t{1} << 28;
 
 // Filter sizes are stage pixels; these are the target pixels of one.
 struct FilterScale {
@@ -32,13 +37,15 @@ Reach NodeReach(const SceneNode& N, FilterScale S);
 IntRect Grow(const IntRect& R, const Reach& By);
 
 // The layer for a node whose content covers Content, drawn for Clip: empty
-// when nothing of it can show, or when it would be too large to allocate.
+// when nothing of it can show.
 IntRect LayerRect(const IntRect& Content, const Reach& By, const IntRect& Clip);
+// Whether a layer of R is too large to make.
+bool TooLarge(const IntRect& R);
 
 // Filters Layer (placed at At in target pixels), applies Cx and composites
 // it onto Target inside Clip with N's blend mode, times Mask (Clip-sized, or
-// nullptr).
+// nullptr). Budget: what is left of the frame's filter budget.
 void FinishLayer(Image& Layer, const IntRect& At, const SceneNode& N, const ColorTransform& Cx, FilterScale S,
-                 const RenderTarget& Target, const IntRect& Clip, const uint8_t* Mask);
+                 const RenderTarget& Target, const IntRect& Clip, const uint8_t* Mask, int64_t& Budget);
 
 }  // namespace swf::render

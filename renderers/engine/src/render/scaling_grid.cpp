@@ -64,7 +64,7 @@ bool ReshapeForGrid(const SceneNode& N, GridChildren& Out) {
       }
     }
     for (LineStyle& l : s.lines)
-      l.width = static_cast<uint16_t>(std::clamp(std::lround(l.width * strokeScale), 1L, 65535L));
+      l.width = static_cast<uint16_t>(std::clamp(std::round(l.width * strokeScale), 1.0, 65535.0));
     // Fills with their own space (gradients, bitmaps) follow the child's matrix.
     for (FillStyle& f : s.fills) f.matrix = c.matrix * f.matrix;
     s.bounds = Rect{};

@@ -96,10 +96,12 @@ class Renderer {
   // render coverage into this clip-sized buffer instead of colours.
   void DrawList(const std::vector<SceneNode>& Nodes, const Matrix& M, const ColorTransform& Cx, const uint8_t* Mask,
                 uint8_t* MaskOut, int Nesting);
-  // How big filters are drawn, and how many layers this one lies in.
-  void SetLayering(render::FilterScale Scale, int Layers) {
+  // How big filters are drawn, how many layers this one lies in, and the
+  // frame's filter budget (shared by the layers inside).
+  void SetLayering(render::FilterScale Scale, int Layers, int64_t* Budget) {
     scale_ = Scale;
     layers_deep_ = Layers;
+    budget_ = Budget;
   }
 
  private:
@@ -130,6 +132,7 @@ class Renderer {
 
   render::FilterScale scale_;
   int layers_deep_ = 0;
+  int64_t* budget_ = nullptr;
 };
 
 void Renderer::DrawList(const std::vector<SceneNode>& Nodes, const Matrix& M, const ColorTransform& Cx,
@@ -186,13 +189,17 @@ void Renderer::DrawLayer(const SceneNode& N, const Matrix& M, const ColorTransfo
                          int Nesting) {
   const IntRect at = render::LayerRect(NodeBounds(N, M, Nesting, scale_), render::NodeReach(N, scale_), clip_);
   if (at.Empty()) return;
+  if (render::TooLarge(at)) {
+    DrawContent(N, M, Cx, Mask, nullptr, Nesting);
+    return;
+  }
   render::Image layer(at.right - at.left, at.bottom - at.top);
   Renderer inner(*movie_, {layer.pixels.data(), layer.width, layer.height, layer.width * 4},
                  {0, 0, layer.width, layer.height});
-  inner.SetLayering(scale_, layers_deep_ + 1);
+  inner.SetLayering(scale_, layers_deep_ + 1, budget_);
   const Matrix shift{1, 0, 0, 1, -static_cast<double>(at.left), -static_cast<double>(at.top)};
   inner.DrawContent(N, shift * M, ColorTransform{}, nullptr, nullptr, Nesting);
-  render::FinishLayer(layer, at, N, Cx, scale_, target_, clip_, Mask);
+  render::FinishLayer(layer, at, N, Cx, scale_, target_, clip_, Mask, *budget_);
 }
 
 void Renderer::DrawContent(const SceneNode& N, const Matrix& m, const ColorTransform& cx, const uint8_t* Mask,
@@ -353,7 +360,8 @@ void RenderScene(const std::vector<SceneNode>& Scene, const Movie& Movie, const 
     for (int32_t y = clip.top; y < clip.bottom; ++y) std::fill(RowOf(Target, y) + clip.left, RowOf(Target, y) + clip.right, bg);
   }
   Renderer r(Movie, Target, clip);
-  r.SetLayering(render::FilterScaleOf(StageToPixels), 0);
+  int64_t budget = render::kFilterBudget;
+  r.SetLayering(render::FilterScaleOf(StageToPixels), 0, &budget);
   r.DrawList(Scene, StageToPixels, ColorTransform{}, nullptr, nullptr, 0);
 }
 
