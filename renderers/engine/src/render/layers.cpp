@@ -37,6 +37,8 @@ IntRect LayerRect(const IntRect& Content, const Reach& By, const IntRect& Clip) 
   return Grow(Content, By).Intersect(Grow(Clip, By));
 }
 
+int64_t LayerCost(const IntRect& R) { return (int64_t{R.right} - R.left) * (int64_t{R.bottom} - R.top) * 8; }
+
 bool TooLarge(const IntRect& R) {
   const int64_t w = int64_t{R.right} - R.left, h = int64_t{R.bottom} - R.top;
   return w > kMaxLayerSide || h > kMaxLayerSide || w * h > kMaxLayerPixels;

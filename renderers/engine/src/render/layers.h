@@ -17,9 +17,12 @@ inline constexpr int kMaxLayerNesting = 6;  // layers inside layers; deeper ones
 // A larger layer is not made: the node is drawn plainly.
 inline constexpr int64_t kMaxLayerPixels = int64_t{1} << 23;
 inline constexpr int32_t kMaxLayerSide = 1 << 14;
-// Steps of filtering one frame may take (see FilterCost); filters past it
-// are left out, so that a movie cannot stall the player with them.
-inline constexpr int64_t kFilterBudget = int64_t{1} << 28;
+// Steps of layering and filtering one frame may take (see FilterCost and
+// LayerCost): so many for each pixel drawn, and at least kMinFilterBudget.
+// Filters past it are left out and nodes drawn plainly, so that a movie
+// cannot stall the player with them.
+inline constexpr int64_t kFilterStepsPerPixel = 64;
+inline constexpr int64_t kMinFilterBudget = int64_t{1} << 22;
 
 // Filter sizes are stage pixels; these are the target pixels of one.
 struct FilterScale {
@@ -41,6 +44,8 @@ IntRect Grow(const IntRect& R, const Reach& By);
 IntRect LayerRect(const IntRect& Content, const Reach& By, const IntRect& Clip);
 // Whether a layer of R is too large to make.
 bool TooLarge(const IntRect& R);
+// What making and compositing a layer of R takes, against the filter budget.
+int64_t LayerCost(const IntRect& R);
 
 // Filters Layer (placed at At in target pixels), applies Cx and composites
 // it onto Target inside Clip with N's blend mode, times Mask (Clip-sized, or

@@ -189,10 +189,14 @@ void Renderer::DrawLayer(const SceneNode& N, const Matrix& M, const ColorTransfo
                          int Nesting) {
   const IntRect at = render::LayerRect(NodeBounds(N, M, Nesting, scale_), render::NodeReach(N, scale_), clip_);
   if (at.Empty()) return;
-  if (render::TooLarge(at)) {
+  // Making, clearing and compositing the layer counts against the frame's
+  // budget too; past it, nodes are drawn plainly.
+  const int64_t cost = render::LayerCost(at);
+  if (render::TooLarge(at) || cost > *budget_) {
     DrawContent(N, M, Cx, Mask, nullptr, Nesting);
     return;
   }
+  *budget_ -= cost;
   render::Image layer(at.right - at.left, at.bottom - at.top);
   Renderer inner(*movie_, {layer.pixels.data(), layer.width, layer.height, layer.width * 4},
                  {0, 0, layer.width, layer.height});
@@ -360,7 +364,7 @@ void RenderScene(const std::vector<SceneNode>& Scene, const Movie& Movie, const 
     for (int32_t y = clip.top; y < clip.bottom; ++y) std::fill(RowOf(Target, y) + clip.left, RowOf(Target, y) + clip.right, bg);
   }
   Renderer r(Movie, Target, clip);
-  int64_t budget = render::kFilterBudget;
+  int64_t budget = std::max(render::kMinFilterBudget, render::LayerCost(clip) / 8 * render::kFilterStepsPerPixel);
   r.SetLayering(render::FilterScaleOf(StageToPixels), 0, &budget);
   r.DrawList(Scene, StageToPixels, ColorTransform{}, nullptr, nullptr, 0);
 }
