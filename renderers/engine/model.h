@@ -4,6 +4,7 @@
 // control tags.
 // Coordinates are twips (1/20 pixel) unless a name says otherwise. Portable.
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -144,6 +145,80 @@ struct Bitmap {
   std::vector<uint32_t> pixels;
 };
 
+// ---- Blend modes and filters ----
+
+// How a placed character is composited over what lies below it; the values
+// are the bytes a placement stores (0 also means Normal).
+enum class BlendMode : uint8_t {
+  Normal = 1, Layer = 2, Multiply = 3, Screen = 4, Lighten = 5, Darken = 6, Difference = 7,
+  Add = 8, Subtract = 9, Invert = 10, Alpha = 11, Erase = 12, Overlay = 13, HardLight = 14,
+};
+
+// Filter fields keep the values the movie stores: blur sizes and distances
+// are 16.16 fixed point (pixels), strengths 8.8, angles radians in 16.16;
+// doubles hold all of them exactly. Passes is the blur's iteration count.
+struct BlurFilter {
+  double blurX = 0, blurY = 0;
+  uint8_t passes = 1;
+  friend bool operator==(const BlurFilter&, const BlurFilter&) = default;
+};
+
+struct DropShadowFilter {
+  RGBA color;
+  double blurX = 0, blurY = 0, angle = 0, distance = 0, strength = 1;
+  bool inner = false, knockout = false, compositeSource = true;
+  uint8_t passes = 1;
+  friend bool operator==(const DropShadowFilter&, const DropShadowFilter&) = default;
+};
+
+struct GlowFilter {
+  RGBA color;
+  double blurX = 0, blurY = 0, strength = 1;
+  bool inner = false, knockout = false, compositeSource = true;
+  uint8_t passes = 1;
+  friend bool operator==(const GlowFilter&, const GlowFilter&) = default;
+};
+
+struct BevelFilter {
+  RGBA shadowColor, highlightColor;
+  double blurX = 0, blurY = 0, angle = 0, distance = 0, strength = 1;
+  bool inner = false, knockout = false, compositeSource = true, onTop = false;
+  uint8_t passes = 1;
+  friend bool operator==(const BevelFilter&, const BevelFilter&) = default;
+};
+
+// The fields gradient glows and gradient bevels share: the gradient is
+// mapped over the blurred alpha (glow) or the bevel's light and shade.
+struct GradientFilterFields {
+  std::vector<GradientRecord> gradient;
+  double blurX = 0, blurY = 0, angle = 0, distance = 0, strength = 1;
+  bool inner = false, knockout = false, compositeSource = true, onTop = false;
+  uint8_t passes = 1;
+  friend bool operator==(const GradientFilterFields&, const GradientFilterFields&) = default;
+};
+struct GradientGlowFilter : GradientFilterFields {};
+struct GradientBevelFilter : GradientFilterFields {};
+
+struct ConvolutionFilter {
+  uint8_t matrixX = 0, matrixY = 0;
+  float divisor = 1, bias = 0;
+  std::vector<float> matrix;  // matrixX * matrixY, rows first
+  RGBA defaultColor{0, 0, 0, 0};
+  bool clamp = true, preserveAlpha = true;
+  friend bool operator==(const ConvolutionFilter&, const ConvolutionFilter&) = default;
+};
+
+// Four rows of five: each output channel R, G, B, A of the unpremultiplied
+// input (0..255), plus an offset.
+struct ColorMatrixFilter {
+  std::array<float, 20> matrix{1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0};
+  friend bool operator==(const ColorMatrixFilter&, const ColorMatrixFilter&) = default;
+};
+
+// The alternatives are in the order of the filter ids a movie stores (0..7).
+using Filter = std::variant<DropShadowFilter, BlurFilter, GlowFilter, BevelFilter, GradientGlowFilter,
+                            ConvolutionFilter, ColorMatrixFilter, GradientBevelFilter>;
+
 struct PlaceObject {
   uint16_t depth = 0;
   bool move = false;  // modifies the object at depth instead of placing a new one
@@ -154,6 +229,10 @@ struct PlaceObject {
   std::optional<std::string> name;
   std::optional<uint16_t> clipDepth;  // a mask for the depths above it up to clipDepth
   uint8_t tagVersion = 2;             // PlaceObject 1 to 3
+  // PlaceObject3 only. A move leaves what it does not give unchanged.
+  std::optional<BlendMode> blendMode;
+  std::optional<std::vector<Filter>> filters;
+  std::optional<bool> cacheAsBitmap;
 };
 
 struct RemoveObject {
@@ -195,9 +274,9 @@ struct ButtonRecord {
   uint16_t depth = 1;
   Matrix matrix;
   ColorTransform cxform;             // DefineButton2 only; identity in DefineButton
-  std::optional<uint8_t> blendMode;  // kept for writing back; not drawn
+  std::optional<uint8_t> blendMode;  // the byte as stored (see BlendMode)
   // The record's filter list as stored (its count byte first), kept for
-  // writing back; empty for none. Not drawn.
+  // writing back; empty for none.
   std::vector<uint8_t> filters;
   friend bool operator==(const ButtonRecord&, const ButtonRecord&) = default;
 };
@@ -395,6 +474,9 @@ struct Movie {
   // Bitmap id -> the JPEG, PNG or GIF file its pixels came from, which a
   // writer stores as it is (DefineBitsJPEG2) rather than the pixels.
   std::map<uint16_t, std::vector<uint8_t>> imageFiles;
+  // DefineScalingGrid: sprite or button id -> the rectangle (twips, in the
+  // character's space) whose outside keeps its size when the character is scaled.
+  std::map<uint16_t, Rect> scalingGrids;
 };
 
 }  // namespace swf

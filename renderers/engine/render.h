@@ -31,6 +31,14 @@ struct SceneNode {
   // Keeps alive what the node and its children draw when the player made
   // it for this node alone (a text field's glyphs and border).
   std::shared_ptr<const void> owner;
+  // Drawn into a layer of its own, filtered and composited with its blend
+  // mode, when it has filters or a mode other than Normal and Layer.
+  BlendMode blendMode = BlendMode::Normal;
+  std::shared_ptr<const std::vector<Filter>> filters;  // nullptr: none
+  bool cacheAsBitmap = false;  // drawn at a whole-pixel offset
+  // A sprite's or button's scaling grid (in the movie): scaled, its shapes
+  // keep the size of their parts outside the grid. nullptr: none.
+  const Rect* scalingGrid = nullptr;
 };
 
 // A buffer of premultiplied pixels 0xAARRGGBB (bytes B, G, R, A), rows top

@@ -193,6 +193,119 @@ uint32_t Premultiplied(swf::RGBA C) {
 
 constexpr double kTwips = 20;
 
+// ---- Placement effects: blend modes and filters ----
+
+std::optional<swf::BlendMode> BlendModeNamed(const std::string& Name) {
+  static const std::map<std::string, swf::BlendMode> modes{
+      {"normal", swf::BlendMode::Normal},     {"layer", swf::BlendMode::Layer},
+      {"multiply", swf::BlendMode::Multiply}, {"screen", swf::BlendMode::Screen},
+      {"lighten", swf::BlendMode::Lighten},   {"darken", swf::BlendMode::Darken},
+      {"difference", swf::BlendMode::Difference}, {"add", swf::BlendMode::Add},
+      {"subtract", swf::BlendMode::Subtract}, {"invert", swf::BlendMode::Invert},
+      {"alpha", swf::BlendMode::Alpha},       {"erase", swf::BlendMode::Erase},
+      {"overlay", swf::BlendMode::Overlay},   {"hardlight", swf::BlendMode::HardLight}};
+  const auto it = modes.find(Name);
+  return it == modes.end() ? std::nullopt : std::optional(it->second);
+}
+
+// Values as the movie stores them: 16.16 and 8.8 fixed point.
+double Fixed16(double V) { return std::round(V * 65536) / 65536; }
+double Fixed8(double V) { return std::round(V * 256) / 256; }
+
+double BlurSize(Words& W, const char* What) { return Fixed16(W.Number(What, 0, 255)); }
+
+// The options a shadow, glow or bevel may end with.
+template <class F>
+void SpreadOptions(Words& W, F& Out) {
+  for (;;) {
+    if (W.Accept("strength")) {
+      Out.strength = Fixed8(W.Number("strength", 0, 127));
+    } else if (W.Accept("passes")) {
+      Out.passes = static_cast<uint8_t>(W.Integer("passes", 0, 15));
+    } else if (W.Accept("inner")) {
+      Out.inner = true;
+    } else if (W.Accept("knockout")) {
+      Out.knockout = true;
+    } else if (W.Accept("hide")) {
+      Out.compositeSource = false;
+    } else {
+      if constexpr (requires { Out.onTop; })
+        if (W.Accept("full")) {
+          Out.onTop = true;
+          continue;
+        }
+      return;
+    }
+  }
+}
+
+double Radians(Words& W) { return Fixed16(W.Number("angle", -36000, 36000) * std::numbers::pi / 180); }
+
+// filter blur BX BY | dropshadow COLOUR BLUR DISTANCE ANGLE | glow COLOUR BLUR
+// | bevel SHADOW HIGHLIGHT BLUR DISTANCE ANGLE | colormatrix (20 numbers).
+swf::Filter ParseFilter(Words& W) {
+  const std::string kind = W.Word("filter kind");
+  if (kind == "blur") {
+    swf::BlurFilter f;
+    f.blurX = BlurSize(W, "horizontal blur");
+    f.blurY = BlurSize(W, "vertical blur");
+    if (W.Accept("passes")) f.passes = static_cast<uint8_t>(W.Integer("passes", 0, 15));
+    return f;
+  }
+  if (kind == "dropshadow") {
+    swf::DropShadowFilter f;
+    f.color = Color(W, "shadow colour");
+    f.blurX = f.blurY = BlurSize(W, "blur");
+    f.distance = Fixed16(W.Number("distance", -2000, 2000));
+    f.angle = Radians(W);
+    SpreadOptions(W, f);
+    return f;
+  }
+  if (kind == "glow") {
+    swf::GlowFilter f;
+    f.color = Color(W, "glow colour");
+    f.blurX = f.blurY = BlurSize(W, "blur");
+    SpreadOptions(W, f);
+    return f;
+  }
+  if (kind == "bevel") {
+    swf::BevelFilter f;
+    f.shadowColor = Color(W, "shadow colour");
+    f.highlightColor = Color(W, "highlight colour");
+    f.blurX = f.blurY = BlurSize(W, "blur");
+    f.distance = Fixed16(W.Number("distance", -2000, 2000));
+    f.angle = Radians(W);
+    f.inner = true;
+    SpreadOptions(W, f);
+    return f;
+  }
+  if (kind == "colormatrix") {
+    swf::ColorMatrixFilter f;
+    for (float& v : f.matrix) v = static_cast<float>(W.Number("colour matrix value", -65536, 65536));
+    return f;
+  }
+  W.Fail("unknown filter '" + kind + "' (blur, dropshadow, glow, bevel or colormatrix)");
+}
+
+// blend MODE, filter ..., cache: false for another option.
+bool EffectOption(Words& W, swf::PlaceObject& P) {
+  if (W.Accept("blend")) {
+    const std::string name = W.Word("blend mode");
+    const auto mode = BlendModeNamed(name);
+    if (!mode) W.Fail("unknown blend mode '" + name + "'");
+    P.blendMode = mode;
+  } else if (W.Accept("filter")) {
+    if (!P.filters) P.filters.emplace();
+    if (P.filters->size() == 255) W.Fail("a placement holds at most 255 filters");
+    P.filters->push_back(ParseFilter(W));
+  } else if (W.Accept("cache")) {
+    P.cacheAsBitmap = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 swf::Point Pt(double X, double Y) { return {X * kTwips, Y * kTwips}; }
 
 // translate * rotate * scale, in pixels and degrees (clockwise on screen).
@@ -343,6 +456,8 @@ class Parser {
         ParseImport(w);
       } else if (kw == "export") {
         ParseExport(w);
+      } else if (kw == "grid") {
+        ParseGrid(w);
       } else if (!TimelineStatement(line, root)) {
         Unknown(line);
       }
@@ -1146,6 +1261,18 @@ class Parser {
     movie_.exports[linkage] = Lookup(W, name).id;
   }
 
+  // grid SPRITE X0 Y0 X1 Y1: the scaling grid of a sprite or button, in pixels.
+  void ParseGrid(Words& W) {
+    const std::string name = W.Word("sprite or button name");
+    const Named n = Lookup(W, name);
+    if (n.kind != Kind::Sprite && n.kind != Kind::Button) W.Fail("only sprites and buttons have scaling grids");
+    const double x0 = W.Coordinate("left"), y0 = W.Coordinate("top");
+    const double x1 = W.Coordinate("right"), y1 = W.Coordinate("bottom");
+    W.Done();
+    if (x1 <= x0 || y1 <= y0) W.Fail("a scaling grid needs right > left and bottom > top");
+    movie_.scalingGrids[n.id] = {x0 * kTwips, y0 * kTwips, x1 * kTwips, y1 * kTwips};
+  }
+
   uint16_t Depth(Words& W, const char* What) { return static_cast<uint16_t>(W.Integer(What, 1, 65535)); }
 
   uint16_t Placeable(Words& W, const std::string& Name) {
@@ -1158,6 +1285,7 @@ class Parser {
   void PlaceOptions(Words& W, swf::PlaceObject& P) {
     TransformOptions t;
     std::optional<swf::ColorTransform> cx;
+    bool explicitVersion = false;
     while (!W.AtEnd()) {
       if (t.Take(W)) continue;
       if (W.Accept("mult")) {
@@ -1184,6 +1312,9 @@ class Parser {
         P.ratio = static_cast<uint16_t>(W.Integer("ratio", 0, 65535));
       } else if (W.Accept("version")) {
         P.tagVersion = static_cast<uint8_t>(W.Integer("place version", 1, 3));
+        explicitVersion = true;
+      } else if (EffectOption(W, P)) {
+        continue;
       } else if (W.Accept("char")) {
         if (!P.move) W.Fail("'char' belongs to 'move'; 'place' names its character first");
         P.characterId = Placeable(W, W.Word("character name"));
@@ -1200,6 +1331,10 @@ class Parser {
     }
     if (P.tagVersion == 1 && (P.move || P.name || P.clipDepth || P.ratio || (cx && (cx->multA != 256 || cx->addA != 0))))
       W.Fail("version 1 placements hold only a character, depth, matrix and colour transform without alpha");
+    if (P.tagVersion < 3 && (P.blendMode || P.filters || P.cacheAsBitmap)) {
+      if (explicitVersion) W.Fail("blend modes, filters and caching need a version 3 placement");
+      P.tagVersion = 3;
+    }
   }
 
   // One statement of a timeline; false for a keyword that is not one.

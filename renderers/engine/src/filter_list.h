@@ -1,10 +1,13 @@
 #pragma once
-// The filter list a button record (or a placement) may carry. The engine
-// does not draw filters; it only needs the list's length to step over it,
-// and to check a list it is asked to write back.
+// The filter list a button record (or a placement) may carry: its length,
+// to step over it and to check a list it is asked to write back; and the
+// blend mode byte that goes with it.
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
+
+#include "renderers/engine/model.h"
 
 namespace swf::detail {
 
@@ -12,5 +15,14 @@ namespace swf::detail {
 // filters) at the start of Data..Data+Size; 0 when it is cut short or names
 // a filter kind the format does not have.
 size_t FilterListSize(const uint8_t* Data, size_t Size);
+
+// The filters of a well-formed filter list (see FilterListSize); none for
+// one that is not.
+std::vector<Filter> ParseFilterList(const std::vector<uint8_t>& Bytes);
+
+// A blend mode byte; values the format does not name are Normal.
+inline BlendMode BlendModeOf(uint8_t Byte) {
+  return Byte >= 1 && Byte <= 14 ? static_cast<BlendMode>(Byte) : BlendMode::Normal;
+}
 
 }  // namespace swf::detail

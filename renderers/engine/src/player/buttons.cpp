@@ -10,6 +10,7 @@
 #include <string>
 #include <variant>
 
+#include "renderers/engine/src/filter_list.h"
 #include "renderers/engine/src/player/hit_test.h"
 
 namespace swf::detail {
@@ -62,6 +63,8 @@ void ShowButtonState(ButtonInstance& B, const Movie& M, ButtonShows State, Insta
     p.characterId = r.characterId;
     p.matrix = r.matrix;
     p.cxform = r.cxform;
+    p.blendMode = r.blendMode ? BlendModeOf(*r.blendMode) : BlendMode::Normal;
+    if (!r.filters.empty()) p.filters = std::make_shared<const std::vector<Filter>>(ParseFilterList(r.filters));
     B.children.emplace(depth, std::make_unique<Instance>(M, std::move(p), B.childLevel, Budget));
     B.childRecord.emplace(depth, index);
   }

@@ -14,6 +14,11 @@ namespace {
 
 using Placements = std::map<uint16_t, Placement>;
 
+std::shared_ptr<const std::vector<Filter>> FiltersOf(const PlaceObject& P) {
+  if (!P.filters || P.filters->empty()) return nullptr;
+  return {std::shared_ptr<const void>(), &*P.filters};
+}
+
 // Applies one control tag to the placements by depth.
 void Apply(Placements& P, const ControlTag& Tag, int32_t Frame) {
   if (const auto* r = std::get_if<RemoveObject>(&Tag)) {
@@ -33,6 +38,9 @@ void Apply(Placements& P, const ControlTag& Tag, int32_t Frame) {
     p.ratio = po.ratio.value_or(0);
     p.name = po.name.value_or(std::string());
     p.clipDepth = po.clipDepth.value_or(0);
+    p.blendMode = po.blendMode.value_or(BlendMode::Normal);
+    p.filters = FiltersOf(po);
+    p.cacheAsBitmap = po.cacheAsBitmap.value_or(false);
     p.createdFrame = Frame;
     P[po.depth] = std::move(p);
     return;
@@ -48,6 +56,9 @@ void Apply(Placements& P, const ControlTag& Tag, int32_t Frame) {
   if (po.ratio) p.ratio = *po.ratio;
   if (po.name) p.name = *po.name;
   if (po.clipDepth) p.clipDepth = *po.clipDepth;
+  if (po.blendMode) p.blendMode = *po.blendMode;
+  if (po.filters) p.filters = FiltersOf(po);
+  if (po.cacheAsBitmap) p.cacheAsBitmap = *po.cacheAsBitmap;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "renderers/engine/model.h"
 
@@ -22,6 +23,11 @@ struct Placement {
   uint16_t ratio = 0;
   std::string name;
   uint16_t clipDepth = 0;
+  BlendMode blendMode = BlendMode::Normal;
+  // The placement's filters; nullptr for none. A placement by a control tag
+  // refers to the tag's list without owning it (the movie outlives it).
+  std::shared_ptr<const std::vector<Filter>> filters;
+  bool cacheAsBitmap = false;
   // The frame whose tag put this character at this depth; with the character
   // id it tells whether an instance survives a seek.
   int32_t createdFrame = 0;

@@ -50,13 +50,20 @@ void BuildScene(const DisplayList& List, const Movie& M, std::vector<SceneNode>&
     node.cxform = inst->placement.cxform;
     node.depth = depth;
     node.clipDepth = inst->placement.clipDepth;
+    node.blendMode = inst->placement.blendMode;
+    node.filters = inst->placement.filters;
+    node.cacheAsBitmap = inst->placement.cacheAsBitmap;
+    if (!node.shape)
+      if (const auto grid = M.scalingGrids.find(inst->placement.characterId); grid != M.scalingGrids.end())
+        node.scalingGrid = &grid->second;
     Out.push_back(std::move(node));
   }
 }
 
 bool SameNode(const SceneNode& A, const SceneNode& B) {
   return A.shape == B.shape && A.movie == B.movie && A.matrix == B.matrix && A.cxform == B.cxform &&
-         A.clipDepth == B.clipDepth;
+         A.clipDepth == B.clipDepth && A.blendMode == B.blendMode && A.filters == B.filters &&
+         A.cacheAsBitmap == B.cacheAsBitmap && A.scalingGrid == B.scalingGrid;
 }
 
 // Old and new bounds of every node that appeared, vanished or changed. A
@@ -75,8 +82,13 @@ void Diff(const std::vector<SceneNode>& Old, const std::vector<SceneNode>& New, 
       if (!SameNode(a, b)) {
         Out.push_back(NodePixelBounds(a, M));
         Out.push_back(NodePixelBounds(b, M));
-      } else if (!a.shape) {
+      } else if (!a.shape && (!a.filters || a.filters->empty()) && !a.scalingGrid) {
         Diff(a.children, b.children, M * a.matrix, Out);
+      } else if (!a.shape) {
+        // Filters (and a scaling grid) spread a change in a child over the whole node.
+        std::vector<IntRect> inner;
+        Diff(a.children, b.children, M * a.matrix, inner);
+        if (!inner.empty()) Out.push_back(NodePixelBounds(b, M));
       }
     }
   }

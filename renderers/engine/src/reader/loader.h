@@ -67,5 +67,9 @@ std::string ReadExports(Stream& S, LoadState& L, size_t At);
 std::string ReadImports(Stream& S, int Version, LoadState& L, size_t At);
 // DefineMorphShape (Version 1) or DefineMorphShape2 (2), after the character id Id.
 MorphShape ReadMorphShape(Stream& S, uint16_t Id, int Version, LoadState& L);
+// A filter list: its count byte, then the filters.
+std::vector<Filter> ReadFilterList(Stream& S, LoadState& L);
+// DefineScalingGrid: the character id and its grid, kept on the movie.
+void ReadScalingGrid(Stream& S, LoadState& L, size_t At);
 
 }  // namespace swf::detail

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "renderers/engine/src/reader/images.h"
+#include "renderers/engine/src/filter_list.h"
 #include "renderers/engine/src/reader/loader.h"
 #include "renderers/engine/src/reader/other_tags.h"
 #include "renderers/engine/src/reader/lzma_movie.h"
@@ -279,6 +280,9 @@ class Parser {
         if (std::string note = ReadImports(B, Code == kImportAssets ? 1 : 2, l_, At); !note.empty())
           Note(std::move(note));
         break;
+      case kDefineScalingGrid:
+        ReadScalingGrid(B, l_, At);
+        break;
       default:
         break;  // unknown or unsupported tags are skipped by their length
     }
@@ -333,9 +337,26 @@ class Parser {
     if (flags & 0x10) p.ratio = B.U16();
     if (flags & 0x20) p.name = B.String();
     if (flags & 0x40) p.clipDepth = B.U16();
-    // Filters, blend mode, caching, visibility and clip actions follow; they
-    // are not drawn, and the tag's length lets us skip them.
+    if (Code == kPlaceObject3) ReadPlaceEffects(B, flags2, p);
+    // Clip actions may follow; the tag's length lets us skip them.
     return p;
+  }
+
+  // PlaceObject3's filters, blend mode and bitmap caching, then visibility
+  // and background colour. A placement cut off in them keeps what it has
+  // (a cache flag without its byte means cached) and the rest is noted.
+  void ReadPlaceEffects(Stream& B, uint8_t Flags2, PlaceObject& P) {
+    const size_t at = B.Offset();
+    try {
+      if (Flags2 & 0x01) P.filters = ReadFilterList(B, l_);
+      if (Flags2 & 0x02) P.blendMode = BlendModeOf(B.U8());
+      if (Flags2 & 0x04) P.cacheAsBitmap = B.AtEnd() || B.U8() != 0;
+      if (Flags2 & 0x20) B.U8();         // visible
+      if (Flags2 & 0x40) B.ReadRGBA();   // opaque background
+    } catch (const FormatError& e) {
+      Note("placement at depth " + std::to_string(P.depth) + " at offset " + std::to_string(at) +
+           " has damaged filters or blend mode (" + e.what() + "): it keeps what precedes");
+    }
   }
 
   LoadState& l_;

@@ -11,7 +11,9 @@
 
 #include "renderers/engine/render.h"
 #include "renderers/engine/src/render/composite.h"
+#include "renderers/engine/src/render/layers.h"
 #include "renderers/engine/src/render/raster.h"
+#include "renderers/engine/src/render/scaling_grid.h"
 #include "renderers/engine/src/render/stroke.h"
 
 namespace swf {
@@ -94,6 +96,13 @@ class Renderer {
   // render coverage into this clip-sized buffer instead of colours.
   void DrawList(const std::vector<SceneNode>& Nodes, const Matrix& M, const ColorTransform& Cx, const uint8_t* Mask,
                 uint8_t* MaskOut, int Nesting);
+  // How big filters are drawn, how many layers this one lies in, and the
+  // frame's filter budget (shared by the layers inside).
+  void SetLayering(render::FilterScale Scale, int Layers, int64_t* Budget) {
+    scale_ = Scale;
+    layers_deep_ = Layers;
+    budget_ = Budget;
+  }
 
  private:
   struct ActiveMask {
@@ -103,6 +112,9 @@ class Renderer {
 
   void DrawNode(const SceneNode& N, const Matrix& M, const ColorTransform& Cx, const uint8_t* Mask, uint8_t* MaskOut,
                 int Nesting);
+  void DrawContent(const SceneNode& N, const Matrix& M, const ColorTransform& Cx, const uint8_t* Mask,
+                   uint8_t* MaskOut, int Nesting);
+  void DrawLayer(const SceneNode& N, const Matrix& M, const ColorTransform& Cx, const uint8_t* Mask, int Nesting);
   void DrawShape(const Shape& S, const Matrix& M, const ColorTransform& Cx, const uint8_t* Mask, uint8_t* MaskOut);
   bool Flatten(const Shape& S, const Matrix& M, double Margin, Rect& Bounds);
 
@@ -117,6 +129,10 @@ class Renderer {
   std::vector<Point> points_;
   std::vector<Polyline> polylines_;
   std::vector<int> fillLayer_;
+
+  render::FilterScale scale_;
+  int layers_deep_ = 0;
+  int64_t* budget_ = nullptr;
 };
 
 void Renderer::DrawList(const std::vector<SceneNode>& Nodes, const Matrix& M, const ColorTransform& Cx,
@@ -154,15 +170,50 @@ void Renderer::DrawList(const std::vector<SceneNode>& Nodes, const Matrix& M, co
   }
 }
 
+IntRect NodeBounds(const SceneNode& N, const Matrix& M, int Nesting, render::FilterScale Scale);
+
 void Renderer::DrawNode(const SceneNode& N, const Matrix& M, const ColorTransform& Cx, const uint8_t* Mask,
                         uint8_t* MaskOut, int Nesting) {
-  const Matrix m = M * N.matrix;
-  const ColorTransform cx = Cx * N.cxform;
+  Matrix m = M * N.matrix;
+  // A cached bitmap is drawn at whole pixels.
+  if (N.cacheAsBitmap && std::isfinite(m.tx) && std::isfinite(m.ty)) m = {m.a, m.b, m.c, m.d, std::round(m.tx), std::round(m.ty)};
+  if (!MaskOut && render::DrawsThroughLayer(N) && layers_deep_ < render::kMaxLayerNesting) {
+    if (render::ActsOnParent(N.blendMode) && layers_deep_ == 0) return;
+    DrawLayer(N, m, Cx * N.cxform, Mask, Nesting);
+    return;
+  }
+  DrawContent(N, m, Cx * N.cxform, Mask, MaskOut, Nesting);
+}
+
+void Renderer::DrawLayer(const SceneNode& N, const Matrix& M, const ColorTransform& Cx, const uint8_t* Mask,
+                         int Nesting) {
+  const IntRect at = render::LayerRect(NodeBounds(N, M, Nesting, scale_), render::NodeReach(N, scale_), clip_);
+  if (at.Empty()) return;
+  // Making, clearing and compositing the layer counts against the frame's
+  // budget too; past it, nodes are drawn plainly.
+  const int64_t cost = render::LayerCost(at);
+  if (render::TooLarge(at) || cost > *budget_) {
+    DrawContent(N, M, Cx, Mask, nullptr, Nesting);
+    return;
+  }
+  *budget_ -= cost;
+  render::Image layer(at.right - at.left, at.bottom - at.top);
+  Renderer inner(*movie_, {layer.pixels.data(), layer.width, layer.height, layer.width * 4},
+                 {0, 0, layer.width, layer.height});
+  inner.SetLayering(scale_, layers_deep_ + 1, budget_);
+  const Matrix shift{1, 0, 0, 1, -static_cast<double>(at.left), -static_cast<double>(at.top)};
+  inner.DrawContent(N, shift * M, ColorTransform{}, nullptr, nullptr, Nesting);
+  render::FinishLayer(layer, at, N, Cx, scale_, target_, clip_, Mask, *budget_);
+}
+
+void Renderer::DrawContent(const SceneNode& N, const Matrix& m, const ColorTransform& cx, const uint8_t* Mask,
+                           uint8_t* MaskOut, int Nesting) {
   if (N.shape) DrawShape(*N.shape, m, cx, Mask, MaskOut);
   if (N.children.empty() || Nesting >= kMaxNesting) return;
   const Movie* outer = movie_;
   if (N.movie) movie_ = N.movie;
-  DrawList(N.children, m, cx, Mask, MaskOut, Nesting + 1);
+  render::GridChildren grid;
+  DrawList(render::ReshapeForGrid(N, grid) ? grid.nodes : N.children, m, cx, Mask, MaskOut, Nesting + 1);
   movie_ = outer;
 }
 
@@ -288,10 +339,13 @@ void Renderer::DrawShape(const Shape& S, const Matrix& M, const ColorTransform& 
   layers_.Draw(box, Mask, MaskOut);
 }
 
-IntRect NodeBounds(const SceneNode& N, const Matrix& M, int Nesting) {
+// The content of N (under M, its own matrix included), without the reach
+// of N's own filters; its children's filters are included.
+IntRect NodeBounds(const SceneNode& N, const Matrix& M, int Nesting, render::FilterScale Scale) {
   IntRect r = N.shape ? ShapePixelBounds(*N.shape, M) : IntRect{};
   if (Nesting < kMaxNesting)
-    for (const SceneNode& c : N.children) r = r.Union(NodeBounds(c, M * c.matrix, Nesting + 1));
+    for (const SceneNode& c : N.children)
+      r = r.Union(render::Grow(NodeBounds(c, M * c.matrix, Nesting + 1, Scale), render::NodeReach(c, Scale)));
   return r;
 }
 
@@ -310,11 +364,14 @@ void RenderScene(const std::vector<SceneNode>& Scene, const Movie& Movie, const 
     for (int32_t y = clip.top; y < clip.bottom; ++y) std::fill(RowOf(Target, y) + clip.left, RowOf(Target, y) + clip.right, bg);
   }
   Renderer r(Movie, Target, clip);
+  int64_t budget = std::max(render::kMinFilterBudget, render::LayerCost(clip) / 8 * render::kFilterStepsPerPixel);
+  r.SetLayering(render::FilterScaleOf(StageToPixels), 0, &budget);
   r.DrawList(Scene, StageToPixels, ColorTransform{}, nullptr, nullptr, 0);
 }
 
 IntRect NodePixelBounds(const SceneNode& Node, const Matrix& StageToPixels) {
-  return NodeBounds(Node, StageToPixels * Node.matrix, 0);
+  const render::FilterScale scale = render::FilterScaleOf(StageToPixels);
+  return render::Grow(NodeBounds(Node, StageToPixels * Node.matrix, 0, scale), render::NodeReach(Node, scale));
 }
 
 }  // namespace swf

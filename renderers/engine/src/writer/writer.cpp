@@ -18,6 +18,7 @@
 #include "renderers/engine/src/writer/text_writer.h"
 #include "renderers/engine/src/writer/writer_parts.h"
 #include "renderers/engine/src/writer/morph_writer.h"
+#include "renderers/engine/src/writer/effects.h"
 
 namespace swf {
 namespace {
@@ -351,7 +352,7 @@ bool CxformHasAlpha(const ColorTransform& C) { return C.multA != 256 || C.addA !
 
 void WritePlace(BitWriter& Out, const PlaceObject& P) {
   if (P.tagVersion == 1 && !P.move && P.characterId && !P.ratio && !P.name && !P.clipDepth &&
-      !(P.cxform && CxformHasAlpha(*P.cxform))) {
+      !(P.cxform && CxformHasAlpha(*P.cxform)) && writer::EffectFlags(P) == 0) {
     BitWriter w;
     w.U16(*P.characterId);
     w.U16(P.depth);
@@ -360,7 +361,7 @@ void WritePlace(BitWriter& Out, const PlaceObject& P) {
     Tag(Out, kPlaceObject, w.bytes());
     return;
   }
-  bool v3 = P.tagVersion >= 3;
+  const bool v3 = P.tagVersion >= 3 || writer::EffectFlags(P) != 0;
   BitWriter w;
   w.UB(0, 1);  // no clip actions
   w.UB(P.clipDepth.has_value(), 1);
@@ -370,7 +371,7 @@ void WritePlace(BitWriter& Out, const PlaceObject& P) {
   w.UB(P.matrix.has_value(), 1);
   w.UB(P.characterId.has_value(), 1);
   w.UB(P.move, 1);
-  if (v3) w.U8(0);  // no class name, image, cache, blend mode or filters
+  if (v3) w.U8(writer::EffectFlags(P));  // no class name or image
   w.U16(P.depth);
   if (P.characterId) w.U16(*P.characterId);
   if (P.matrix) writer::WriteMatrix(w, *P.matrix);
@@ -378,6 +379,7 @@ void WritePlace(BitWriter& Out, const PlaceObject& P) {
   if (P.ratio) w.U16(*P.ratio);
   if (P.name) w.String(*P.name, "an instance name");
   if (P.clipDepth) w.U16(*P.clipDepth);
+  if (v3) writer::WriteEffects(w, P);
   Tag(Out, v3 ? kPlaceObject3 : kPlaceObject2, w.bytes());
 }
 
@@ -595,6 +597,8 @@ std::vector<uint8_t> WriteMovie(const Movie& M, bool Compressed) {
       WriteButton(body, id, std::get<Button>(c));
   }
   if (!M.exports.empty()) Tag(body, kExportAssets, writer::ExportAssetsBody(M.exports));
+  for (const auto& [id, grid] : M.scalingGrids)
+    if (M.dictionary.count(id)) Tag(body, kDefineScalingGrid, writer::ScalingGridBody(id, grid));
   WriteTimeline(body, M.timeline);
 
   std::vector<uint8_t>& payload = body.bytes();
