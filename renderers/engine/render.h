@@ -15,9 +15,6 @@ namespace swf {
 // What one frame shows: placed characters in depth order (lowest first).
 struct SceneNode {
   const Shape* shape = nullptr;      // a shape; nullptr for a sprite instance
-  // Holds shape when it is not the dictionary's (a morph shape drawn at a
-  // ratio), for as long as any scene refers to it.
-  std::shared_ptr<const Shape> ownedShape;
   std::vector<SceneNode> children;   // a sprite instance's own display list
   Matrix matrix;                     // to the parent's space
   ColorTransform cxform;             // applied after the children's own
@@ -29,7 +26,8 @@ struct SceneNode {
   // loaded into a sprite instance); nullptr: the parent's.
   const Movie* movie = nullptr;
   // Keeps alive what the node and its children draw when the player made
-  // it for this node alone (a text field's glyphs and border).
+  // it for this node alone (a morph shape at a ratio, a text field's glyphs
+  // and border), for as long as any scene refers to it.
   std::shared_ptr<const void> owner;
   // Drawn into a layer of its own, filtered and composited with its blend
   // mode, when it has filters or a mode other than Normal and Layer.

@@ -26,12 +26,12 @@ void BuildScene(const DisplayList& List, const Movie& M, std::vector<SceneNode>&
         // An imported shape fills from its library's bitmaps: a node of its own.
         SceneNode inner;
         inner.shape = shape;
-        inner.ownedShape = inst->morphed;
+        inner.owner = inst->morphed;
         node.children.push_back(std::move(inner));
         node.movie = inst->library;
       } else {
         node.shape = shape;
-        node.ownedShape = inst->morphed;
+        node.owner = inst->morphed;
       }
     } else if (inst->sprite) {
       BuildScene(inst->sprite->list, *inst->sprite->movie, node.children, Fonts);

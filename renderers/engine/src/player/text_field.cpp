@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "renderers/engine/src/text/glyph_nodes.h"
 #include "renderers/engine/src/text/html_text.h"
 #include "renderers/engine/src/text/text_faces.h"
 #include "renderers/engine/src/text/text_layout.h"
@@ -38,17 +39,6 @@ Shape Rectangle(const Rect& R, bool Fill, bool Line) {
   s.paths.push_back(std::move(p));
   if (Line) s.bounds = {R.xmin - 10, R.ymin - 10, R.xmax + 10, R.ymax + 10};
   return s;
-}
-
-// White ink in the glyph's colour.
-ColorTransform Ink(RGBA C) {
-  ColorTransform t;
-  t.multR = t.multG = t.multB = 0;
-  t.addR = C.r;
-  t.addG = C.g;
-  t.addB = C.b;
-  t.multA = static_cast<int16_t>(C.a == 255 ? 256 : C.a);
-  return t;
 }
 
 // Finds the face of each format: an embedded font when the field draws with
@@ -167,10 +157,7 @@ std::shared_ptr<const TextField::Drawing> TextField::Draw(FontService* Fonts) co
   glyphs.reserve(count + lines);
   for (size_t i = 0; i < count; ++i) {
     const PlacedGlyph& g = layout.glyphs[i];
-    SceneNode n;
-    n.shape = g.shape;
-    n.matrix = Matrix{g.scale, 0, 0, g.scale, g.x, g.y};
-    n.cxform = Ink(g.color);
+    SceneNode n = GlyphNode(*g.shape, Matrix{g.scale, 0, 0, g.scale, g.x, g.y}, g.color);
     clip = clip || !Inside(bounds, n.matrix.Apply(g.shape->bounds));
     glyphs.push_back(n);
   }
@@ -178,9 +165,7 @@ std::shared_ptr<const TextField::Drawing> TextField::Draw(FontService* Fonts) co
   for (size_t i = 0; i < lines; ++i) {
     const Underline& u = layout.underlines[i];
     d->underlines.push_back(Rectangle(u.rect, true, false));
-    SceneNode n;
-    n.shape = &d->underlines.back();
-    n.cxform = Ink(u.color);
+    SceneNode n = GlyphNode(d->underlines.back(), Matrix{}, u.color);
     clip = clip || !Inside(bounds, u.rect);
     glyphs.push_back(n);
   }
