@@ -39,6 +39,9 @@ struct LoadState {
   void Note(std::string Text);
 };
 
+// One edge record of a shape (after its edge flag), relative to Pen, which it moves.
+Edge ReadEdge(Stream& S, Point& Pen);
+
 // Tag bodies: S covers exactly the tag's body.
 Shape ReadShape(Stream& S, int Version, LoadState& L);  // after the character id
 // A font's glyph: a SHAPE whose records fill with style 1, solid white.

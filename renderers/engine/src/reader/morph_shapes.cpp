@@ -106,32 +106,6 @@ MorphLineStyle ReadMorphLine(Stream& S, int Version) {
   return m;
 }
 
-// One edge record (after its edge flag), relative to Pen, which it moves.
-Edge ReadEdge(Stream& S, Point& Pen) {
-  Edge e;
-  const bool straight = S.UB(1) != 0;
-  const unsigned bits = S.UB(4) + 2;
-  if (straight) {
-    double dx = 0, dy = 0;
-    if (S.UB(1)) {
-      dx = S.SB(bits);
-      dy = S.SB(bits);
-    } else if (S.UB(1)) {
-      dy = S.SB(bits);
-    } else {
-      dx = S.SB(bits);
-    }
-    Pen = {Pen.x + dx, Pen.y + dy};
-  } else {
-    const double cx = S.SB(bits), cy = S.SB(bits), ax = S.SB(bits), ay = S.SB(bits);
-    e.curve = true;
-    e.control = {Pen.x + cx, Pen.y + cy};
-    Pen = {e.control.x + ax, e.control.y + ay};
-  }
-  e.anchor = Pen;
-  return e;
-}
-
 uint32_t MapStyle(uint32_t Index, size_t Count, const char* What, size_t Offset) {
   if (Index > Count) Fail(std::string("morph ") + What + " style " + std::to_string(Index) + " out of range", Offset);
   return Index;

@@ -165,34 +165,38 @@ void ReadRecords(Stream& S, int Version, Shape& shape, Styles& st, LoadState& L,
     }
     if (++edges > L.limits.maxEdgesPerShape) Fail("too many edges in one shape", at);
     L.Charge(sizeof(Edge), at);
-    Edge e;
-    const bool straight = S.UB(1) != 0;
-    const unsigned bits = S.UB(4) + 2;
-    if (straight) {
-      double dx = 0, dy = 0;
-      if (S.UB(1)) {
-        dx = S.SB(bits);
-        dy = S.SB(bits);
-      } else if (S.UB(1)) {
-        dy = S.SB(bits);
-      } else {
-        dx = S.SB(bits);
-      }
-      pen = {pen.x + dx, pen.y + dy};
-      e.anchor = pen;
-    } else {
-      const double cx = S.SB(bits), cy = S.SB(bits), ax = S.SB(bits), ay = S.SB(bits);
-      e.curve = true;
-      e.control = {pen.x + cx, pen.y + cy};
-      pen = {e.control.x + ax, e.control.y + ay};
-      e.anchor = pen;
-    }
-    current.edges.push_back(e);
+    current.edges.push_back(ReadEdge(S, pen));
   }
   flush();
 }
 
 }  // namespace
+
+// One edge record (after its edge flag), relative to Pen, which it moves.
+Edge ReadEdge(Stream& S, Point& Pen) {
+  Edge e;
+  const bool straight = S.UB(1) != 0;
+  const unsigned bits = S.UB(4) + 2;
+  if (straight) {
+    double dx = 0, dy = 0;
+    if (S.UB(1)) {
+      dx = S.SB(bits);
+      dy = S.SB(bits);
+    } else if (S.UB(1)) {
+      dy = S.SB(bits);
+    } else {
+      dx = S.SB(bits);
+    }
+    Pen = {Pen.x + dx, Pen.y + dy};
+  } else {
+    const double cx = S.SB(bits), cy = S.SB(bits), ax = S.SB(bits), ay = S.SB(bits);
+    e.curve = true;
+    e.control = {Pen.x + cx, Pen.y + cy};
+    Pen = {e.control.x + ax, e.control.y + ay};
+  }
+  e.anchor = Pen;
+  return e;
+}
 
 Shape ReadShape(Stream& S, int Version, LoadState& L) {
   Shape shape;
