@@ -57,7 +57,7 @@ std::shared_ptr<const swf::Movie> SpriteMovie() {
     if (f == 0) p.characterId = 1;
     const double a = f * std::numbers::pi / 8;
     p.matrix = swf::Matrix{std::cos(a), std::sin(a), -std::sin(a), std::cos(a), 0, 0};
-    sprite.timeline.frames.push_back({{p}, {}, {}});
+    sprite.timeline.frames.push_back({{p}, {}, {}, {}});
   }
   m->dictionary[2] = sprite;
 

@@ -1,5 +1,7 @@
 #include "renderers/engine/src/reader/lzma_movie.h"
 
+#include <algorithm>
+
 #include "renderers/engine/src/reader/lzma.h"
 #include "renderers/engine/src/reader/stream.h"
 
@@ -15,8 +17,11 @@ std::vector<uint8_t> DecompressLzmaMovie(const uint8_t* Data, size_t Size, size_
   // the declared length, and is cut off where the file ends.
   LzmaOutput body = DecodeLzma(Data + 12, Data + kHeader, Size - kHeader, declared - 8, 8);
   Truncated = body.cutOff || body.endMarker;
-  std::vector<uint8_t> out(Data, Data + 8);
-  out.insert(out.end(), body.bytes.begin(), body.bytes.end());
+  // The header goes in front of the body, so offsets in messages are
+  // offsets in the uncompressed movie.
+  std::vector<uint8_t> out(8 + body.bytes.size());
+  std::copy(Data, Data + 8, out.begin());
+  std::copy(body.bytes.begin(), body.bytes.end(), out.begin() + 8);
   return out;
 }
 
