@@ -153,12 +153,15 @@ struct Action {
   ActionCode code = ActionCode::End;
   uint32_t offset = 0;                   // of the action's first byte in the block
   std::vector<PushItem> push;            // Push
-  std::vector<std::string> strings;      // ConstantPool; GotoLabel, SetTarget: [0]; GetURL: url, target
-  int32_t number = 0;                    // GotoFrame: frame; StoreRegister: register; GetURL2, GotoFrame2: flags;
+  std::vector<std::string> strings;      // ConstantPool; GotoLabel, SetTarget: [0]; GetURL: url, target;
+                                         // Try: the catch variable
+  int32_t number = 0;                    // GotoFrame: frame; StoreRegister: register; GetURL2, GotoFrame2, Try: flags;
                                          // WaitForFrame(2): skip count
-  int32_t number2 = 0;                   // GotoFrame2: scene bias; WaitForFrame: frame
+  int32_t number2 = 0;                   // GotoFrame2: scene bias; WaitForFrame: frame; Try: the catch register
   size_t target = 0;                     // Jump, If: index of the action to go to (may be the list's size);
-                                         // DefineFunction(2), With: index of the first action after the body
+                                         // DefineFunction(2), With: index of the first action after the body;
+                                         // Try: the first action after the try body
+  size_t target2 = 0, target3 = 0;       // Try: the first action after the catch body, after the finally body
   std::shared_ptr<const FunctionDef> function;  // DefineFunction(2)
 };
 

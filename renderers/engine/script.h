@@ -102,21 +102,66 @@ std::string NumberToString(double N);
 // decimal or 0x hexadecimal; "" and anything else is NaN.
 double StringToNumber(const std::string& S);
 
-// What a native function receives.
+class Interpreter;
+
+// What a native function receives, and what it may ask of the running
+// script: conversions that call valueOf and toString, member access that
+// runs getters and setters, calls back into script code, and throwing.
 struct NativeCall {
   ScriptRuntime& runtime;
   ScriptHost& host;
   ScriptClip& clip;  // the clip the calling script runs on
   Value thisValue;
   std::vector<Value> args;
+  Interpreter* interpreter = nullptr;  // the run in progress
+
+  Value Arg(size_t I) const { return I < args.size() ? args[I] : Value(); }
+  // The object `this` is, or nullptr (a primitive, a clip or nothing).
+  Object* ThisObject() const;
+
+  std::string ToString(const Value& V);
+  double ToNumber(const Value& V);
+  Value ToPrimitive(const Value& V);  // objects: valueOf, then toString
+  Value Get(const Value& Of, const std::string& Name);
+  void Set(const Value& Of, const std::string& Name, const Value& V);
+  Value Call(const Value& Function, const Value& This, std::vector<Value> Args);
+  Value Construct(const Value& Constructor, std::vector<Value> Args);
+  [[noreturn]] void Throw(const Value& V);
 };
 using NativeFunction = std::function<Value(NativeCall&)>;
 
 struct ScriptFunction;  // a function defined by a script (internal)
 
-// An object: named members (an array keeps its elements as members "0",
-// "1", ... and a `length`), an optional prototype, and for a function its
-// code or native.
+// Attributes of a member, as ASSetPropFlags sets them.
+enum PropertyFlags : uint8_t {
+  kDontEnum = 1,
+  kDontDelete = 2,
+  kReadOnly = 4,
+};
+
+// Data a built-in class keeps inside its instances (a date's time, a
+// wrapped primitive, an XML node's links). Objects it refers to are named
+// to the collector by References.
+class NativeData {
+ public:
+  virtual ~NativeData() = default;
+  virtual void References(std::vector<Object*>& /*Out*/) const {}
+};
+
+// One member of an object.
+struct Property {
+  Value value;
+  Object* getter = nullptr;  // addProperty: both set, or neither
+  Object* setter = nullptr;
+  uint8_t flags = 0;         // PropertyFlags
+  uint32_t order = 0;        // when it was created, in the object's count
+  std::string name;          // as first spelled
+};
+
+// An object: named members in the order they were created (an array keeps
+// its elements as members "0", "1", ... and a `length`), an optional
+// prototype (`__proto__`), and for a function its code or native. Before
+// SWF 7 names are matched without regard to case.
 class Object {
  public:
   Object();
@@ -124,25 +169,54 @@ class Object {
   Object(const Object&) = delete;
   Object& operator=(const Object&) = delete;
 
-  // Own member or undefined.
+  // Own member or undefined (getters are not called; "__proto__" is the prototype).
   Value Get(const std::string& Name) const;
-  bool Has(const std::string& Name) const { return members_.count(Name) != 0; }
-  // Own member, then the prototype chain.
+  bool Has(const std::string& Name) const;
+  // Own member, then the prototype chain (getters not called).
   std::optional<Value> Find(const std::string& Name) const;
+  // The member and the object holding it, own first, then the chain.
+  const Property* FindProperty(const std::string& Name, const Object** Holder = nullptr) const;
+  Property* OwnProperty(const std::string& Name);
+  const Property* OwnProperty(const std::string& Name) const;
+  // Sets the own member's value, creating it with no flags when missing
+  // (read-only and setters are the interpreter's business).
   void Set(const std::string& Name, Value V);
+  // Creates or replaces the own member with these flags.
+  void Define(const std::string& Name, Value V, uint8_t Flags = 0);
+  // addProperty: a member whose reads and writes call functions.
+  void DefineAccessor(const std::string& Name, Object* Getter, Object* Setter, uint8_t Flags = 0);
+  // ASSetPropFlags on one own member; false when missing.
+  bool SetFlags(const std::string& Name, uint8_t Set, uint8_t Clear);
+  // False when missing or not deletable.
   bool Delete(const std::string& Name);
-  const std::map<std::string, Value>& Members() const { return members_; }
+  // Own member names in creation order; hidden (kDontEnum) ones only when asked.
+  std::vector<std::string> Keys(bool IncludeHidden = false) const;
+  // Own enumerable members with their values, in creation order.
+  std::vector<std::pair<std::string, Value>> OwnValues() const;
+  size_t Size() const { return members_.size(); }
 
   bool isArray = false;
+  bool caseless = false;  // names match regardless of case (movies before SWF 7)
   Object* prototype = nullptr;
   NativeFunction native;
   std::unique_ptr<ScriptFunction> function;
+  std::unique_ptr<NativeData> data;
+  // Object.watch: by member name, the callback and its data.
+  std::unique_ptr<std::map<std::string, std::pair<Object*, Value>>> watchers;
   bool IsFunction() const { return native || function; }
 
  private:
   friend class ScriptRuntime;
-  std::map<std::string, Value> members_;
+  std::string Key(const std::string& Name) const;
+  Property& Slot(const std::string& Name);
+  std::map<std::string, Property> members_;  // by Key(name)
+  uint32_t nextOrder_ = 0;
   bool marked_ = false;
+};
+
+// An exception a script threw, on its way to a catch.
+struct ScriptThrow {
+  Value value;
 };
 
 // A movie clip as scripts see it: the root of a level, or a sprite instance.
@@ -154,7 +228,7 @@ class ScriptClip {
   virtual ScriptClip* Level(int N) = 0;                   // the root of level N, or nullptr
   virtual int LevelNumber() = 0;                          // for the root of a level: its number
   virtual std::string Name() = 0;                         // the instance name ("" for a root)
-  // The clip's variables: an object from ScriptRuntime::NewRootedObject that
+  // The clip's variables: an object from ScriptRuntime::NewClipObject that
   // the clip keeps for its lifetime.
   virtual Object* Variables() = 0;
 
@@ -248,8 +322,6 @@ class RootedValue {
   RootedObject root_;
 };
 
-class Interpreter;
-
 class ScriptRuntime {
  public:
   explicit ScriptRuntime(int SwfVersion = 8);
@@ -286,11 +358,23 @@ class ScriptRuntime {
   ScriptClip* ResolveTarget(ScriptClip& From, const std::string& Target);
 
   Object* Global() const { return global_; }
-  // A new object or array in the heap (unrooted: keep it reachable or root it).
+  // A new object (its prototype Object.prototype), array (Array.prototype)
+  // or native function (Function.prototype) in the heap, unrooted: keep it
+  // reachable or root it.
   Object* NewObject();
   Object* NewArray(const std::vector<Value>& Elements);
   Object* NewNative(NativeFunction F);
+  // A native function installed as Owner's hidden member Name.
+  Object* Method(Object* Owner, const std::string& Name, NativeFunction F, uint8_t Flags = kDontEnum);
   RootedObject NewRootedObject() { return RootedObject(*this, NewObject()); }
+  // The variables of a clip: an object whose prototype is MovieClip.prototype.
+  RootedObject NewClipObject();
+
+  // The prototypes of the built-in classes ("Object", "Function", "Array",
+  // "String", "MovieClip", ...) as the runtime installed them, whatever a
+  // movie later does to _global; nullptr for a class not installed.
+  Object* BuiltinPrototype(const std::string& Class) const;
+  void SetBuiltinPrototype(const std::string& Class, Object* Prototype);
 
   // Collects unreachable objects now (only between runs; ignored during one).
   void Collect();
@@ -310,8 +394,11 @@ class ScriptRuntime {
   std::map<Object*, int> pins_;
   std::map<std::string, std::pair<Value, Value>> callbacks_;
   Object* global_ = nullptr;
-  Object* clipMethods_ = nullptr;  // methods every clip answers (play, gotoAndStop, ...)
-  Object* arrayMethods_ = nullptr;  // the prototype of arrays
+  std::map<std::string, Object*> prototypes_;  // of the built-in classes, pinned
+  Object* objectProto_ = nullptr;  // the most used of them
+  Object* functionProto_ = nullptr;
+  Object* arrayProto_ = nullptr;
+  Object* clipProto_ = nullptr;
   const Budget* budget_ = nullptr;  // of the outermost run in progress
   int running_ = 0;  // nested runs in progress
   size_t liveAfterCollect_ = 0;

@@ -15,7 +15,7 @@ namespace script_test {
 class FakeClip : public swf::ScriptClip {
  public:
   FakeClip(swf::ScriptRuntime& R, std::string Name, FakeClip* Parent, std::map<int, FakeClip*>* Levels, int Level = 0)
-      : runtime_(R), vars_(R.NewRootedObject()), name_(std::move(Name)), parent_(Parent), levels_(Levels), level_(Level) {}
+      : runtime_(R), vars_(R.NewClipObject()), name_(std::move(Name)), parent_(Parent), levels_(Levels), level_(Level) {}
 
   FakeClip& Add(const std::string& Name) {
     auto c = std::make_unique<FakeClip>(runtime_, Name, this, levels_);

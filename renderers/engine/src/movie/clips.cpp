@@ -39,7 +39,7 @@ Clip::Clip(MovieInstance::State& S, int Level, std::vector<uint16_t> Depths, uin
       depths(std::move(Depths)),
       serial(Serial),
       state_(S),
-      vars_(S.runtime.NewRootedObject()) {}
+      vars_(S.runtime.NewClipObject()) {}
 
 MoviePlayer* Clip::Player() {
   const auto it = state_.levels.find(level);

@@ -58,7 +58,7 @@ ExternalValue Convert(const Value& V, size_t Depth, size_t& Nodes) {
     return ExternalValue::Array(std::move(items));
   }
   std::vector<ExternalProperty> props;
-  for (const auto& [name, value] : o->Members()) {
+  for (const auto& [name, value] : SortedValues(*o)) {
     if (value.IsFunction()) continue;
     if (Nodes > kMaxExternalNodes) break;
     props.push_back({name, Convert(value, Depth + 1, Nodes)});

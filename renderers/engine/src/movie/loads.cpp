@@ -76,7 +76,7 @@ std::vector<std::pair<std::string, std::string>> DecodeUrlVariables(const std::s
 
 std::string EncodeUrlVariables(const Object& Variables) {
   std::string out;
-  for (const auto& [name, value] : Variables.Members()) {
+  for (const auto& [name, value] : SortedValues(Variables)) {
     if (value.IsObject() || value.IsClip()) continue;
     if (!out.empty()) out += '&';
     out += Escape(name) + "=" + Escape(value.ToString());

@@ -43,6 +43,13 @@ std::vector<std::pair<std::string, std::string>> DecodeUrlVariables(const std::s
 // A clip's variables with plain values as "a=1&b=two%20words".
 std::string EncodeUrlVariables(const Object& Variables);
 
+// An object's enumerable members by name, for encodings that list them sorted.
+inline std::map<std::string, Value> SortedValues(const Object& O) {
+  std::map<std::string, Value> out;
+  for (auto& [name, value] : O.OwnValues()) out.emplace(std::move(name), std::move(value));
+  return out;
+}
+
 // A load the host is fetching.
 struct Request {
   enum class Kind { Movie, ClipMovie, Variables, Unload, Library };

@@ -114,8 +114,15 @@ void DecodePush(Payload& P, Action& A) {
 
 // Decodes the payload of A; BodySize receives the size of a body that
 // follows the record (functions, with), Jump the relative branch.
-void DecodePayload(Payload& P, Action& A, size_t& BodySize, int32_t& Branch) {
+void DecodePayload(Payload& P, Action& A, size_t& BodySize, int32_t& Branch, size_t (&TrySizes)[3]) {
   switch (A.code) {
+    case ActionCode::Try: {
+      A.number = P.U8();
+      for (size_t& s : TrySizes) s = P.U16();
+      if (A.number & 4) A.number2 = P.U8();
+      else A.strings.push_back(P.String());
+      break;
+    }
     case ActionCode::GotoFrame: A.number = P.U16(); break;
     case ActionCode::GetURL:
       A.strings.push_back(P.String());
@@ -168,7 +175,7 @@ void DecodePayload(Payload& P, Action& A, size_t& BodySize, int32_t& Branch) {
       A.function = std::move(f);
       break;
     }
-    default: break;  // Try and unknown codes: the payload is skipped
+    default: break;  // unknown codes: the payload is skipped
   }
 }
 
@@ -180,6 +187,7 @@ ActionBlock DecodeActions(const uint8_t* Data, size_t Size) {
     size_t index, at;  // the action and its offset
     size_t targetOffset;
     bool body;  // a body end rather than a branch
+    int field = 0;  // 0 target, 1 target2, 2 target3
   };
   std::vector<Pending> pending;
   size_t pos = 0;
@@ -195,10 +203,19 @@ ActionBlock DecodeActions(const uint8_t* Data, size_t Size) {
       Payload p(Data + pos + 3, length, pos + 3, a.code);
       size_t bodySize = 0;
       int32_t branch = 0;
+      size_t trySizes[3] = {0, 0, 0};
       bool hasBody = a.code == ActionCode::DefineFunction || a.code == ActionCode::DefineFunction2 ||
                      a.code == ActionCode::With;
-      DecodePayload(p, a, bodySize, branch);
+      DecodePayload(p, a, bodySize, branch, trySizes);
       next = pos + 3 + length;
+      if (a.code == ActionCode::Try) {
+        size_t end = next;
+        for (int i = 0; i < 3; ++i) {
+          if (Size - end < trySizes[i]) Fail("Try's body runs past the end", pos);
+          end += trySizes[i];
+          pending.push_back({block.actions.size(), pos, end, true, i});
+        }
+      }
       if (a.code == ActionCode::Jump || a.code == ActionCode::If) {
         int64_t t = static_cast<int64_t>(next) + branch;
         if (t < 0 || static_cast<uint64_t>(t) > Size) Fail(ActionName(a.code) + " leads outside the block", pos);
@@ -227,7 +244,8 @@ ActionBlock DecodeActions(const uint8_t* Data, size_t Size) {
                (p.body ? "'s body ends inside an action" : " leads into the middle of an action"),
            p.at);
     }
-    block.actions[p.index].target = it->second;
+    Action& a = block.actions[p.index];
+    (p.field == 0 ? a.target : p.field == 1 ? a.target2 : a.target3) = it->second;
   }
   return block;
 }

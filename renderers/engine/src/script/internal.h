@@ -34,6 +34,29 @@ uint64_t TakeWork();
 double ArrayLength(const Object& A);
 std::string JoinArray(const Object& A, const std::string& Separator, int Depth = 0);
 void InstallBuiltins(ScriptRuntime& R);
+// A constructor function installed in _global as Name, with Prototype as
+// its prototype member and the prototype's constructor (the runtime's
+// built-in prototype of that name unless one is set already).
+Object* InstallClass(ScriptRuntime& R, const std::string& Name, Object* Prototype, NativeFunction Constructor);
+
+// The built-in library, a file each.
+void InstallObject(ScriptRuntime& R);             // builtins_object.cpp: Object, ASSetPropFlags
+void InstallFunction(ScriptRuntime& R);           // builtins_object.cpp: Function, call, apply
+void InstallPrimitiveClasses(ScriptRuntime& R);   // builtins_primitives.cpp: Boolean, Number
+void InstallString(ScriptRuntime& R);             // builtins_string.cpp
+void InstallMath(ScriptRuntime& R);               // builtins_math.cpp
+void InstallGlobalFunctions(ScriptRuntime& R);    // builtins_globals.cpp: parseInt, escape, isNaN, ...
+void InstallBroadcaster(ScriptRuntime& R);        // builtins_globals.cpp: AsBroadcaster
+void InstallArray(ScriptRuntime& R);              // builtins_array.cpp
+void InstallMovieClip(ScriptRuntime& R);          // builtins_movieclip.cpp
+void InstallDate(ScriptRuntime& R);               // builtins_date.cpp
+void InstallTimers(ScriptRuntime& R);             // builtins_timers.cpp: setInterval, setTimeout, getTimer
+void InstallSystemObjects(ScriptRuntime& R);      // builtins_system.cpp: System, Key, Mouse, Stage, SharedObject, ...
+void InstallXml(ScriptRuntime& R);                // builtins_xml.cpp: XML, XMLNode
+void InstallLoadVars(ScriptRuntime& R);           // builtins_loadvars.cpp
+void InstallGeometry(ScriptRuntime& R);           // builtins_geometry.cpp: flash.geom
+void InstallTextClasses(ScriptRuntime& R);        // builtins_text.cpp: TextField, TextFormat
+void InstallMediaStubs(ScriptRuntime& R);         // builtins_media.cpp: Color, Sound, ...
 // The property index of a name such as "_x", or -1.
 int PropertyIndex(const std::string& Name);
 

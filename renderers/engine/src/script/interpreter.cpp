@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <set>
 
 #include "renderers/engine/src/utf8.h"
 
@@ -49,6 +50,12 @@ std::string Extract(const std::string& S, double Index, double Count) {
 }
 
 bool IsNumeric(const std::string& S) { return !S.empty() && !std::isnan(StringToNumber(S)); }
+
+std::string Lowercase(std::string S) {
+  for (char& c : S)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return S;
+}
 
 }  // namespace
 
@@ -98,7 +105,20 @@ void Interpreter::RunBlock(std::shared_ptr<const ActionBlock> Block, ScriptClip&
   f.mode = Mode::Discard;
   size_t depth = frames_.size();
   frames_.push_back(std::move(f));
-  Loop(depth);
+  try {
+    Loop(depth);
+  } catch (const ScriptThrow& t) {
+    // As the reference player's log shows it; the rest of the block is not run.
+    std::string text;
+    try {
+      text = ToStringOf(t.value);
+    } catch (const ScriptThrow&) {
+      text = t.value.ToString();
+    }
+    host_.Trace("Warning: Uncaught exception, " + text);
+    while (frames_.size() > depth) frames_.pop_back();
+    stack_.resize(std::min(stack_.size(), frames_.empty() ? 0 : frames_.back().stackBase));
+  }
 }
 
 Value Interpreter::CallValue(const Value& Function, const Value& This, std::vector<Value> Args, ScriptClip& Clip) {
@@ -110,13 +130,98 @@ Value Interpreter::CallValue(const Value& Function, const Value& This, std::vect
   outer.thisValue = ClipValue(&Clip);
   outer.stackBase = stack_.size();
   size_t depth = frames_.size();
+  size_t stackSize = stack_.size();
   frames_.push_back(std::move(outer));
+  // Frames and values of an unfinished call go when an exception passes.
+  struct Unwind {
+    Interpreter& self;
+    size_t depth, stack;
+    ~Unwind() {
+      while (self.frames_.size() > depth) self.frames_.pop_back();
+      if (self.stack_.size() > stack) self.stack_.resize(stack);
+    }
+  } unwind{*this, depth, stackSize};
+  Value saved = std::move(result_);
   result_ = Value();
   Invoke(Function, This, std::move(Args), Mode::Result);
   Loop(depth + 1);
-  frames_.pop_back();
-  return result_;
+  Value r = std::move(result_);
+  result_ = std::move(saved);
+  return r;
 }
+
+ScriptClip& Interpreter::CurrentClip() { return *frames_.back().target; }
+
+Value Interpreter::CallNested(const Value& Function, const Value& This, std::vector<Value> Args) {
+  return CallValue(Function, This, std::move(Args), CurrentClip());
+}
+
+Value Interpreter::ConstructNested(const Value& Ctor, std::vector<Value> Args) {
+  Object* obj = runtime_.NewObject();
+  RootedObject keep(runtime_, obj);
+  if (Ctor.IsFunction()) {
+    Value proto = Ctor.object()->Get("prototype");
+    if (proto.IsObject()) obj->prototype = proto.object();
+    obj->Define("__constructor__", Ctor, kDontEnum);
+    if (runtime_.SwfVersion() < 6) obj->Define("constructor", Ctor, kDontEnum);
+  }
+  Value r = CallNested(Ctor, Value::Obj(obj), std::move(Args));
+  return r.IsObject() ? r : Value::Obj(obj);
+}
+
+Value Interpreter::ToPrimitiveOf(const Value& V, bool PreferString) {
+  if (!V.IsObject()) return V;
+  Object* o = V.object();
+  const char* order[2] = {"valueOf", "toString"};
+  if (PreferString) std::swap(order[0], order[1]);
+  for (const char* name : order) {
+    Value fn = MemberOf(V, name);
+    if (!fn.IsFunction()) continue;
+    Value r = CallNested(fn, V, {});
+    if (!r.IsObject()) return r;
+  }
+  if (o->IsFunction()) return Value::String("[type Function]");
+  return Value::String(V.ToString());
+}
+
+std::string Interpreter::ToStringOf(const Value& V) {
+  if (!V.IsObject()) return V.ToString();
+  return ToPrimitiveOf(V, true).ToString();
+}
+
+double Interpreter::ToNumberOf(const Value& V) {
+  if (!V.IsObject()) return V.ToNumber();
+  return ToPrimitiveOf(V, false).ToNumber();
+}
+
+Value Interpreter::MemberOf(const Value& Of, const std::string& Name) { return GetMember(frames_.back(), Of, Name); }
+
+void Interpreter::SetMemberOf(const Value& Of, const std::string& Name, const Value& V) {
+  SetMember(frames_.back(), Of, Name, V);
+}
+
+// ---- what natives ask ----
+
+Object* NativeCall::ThisObject() const { return thisValue.IsObject() ? thisValue.object() : nullptr; }
+std::string NativeCall::ToString(const Value& V) { return interpreter ? interpreter->ToStringOf(V) : V.ToString(); }
+double NativeCall::ToNumber(const Value& V) { return interpreter ? interpreter->ToNumberOf(V) : V.ToNumber(); }
+Value NativeCall::ToPrimitive(const Value& V) { return interpreter ? interpreter->ToPrimitiveOf(V) : swf::ToPrimitive(V); }
+Value NativeCall::Get(const Value& Of, const std::string& Name) {
+  if (interpreter) return interpreter->MemberOf(Of, Name);
+  if (auto v = Of.IsObject() ? Of.object()->Find(Name) : std::nullopt) return *v;
+  return Value();
+}
+void NativeCall::Set(const Value& Of, const std::string& Name, const Value& V) {
+  if (interpreter) interpreter->SetMemberOf(Of, Name, V);
+  else if (Of.IsObject()) Of.object()->Set(Name, V);
+}
+Value NativeCall::Call(const Value& Function, const Value& This, std::vector<Value> Args) {
+  return interpreter ? interpreter->CallNested(Function, This, std::move(Args)) : Value();
+}
+Value NativeCall::Construct(const Value& Constructor, std::vector<Value> Args) {
+  return interpreter ? interpreter->ConstructNested(Constructor, std::move(Args)) : Value();
+}
+void NativeCall::Throw(const Value& V) { throw ScriptThrow{V}; }
 
 Value Interpreter::GetPathFrom(ScriptClip& From, const std::string& Path) {
   Frame f;
@@ -166,10 +271,87 @@ void Interpreter::Loop(size_t StopDepth) {
     actions_ += 1 + TakeWork();
     if (actions_ > budget_.maxActions)
       throw ScriptAbort{"more than " + std::to_string(budget_.maxActions) + " actions"};
+    if (!f.tries.empty() && LeaveTries(f, StopDepth)) continue;
     const Action& a = f.block->actions[f.pc];
     ++f.pc;
-    Step(f, a);
+    try {
+      Step(f, a);
+    } catch (ScriptThrow& t) {
+      Throw(std::move(t.value), StopDepth);
+    }
   }
+}
+
+bool Interpreter::LeaveTries(Frame& F, size_t StopDepth) {
+  using State = Frame::TryRegion::State;
+  while (!F.tries.empty()) {
+    Frame::TryRegion& t = F.tries.back();
+    const Action& a = *t.action;
+    const bool hasFinally = (a.number & 2) != 0;
+    const size_t pc = F.pc;
+    if (t.state == State::Try) {
+      if (pc >= t.begin && pc < a.target) return false;
+      if (pc == a.target) {
+        // The try body ended normally: past the catch body, into the finally body.
+        F.pc = a.target2;
+        if (hasFinally) {
+          t.state = State::Finally;
+          continue;
+        }
+      }
+    } else if (t.state == State::Catch) {
+      if (pc >= a.target && pc < a.target2) return false;
+      if (pc == a.target2 && hasFinally) {
+        t.state = State::Finally;
+        continue;
+      }
+    } else {
+      if (pc >= a.target2 && pc < a.target3) return false;
+      if (t.rethrow && pc == a.target3) {
+        Value v = std::move(t.thrown);
+        F.tries.pop_back();
+        Throw(std::move(v), StopDepth);
+        return true;
+      }
+    }
+    F.tries.pop_back();  // a jump out of the statement, or its end
+  }
+  return false;
+}
+
+void Interpreter::Throw(Value V, size_t StopDepth) {
+  using State = Frame::TryRegion::State;
+  while (frames_.size() > StopDepth) {
+    Frame& f = frames_.back();
+    while (!f.tries.empty()) {
+      Frame::TryRegion& t = f.tries.back();
+      const Action& a = *t.action;
+      if (stack_.size() > t.stack) stack_.resize(t.stack);
+      if (t.state == State::Try && (a.number & 1)) {
+        t.state = State::Catch;
+        f.pc = a.target;
+        if (a.number & 4) {
+          if (static_cast<size_t>(a.number2) < f.registers.size()) f.registers[static_cast<size_t>(a.number2)] = V;
+        } else if (!a.strings.empty()) {
+          if (f.activation) f.activation->Set(a.strings[0], V);
+          else SetVariable(f, a.strings[0], V);
+        }
+        return;
+      }
+      if (t.state != State::Finally && (a.number & 2)) {
+        t.state = State::Finally;
+        t.rethrow = true;
+        t.thrown = std::move(V);
+        f.pc = a.target2;
+        return;
+      }
+      f.tries.pop_back();
+    }
+    // No handler in this frame: it ends without a result.
+    stack_.resize(std::min(stack_.size(), f.stackBase));
+    frames_.pop_back();
+  }
+  throw ScriptThrow{std::move(V)};
 }
 
 // Ends the innermost frame with Result.
@@ -199,7 +381,7 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
   Frame& caller = frames_.back();
   if (fn->native) {
     NativeFunction native = fn->native;  // the object may change while it runs
-    NativeCall call{runtime_, host_, *caller.target, This, std::move(Args)};
+    NativeCall call{runtime_, host_, *caller.target, This, std::move(Args), this};
     Value r = native(call);
     if (M == Mode::Push) Push(std::move(r));
     if (M == Mode::Construct) Push(r.IsObject() ? std::move(r) : std::move(Constructed));
@@ -258,6 +440,8 @@ void Interpreter::Construct(const Value& Ctor, std::vector<Value> Args) {
   if (Ctor.IsFunction()) {
     Value proto = Ctor.object()->Get("prototype");
     if (proto.IsObject()) obj->prototype = proto.object();
+    obj->Define("__constructor__", Ctor, kDontEnum);
+    if (runtime_.SwfVersion() < 6) obj->Define("constructor", Ctor, kDontEnum);
   }
   Invoke(Ctor, Value::Obj(obj), std::move(Args), Mode::Construct, Value::Obj(obj));
 }
@@ -273,7 +457,10 @@ void Interpreter::DefineFunction(Frame& F, const Action& A, size_t Index) {
   sf->clipPath = F.original->TargetPath();
   sf->constants = F.constants;
   fn->function = std::move(sf);
-  fn->Set("prototype", Value::Obj(runtime_.NewObject()));
+  fn->prototype = runtime_.BuiltinPrototype("Function");
+  Object* proto = runtime_.NewObject();
+  proto->Define("constructor", Value::Obj(fn), kDontEnum);
+  fn->Define("prototype", Value::Obj(proto), kDontEnum);
   Value v = Value::Obj(fn);
   if (A.function->name.empty()) {
     Push(v);
@@ -375,42 +562,87 @@ Value Interpreter::GetClipProperty(ScriptClip& C, int Index) {
   }
 }
 
+Value Interpreter::GetObjectMember(Object* O, const Value& This, const std::string& Name) {
+  if (Name == "__proto__") return Value::Obj(O->prototype);
+  const Property* p = O->FindProperty(Name);
+  if (!p) {
+    // __resolve answers for members nothing else has.
+    if (Name != "__resolve") {
+      const Property* r = O->FindProperty("__resolve");
+      if (r && r->value.IsFunction()) return CallNested(r->value, This, {Value::String(Name)});
+    }
+    return Value();
+  }
+  if (p->getter) return CallNested(Value::Obj(p->getter), This, {});
+  return p->value;
+}
+
+bool Interpreter::SetObjectMember(Object* O, const Value& This, const std::string& Name, const Value& V) {
+  if (Name == "__proto__") {
+    O->Set(Name, V);
+    return true;
+  }
+  const Object* holder = nullptr;
+  const Property* p = O->FindProperty(Name, &holder);
+  if (p && (p->getter || p->setter)) {
+    // An accessor without a setter is read-only.
+    if (p->setter) CallNested(Value::Obj(p->setter), This, {V});
+    return p->setter != nullptr;
+  }
+  if (p && holder == O && (p->flags & kReadOnly)) return false;
+  Value value = V;
+  if (O->watchers) {
+    auto w = O->watchers->find(Name);
+    if (w != O->watchers->end()) {
+      Value old = p && holder == O ? p->value : Value();
+      auto [callback, data] = w->second;  // a copy: the callback may unwatch
+      value = CallNested(Value::Obj(callback), This, {Value::String(Name), old, V, data});
+    }
+  }
+  O->Set(Name, std::move(value));
+  return true;
+}
+
 Value Interpreter::GetMember(Frame& F, const Value& Of, const std::string& Name) {
   switch (Of.type()) {
-    case Value::Type::Object:
-      if (auto v = Of.object()->Find(Name)) return *v;
-      return Value();
+    case Value::Type::Object: return GetObjectMember(Of.object(), Of, Name);
     case Value::Type::String:
       if (Name == "length") return Value::Number(static_cast<double>(Utf8Length(Of.string())));
+      if (Object* p = runtime_.BuiltinPrototype("String")) return GetObjectMember(p, Of, Name);
+      return Value();
+    case Value::Type::Number:
+      if (Object* p = runtime_.BuiltinPrototype("Number")) return GetObjectMember(p, Of, Name);
+      return Value();
+    case Value::Type::Boolean:
+      if (Object* p = runtime_.BuiltinPrototype("Boolean")) return GetObjectMember(p, Of, Name);
       return Value();
     case Value::Type::Clip: {
       ScriptClip* c = ClipOf(F, Of);
       if (!c) return Value();
+      Object* vars = c->Variables();
+      if (vars->OwnProperty(Name)) return GetObjectMember(vars, Of, Name);
       int index = PropertyIndex(Name);
       if (index >= 0) return GetClipProperty(*c, index);
       if (Name == "_parent") return ClipValue(c->Parent());
       if (Name == "_root") return ClipValue(c->Root());
-      if (auto v = c->Variables()->Find(Name)) return *v;
       if (ScriptClip* child = c->Child(Name)) return ClipValue(child);
-      if (auto v = runtime_.clipMethods_->Find(Name)) return *v;
-      return Value();
+      return GetObjectMember(vars, Of, Name);
     }
     default: return Value();
   }
 }
 
 bool Interpreter::SetMember(Frame& F, const Value& Of, const std::string& Name, const Value& V) {
-  if (Of.IsObject()) {
-    Of.object()->Set(Name, V);
-    return true;
-  }
+  if (Of.IsObject()) return SetObjectMember(Of.object(), Of, Name, V);
   if (Of.IsClip()) {
     ScriptClip* c = ClipOf(F, Of);
     if (!c) return false;
     int index = PropertyIndex(Name);
-    if (index >= 0) c->SetProperty(index, V);
-    else c->Variables()->Set(Name, V);
-    return true;
+    if (index >= 0 && !c->Variables()->OwnProperty(Name)) {
+      c->SetProperty(index, V);
+      return true;
+    }
+    return SetObjectMember(c->Variables(), Of, Name, V);
   }
   return false;
 }
@@ -418,7 +650,7 @@ bool Interpreter::SetMember(Frame& F, const Value& Of, const std::string& Name, 
 // ---- operators ----
 
 Value Interpreter::Add2(const Value& A, const Value& B) {
-  Value a = ToPrimitive(A), b = ToPrimitive(B);
+  Value a = ToPrimitiveOf(A), b = ToPrimitiveOf(B);
   if (a.IsString() || b.IsString()) return Value::String(a.ToString() + b.ToString());
   return Value::Number(a.ToNumber() + b.ToNumber());
 }
@@ -433,13 +665,13 @@ bool Interpreter::Equals2(const Value& A, const Value& B, int Depth) {
   if (B.type() == T::Boolean) return Equals2(A, Value::Number(B.number()), Depth + 1);
   if (A.IsNumber() && B.IsString()) return A.number() == B.ToNumber();
   if (A.IsString() && B.IsNumber()) return A.ToNumber() == B.number();
-  if ((A.IsObject() || A.IsClip()) && (B.IsNumber() || B.IsString())) return Equals2(ToPrimitive(A), B, Depth + 1);
-  if ((B.IsObject() || B.IsClip()) && (A.IsNumber() || A.IsString())) return Equals2(A, ToPrimitive(B), Depth + 1);
+  if ((A.IsObject() || A.IsClip()) && (B.IsNumber() || B.IsString())) return Equals2(ToPrimitiveOf(A), B, Depth + 1);
+  if ((B.IsObject() || B.IsClip()) && (A.IsNumber() || A.IsString())) return Equals2(A, ToPrimitiveOf(B), Depth + 1);
   return false;
 }
 
 Value Interpreter::Less2(const Value& A, const Value& B) {
-  Value a = ToPrimitive(A), b = ToPrimitive(B);
+  Value a = ToPrimitiveOf(A), b = ToPrimitiveOf(B);
   if (a.IsString() && b.IsString()) return Value::Bool(a.string() < b.string());
   double x = a.ToNumber(), y = b.ToNumber();
   if (std::isnan(x) || std::isnan(y)) return Value();
@@ -509,8 +741,8 @@ void Interpreter::CallFrame(Frame& F, const Value& FrameValue) {
 
 void Interpreter::Step(Frame& F, const Action& A) {
   using C = ActionCode;
-  auto num = [&] { return Pop().ToNumber(); };
-  auto str = [&] { return Pop().ToString(); };
+  auto num = [&] { return ToNumberOf(Pop()); };
+  auto str = [&] { return ToStringOf(Pop()); };
   switch (A.code) {
     case C::NextFrame: F.target->NextFrame(); break;
     case C::PreviousFrame: F.target->PrevFrame(); break;
@@ -902,9 +1134,19 @@ void Interpreter::Step(Frame& F, const Action& A) {
       if (ScriptClip* c = ClipOf(F, v)) o = c->Variables();
       Push(Value::Null());
       if (o) {
+        // Own members in the order they were made, then those of each
+        // prototype not yet named; the loop takes them from the top.
         std::vector<std::string> names;
-        for (const auto& [name, value] : o->Members())
-          if (!(o->isArray && name == "length") && !(o->IsFunction() && name == "prototype")) names.push_back(name);
+        std::set<std::string> seen;
+        int depth = 0;
+        for (const Object* p = o; p && depth < 256; p = p->prototype, ++depth) {
+          for (const std::string& k : p->Keys(true)) {
+            std::string key = o->caseless ? Lowercase(k) : k;
+            if (!seen.insert(key).second) continue;
+            if (!(p->OwnProperty(k)->flags & kDontEnum)) names.push_back(k);
+          }
+        }
+        ChargeWork(names.size());
         for (const std::string& n : names) Push(Value::String(n));
       }
       break;
@@ -926,17 +1168,28 @@ void Interpreter::Step(Frame& F, const Action& A) {
       Push(std::move(v));
       break;
     }
-    case C::Extends: Pop(), Pop(); break;
+    case C::Extends: {
+      Value super = Pop(), sub = Pop();
+      if (!sub.IsObject() || !super.IsObject()) break;
+      Object* proto = runtime_.NewObject();
+      Value superProto = super.object()->Get("prototype");
+      proto->prototype = superProto.IsObject() ? superProto.object() : nullptr;
+      proto->Define("__constructor__", super, kDontEnum);
+      SetObjectMember(sub.object(), sub, "prototype", Value::Obj(proto));
+      break;
+    }
     case C::ImplementsOp: {
       Pop();
       PopArgs();
       break;
     }
-    case C::Throw: throw ScriptAbort{"uncaught exception " + Pop().ToString()};
+    case C::Throw: throw ScriptThrow{Pop()};
+    case C::Try:
+      F.tries.push_back({&A, F.pc, stack_.size(), Frame::TryRegion::State::Try, false, Value()});
+      break;
     case C::EndDrag:
     case C::ToggleQuality:
     case C::StopSounds:
-    case C::Try:
     case C::End:
     default: break;  // nothing to do, or not supported
   }

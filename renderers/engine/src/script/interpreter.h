@@ -3,6 +3,7 @@
 // frame stack instead of recursing in C++, so call depth costs no native
 // stack; only a call from outside (the host, a callback) starts a new loop.
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,18 @@ class Interpreter {
   Value GetPathFrom(ScriptClip& From, const std::string& Path);
   bool SetPathFrom(ScriptClip& From, const std::string& Path, const Value& V);
 
+  // What natives ask of the run (NativeCall's helpers). Calls back into
+  // script code run to their end before these return; an exception they
+  // throw passes on as ScriptThrow.
+  Value ToPrimitiveOf(const Value& V, bool PreferString = false);
+  std::string ToStringOf(const Value& V);
+  double ToNumberOf(const Value& V);
+  Value MemberOf(const Value& Of, const std::string& Name);
+  void SetMemberOf(const Value& Of, const std::string& Name, const Value& V);
+  Value CallNested(const Value& Function, const Value& This, std::vector<Value> Args);
+  Value ConstructNested(const Value& Ctor, std::vector<Value> Args);
+  ScriptClip& CurrentClip();
+
  private:
   enum class Mode { Discard, Push, Construct, Result };
   struct Frame {
@@ -40,11 +53,27 @@ class Interpreter {
     size_t stackBase = 0;
     Mode mode = Mode::Discard;
     Value constructed;
+    // Try statements in progress, innermost last.
+    struct TryRegion {
+      const Action* action;
+      size_t begin;  // the try body's first action
+      size_t stack;  // values on the stack when it began
+      enum class State { Try, Catch, Finally } state = State::Try;
+      bool rethrow = false;  // the finally body runs on the way of an exception
+      Value thrown;
+    };
+    std::vector<TryRegion> tries;
   };
 
   void Loop(size_t StopDepth);
   void Step(Frame& F, const Action& A);
   void Finish(Value Result);
+  // Leaves try statements the frame's next action is outside of; true when
+  // the frame changed (an exception passed on from a finally body).
+  bool LeaveTries(Frame& F, size_t StopDepth);
+  // Finds the catch or finally body for V in the frames above StopDepth,
+  // ending the frames without one; throws ScriptThrow when there is none.
+  void Throw(Value V, size_t StopDepth);
 
   // Stack.
   void Push(Value V);
@@ -62,6 +91,10 @@ class Interpreter {
   Value GetPlain(Frame& F, const std::string& Name);
   bool SetPlain(Frame& F, const std::string& Name, const Value& V);
   Value GetMember(Frame& F, const Value& Of, const std::string& Name);
+  // Members of an object with getters, setters, watchers and read-only
+  // members applied; This is what accessors and watchers are called on.
+  Value GetObjectMember(Object* O, const Value& This, const std::string& Name);
+  bool SetObjectMember(Object* O, const Value& This, const std::string& Name, const Value& V);
   bool SetMember(Frame& F, const Value& Of, const std::string& Name, const Value& V);
   ScriptClip* ClipOf(Frame& F, const Value& V);
   ScriptClip* TargetOf(Frame& F, const Value& V);
@@ -78,7 +111,7 @@ class Interpreter {
   ScriptRuntime& runtime_;
   ScriptHost& host_;
   const Budget& budget_;
-  std::vector<Frame> frames_;
+  std::deque<Frame> frames_;  // a deque: a frame stays where it is while calls push others
   std::vector<Value> stack_;
   uint64_t actions_ = 0;
   Value result_;

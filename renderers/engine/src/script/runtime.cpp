@@ -35,13 +35,31 @@ RootedObject::~RootedObject() {
 }
 
 ScriptRuntime::ScriptRuntime(int SwfVersion) : version_(SwfVersion) {
+  // The prototypes every new object, function and array takes come first.
+  SetBuiltinPrototype("Object", NewObject());
+  objectProto_->prototype = nullptr;
+  SetBuiltinPrototype("Function", NewObject());
+  SetBuiltinPrototype("Array", NewObject());
+  SetBuiltinPrototype("MovieClip", NewObject());
   global_ = NewObject();
-  clipMethods_ = NewObject();
-  arrayMethods_ = NewObject();
   Pin(global_);
-  Pin(clipMethods_);
-  Pin(arrayMethods_);
   InstallBuiltins(*this);
+}
+
+Object* ScriptRuntime::BuiltinPrototype(const std::string& Class) const {
+  auto it = prototypes_.find(Class);
+  return it == prototypes_.end() ? nullptr : it->second;
+}
+
+void ScriptRuntime::SetBuiltinPrototype(const std::string& Class, Object* Prototype) {
+  Object*& slot = prototypes_[Class];
+  if (slot) Unpin(slot);
+  slot = Prototype;
+  if (slot) Pin(slot);
+  if (Class == "Object") objectProto_ = Prototype;
+  if (Class == "Function") functionProto_ = Prototype;
+  if (Class == "Array") arrayProto_ = Prototype;
+  if (Class == "MovieClip") clipProto_ = Prototype;
 }
 
 ScriptRuntime::~ScriptRuntime() = default;
@@ -55,13 +73,16 @@ Object* ScriptRuntime::NewObject() {
   if (running_ && budget_ && heap_.size() >= budget_->maxObjects)
     throw ScriptAbort{"more than " + std::to_string(budget_->maxObjects) + " objects"};
   heap_.push_back(std::make_unique<Object>());
-  return heap_.back().get();
+  Object* o = heap_.back().get();
+  o->caseless = version_ < 7;
+  o->prototype = objectProto_;
+  return o;
 }
 
 Object* ScriptRuntime::NewArray(const std::vector<Value>& Elements) {
   Object* a = NewObject();
   a->isArray = true;
-  a->prototype = arrayMethods_;
+  a->prototype = arrayProto_;
   a->Set("length", Value::Number(0));
   for (size_t i = 0; i < Elements.size(); ++i) a->Set(NumberToString(static_cast<double>(i)), Elements[i]);
   return a;
@@ -69,8 +90,21 @@ Object* ScriptRuntime::NewArray(const std::vector<Value>& Elements) {
 
 Object* ScriptRuntime::NewNative(NativeFunction F) {
   Object* o = NewObject();
+  o->prototype = functionProto_;
   o->native = std::move(F);
   return o;
+}
+
+Object* ScriptRuntime::Method(Object* Owner, const std::string& Name, NativeFunction F, uint8_t Flags) {
+  Object* fn = NewNative(std::move(F));
+  Owner->Define(Name, Value::Obj(fn), Flags);
+  return fn;
+}
+
+RootedObject ScriptRuntime::NewClipObject() {
+  Object* o = NewObject();
+  o->prototype = clipProto_;
+  return RootedObject(*this, o);
 }
 
 // ---- the collector ----
@@ -93,10 +127,24 @@ void ScriptRuntime::Collect() {
   while (!work.empty()) {
     Object* o = work.back();
     work.pop_back();
-    for (auto& [name, v] : o->members_) Mark(v, work);
+    for (auto& [name, p] : o->members_) {
+      Mark(p.value, work);
+      Mark(Value::Obj(p.getter), work);
+      Mark(Value::Obj(p.setter), work);
+    }
     if (o->prototype) Mark(Value::Obj(o->prototype), work);
     if (o->function)
       for (Object* s : o->function->scope) Mark(Value::Obj(s), work);
+    if (o->watchers)
+      for (auto& [name, w] : *o->watchers) {
+        Mark(Value::Obj(w.first), work);
+        Mark(w.second, work);
+      }
+    if (o->data) {
+      std::vector<Object*> refs;
+      o->data->References(refs);
+      for (Object* r : refs) Mark(Value::Obj(r), work);
+    }
   }
   auto dead = std::partition(heap_.begin(), heap_.end(), [](const std::unique_ptr<Object>& o) { return o->marked_; });
   heap_.erase(dead, heap_.end());

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 
 #include "renderers/engine/src/script/internal.h"
 
@@ -181,18 +182,60 @@ bool operator==(const Value& A, const Value& B) {
 Object::Object() = default;
 Object::~Object() = default;
 
+std::string Object::Key(const std::string& Name) const {
+  if (!caseless) return Name;
+  std::string k = Name;
+  for (char& c : k)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return k;
+}
+
+Property* Object::OwnProperty(const std::string& Name) {
+  auto it = members_.find(Key(Name));
+  return it == members_.end() ? nullptr : &it->second;
+}
+
+const Property* Object::OwnProperty(const std::string& Name) const {
+  auto it = members_.find(Key(Name));
+  return it == members_.end() ? nullptr : &it->second;
+}
+
+bool Object::Has(const std::string& Name) const {
+  if (Name == "__proto__") return prototype != nullptr;
+  return OwnProperty(Name) != nullptr;
+}
+
 Value Object::Get(const std::string& Name) const {
-  auto it = members_.find(Name);
-  return it == members_.end() ? Value() : it->second;
+  if (Name == "__proto__") return Value::Obj(prototype);
+  const Property* p = OwnProperty(Name);
+  return p ? p->value : Value();
+}
+
+const Property* Object::FindProperty(const std::string& Name, const Object** Holder) const {
+  const Object* o = this;
+  for (int depth = 0; o && depth < 256; ++depth, o = o->prototype) {
+    if (const Property* p = o->OwnProperty(Name)) {
+      if (Holder) *Holder = o;
+      return p;
+    }
+  }
+  return nullptr;
 }
 
 std::optional<Value> Object::Find(const std::string& Name) const {
-  const Object* o = this;
-  for (int depth = 0; o && depth < 64; ++depth, o = o->prototype) {
-    auto it = o->members_.find(Name);
-    if (it != o->members_.end()) return it->second;
+  if (Name == "__proto__") return prototype ? std::optional<Value>(Value::Obj(prototype)) : std::nullopt;
+  const Property* p = FindProperty(Name);
+  if (!p) return std::nullopt;
+  return p->value;
+}
+
+Property& Object::Slot(const std::string& Name) {
+  auto [it, created] = members_.try_emplace(Key(Name));
+  if (created) {
+    it->second.order = nextOrder_++;
+    it->second.name = Name;
   }
-  return std::nullopt;
+  return it->second;
 }
 
 namespace {
@@ -212,6 +255,11 @@ double ElementIndex(const std::string& Name) {
 }  // namespace
 
 void Object::Set(const std::string& Name, Value V) {
+  if (Name == "__proto__") {
+    // Only an object becomes the prototype; anything else leaves the chain as it is.
+    if (V.IsObject() && V.object() != this) prototype = V.object();
+    return;
+  }
   if (isArray) {
     if (Name == "length") {
       double n = V.ToNumber();
@@ -223,18 +271,71 @@ void Object::Set(const std::string& Name, Value V) {
         double i = ElementIndex(it->first);
         it = i >= n ? members_.erase(it) : std::next(it);
       }
-      members_["length"] = Value::Number(n);
+      Property& p = Slot("length");
+      p.value = Value::Number(n);
+      p.flags |= kDontEnum | kDontDelete;
       return;
     }
     double i = ElementIndex(Name);
-    if (i >= 0 && i >= ArrayLength(*this)) members_["length"] = Value::Number(i + 1);
+    if (i >= 0 && i >= ArrayLength(*this)) {
+      Property& p = Slot("length");
+      p.value = Value::Number(i + 1);
+      p.flags |= kDontEnum | kDontDelete;
+    }
   }
-  members_[Name] = std::move(V);
+  Slot(Name).value = std::move(V);
+}
+
+void Object::Define(const std::string& Name, Value V, uint8_t Flags) {
+  if (Name == "__proto__") {
+    Set(Name, std::move(V));
+    return;
+  }
+  Set(Name, std::move(V));
+  Property& p = Slot(Name);
+  p.getter = p.setter = nullptr;
+  p.flags = Flags;
+}
+
+void Object::DefineAccessor(const std::string& Name, Object* Getter, Object* Setter, uint8_t Flags) {
+  Property& p = Slot(Name);
+  p.value = Value();
+  p.getter = Getter;
+  p.setter = Setter;
+  p.flags = Flags;
+}
+
+bool Object::SetFlags(const std::string& Name, uint8_t Set, uint8_t Clear) {
+  Property* p = OwnProperty(Name);
+  if (!p) return false;
+  p->flags = static_cast<uint8_t>((p->flags & ~Clear) | Set);
+  return true;
 }
 
 bool Object::Delete(const std::string& Name) {
   if (isArray && Name == "length") return false;
-  return members_.erase(Name) != 0;
+  auto it = members_.find(Key(Name));
+  if (it == members_.end() || (it->second.flags & kDontDelete)) return false;
+  members_.erase(it);
+  return true;
+}
+
+std::vector<std::string> Object::Keys(bool IncludeHidden) const {
+  std::vector<const Property*> props;
+  props.reserve(members_.size());
+  for (const auto& [key, p] : members_)
+    if (IncludeHidden || !(p.flags & kDontEnum)) props.push_back(&p);
+  std::sort(props.begin(), props.end(), [](const Property* A, const Property* B) { return A->order < B->order; });
+  std::vector<std::string> out;
+  out.reserve(props.size());
+  for (const Property* p : props) out.push_back(p->name);
+  return out;
+}
+
+std::vector<std::pair<std::string, Value>> Object::OwnValues() const {
+  std::vector<std::pair<std::string, Value>> out;
+  for (const std::string& k : Keys()) out.emplace_back(k, Get(k));
+  return out;
 }
 
 // ---- clips ----
