@@ -253,6 +253,10 @@ class ScriptClip {
   virtual void CloneSprite(const std::string& /*Target*/, const std::string& /*NewName*/, int /*Depth*/) {}
   virtual void RemoveSprite(const std::string& /*Target*/) {}
 
+  // A text field instance (typeof "object", its variables' prototype
+  // TextField.prototype) rather than a movie clip.
+  virtual bool IsTextField() { return false; }
+
   ScriptClip* Root();              // the root of this clip's level
   std::string TargetPath();        // "_level0.a.b"
   std::string SlashPath();         // "/a/b" ("/" for a root)

@@ -100,7 +100,7 @@ class RecordingHost : public swf::ScriptHost {
 
 // A runtime with _level0 (children a, a.b, flv) and _level1.
 struct World {
-  swf::ScriptRuntime runtime;
+  swf::ScriptRuntime runtime;  // first: the clips' variables live in it
   std::map<int, FakeClip*> levels;
   FakeClip root{runtime, "", nullptr, &levels, 0};
   FakeClip level1{runtime, "", nullptr, &levels, 1};
@@ -109,7 +109,7 @@ struct World {
   FakeClip& flv = root.Add("flv");
   RecordingHost host;
 
-  World() {
+  explicit World(int SwfVersion = 8) : runtime(SwfVersion) {
     levels[0] = &root;
     levels[1] = &level1;
   }
@@ -124,6 +124,14 @@ struct World {
   static std::vector<uint8_t> Bytes(const std::string& Instructions) {
     swf::Movie m = swfc::Parse("actions\n" + Instructions + "\nend\n");
     return m.timeline.frames.at(0).actions.at(0);
+  }
+  // Runs the instructions on _level0 and gives what they traced, a line each.
+  std::string Traces(const std::string& Instructions) {
+    host.traces.clear();
+    Run(Instructions);
+    std::string out;
+    for (const std::string& t : host.traces) out += (out.empty() ? "" : "\n") + t;
+    return out;
   }
   swf::Value Var(const std::string& Path) { return runtime.GetVariablePath(root, Path); }
   std::string Str(const std::string& Path) { return Var(Path).ToString(); }

@@ -964,7 +964,12 @@ void Interpreter::Step(Frame& F, const Action& A) {
     }
     case C::ToNumber: Push(Value::Number(num())); break;
     case C::ToString: Push(Value::String(str())); break;
-    case C::TypeOf: Push(Value::String(Pop().TypeOf())); break;
+    case C::TypeOf: {
+      Value v = Pop();
+      ScriptClip* c = v.IsClip() ? ClipOf(F, v) : nullptr;
+      Push(Value::String(c && c->IsTextField() ? "object" : v.TypeOf()));
+      break;
+    }
     case C::Jump: F.pc = A.target; break;
     case C::If:
       if (Pop().ToBoolean()) F.pc = A.target;
