@@ -286,6 +286,14 @@ class ScriptHost {
   virtual void AddCallback(const std::string& Name, const Value& ThisObject, const Value& Function) = 0;
   virtual void Trace(const std::string& Text) = 0;
   virtual void Log(const std::string& Text) = 0;
+
+  // ---- data loads (XML.load, LoadVars.load, sendAndLoad) ----
+  // Fetches Url (Method "GET" or "POST", Body the posted text) for Receiver.
+  // When it ends the host calls Receiver.onData with the text, or with
+  // undefined when it failed, and keeps Receiver alive until then. The
+  // default never answers.
+  virtual void LoadData(const std::string& /*Url*/, const std::string& /*Method*/, const std::string& /*Body*/,
+                        Object* /*Receiver*/) {}
 };
 
 // Limits of one run (a frame's scripts, a button's actions, a call from the host).

@@ -2,6 +2,8 @@
 // host answers later (or never), in pieces; completed loads are applied when
 // the instance settles, never while a script runs.
 #include <cctype>
+#include <cstddef>
+#include <optional>
 #include <stdexcept>
 
 #include "renderers/engine/movie.h"
@@ -111,6 +113,10 @@ bool MovieInstance::State::ApplyLoads() {
       ApplyLibrary(r);
       continue;
     }
+    if (r.kind == movie::Request::Kind::Data) {
+      ApplyDataLoad(r);
+      continue;
+    }
     if (!r.ok) continue;  // a failed load changes nothing
     if (r.kind == movie::Request::Kind::Unload) {
       RemoveLevel(r.level);
@@ -137,6 +143,33 @@ bool MovieInstance::State::ApplyLoads() {
     }
   }
   return !done.empty();
+}
+
+// ---- data loads (XML.load, LoadVars.load, sendAndLoad) ----
+
+void movie::Bridge::LoadData(const std::string& Url, const std::string& Method, const std::string& Body,
+                             Object* Receiver) {
+  if (!Receiver) return;
+  Request q;
+  q.kind = Request::Kind::Data;
+  q.receiver = RootedObject(state_.runtime, Receiver);
+  state_.StartRequest(Url, Method == "POST" ? Body : "", std::move(q));
+}
+
+void MovieInstance::State::ApplyDataLoad(movie::Request& R) {
+  Object* receiver = R.receiver.get();
+  if (!receiver) return;
+  Value text;
+  if (R.ok) {
+    const auto size = Value::Number(static_cast<double>(R.data.size()));
+    receiver->Define("_bytesLoaded", size, kDontEnum);
+    receiver->Define("_bytesTotal", size, kDontEnum);
+    size_t skip = R.data.size() >= 3 && R.data[0] == 0xEF && R.data[1] == 0xBB && R.data[2] == 0xBF ? 3 : 0;
+    text = Value::String(std::string(R.data.begin() + static_cast<std::ptrdiff_t>(skip), R.data.end()));
+  }
+  const std::optional<Value> onData = receiver->Find("onData");
+  if (onData && onData->IsFunction())
+    runtime.CallFunction(*onData, Value::Obj(receiver), {text}, Clip0(), bridge, self.budget);
 }
 
 void MovieInstance::State::LoadIntoClip(const std::string& Target, std::shared_ptr<const Movie> M) {

@@ -26,6 +26,8 @@ class Bridge : public ScriptHost {
   void AddCallback(const std::string& Name, const Value& ThisObject, const Value& Function) override;
   void Trace(const std::string& Text) override;
   void Log(const std::string& Text) override;
+  void LoadData(const std::string& Url, const std::string& Method, const std::string& Body,
+                Object* Receiver) override;  // loads.cpp
 
  private:
   MovieInstance::State& state_;
@@ -52,7 +54,7 @@ inline std::map<std::string, Value> SortedValues(const Object& O) {
 
 // A load the host is fetching.
 struct Request {
-  enum class Kind { Movie, ClipMovie, Variables, Unload, Library };
+  enum class Kind { Movie, ClipMovie, Variables, Unload, Library, Data };
   Kind kind = Kind::Movie;
   int level = 0;       // Movie, Unload: the level it replaces or removes; Library: the level that imports
   std::string target;  // ClipMovie, Variables: the clip's target path
@@ -60,6 +62,8 @@ struct Request {
   std::vector<uint8_t> data;
   bool finished = false;
   bool ok = false;
+  // Data (XML and LoadVars loads): the object whose onData gets the text.
+  RootedObject receiver;
 };
 
 }  // namespace movie
@@ -105,6 +109,8 @@ struct MovieInstance::State {
   // frames entered, clips gone, repaints.
   void Settle();
   bool ApplyLoads();
+  // A finished XML or LoadVars load: the receiver's onData with the text.
+  void ApplyDataLoad(movie::Request& R);
   // Plays a loaded movie in the sprite clip at Target (a level's root: the level).
   void LoadIntoClip(const std::string& Target, std::shared_ptr<const Movie> M);
   bool RunFrameScripts();

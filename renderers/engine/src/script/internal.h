@@ -57,6 +57,11 @@ void InstallLoadVars(ScriptRuntime& R);           // builtins_loadvars.cpp
 void InstallGeometry(ScriptRuntime& R);           // builtins_geometry.cpp: flash.geom
 void InstallTextClasses(ScriptRuntime& R);        // builtins_text.cpp: TextField, TextFormat
 void InstallMediaStubs(ScriptRuntime& R);         // builtins_media.cpp: Color, Sound, ...
+// ---- packages (builtins_external.cpp) ----
+// The package object at a dotted path under _global ("flash.geom"), made
+// when missing.
+Object* Package(ScriptRuntime& R, const std::string& Path);
+void InstallExternalInterface(ScriptRuntime& R);  // builtins_external.cpp: flash.external.ExternalInterface
 // The property index of a name such as "_x", or -1.
 int PropertyIndex(const std::string& Name);
 
