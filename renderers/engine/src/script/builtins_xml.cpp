@@ -2,6 +2,9 @@
 // read and changed through accessors on XMLNode.prototype, and XML documents
 // that parse text and load it.
 
+#include <optional>
+#include <utility>
+
 #include "renderers/engine/src/script/data_load.h"
 #include "renderers/engine/src/script/internal.h"
 #include "renderers/engine/src/script/xml_node.h"
@@ -57,32 +60,44 @@ Object* CloneNode(ScriptRuntime& R, const Object* Source, bool Deep, int Depth) 
   return copy;
 }
 
-// The namespace URI bound to Prefix ("" the default one) at Node or above, or null.
-Value NamespaceForPrefix(const Object* Node, const std::string& Prefix) {
-  const std::string attribute = Prefix.empty() ? "xmlns" : "xmlns:" + Prefix;
-  for (size_t steps = 0; Node && steps <= static_cast<size_t>(kXmlMaxDepth) * 4; ++steps) {
-    const XmlNodeData* n = XmlNodeOf(Node);
-    if (!n) break;
-    if (n->attributes && n->attributes->Has(attribute)) return Value::String(n->attributes->Get(attribute).ToString());
-    Node = n->parent;
-  }
-  return Value::Null();
+// The prefix an attribute declares: "xmlns:p" declares p; "xmlns" and any
+// other name beginning so, the default namespace ("").
+std::optional<std::string> DeclaredPrefix(const std::string& Attribute) {
+  if (Attribute.rfind("xmlns", 0) != 0) return std::nullopt;
+  return Attribute.size() > 5 && Attribute[5] == ':' ? Attribute.substr(6) : "";
 }
 
-Value PrefixForNamespace(const Object* Node, const std::string& Uri) {
+// The first declaration, in the order written, at Node or above, that
+// Match accepts: the declared prefix and the URI.
+template <typename Fn>
+std::optional<std::pair<std::string, std::string>> FindDeclaration(const Object* Node, Fn Match) {
   for (size_t steps = 0; Node && steps <= static_cast<size_t>(kXmlMaxDepth) * 4; ++steps) {
     const XmlNodeData* n = XmlNodeOf(Node);
     if (!n) break;
     if (n->attributes) {
-      for (auto& [name, value] : n->attributes->OwnValues()) {
-        if (value.ToString() != Uri) continue;
-        if (name == "xmlns") return Value::String("");
-        if (name.rfind("xmlns:", 0) == 0) return Value::String(name.substr(6));
+      auto attributes = n->attributes->OwnValues();
+      ChargeWork(attributes.size());
+      for (auto it = attributes.rbegin(); it != attributes.rend(); ++it) {
+        auto prefix = DeclaredPrefix(it->first);
+        if (!prefix) continue;
+        std::pair<std::string, std::string> d{*prefix, it->second.ToString()};
+        if (Match(d)) return d;
       }
     }
     Node = n->parent;
   }
-  return Value::Null();
+  return std::nullopt;
+}
+
+// The namespace URI bound to Prefix ("" the default one) at Node or above, or null.
+Value NamespaceForPrefix(const Object* Node, const std::string& Prefix) {
+  auto d = FindDeclaration(Node, [&](const auto& D) { return D.first == Prefix; });
+  return d ? Value::String(d->second) : Value::Null();
+}
+
+Value PrefixForNamespace(const Object* Node, const std::string& Uri) {
+  auto d = FindDeclaration(Node, [&](const auto& D) { return D.second == Uri; });
+  return d ? Value::String(d->first) : Value::Null();
 }
 
 // The element's name split at its first colon.

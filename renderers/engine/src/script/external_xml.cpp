@@ -194,8 +194,12 @@ Value ArgumentsToAs(NativeCall& C, const Value& Node) {
 }  // namespace
 
 void InstallExternalXml(ScriptRuntime& R, Object* Ei) {
-  R.Method(Ei, "_escapeXML", [](NativeCall& C) { return EscapeText(C.ToString(C.Arg(0))); });
-  R.Method(Ei, "_unescapeXML", [](NativeCall& C) { return UnescapeText(C.ToString(C.Arg(0))); });
+  R.Method(Ei, "_escapeXML", [](NativeCall& C) {
+    return C.args.empty() ? Value::Null() : EscapeText(C.ToString(C.Arg(0)));
+  });
+  R.Method(Ei, "_unescapeXML", [](NativeCall& C) {
+    return C.args.empty() ? Value::Null() : UnescapeText(C.ToString(C.Arg(0)));
+  });
   R.Method(Ei, "_toXML", [](NativeCall& C) { return Value::String(ToXml(C, C.Arg(0), 0)); });
   R.Method(Ei, "_arrayToXML", [](NativeCall& C) { return Value::String(ArrayToXml(C, C.Arg(0), 0)); });
   R.Method(Ei, "_argumentsToXML", [](NativeCall& C) { return Value::String(ArgumentsToXml(C, C.Arg(0), 0)); });
