@@ -17,6 +17,7 @@ namespace swf {
 
 namespace detail {
 struct TimelineState;  // src/player/display_list.h
+struct Instance;       // src/player/display_list.h
 }
 
 // ---- input ----
@@ -127,6 +128,13 @@ class MoviePlayer {
   // The character the movie exports under the linkage name Name, or imports
   // under it from a library that has arrived; nothing otherwise.
   std::optional<LinkedCharacter> FindLinkage(const std::string& Name) const;
+
+  // ---- text fields scripts make (createTextField; text_field_placement.cpp) ----
+  // Places a new text field Field at Depth of Timeline (replacing what is
+  // there), with its top left corner at (X, Y) twips and the instance name
+  // Name; nullptr when the player's instance budget is spent.
+  detail::Instance* PlaceTextField(detail::TimelineState& Timeline, uint16_t Depth, const std::string& Name,
+                                   const EditText& Field, double X, double Y);
 
  private:
   struct State;

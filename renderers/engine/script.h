@@ -257,6 +257,15 @@ class ScriptClip {
   // TextField.prototype) rather than a movie clip.
   virtual bool IsTextField() { return false; }
 
+  // ---- text fields (createTextField) ----
+  // Makes a text field instance named Name at Depth (as scripts number
+  // depths) in this clip, W x H pixels with its corner at (X, Y); the new
+  // field, or nullptr when this clip cannot hold one.
+  virtual ScriptClip* CreateTextField(const std::string& /*Name*/, int /*Depth*/, double /*X*/, double /*Y*/,
+                                      double /*W*/, double /*H*/) {
+    return nullptr;
+  }
+
   ScriptClip* Root();              // the root of this clip's level
   std::string TargetPath();        // "_level0.a.b"
   std::string SlashPath();         // "/a/b" ("/" for a root)

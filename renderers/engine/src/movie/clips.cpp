@@ -97,6 +97,8 @@ ScriptClip* Clip::Child(const std::string& Name) {
     down.push_back(depth);
     return state_.ClipAt(level, down, inst->serial);
   }
+  // Text field instances are found by name too (text_clips.cpp).
+  if (ScriptClip* field = TextFieldChild(state_, level, depths, *t, Name)) return field;
   return nullptr;
 }
 

@@ -52,6 +52,9 @@ class Clip : public ScriptClip {
   void SetProperty(int Index, const Value& V) override;
   std::vector<std::vector<uint8_t>> FrameActions(const Value& Frame) override;
 
+  // ---- text fields (text_clips.cpp) ----
+  ScriptClip* CreateTextField(const std::string& Name, int Depth, double X, double Y, double W, double H) override;
+
  private:
   MovieInstance::State& state_;
   RootedObject vars_;

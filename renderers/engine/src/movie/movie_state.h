@@ -13,6 +13,7 @@
 #include "renderers/engine/player.h"
 #include "renderers/engine/script.h"
 #include "renderers/engine/src/movie/clips.h"
+#include "renderers/engine/src/movie/text_clips.h"
 
 namespace swf {
 namespace movie {
@@ -77,6 +78,8 @@ struct MovieInstance::State {
   movie::Bridge bridge;
   std::map<int, std::unique_ptr<MoviePlayer>> levels;
   std::map<std::pair<int, uint64_t>, std::unique_ptr<movie::Clip>> clips;  // by level and serial (0: root)
+  // Text field instances as scripts see them, by level and serial (text_clips.cpp).
+  std::map<std::pair<int, uint64_t>, std::unique_ptr<movie::TextClip>> textClips;
   std::map<int, movie::Request> requests;
   int nextRequest = 1;
   int width = 0, height = 0;

@@ -39,6 +39,7 @@ void MovieInstance::State::BindTextFields() {
     std::vector<uint16_t> path;
     walk(level, p->RootTimeline(), path, 0);
   }
+  movie::PruneTextClips(*this);
 }
 
 }  // namespace swf

@@ -4,6 +4,7 @@
 #include "renderers/engine/src/player/buttons.h"
 #include "renderers/engine/src/player/display_list.h"
 #include "renderers/engine/src/player/morph.h"
+#include "renderers/engine/src/player/text_field.h"
 
 namespace swf::detail {
 namespace {
@@ -17,6 +18,9 @@ Rect ListBounds(const DisplayList& List) {
 }  // namespace
 
 Rect ContentBounds(const Instance& I) {
+  // A text field's box as scripts have sized it (a script may have made the
+  // field, with no character behind it).
+  if (I.textField) return I.textField->field.bounds;
   if (!I.character) return {};
   if (const Shape* shape = InstanceShape(I)) return shape->bounds;
   if (const auto* text = std::get_if<EditText>(I.character)) return text->bounds;

@@ -19,7 +19,7 @@ namespace {
 // M: the movie whose dictionary List's characters come from.
 void BuildScene(const DisplayList& List, const Movie& M, std::vector<SceneNode>& Out, FontService* Fonts) {
   for (const auto& [depth, inst] : List) {
-    if (!inst->character || !inst->visible) continue;
+    if ((!inst->character && !inst->textField) || !inst->visible) continue;
     SceneNode node;
     if (const Shape* shape = InstanceShape(*inst)) {
       if (inst->library) {

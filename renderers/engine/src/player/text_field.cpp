@@ -11,6 +11,7 @@
 #include "renderers/engine/src/text/html_text.h"
 #include "renderers/engine/src/text/text_faces.h"
 #include "renderers/engine/src/text/text_layout.h"
+#include "renderers/engine/src/utf8.h"
 
 namespace swf::detail {
 namespace {
@@ -21,15 +22,16 @@ constexpr size_t kMaxGlyphNodes = 65535 - kFirstGlyphDepth;
 // Text past this many bytes (a script may set a huge variable) is not read.
 constexpr size_t kMaxTextBytes = 1 << 20;
 
-Shape Rectangle(const Rect& R, bool Fill, bool Line) {
+Shape Rectangle(const Rect& R, bool Fill, bool Line, RGBA FillColor = {255, 255, 255, 255},
+                RGBA LineColor = {0, 0, 0, 255}) {
   Shape s;
   s.bounds = R;
   if (Fill) {
-    FillStyle white;
-    white.color = RGBA{255, 255, 255, 255};
-    s.fills.push_back(white);
+    FillStyle fill;
+    fill.color = FillColor;
+    s.fills.push_back(fill);
   }
-  if (Line) s.lines.push_back(LineStyle{20, RGBA{0, 0, 0, 255}});
+  if (Line) s.lines.push_back(LineStyle{20, LineColor});
   Path p;
   p.fill1 = Fill ? 1 : 0;
   p.line = Line ? 1 : 0;
@@ -124,6 +126,79 @@ void TextField::SetText(std::string Text) {
   drawing_.reset();
 }
 
+namespace {
+const Font* FontById(const Movie& M, const std::optional<uint16_t>& Id) {
+  if (!Id) return nullptr;
+  const auto it = M.dictionary.find(*Id);
+  return it == M.dictionary.end() ? nullptr : std::get_if<Font>(&it->second);
+}
+}  // namespace
+
+std::string TextField::FontName() const {
+  const Font* f = FontById(movie_, field.fontId);
+  return f ? f->name : field.fontClass;
+}
+
+bool TextField::Bold() const {
+  const Font* f = FontById(movie_, field.fontId);
+  return f && f->bold;
+}
+
+bool TextField::Italic() const {
+  const Font* f = FontById(movie_, field.fontId);
+  return f && f->italic;
+}
+
+void TextField::SetFontName(const std::string& Name) {
+  if (Name == FontName()) return;
+  field.fontId.reset();
+  field.fontClass = Name;
+  drawing_.reset();
+}
+
+std::string TextField::PlainText() const {
+  if (!field.html) return text_;
+  std::string out;
+  for (const TextSpan& s : Spans(field, text_.substr(0, kMaxTextBytes)))
+    for (char32_t c : s.text) AppendUtf8(out, c == U'\n' ? U'\r' : c);
+  return out;
+}
+
+TextField::Extent TextField::Measure(FontService* Fonts) const {
+  Faces faces(movie_, field, Fonts);
+  TextBox box{field.bounds, field.wordWrap, true, field.password};
+  const TextLayout layout =
+      LayOutText(box, Spans(field, text_.substr(0, kMaxTextBytes)), [&](const CharFormat& F) { return faces.Find(F); });
+  Extent e;
+  if (layout.lines.empty()) return e;
+  const double top = layout.lines.front().top;
+  for (const TextLine& l : layout.lines) {
+    e.width = std::max(e.width, l.width);
+    e.lineBottoms.push_back(l.baseline + l.descent - top);
+  }
+  e.height = e.lineBottoms.back();
+  return e;
+}
+
+void TextField::Fit(FontService* Fonts) {
+  if (autoSize == AutoSize::None) return;
+  const Extent e = Measure(Fonts);
+  Rect& b = field.bounds;
+  b.ymax = b.ymin + static_cast<int32_t>(e.height + 2 * kTextGutter);
+  if (field.wordWrap) return;
+  const int32_t width = static_cast<int32_t>(e.width + 2 * kTextGutter + field.leftMargin + field.rightMargin);
+  switch (autoSize) {
+    case AutoSize::Left: b.xmax = b.xmin + width; break;
+    case AutoSize::Right: b.xmin = b.xmax - width; break;
+    default: {
+      const int32_t middle = b.xmin + (b.xmax - b.xmin) / 2;
+      b.xmin = middle - width / 2;
+      b.xmax = b.xmin + width;
+    }
+  }
+  drawing_.reset();
+}
+
 void TextField::Build(SceneNode& Node, FontService* Fonts) {
   if (!drawing_ || drawnWith_ != Fonts) {
     drawing_ = Draw(Fonts);
@@ -141,8 +216,8 @@ std::shared_ptr<const TextField::Drawing> TextField::Draw(FontService* Fonts) co
   const std::string text = text_.substr(0, kMaxTextBytes);
   const TextLayout layout = LayOutText(box, Spans(field, text), [&](const CharFormat& F) { return faces.Find(F); });
 
-  if (field.border) {
-    d->background = Rectangle(bounds, true, true);
+  if (field.border || background) {
+    d->background = Rectangle(bounds, background, field.border, backgroundColor, borderColor);
     SceneNode n;
     n.shape = &d->background;
     n.depth = 1;

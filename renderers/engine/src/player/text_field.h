@@ -3,8 +3,10 @@
 // variable's value) and the scene nodes that draw it, rebuilt when the text
 // or the font service changes.
 
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "renderers/engine/fonts.h"
 #include "renderers/engine/model.h"
@@ -14,14 +16,44 @@ namespace swf::detail {
 
 class TextField {
  public:
-  TextField(const Movie& M, const EditText& E) : field(E), movie_(M), text_(E.initialText) {}
+  TextField(const Movie& M, const EditText& E)
+      : field(E), background(E.border), movie_(M), text_(E.initialText) {}
 
-  const EditText& field;
+  // The definition as scripts have changed it (call Changed after a change).
+  EditText field;
   // The variable was set from the initial text (or found set) once.
   bool variableBound = false;
 
+  // What scripts set beyond the definition: the box's colours, how it
+  // follows its text's size, and how far it is scrolled.
+  enum class AutoSize { None, Left, Center, Right };
+  bool background;
+  RGBA backgroundColor{255, 255, 255, 255}, borderColor{0, 0, 0, 255};
+  AutoSize autoSize = AutoSize::None;
+  int scroll = 1, hscroll = 0;  // the first line shown (from 1), and twips scrolled sideways
+
   const std::string& Text() const { return text_; }
   void SetText(std::string Text);
+  // The text without markup (what `text` reads in an HTML field).
+  std::string PlainText() const;
+  void Changed() { drawing_.reset(); }
+
+  // The font the field's own format names (the embedded font's name when it
+  // names one by id), and its style; SetFontName names a font by name.
+  std::string FontName() const;
+  bool Bold() const;
+  bool Italic() const;
+  void SetFontName(const std::string& Name);
+
+  // The size of the laid-out text, in twips, and where its lines end.
+  struct Extent {
+    double width = 0, height = 0;
+    std::vector<double> lineBottoms;  // from the top of the text, one per line
+  };
+  Extent Measure(FontService* Fonts) const;
+  // Makes the box follow its text when autoSize is set (its height, and its
+  // width unless the text wraps), keeping the side autoSize names in place.
+  void Fit(FontService* Fonts);
 
   // Node (placed by the caller) gets the field's drawing as its children:
   // its background and border, then its glyphs, masked to the field's

@@ -1,9 +1,229 @@
-// Color, Sound and the other media classes.
+// Sound, and the media classes a movie may name without using them much:
+// NetConnection, NetStream, Video, Camera, Microphone. The engine plays no
+// audio, so a Sound answers as the player does when nothing plays: its
+// volume, pan and transform as set, no duration or position.
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
 
 #include "renderers/engine/src/script/internal.h"
 
 namespace swf {
+namespace {
 
-void InstallMediaStubs(ScriptRuntime& /*R*/) {}
+// A number as the player stores sound levels: truncated to 32 bits, with
+// NaN and values out of range becoming the lowest integer.
+int32_t SoundLevel(double N) {
+  if (!(N >= -2147483648.0 && N < 2147483648.0)) return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(N);
+}
+
+int32_t Wrap(int64_t N) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(N))); }
+
+struct SoundTransform {
+  int32_t volume = 100;
+  int32_t ll = 100, lr = 0, rr = 100, rl = 0;
+};
+
+// A Sound's state. A sound made for a clip answers only while that clip is
+// there; its levels belong to that clip instance, so a new clip at the same
+// path starts again from the defaults.
+struct SoundData : NativeData {
+  bool forClip = false;
+  std::string clipPath;
+  Object* clipVariables = nullptr;  // the instance the levels were set for
+  SoundTransform levels;
+  void References(std::vector<Object*>& Out) const override {
+    if (clipVariables) Out.push_back(clipVariables);
+  }
+};
+
+SoundData* ThisSound(NativeCall& C) {
+  Object* o = C.ThisObject();
+  return o ? dynamic_cast<SoundData*>(o->data.get()) : nullptr;
+}
+
+// The levels of the sound, or nullptr when its clip has gone.
+SoundTransform* Levels(NativeCall& C) {
+  SoundData* s = ThisSound(C);
+  if (!s) return nullptr;
+  if (!s->forClip) return &s->levels;
+  ScriptClip* clip = C.runtime.ResolveTarget(C.clip, s->clipPath);
+  if (!clip) return nullptr;
+  if (clip->Variables() != s->clipVariables) {
+    s->clipVariables = clip->Variables();
+    s->levels = SoundTransform{};
+  }
+  return &s->levels;
+}
+
+int32_t Pan(const SoundTransform& T) { return T.ll == 100 ? Wrap(int64_t{T.rr} - 100) : Wrap(100 - int64_t{T.ll}); }
+
+void InstallSound(ScriptRuntime& R) {
+  Object* proto = R.NewObject();
+  InstallClass(R, "Sound", proto, [](NativeCall& C) {
+    Object* self = C.ThisObject();
+    if (!self) return Value();
+    auto data = std::make_unique<SoundData>();
+    const Value target = C.Arg(0);
+    if (target.IsClip() || target.IsString()) {
+      ScriptClip* clip = C.runtime.ResolveTarget(C.clip, target.string());
+      data->forClip = true;
+      data->clipPath = clip ? clip->TargetPath() : target.string();
+      data->clipVariables = clip ? clip->Variables() : nullptr;
+    }
+    self->data = std::move(data);
+    return Value();
+  });
+  auto level = [&R, proto](const char* Name, Value (*Read)(const SoundTransform&)) {
+    R.Method(proto, Name, [Read](NativeCall& C) {
+      SoundTransform* t = Levels(C);
+      return t ? Read(*t) : Value();
+    });
+  };
+  level("getPan", [](const SoundTransform& T) { return Value::Number(Pan(T)); });
+  R.Method(proto, "getTransform", [](NativeCall& C) {
+    SoundTransform* t = Levels(C);
+    if (!t) return Value();
+    Object* o = C.runtime.NewObject();
+    o->Set("ll", Value::Number(t->ll));
+    o->Set("lr", Value::Number(t->lr));
+    o->Set("rr", Value::Number(t->rr));
+    o->Set("rl", Value::Number(t->rl));
+    return Value::Obj(o);
+  });
+  level("getVolume", [](const SoundTransform& T) { return Value::Number(T.volume); });
+  R.Method(proto, "setPan", [](NativeCall& C) {
+    SoundTransform* t = Levels(C);
+    if (!t) return Value();
+    const int32_t pan = C.args.empty() ? 0 : SoundLevel(C.ToNumber(C.Arg(0)));
+    t->lr = t->rl = 0;
+    if (pan >= 0) {
+      t->ll = Wrap(100 - int64_t{pan});
+      t->rr = 100;
+    } else {
+      t->ll = 100;
+      t->rr = Wrap(100 + int64_t{pan});
+    }
+    return Value();
+  });
+  R.Method(proto, "setTransform", [](NativeCall& C) {
+    SoundTransform* t = Levels(C);
+    const Value from = C.Arg(0);
+    if (!t || !from.IsObject()) return Value();
+    for (auto [name, slot] : {std::pair{"ll", &t->ll}, {"lr", &t->lr}, {"rr", &t->rr}, {"rl", &t->rl}}) {
+      const Value v = C.Get(from, name);
+      if (!v.IsUndefined()) *slot = SoundLevel(C.ToNumber(v));
+    }
+    return Value();
+  });
+  R.Method(proto, "setVolume", [](NativeCall& C) {
+    if (SoundTransform* t = Levels(C)) t->volume = C.args.empty() ? 0 : SoundLevel(C.ToNumber(C.Arg(0)));
+    return Value();
+  });
+  auto nothing = [](NativeCall&) { return Value(); };
+  R.Method(proto, "stop", nothing);
+  R.Method(proto, "attachSound", nothing);
+  R.Method(proto, "start", nothing);
+  if (R.SwfVersion() < 6) return;
+  // Nothing is loaded or playing: no duration, no position, no bytes.
+  R.Method(proto, "getDuration", nothing);
+  R.Method(proto, "setDuration", nothing);
+  R.Method(proto, "getPosition", nothing);
+  R.Method(proto, "setPosition", nothing);
+  R.Method(proto, "loadSound", nothing);
+  R.Method(proto, "getBytesLoaded", nothing);
+  R.Method(proto, "getBytesTotal", nothing);
+  // duration, position and id3 read as nothing; a value a movie stores in
+  // them stays on the sound.
+  for (const char* name : {"duration", "id3", "position"}) {
+    const std::string member = name;
+    Object* get = R.NewNative(nothing);
+    Object* set = R.NewNative([member](NativeCall& C) {
+      if (Object* self = C.ThisObject()) self->Define(member, C.Arg(0));
+      return Value();
+    });
+    proto->DefineAccessor(name, get, set, kDontEnum);
+  }
+}
+
+// What NetConnection.connect answers and reports through onStatus: a null
+// URL is the local connection that always succeeds; the engine opens no
+// other connection.
+struct ConnectionData : NativeData {
+  bool connected = false;
+};
+
+void Status(NativeCall& C, const Value& Target, const std::string& Code) {
+  const Value handler = C.Get(Target, "onStatus");
+  if (!handler.IsFunction()) return;
+  Object* event = C.runtime.NewObject();
+  event->Set("code", Value::String(Code));
+  event->Set("level", Value::String("status"));
+  C.Call(handler, Target, {Value::Obj(event)});
+}
+
+ConnectionData* ThisConnection(NativeCall& C) {
+  Object* o = C.ThisObject();
+  return o ? dynamic_cast<ConnectionData*>(o->data.get()) : nullptr;
+}
+
+void InstallNetConnection(ScriptRuntime& R) {
+  Object* proto = R.NewObject();
+  InstallClass(R, "NetConnection", proto, [](NativeCall& C) {
+    if (Object* self = C.ThisObject()) self->data = std::make_unique<ConnectionData>();
+    return Value();
+  });
+  R.Method(proto, "connect", [](NativeCall& C) {
+    ConnectionData* d = ThisConnection(C);
+    if (!d) return Value::Bool(false);
+    if (d->connected) {
+      d->connected = false;
+      Status(C, C.thisValue, "NetConnection.Connect.Closed");
+    }
+    if (!C.Arg(0).IsNull()) return Value::Bool(false);
+    d->connected = true;
+    Status(C, C.thisValue, "NetConnection.Connect.Success");
+    return Value::Bool(true);
+  });
+  R.Method(proto, "close", [](NativeCall& C) {
+    ConnectionData* d = ThisConnection(C);
+    if (d && d->connected) {
+      d->connected = false;
+      Status(C, C.thisValue, "NetConnection.Connect.Closed");
+    }
+    return Value();
+  });
+  R.Method(proto, "call", [](NativeCall&) { return Value(); });
+  R.Method(proto, "addHeader", [](NativeCall&) { return Value(); });
+  Object* get = R.NewNative([](NativeCall& C) {
+    ConnectionData* d = ThisConnection(C);
+    return d ? Value::Bool(d->connected) : Value();
+  });
+  proto->DefineAccessor("isConnected", get, nullptr, kDontEnum);
+}
+
+// Classes whose instances hold nothing the engine plays: their methods
+// accept anything and answer nothing.
+void InstallInert(ScriptRuntime& R, const char* Class, std::initializer_list<const char*> Methods) {
+  Object* proto = R.NewObject();
+  InstallClass(R, Class, proto, [](NativeCall&) { return Value(); });
+  for (const char* m : Methods) R.Method(proto, m, [](NativeCall&) { return Value(); });
+}
+
+}  // namespace
+
+void InstallMediaStubs(ScriptRuntime& R) {
+  InstallSound(R);
+  if (R.SwfVersion() < 6) return;
+  InstallNetConnection(R);
+  InstallInert(R, "NetStream",
+               {"play", "pause", "close", "seek", "setBufferTime", "attachAudio", "attachVideo", "publish", "receiveAudio",
+                "receiveVideo", "send"});
+  InstallInert(R, "Video", {"attachVideo", "clear"});
+  InstallInert(R, "Camera", {"get", "setMode", "setQuality", "setMotionLevel", "setKeyFrameInterval", "setLoopback"});
+  InstallInert(R, "Microphone", {"get", "setRate", "setGain", "setSilenceLevel", "setUseEchoSuppression"});
+}
 
 }  // namespace swf

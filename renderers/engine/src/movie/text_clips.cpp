@@ -1,0 +1,224 @@
+// Text field instances for scripts: finding them by name, their place on the
+// display list, and the properties (_x, _width, ...) they answer.
+#include "renderers/engine/src/movie/text_clips.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "renderers/engine/src/movie/movie_state.h"
+#include "renderers/engine/src/player/display_list.h"
+#include "renderers/engine/src/player/text_field.h"
+
+namespace swf::movie {
+namespace {
+
+enum Property { kX = 0, kY, kXScale, kYScale, kAlpha = 6, kVisible, kWidth, kHeight, kRotation };
+
+std::string InstanceName(const detail::Instance& I) {
+  return I.placement.name.empty() ? "instance" + std::to_string(I.serial) : I.placement.name;
+}
+
+double Finite(const Value& V, double Fallback) {
+  const double n = V.ToNumber();
+  return std::isfinite(n) ? n : Fallback;
+}
+
+// The timeline at Depths from the level's root (empty: the root's).
+detail::TimelineState* TimelineAt(MoviePlayer& P, const std::vector<uint16_t>& Depths, size_t Count) {
+  detail::TimelineState* t = &P.RootTimeline();
+  for (size_t i = 0; i < Count; ++i) {
+    const auto it = t->list.find(Depths[i]);
+    if (it == t->list.end() || !it->second->sprite) return nullptr;
+    t = it->second->sprite.get();
+  }
+  return t;
+}
+
+}  // namespace
+
+TextClip::TextClip(MovieInstance::State& S, int Level, std::vector<uint16_t> Depths, uint64_t Serial)
+    : level(Level), depths(std::move(Depths)), serial(Serial), state_(S), player_(Player()), vars_(S.runtime.NewClipObject()) {
+  if (Object* proto = S.runtime.BuiltinPrototype("TextField")) vars_->prototype = proto;
+}
+
+MoviePlayer* TextClip::Player() {
+  const auto it = state_.levels.find(level);
+  return it == state_.levels.end() ? nullptr : it->second.get();
+}
+
+detail::TimelineState* TextClip::Holder() {
+  MoviePlayer* p = Player();
+  if (!p || p != player_ || depths.empty()) return nullptr;
+  return TimelineAt(*p, depths, depths.size() - 1);
+}
+
+detail::Instance* TextClip::Instance() {
+  detail::TimelineState* t = Holder();
+  if (!t) return nullptr;
+  const auto it = t->list.find(depths.back());
+  if (it == t->list.end() || !it->second->textField || it->second->serial != serial) return nullptr;
+  return it->second.get();
+}
+
+ScriptClip* TextClip::Parent() {
+  if (!Holder()) return nullptr;
+  if (depths.size() == 1) return state_.RootClip(level);
+  const std::vector<uint16_t> up(depths.begin(), depths.end() - 1);
+  detail::TimelineState* above = TimelineAt(*Player(), depths, depths.size() - 2);
+  const auto it = above->list.find(up.back());
+  return state_.ClipAt(level, up, it->second->serial);
+}
+
+ScriptClip* TextClip::Level(int N) { return state_.RootClip(N); }
+
+std::string TextClip::Name() {
+  detail::Instance* i = Instance();
+  return i ? InstanceName(*i) : "";
+}
+
+detail::TextField* TextClip::Field() {
+  detail::Instance* i = Instance();
+  return i ? i->textField.get() : nullptr;
+}
+
+FontService* TextClip::Fonts() { return state_.host.Fonts(); }
+
+void TextClip::RemoveField() {
+  if (!Instance()) return;
+  Holder()->list.erase(depths.back());
+}
+
+void TextClip::Refit() {
+  detail::Instance* i = Instance();
+  if (!i) return;
+  detail::TextField& f = *i->textField;
+  const Rect before = f.field.bounds;
+  f.Fit(Fonts());
+  // The box keeps the side autoSize names: a field that grew to the left
+  // (or both ways) moves, as its x reports.
+  const Rect& after = f.field.bounds;
+  const double moved = after.xmin - before.xmin;
+  f.field.bounds.xmin = before.xmin;
+  f.field.bounds.xmax = before.xmin + (after.xmax - after.xmin);
+  if (moved != 0) {
+    i->placement.matrix.tx += moved * std::hypot(i->placement.matrix.a, i->placement.matrix.b);
+    i->scripted = true;
+  }
+}
+
+Value TextClip::GetProperty(int Index) {
+  detail::Instance* i = Instance();
+  if (!i) return Value();
+  const Matrix& m = i->placement.matrix;
+  switch (Index) {
+    case kX: return Value::Number(m.tx / 20);
+    case kY: return Value::Number(m.ty / 20);
+    case kXScale: return Value::Number(std::hypot(m.a, m.b) * 100);
+    case kYScale: return Value::Number(std::hypot(m.c, m.d) * 100);
+    case kAlpha: return Value::Number(i->placement.cxform.multA * 100.0 / 256);
+    case kVisible: return Value::Bool(i->visible);
+    case kWidth:
+    case kHeight: {
+      const Rect r = detail::PlacedBounds(*i);
+      return Value::Number((Index == kWidth ? r.Width() : r.Height()) / 20);
+    }
+    case kRotation: return Value::Number(std::atan2(m.b, m.a) * 180 / std::numbers::pi);
+    default: return Value();
+  }
+}
+
+void TextClip::SetProperty(int Index, const Value& V) {
+  detail::Instance* i = Instance();
+  if (!i) return;
+  Matrix& m = i->placement.matrix;
+  const double xs = std::hypot(m.a, m.b), ys = std::hypot(m.c, m.d);
+  const double rot = std::atan2(m.b, m.a);
+  auto setScaleRotation = [&m](double X, double Y, double R) {
+    m.a = X * std::cos(R);
+    m.b = X * std::sin(R);
+    m.c = -Y * std::sin(R);
+    m.d = Y * std::cos(R);
+  };
+  switch (Index) {
+    case kX: m.tx = std::clamp(Finite(V, m.tx / 20), -1e7, 1e7) * 20; break;
+    case kY: m.ty = std::clamp(Finite(V, m.ty / 20), -1e7, 1e7) * 20; break;
+    case kXScale: setScaleRotation(std::clamp(Finite(V, xs * 100), -1e6, 1e6) / 100, ys, rot); break;
+    case kYScale: setScaleRotation(xs, std::clamp(Finite(V, ys * 100), -1e6, 1e6) / 100, rot); break;
+    case kWidth:
+    case kHeight: {
+      // A text field takes the size asked as its box, not as a scale.
+      Rect& b = i->textField->field.bounds;
+      const double scale = Index == kWidth ? xs : ys;
+      const Rect placed = detail::PlacedBounds(*i);
+      const double now = (Index == kWidth ? placed.Width() : placed.Height()) / 20;
+      const double want = std::clamp(Finite(V, now), 0.0, 1e6);
+      if (scale <= 0) return;
+      const auto size = static_cast<int32_t>(std::lround(want * 20 / scale));
+      if (Index == kWidth)
+        b.xmax = b.xmin + size;
+      else
+        b.ymax = b.ymin + size;
+      i->textField->Changed();
+      break;
+    }
+    case kRotation:
+      setScaleRotation(xs, ys, Finite(V, rot * 180 / std::numbers::pi) * std::numbers::pi / 180);
+      break;
+    case kAlpha:
+      i->placement.cxform.multA = static_cast<int16_t>(std::clamp(Finite(V, 100) * 256 / 100, -32768.0, 32767.0));
+      break;
+    case kVisible: i->visible = V.ToBoolean(); return;
+    default: return;
+  }
+  i->scripted = true;
+}
+
+ScriptClip* TextFieldChild(MovieInstance::State& S, int Level, const std::vector<uint16_t>& Depths,
+                           detail::TimelineState& T, const std::string& Name) {
+  const bool caseless = S.runtime.SwfVersion() < 7;
+  auto same = [caseless](const std::string& A, const std::string& B) {
+    if (!caseless) return A == B;
+    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
+             return std::tolower(static_cast<unsigned char>(X)) == std::tolower(static_cast<unsigned char>(Y));
+           });
+  };
+  for (const auto& [depth, inst] : T.list) {
+    if (!inst->textField || !same(InstanceName(*inst), Name)) continue;
+    auto& slot = S.textClips[{Level, inst->serial}];
+    if (!slot || !slot->Alive()) {
+      std::vector<uint16_t> down = Depths;
+      down.push_back(depth);
+      slot = std::make_unique<TextClip>(S, Level, std::move(down), inst->serial);
+    }
+    return slot->Alive() ? slot.get() : nullptr;
+  }
+  return nullptr;
+}
+
+void PruneTextClips(MovieInstance::State& S) {
+  for (auto it = S.textClips.begin(); it != S.textClips.end();)
+    it = it->second->Alive() ? std::next(it) : S.textClips.erase(it);
+}
+
+}  // namespace swf::movie
+
+namespace swf::movie {
+
+ScriptClip* Clip::CreateTextField(const std::string& Name, int Depth, double X, double Y, double W, double H) {
+  detail::TimelineState* t = Timeline();
+  if (!t) return nullptr;
+  // A new field shows 12 point Times New Roman in black, as the player's do.
+  EditText field;
+  field.fontClass = "Times New Roman";
+  field.fontHeight = 240;
+  auto twips = [](double V) { return std::round(std::clamp(std::isfinite(V) ? V : 0.0, 0.0, 1e6) * 20); };
+  field.bounds = Rect{0, 0, twips(W), twips(H)};
+  const auto depth = static_cast<uint16_t>(std::clamp(Depth + 16384, 0, 65535));
+  auto coord = [](double V) { return std::clamp(std::isfinite(V) ? V : 0.0, -1e7, 1e7) * 20; };
+  detail::Instance* inst = Player()->PlaceTextField(*t, depth, Name, field, coord(X), coord(Y));
+  if (!inst) return nullptr;
+  return TextFieldChild(state_, level, depths, *t, Name);
+}
+
+}  // namespace swf::movie
