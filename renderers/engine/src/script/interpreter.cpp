@@ -171,7 +171,7 @@ Value Interpreter::ConstructNested(const Value& Ctor, std::vector<Value> Args) {
 
 Value Interpreter::ToPrimitiveOf(const Value& V, bool PreferString) {
   if (!V.IsObject()) return V;
-  Object* o = V.object();
+  const Object* o = V.object();
   const char* order[2] = {"valueOf", "toString"};
   if (PreferString) std::swap(order[0], order[1]);
   for (const char* name : order) {
@@ -180,18 +180,49 @@ Value Interpreter::ToPrimitiveOf(const Value& V, bool PreferString) {
     Value r = CallNested(fn, V, {});
     if (!r.IsObject()) return r;
   }
+  // An object outside Object.prototype's chain (_global, one whose __proto__
+  // was removed) has nothing to convert it: no primitive.
+  if (!o->prototype) return Value();
   if (o->IsFunction()) return Value::String("[type Function]");
   return Value::String(V.ToString());
 }
 
+// Before SWF 7 undefined reads as "" and 0, and null as 0; strings are true
+// when they read as a non-zero number. SWF 4 reads only the number a string
+// starts with.
 std::string Interpreter::ToStringOf(const Value& V) {
+  if (V.IsUndefined() && runtime_.SwfVersion() < 7) return "";
   if (!V.IsObject()) return V.ToString();
-  return ToPrimitiveOf(V, true).ToString();
+  Value p = ToPrimitiveOf(V, true);
+  return p.IsUndefined() && runtime_.SwfVersion() < 7 ? "" : p.ToString();
 }
 
 double Interpreter::ToNumberOf(const Value& V) {
-  if (!V.IsObject()) return V.ToNumber();
-  return ToPrimitiveOf(V, false).ToNumber();
+  int version = runtime_.SwfVersion();
+  switch (V.type()) {
+    case Value::Type::Undefined:
+    case Value::Type::Null: return version < 7 ? 0 : NAN;
+    case Value::Type::String: return version < 5 ? LeadingNumber(V.string()) : StringToNumber(V.string(), version);
+    case Value::Type::Object: {
+      Value p = ToPrimitiveOf(V, false);
+      return p.IsObject() ? NAN : ToNumberOf(p);
+    }
+    default: return V.ToNumber();
+  }
+}
+
+bool Interpreter::ToBooleanOf(const Value& V) {
+  if (V.IsString() && runtime_.SwfVersion() < 7) {
+    double n = ToNumberOf(V);
+    return n != 0 && !std::isnan(n);
+  }
+  return V.ToBoolean();
+}
+
+Value Interpreter::Truth(bool B) const {
+  // Functions are SWF 5 code even in an SWF 4 movie.
+  bool swf4 = runtime_.SwfVersion() < 5 && !frames_.empty() && !frames_.back().activation;
+  return swf4 ? Value::Number(B ? 1 : 0) : Value::Bool(B);
 }
 
 Value Interpreter::MemberOf(const Value& Of, const std::string& Name) { return GetMember(frames_.back(), Of, Name); }
@@ -651,20 +682,27 @@ bool Interpreter::SetMember(Frame& F, const Value& Of, const std::string& Name, 
 
 Value Interpreter::Add2(const Value& A, const Value& B) {
   Value a = ToPrimitiveOf(A), b = ToPrimitiveOf(B);
-  if (a.IsString() || b.IsString()) return Value::String(a.ToString() + b.ToString());
-  return Value::Number(a.ToNumber() + b.ToNumber());
+  if (a.IsString() || b.IsString()) {
+    std::string x = ToStringOf(a);
+    return Value::String(x + ToStringOf(b));
+  }
+  double x = ToNumberOf(a);
+  return Value::Number(x + ToNumberOf(b));
 }
 
 bool Interpreter::Equals2(const Value& A, const Value& B, int Depth) {
   using T = Value::Type;
   if (A.type() == B.type()) return A == B;
   bool aNullish = A.IsUndefined() || A.IsNull(), bNullish = B.IsUndefined() || B.IsNull();
-  if (aNullish || bNullish) return aNullish && bNullish;
   if (Depth > 2) return false;
+  // An object without a primitive (no valueOf or toString) equals undefined and null.
+  if (aNullish && B.IsObject()) return Equals2(A, ToPrimitiveOf(B), Depth + 1);
+  if (bNullish && A.IsObject()) return Equals2(ToPrimitiveOf(A), B, Depth + 1);
+  if (aNullish || bNullish) return aNullish && bNullish;
   if (A.type() == T::Boolean) return Equals2(Value::Number(A.number()), B, Depth + 1);
   if (B.type() == T::Boolean) return Equals2(A, Value::Number(B.number()), Depth + 1);
-  if (A.IsNumber() && B.IsString()) return A.number() == B.ToNumber();
-  if (A.IsString() && B.IsNumber()) return A.ToNumber() == B.number();
+  if (A.IsNumber() && B.IsString()) return A.number() == ToNumberOf(B);
+  if (A.IsString() && B.IsNumber()) return ToNumberOf(A) == B.number();
   if ((A.IsObject() || A.IsClip()) && (B.IsNumber() || B.IsString())) return Equals2(ToPrimitiveOf(A), B, Depth + 1);
   if ((B.IsObject() || B.IsClip()) && (A.IsNumber() || A.IsString())) return Equals2(A, ToPrimitiveOf(B), Depth + 1);
   return false;
@@ -672,10 +710,10 @@ bool Interpreter::Equals2(const Value& A, const Value& B, int Depth) {
 
 Value Interpreter::Less2(const Value& A, const Value& B) {
   Value a = ToPrimitiveOf(A), b = ToPrimitiveOf(B);
-  if (a.IsString() && b.IsString()) return Value::Bool(a.string() < b.string());
-  double x = a.ToNumber(), y = b.ToNumber();
+  if (a.IsString() && b.IsString()) return Truth(a.string() < b.string());
+  double x = ToNumberOf(a), y = ToNumberOf(b);
   if (std::isnan(x) || std::isnan(y)) return Value();
-  return Value::Bool(x < y);
+  return Truth(x < y);
 }
 
 // ---- frames of a timeline ----
@@ -743,6 +781,17 @@ void Interpreter::Step(Frame& F, const Action& A) {
   using C = ActionCode;
   auto num = [&] { return ToNumberOf(Pop()); };
   auto str = [&] { return ToStringOf(Pop()); };
+  // Binary operators convert their left operand first.
+  auto nums = [&] {
+    Value b = Pop(), a = Pop();
+    double x = ToNumberOf(a);
+    return std::pair<double, double>(x, ToNumberOf(b));
+  };
+  auto strs = [&] {
+    Value b = Pop(), a = Pop();
+    std::string x = ToStringOf(a);
+    return std::pair<std::string, std::string>(std::move(x), ToStringOf(b));
+  };
   switch (A.code) {
     case C::NextFrame: F.target->NextFrame(); break;
     case C::PreviousFrame: F.target->PrevFrame(); break;
@@ -826,27 +875,28 @@ void Interpreter::Step(Frame& F, const Action& A) {
       break;
     }
     case C::Add: {
-      double b = num(), a = num();
+      auto [a, b] = nums();
       Push(Value::Number(a + b));
       break;
     }
     case C::Subtract: {
-      double b = num(), a = num();
+      auto [a, b] = nums();
       Push(Value::Number(a - b));
       break;
     }
     case C::Multiply: {
-      double b = num(), a = num();
+      auto [a, b] = nums();
       Push(Value::Number(a * b));
       break;
     }
     case C::Divide: {
-      double b = num(), a = num();
-      Push(Value::Number(a / b));
+      auto [a, b] = nums();
+      if (b == 0 && runtime_.SwfVersion() < 5 && !F.activation) Push(Value::String("#ERROR#"));
+      else Push(Value::Number(a / b));
       break;
     }
     case C::Modulo: {
-      double b = num(), a = num();
+      auto [a, b] = nums();
       Push(Value::Number(std::fmod(a, b)));
       break;
     }
@@ -858,23 +908,23 @@ void Interpreter::Step(Frame& F, const Action& A) {
     case C::Increment: Push(Value::Number(num() + 1)); break;
     case C::Decrement: Push(Value::Number(num() - 1)); break;
     case C::Equals: {
-      double b = num(), a = num();
-      Push(Value::Bool(a == b));
+      double b = num(), a = num();  // right operand first
+      Push(Truth(a == b));
       break;
     }
     case C::Less: {
-      double b = num(), a = num();
-      Push(Value::Bool(a < b));
+      auto [a, b] = nums();
+      Push(Truth(a < b));
       break;
     }
     case C::Equals2: {
       Value b = Pop(), a = Pop();
-      Push(Value::Bool(Equals2(a, b)));
+      Push(Truth(Equals2(a, b)));
       break;
     }
     case C::StrictEquals: {
       Value b = Pop(), a = Pop();
-      Push(Value::Bool(a == b));
+      Push(Truth(a == b));
       break;
     }
     case C::Less2: {
@@ -888,23 +938,26 @@ void Interpreter::Step(Frame& F, const Action& A) {
       break;
     }
     case C::And: {
-      bool b = Pop().ToBoolean(), a = Pop().ToBoolean();
-      Push(Value::Bool(a && b));
+      Value b = Pop(), a = Pop();
+      bool x = ToBooleanOf(a), y = ToBooleanOf(b);
+      Push(Truth(x && y));
       break;
     }
     case C::Or: {
-      bool b = Pop().ToBoolean(), a = Pop().ToBoolean();
-      Push(Value::Bool(a || b));
+      Value b = Pop(), a = Pop();
+      bool x = ToBooleanOf(a), y = ToBooleanOf(b);
+      Push(Truth(x || y));
       break;
     }
-    case C::Not: Push(Value::Bool(!Pop().ToBoolean())); break;
+    case C::Not: Push(Truth(!ToBooleanOf(Pop()))); break;
     case C::BitAnd:
     case C::BitOr:
     case C::BitXor:
     case C::BitLShift:
     case C::BitRShift:
     case C::BitURShift: {
-      int32_t b = ToInt32(num()), a = ToInt32(num());
+      auto [x, y] = nums();
+      int32_t a = ToInt32(x), b = ToInt32(y);
       uint32_t ua = static_cast<uint32_t>(a), sh = static_cast<uint32_t>(b) & 31;
       double r = 0;
       switch (A.code) {
@@ -913,28 +966,28 @@ void Interpreter::Step(Frame& F, const Action& A) {
         case C::BitXor: r = a ^ b; break;
         case C::BitLShift: r = static_cast<int32_t>(ua << sh); break;
         case C::BitRShift: r = a >> sh; break;
-        default: r = ua >> sh; break;
+        default: r = static_cast<int32_t>(ua >> sh); break;  // read back as signed, as the player does
       }
       Push(Value::Number(r));
       break;
     }
     case C::StringEquals: {
-      std::string b = str(), a = str();
-      Push(Value::Bool(a == b));
+      auto [a, b] = strs();
+      Push(Truth(a == b));
       break;
     }
     case C::StringLess: {
-      std::string b = str(), a = str();
-      Push(Value::Bool(a < b));
+      auto [a, b] = strs();
+      Push(Truth(a < b));
       break;
     }
     case C::StringGreater: {
-      std::string b = str(), a = str();
-      Push(Value::Bool(a > b));
+      auto [a, b] = strs();
+      Push(Truth(a > b));
       break;
     }
     case C::StringAdd: {
-      std::string b = str(), a = str();
+      auto [a, b] = strs();
       if (a.size() + b.size() > budget_.maxStringLength)
         throw ScriptAbort{"a string longer than " + std::to_string(budget_.maxStringLength) + " bytes"};
       Push(Value::String(a + b));
@@ -959,7 +1012,7 @@ void Interpreter::Step(Frame& F, const Action& A) {
     case C::MBAsciiToChar: Push(Value::String(Utf8Char(num()))); break;
     case C::ToInteger: {
       double v = num();
-      Push(Value::Number(std::isnan(v) ? 0 : std::trunc(v)));
+      Push(Value::Number(ToInt32(v)));  // wraps to 32 bits: int(0xffffffff) is -1
       break;
     }
     case C::ToNumber: Push(Value::Number(num())); break;
@@ -972,7 +1025,7 @@ void Interpreter::Step(Frame& F, const Action& A) {
     }
     case C::Jump: F.pc = A.target; break;
     case C::If:
-      if (Pop().ToBoolean()) F.pc = A.target;
+      if (ToBooleanOf(Pop())) F.pc = A.target;
       break;
     case C::Call: CallFrame(F, Pop()); break;
     case C::ConstantPool: F.constants = std::make_shared<const std::vector<std::string>>(A.strings); break;
@@ -1119,7 +1172,12 @@ void Interpreter::Step(Frame& F, const Action& A) {
         for (int i = 0; i < 4; ++i) Pop();
       break;
     }
-    case C::Trace: host_.Trace(str()); break;
+    case C::Trace: {
+      // undefined prints as itself in every version.
+      Value v = Pop();
+      host_.Trace(v.IsUndefined() ? "undefined" : ToStringOf(v));
+      break;
+    }
     case C::RandomNumber: {
       double max = num();
       runtime_.random_ = runtime_.random_ * 1664525u + 1013904223u;

@@ -31,6 +31,9 @@ class Interpreter {
   Value ToPrimitiveOf(const Value& V, bool PreferString = false);
   std::string ToStringOf(const Value& V);
   double ToNumberOf(const Value& V);
+  bool ToBooleanOf(const Value& V);
+  // What comparisons and logic push: 1 or 0 in SWF 4 movies, booleans after.
+  Value Truth(bool B) const;
   Value MemberOf(const Value& Of, const std::string& Name);
   void SetMemberOf(const Value& Of, const std::string& Name, const Value& V);
   Value CallNested(const Value& Function, const Value& This, std::vector<Value> Args);

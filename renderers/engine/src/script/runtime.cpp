@@ -42,6 +42,7 @@ ScriptRuntime::ScriptRuntime(int SwfVersion) : version_(SwfVersion) {
   SetBuiltinPrototype("Array", NewObject());
   SetBuiltinPrototype("MovieClip", NewObject());
   global_ = NewObject();
+  global_->prototype = nullptr;  // _global has neither valueOf nor toString
   Pin(global_);
   InstallBuiltins(*this);
 }
