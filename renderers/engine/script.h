@@ -205,6 +205,9 @@ class Object {
   NativeFunction native;
   std::unique_ptr<ScriptFunction> function;
   std::unique_ptr<NativeData> data;
+  // On a class's prototype: the prototypes of the interfaces the class
+  // implements (ImplementsOp), which instanceof also accepts.
+  std::vector<Object*> interfaces;
   // Object.watch: by member name, the callback and its data.
   std::unique_ptr<std::map<std::string, std::pair<Object*, Value>>> watchers;
   bool IsFunction() const { return native || function; }

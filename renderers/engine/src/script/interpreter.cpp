@@ -121,7 +121,8 @@ void Interpreter::RunBlock(std::shared_ptr<const ActionBlock> Block, ScriptClip&
   }
 }
 
-Value Interpreter::CallValue(const Value& Function, const Value& This, std::vector<Value> Args, ScriptClip& Clip) {
+Value Interpreter::CallValue(const Value& Function, const Value& This, std::vector<Value> Args, ScriptClip& Clip,
+                             Object* Home) {
   // A frame to call from: the clip's top level.
   Frame outer;
   outer.block = std::make_shared<ActionBlock>();
@@ -143,7 +144,7 @@ Value Interpreter::CallValue(const Value& Function, const Value& This, std::vect
   } unwind{*this, depth, stackSize};
   Value saved = std::move(result_);
   result_ = Value();
-  Invoke(Function, This, std::move(Args), Mode::Result);
+  Invoke(Function, This, std::move(Args), Mode::Result, {}, Home);
   Loop(depth + 1);
   Value r = std::move(result_);
   result_ = std::move(saved);
@@ -401,7 +402,7 @@ void Interpreter::Finish(Value Result) {
 }
 
 void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<Value> Args, Mode M,
-                         Value Constructed) {
+                         Value Constructed, Object* Home) {
   if (!Function.IsFunction()) {
     if (M == Mode::Push) Push(Value());
     if (M == Mode::Construct) Push(std::move(Constructed));
@@ -434,6 +435,8 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
   ScriptClip* home = runtime_.ResolveTarget(*caller.target, sf.clipPath);
   f.target = f.original = home ? home : caller.target;
   f.thisValue = This;
+  f.home = Home ? Home : This.IsObject() ? This.object()->prototype : nullptr;
+  f.superAllowed = !def.version2 || !(def.flags & kSuppressSuper);
   f.mode = M;
   f.constructed = std::move(Constructed);
   f.registers.resize(std::max<size_t>(def.registerCount, 4));
@@ -445,7 +448,7 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
     };
     preload(kPreloadThis, This);
     preload(kPreloadArguments, Value::Obj(arguments));
-    preload(kPreloadSuper, Value());
+    if ((def.flags & kPreloadSuper) && r < f.registers.size()) f.registers[r++] = MakeSuper(f);
     preload(kPreloadRoot, ClipValue(f.target->Root()));
     preload(kPreloadParent, ClipValue(f.target->Parent()));
     preload(kPreloadGlobal, Value::Obj(runtime_.Global()));
@@ -503,6 +506,96 @@ void Interpreter::DefineFunction(Frame& F, const Action& A, size_t Index) {
   F.pc = A.target;
 }
 
+// ---- classes ----
+
+namespace {
+
+// Whether Proto is Target or implements it, through interfaces that implement others.
+bool ImplementsPrototype(const Object* Proto, const Object* Target, int Depth) {
+  if (Depth > 32) return false;
+  for (const Object* i : Proto->interfaces)
+    if (i == Target || ImplementsPrototype(i, Target, Depth + 1)) return true;
+  return false;
+}
+
+}  // namespace
+
+bool Interpreter::InstanceOf(Frame& F, const Value& V, const Value& Ctor) {
+  if (!Ctor.IsObject()) return false;
+  Object* o = V.IsObject() ? V.object() : nullptr;
+  if (ScriptClip* c = ClipOf(F, V)) o = c->Variables();
+  if (!o) return false;
+  Value proto = GetMember(F, Ctor, "prototype");
+  if (!proto.IsObject()) return false;
+  const Object* target = proto.object();
+  const Object* p = o->prototype;
+  for (int i = 0; p && i < 256; ++i, p = p->prototype)
+    if (p == target || ImplementsPrototype(p, target, 0)) return true;
+  return false;
+}
+
+// ---- super ----
+
+namespace {
+
+// What a `super` object stands for.
+struct SuperData : NativeData {
+  Value thisValue;
+  Object* home = nullptr;  // the prototype the method came from
+  void References(std::vector<Object*>& Out) const override {
+    if (thisValue.IsObject()) Out.push_back(thisValue.object());
+    if (home) Out.push_back(home);
+  }
+};
+
+const SuperData* SuperOf(const Value& V) {
+  return V.IsObject() && V.object()->data ? dynamic_cast<const SuperData*>(V.object()->data.get()) : nullptr;
+}
+
+}  // namespace
+
+Value Interpreter::MakeSuper(Frame& F) {
+  if (!F.home) return Value();
+  Object* o = runtime_.NewObject();
+  o->prototype = F.home->prototype;  // members are found above the method's prototype
+  auto d = std::make_unique<SuperData>();
+  d->thisValue = F.thisValue;
+  d->home = F.home;
+  o->data = std::move(d);
+  return Value::Obj(o);
+}
+
+void Interpreter::CallMethod(Frame& F, const Value& Of, const Value& Name, std::vector<Value> Args) {
+  std::string name = Name.IsUndefined() ? std::string() : ToStringOf(Name);
+  if (const SuperData* s = SuperOf(Of)) {
+    Value thisValue = s->thisValue;
+    if (name.empty()) {
+      // super(...): the superclass's constructor on this object.
+      const Property* c = s->home->FindProperty("__constructor__");
+      Value ctor = c ? c->value : Value();
+      Value proto = ctor.IsObject() ? ctor.object()->Get("prototype") : Value();
+      Invoke(ctor, thisValue, std::move(Args), Mode::Push, {}, proto.IsObject() ? proto.object() : nullptr);
+      return;
+    }
+    const Object* holder = nullptr;
+    Object* above = s->home->prototype;
+    if (!above || !above->FindProperty(name, &holder)) holder = nullptr;
+    Value fn = above ? GetObjectMember(above, thisValue, name) : Value();
+    Invoke(fn, thisValue, std::move(Args), Mode::Push, {}, const_cast<Object*>(holder));
+    return;
+  }
+  if (name.empty()) {
+    Invoke(Of, Value(), std::move(Args), Mode::Push);
+    return;
+  }
+  Object* home = nullptr;
+  if (Of.IsObject()) {
+    const Object* holder = nullptr;
+    if (Of.object()->FindProperty(name, &holder) && holder != Of.object()) home = const_cast<Object*>(holder);
+  }
+  Invoke(GetMember(F, Of, name), Of, std::move(Args), Mode::Push, {}, home);
+}
+
 // ---- variables ----
 
 ScriptClip* Interpreter::ClipOf(Frame& F, const Value& V) {
@@ -527,6 +620,7 @@ Value Interpreter::GetPlain(Frame& F, const std::string& Name) {
   if (Name == "_root") return ClipValue(F.target->Root());
   if (Name == "_parent") return ClipValue(F.target->Parent());
   if (Name == "_global") return Value::Obj(runtime_.Global());
+  if (Name == "super" && F.activation && F.superAllowed) return MakeSuper(F);
   if (Name.rfind("_level", 0) == 0 && Name.size() > 6 && IsNumeric(Name.substr(6)))
     return ClipValue(F.target->Level(ClampInt(StringToNumber(Name.substr(6)))));
   for (auto it = F.scope.rbegin(); it != F.scope.rend(); ++it)
@@ -594,8 +688,9 @@ Value Interpreter::GetClipProperty(ScriptClip& C, int Index) {
 }
 
 Value Interpreter::GetObjectMember(Object* O, const Value& This, const std::string& Name) {
-  if (Name == "__proto__") return Value::Obj(O->prototype);
-  const Property* p = O->FindProperty(Name);
+  if (Name == "__proto__") return O->prototype ? Value::Obj(O->prototype) : Value();
+  const Object* holder = nullptr;
+  const Property* p = O->FindProperty(Name, &holder);
   if (!p) {
     // __resolve answers for members nothing else has.
     if (Name != "__resolve") {
@@ -604,7 +699,8 @@ Value Interpreter::GetObjectMember(Object* O, const Value& This, const std::stri
     }
     return Value();
   }
-  if (p->getter) return CallNested(Value::Obj(p->getter), This, {});
+  if (p->getter)
+    return CallValue(Value::Obj(p->getter), This, {}, CurrentClip(), const_cast<Object*>(holder));
   return p->value;
 }
 
@@ -617,7 +713,7 @@ bool Interpreter::SetObjectMember(Object* O, const Value& This, const std::strin
   const Property* p = O->FindProperty(Name, &holder);
   if (p && (p->getter || p->setter)) {
     // An accessor without a setter is read-only.
-    if (p->setter) CallNested(Value::Obj(p->setter), This, {V});
+    if (p->setter) CallValue(Value::Obj(p->setter), This, {V}, CurrentClip(), const_cast<Object*>(holder));
     return p->setter != nullptr;
   }
   if (p && holder == O && (p->flags & kReadOnly)) return false;
@@ -635,6 +731,10 @@ bool Interpreter::SetObjectMember(Object* O, const Value& This, const std::strin
 }
 
 Value Interpreter::GetMember(Frame& F, const Value& Of, const std::string& Name) {
+  if (const SuperData* s = SuperOf(Of)) {
+    Object* above = s->home->prototype;
+    return above ? GetObjectMember(above, s->thisValue, Name) : Value();
+  }
   switch (Of.type()) {
     case Value::Type::Object: return GetObjectMember(Of.object(), Of, Name);
     case Value::Type::String:
@@ -1116,15 +1216,15 @@ void Interpreter::Step(Frame& F, const Action& A) {
     case C::CallFunction: {
       std::string name = str();
       std::vector<Value> args = PopArgs();
-      Invoke(GetVariable(F, name), Value(), std::move(args), Mode::Push);
+      if (name == "super" && F.superAllowed) CallMethod(F, MakeSuper(F), Value(), std::move(args));
+      else Invoke(GetVariable(F, name), Value(), std::move(args), Mode::Push);
       break;
     }
     case C::CallMethod: {
       Value name = Pop();
       Value of = Pop();
       std::vector<Value> args = PopArgs();
-      if (name.IsUndefined() || name.ToString().empty()) Invoke(of, Value(), std::move(args), Mode::Push);
-      else Invoke(GetMember(F, of, name.ToString()), of, std::move(args), Mode::Push);
+      CallMethod(F, of, name, std::move(args));
       break;
     }
     case C::Return: Finish(Pop()); break;
@@ -1216,19 +1316,13 @@ void Interpreter::Step(Frame& F, const Action& A) {
     }
     case C::InstanceOf: {
       Value ctor = Pop(), v = Pop();
-      bool is = false;
-      if (v.IsObject() && ctor.IsObject()) {
-        Value proto = ctor.object()->Get("prototype");
-        Object* p = v.object()->prototype;
-        for (int i = 0; p && i < 64 && !is; ++i, p = p->prototype) is = proto.IsObject() && p == proto.object();
-      }
-      Push(Value::Bool(is));
+      Push(Value::Bool(InstanceOf(F, v, ctor)));
       break;
     }
     case C::CastOp: {
-      Value v = Pop();
-      Pop();
-      Push(std::move(v));
+      // The object when it is an instance of the class, null otherwise.
+      Value v = Pop(), ctor = Pop();
+      Push(InstanceOf(F, v, ctor) ? v : Value::Null());
       break;
     }
     case C::Extends: {
@@ -1242,8 +1336,14 @@ void Interpreter::Step(Frame& F, const Action& A) {
       break;
     }
     case C::ImplementsOp: {
-      Pop();
-      PopArgs();
+      Value ctor = Pop();
+      std::vector<Value> interfaces = PopArgs();
+      Value proto = ctor.IsObject() ? GetMember(F, ctor, "prototype") : Value();
+      if (!proto.IsObject()) break;
+      for (const Value& i : interfaces) {
+        Value ip = i.IsObject() ? GetMember(F, i, "prototype") : Value();
+        if (ip.IsObject() && proto.object()->interfaces.size() < 256) proto.object()->interfaces.push_back(ip.object());
+      }
       break;
     }
     case C::Throw: throw ScriptThrow{Pop()};

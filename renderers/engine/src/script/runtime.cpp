@@ -134,6 +134,7 @@ void ScriptRuntime::Collect() {
       Mark(Value::Obj(p.setter), work);
     }
     if (o->prototype) Mark(Value::Obj(o->prototype), work);
+    for (Object* i : o->interfaces) Mark(Value::Obj(i), work);
     if (o->function)
       for (Object* s : o->function->scope) Mark(Value::Obj(s), work);
     if (o->watchers)

@@ -205,7 +205,7 @@ bool Object::Has(const std::string& Name) const {
 }
 
 Value Object::Get(const std::string& Name) const {
-  if (Name == "__proto__") return Value::Obj(prototype);
+  if (Name == "__proto__") return prototype ? Value::Obj(prototype) : Value();
   const Property* p = OwnProperty(Name);
   return p ? p->value : Value();
 }
