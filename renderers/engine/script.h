@@ -98,9 +98,13 @@ class Value {
 
 // A number as ActionScript prints it: "1", "0.5", "-3.25", "1e+21", "NaN", "Infinity".
 std::string NumberToString(double N);
+// A string as SWF 4 movies read it as a number: the decimal number it
+// starts with ("150a" is 150), 0 when it starts with none.
+double LeadingNumber(const std::string& S);
 // A string as ActionScript reads it as a number: blanks around it allowed,
-// decimal or 0x hexadecimal; "" and anything else is NaN.
-double StringToNumber(const std::string& S);
+// decimal, 0x hexadecimal, or from SWF 6 octal with a leading zero; "" and
+// anything else is NaN.
+double StringToNumber(const std::string& S, int Version = 8);
 
 class Interpreter;
 
@@ -201,6 +205,9 @@ class Object {
   NativeFunction native;
   std::unique_ptr<ScriptFunction> function;
   std::unique_ptr<NativeData> data;
+  // On a class's prototype: the prototypes of the interfaces the class
+  // implements (ImplementsOp), which instanceof also accepts.
+  std::vector<Object*> interfaces;
   // Object.watch: by member name, the callback and its data.
   std::unique_ptr<std::map<std::string, std::pair<Object*, Value>>> watchers;
   bool IsFunction() const { return native || function; }

@@ -65,18 +65,51 @@ class Assembler {
 
   [[noreturn]] void Fail(const AsmLine& L, const std::string& M) { throw CompileError(L.number, M); }
 
-  // Lines from At up to the `end` closing Opening (consumed), or the end of the lines at the top.
-  void Block(size_t& At, int Depth, const AsmLine* Opening) {
+  // Lines from At up to the `end` closing Opening (consumed), or the end of
+  // the lines at the top. Inside a try block `catch` and `finally` end a
+  // part too; the word that ended it is returned.
+  std::string Block(size_t& At, int Depth, const AsmLine* Opening, bool TryParts = false) {
     while (At < lines_.size()) {
       const AsmLine& l = lines_[At++];
-      if (l.words[0] == "end" && !l.quoted[0]) {
+      const std::string& w = l.words[0];
+      if (!l.quoted[0] && (w == "end" || (TryParts && (w == "catch" || w == "finally")))) {
         if (!Opening) Fail(l, "'end' without a block to close");
         if (l.words.size() > 1) Fail(l, "unexpected '" + l.words[1] + "'");
-        return;
+        return w;
       }
       Instruction(l, At, Depth);
     }
     if (Opening) Fail(*Opening, "'" + Opening->words[0] + "' block has no 'end'");
+    return "";
+  }
+
+  // try [NAME | rN]: the try body, then optionally `catch` and its body,
+  // `finally` and its body, and `end`. The thrown value goes to the variable
+  // NAME or register N.
+  void Try(const AsmLine& L, size_t& At, int Depth) {
+    if (Depth >= kMaxNesting) Fail(L, "blocks nested deeper than " + std::to_string(kMaxNesting));
+    if (L.words.size() > 2) Fail(L, "unexpected '" + L.words[2] + "'");
+    std::vector<uint8_t> p{0, 0, 0, 0, 0, 0, 0};
+    bool toRegister = L.words.size() == 2 && !L.quoted[1] && L.words[1].size() > 1 && L.words[1][0] == 'r';
+    if (toRegister) p.push_back(static_cast<uint8_t>(Index(L, L.words[1].substr(1), 255, "a register")));
+    else Str(p, L.words.size() == 2 ? L.words[1] : "");
+    size_t flagsAt = out_.size() + 3;
+    Record(L, ActionCode::Try, p);
+    size_t sizes[3] = {0, 0, 0};
+    uint8_t flags = toRegister ? 4 : 0;
+    std::string part = "try";
+    for (int i = 0; i < 3 && part != "end"; ++i) {
+      if ((i == 1 && part != "catch") || (i == 2 && part != "finally")) continue;
+      if (i == 1) flags |= 1;
+      if (i == 2) flags |= 2;
+      size_t start = out_.size();
+      std::string next = Block(At, Depth + 1, &L, true);
+      if ((next == "catch" && i >= 1) || (next == "finally" && i >= 2)) Fail(L, "the try block's parts are out of order");
+      sizes[i] = out_.size() - start;
+      part = next;
+    }
+    out_[flagsAt] = flags;
+    for (int i = 0; i < 3; ++i) PatchSize(L, flagsAt + 1 + 2 * static_cast<size_t>(i), sizes[i]);
   }
 
   void Record(const AsmLine& L, ActionCode Code, const std::vector<uint8_t>& Payload) {
@@ -344,6 +377,8 @@ class Assembler {
       Function(L, At, Depth, false);
     } else if (kw == "function2") {
       Function(L, At, Depth, true);
+    } else if (kw == "try") {
+      Try(L, At, Depth);
     } else if (kw == "with") {
       count(0, 0);
       if (Depth >= kMaxNesting) Fail(L, "blocks nested deeper than " + std::to_string(kMaxNesting));
@@ -393,7 +428,7 @@ class Assembler {
 }  // namespace
 
 bool OpensAsmBlock(const std::string& Keyword) {
-  return Keyword == "function" || Keyword == "function2" || Keyword == "with";
+  return Keyword == "function" || Keyword == "function2" || Keyword == "with" || Keyword == "try";
 }
 
 std::vector<uint8_t> Assemble(const std::vector<AsmLine>& Lines) { return Assembler(Lines).Run(); }

@@ -64,7 +64,14 @@ TEST(ScriptInterpreter, NumbersPrintAsActionScriptDoes) {
   EXPECT_EQ(swf::NumberToString(0.1 + 0.2), "0.3");
   EXPECT_EQ(swf::NumberToString(123456789012), "123456789012");
   EXPECT_EQ(swf::NumberToString(1e-7), "1e-7");
-  EXPECT_EQ(swf::NumberToString(0.000001), "0.000001");
+  EXPECT_EQ(swf::NumberToString(0.00001), "0.00001");
+  EXPECT_EQ(swf::NumberToString(0.000001), "1e-6");
+  EXPECT_EQ(swf::NumberToString(1e15), "1e+15");
+  EXPECT_EQ(swf::NumberToString(-0.0), "0");
+  EXPECT_EQ(swf::StringToNumber("010"), 8);
+  EXPECT_EQ(swf::StringToNumber("010", 5), 10);
+  EXPECT_EQ(swf::LeadingNumber("150a"), 150);
+  EXPECT_EQ(swf::LeadingNumber("0x96"), 0);
   EXPECT_EQ(swf::NumberToString(1.0 / 0.0), "Infinity");
   EXPECT_TRUE(std::isnan(swf::StringToNumber("")));
   EXPECT_TRUE(std::isnan(swf::StringToNumber("nan")));

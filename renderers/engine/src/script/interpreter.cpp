@@ -121,7 +121,8 @@ void Interpreter::RunBlock(std::shared_ptr<const ActionBlock> Block, ScriptClip&
   }
 }
 
-Value Interpreter::CallValue(const Value& Function, const Value& This, std::vector<Value> Args, ScriptClip& Clip) {
+Value Interpreter::CallValue(const Value& Function, const Value& This, std::vector<Value> Args, ScriptClip& Clip,
+                             Object* Home) {
   // A frame to call from: the clip's top level.
   Frame outer;
   outer.block = std::make_shared<ActionBlock>();
@@ -143,7 +144,7 @@ Value Interpreter::CallValue(const Value& Function, const Value& This, std::vect
   } unwind{*this, depth, stackSize};
   Value saved = std::move(result_);
   result_ = Value();
-  Invoke(Function, This, std::move(Args), Mode::Result);
+  Invoke(Function, This, std::move(Args), Mode::Result, {}, Home);
   Loop(depth + 1);
   Value r = std::move(result_);
   result_ = std::move(saved);
@@ -171,7 +172,7 @@ Value Interpreter::ConstructNested(const Value& Ctor, std::vector<Value> Args) {
 
 Value Interpreter::ToPrimitiveOf(const Value& V, bool PreferString) {
   if (!V.IsObject()) return V;
-  Object* o = V.object();
+  const Object* o = V.object();
   const char* order[2] = {"valueOf", "toString"};
   if (PreferString) std::swap(order[0], order[1]);
   for (const char* name : order) {
@@ -180,18 +181,49 @@ Value Interpreter::ToPrimitiveOf(const Value& V, bool PreferString) {
     Value r = CallNested(fn, V, {});
     if (!r.IsObject()) return r;
   }
+  // An object outside Object.prototype's chain (_global, one whose __proto__
+  // was removed) has nothing to convert it: no primitive.
+  if (!o->prototype) return Value();
   if (o->IsFunction()) return Value::String("[type Function]");
   return Value::String(V.ToString());
 }
 
+// Before SWF 7 undefined reads as "" and 0, and null as 0; strings are true
+// when they read as a non-zero number. SWF 4 reads only the number a string
+// starts with.
 std::string Interpreter::ToStringOf(const Value& V) {
+  if (V.IsUndefined() && runtime_.SwfVersion() < 7) return "";
   if (!V.IsObject()) return V.ToString();
-  return ToPrimitiveOf(V, true).ToString();
+  Value p = ToPrimitiveOf(V, true);
+  return p.IsUndefined() && runtime_.SwfVersion() < 7 ? "" : p.ToString();
 }
 
 double Interpreter::ToNumberOf(const Value& V) {
-  if (!V.IsObject()) return V.ToNumber();
-  return ToPrimitiveOf(V, false).ToNumber();
+  int version = runtime_.SwfVersion();
+  switch (V.type()) {
+    case Value::Type::Undefined:
+    case Value::Type::Null: return version < 7 ? 0 : NAN;
+    case Value::Type::String: return version < 5 ? LeadingNumber(V.string()) : StringToNumber(V.string(), version);
+    case Value::Type::Object: {
+      Value p = ToPrimitiveOf(V, false);
+      return p.IsObject() ? NAN : ToNumberOf(p);
+    }
+    default: return V.ToNumber();
+  }
+}
+
+bool Interpreter::ToBooleanOf(const Value& V) {
+  if (V.IsString() && runtime_.SwfVersion() < 7) {
+    double n = ToNumberOf(V);
+    return n != 0 && !std::isnan(n);
+  }
+  return V.ToBoolean();
+}
+
+Value Interpreter::Truth(bool B) const {
+  // Functions are SWF 5 code even in an SWF 4 movie.
+  bool swf4 = runtime_.SwfVersion() < 5 && !frames_.empty() && !frames_.back().activation;
+  return swf4 ? Value::Number(B ? 1 : 0) : Value::Bool(B);
 }
 
 Value Interpreter::MemberOf(const Value& Of, const std::string& Name) { return GetMember(frames_.back(), Of, Name); }
@@ -370,7 +402,7 @@ void Interpreter::Finish(Value Result) {
 }
 
 void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<Value> Args, Mode M,
-                         Value Constructed) {
+                         Value Constructed, Object* Home) {
   if (!Function.IsFunction()) {
     if (M == Mode::Push) Push(Value());
     if (M == Mode::Construct) Push(std::move(Constructed));
@@ -403,6 +435,8 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
   ScriptClip* home = runtime_.ResolveTarget(*caller.target, sf.clipPath);
   f.target = f.original = home ? home : caller.target;
   f.thisValue = This;
+  f.home = Home ? Home : This.IsObject() ? This.object()->prototype : nullptr;
+  f.superAllowed = !def.version2 || !(def.flags & kSuppressSuper);
   f.mode = M;
   f.constructed = std::move(Constructed);
   f.registers.resize(std::max<size_t>(def.registerCount, 4));
@@ -414,7 +448,7 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
     };
     preload(kPreloadThis, This);
     preload(kPreloadArguments, Value::Obj(arguments));
-    preload(kPreloadSuper, Value());
+    if ((def.flags & kPreloadSuper) && r < f.registers.size()) f.registers[r++] = MakeSuper(f);
     preload(kPreloadRoot, ClipValue(f.target->Root()));
     preload(kPreloadParent, ClipValue(f.target->Parent()));
     preload(kPreloadGlobal, Value::Obj(runtime_.Global()));
@@ -472,6 +506,96 @@ void Interpreter::DefineFunction(Frame& F, const Action& A, size_t Index) {
   F.pc = A.target;
 }
 
+// ---- classes ----
+
+namespace {
+
+// Whether Proto is Target or implements it, through interfaces that implement others.
+bool ImplementsPrototype(const Object* Proto, const Object* Target, int Depth) {
+  if (Depth > 32) return false;
+  for (const Object* i : Proto->interfaces)
+    if (i == Target || ImplementsPrototype(i, Target, Depth + 1)) return true;
+  return false;
+}
+
+}  // namespace
+
+bool Interpreter::InstanceOf(Frame& F, const Value& V, const Value& Ctor) {
+  if (!Ctor.IsObject()) return false;
+  Object* o = V.IsObject() ? V.object() : nullptr;
+  if (ScriptClip* c = ClipOf(F, V)) o = c->Variables();
+  if (!o) return false;
+  Value proto = GetMember(F, Ctor, "prototype");
+  if (!proto.IsObject()) return false;
+  const Object* target = proto.object();
+  const Object* p = o->prototype;
+  for (int i = 0; p && i < 256; ++i, p = p->prototype)
+    if (p == target || ImplementsPrototype(p, target, 0)) return true;
+  return false;
+}
+
+// ---- super ----
+
+namespace {
+
+// What a `super` object stands for.
+struct SuperData : NativeData {
+  Value thisValue;
+  Object* home = nullptr;  // the prototype the method came from
+  void References(std::vector<Object*>& Out) const override {
+    if (thisValue.IsObject()) Out.push_back(thisValue.object());
+    if (home) Out.push_back(home);
+  }
+};
+
+const SuperData* SuperOf(const Value& V) {
+  return V.IsObject() && V.object()->data ? dynamic_cast<const SuperData*>(V.object()->data.get()) : nullptr;
+}
+
+}  // namespace
+
+Value Interpreter::MakeSuper(Frame& F) {
+  if (!F.home) return Value();
+  Object* o = runtime_.NewObject();
+  o->prototype = F.home->prototype;  // members are found above the method's prototype
+  auto d = std::make_unique<SuperData>();
+  d->thisValue = F.thisValue;
+  d->home = F.home;
+  o->data = std::move(d);
+  return Value::Obj(o);
+}
+
+void Interpreter::CallMethod(Frame& F, const Value& Of, const Value& Name, std::vector<Value> Args) {
+  std::string name = Name.IsUndefined() ? std::string() : ToStringOf(Name);
+  if (const SuperData* s = SuperOf(Of)) {
+    Value thisValue = s->thisValue;
+    if (name.empty()) {
+      // super(...): the superclass's constructor on this object.
+      const Property* c = s->home->FindProperty("__constructor__");
+      Value ctor = c ? c->value : Value();
+      Value proto = ctor.IsObject() ? ctor.object()->Get("prototype") : Value();
+      Invoke(ctor, thisValue, std::move(Args), Mode::Push, {}, proto.IsObject() ? proto.object() : nullptr);
+      return;
+    }
+    const Object* holder = nullptr;
+    Object* above = s->home->prototype;
+    if (!above || !above->FindProperty(name, &holder)) holder = nullptr;
+    Value fn = above ? GetObjectMember(above, thisValue, name) : Value();
+    Invoke(fn, thisValue, std::move(Args), Mode::Push, {}, const_cast<Object*>(holder));
+    return;
+  }
+  if (name.empty()) {
+    Invoke(Of, Value(), std::move(Args), Mode::Push);
+    return;
+  }
+  Object* home = nullptr;
+  if (Of.IsObject()) {
+    const Object* holder = nullptr;
+    if (Of.object()->FindProperty(name, &holder) && holder != Of.object()) home = const_cast<Object*>(holder);
+  }
+  Invoke(GetMember(F, Of, name), Of, std::move(Args), Mode::Push, {}, home);
+}
+
 // ---- variables ----
 
 ScriptClip* Interpreter::ClipOf(Frame& F, const Value& V) {
@@ -496,6 +620,7 @@ Value Interpreter::GetPlain(Frame& F, const std::string& Name) {
   if (Name == "_root") return ClipValue(F.target->Root());
   if (Name == "_parent") return ClipValue(F.target->Parent());
   if (Name == "_global") return Value::Obj(runtime_.Global());
+  if (Name == "super" && F.activation && F.superAllowed) return MakeSuper(F);
   if (Name.rfind("_level", 0) == 0 && Name.size() > 6 && IsNumeric(Name.substr(6)))
     return ClipValue(F.target->Level(ClampInt(StringToNumber(Name.substr(6)))));
   for (auto it = F.scope.rbegin(); it != F.scope.rend(); ++it)
@@ -563,8 +688,9 @@ Value Interpreter::GetClipProperty(ScriptClip& C, int Index) {
 }
 
 Value Interpreter::GetObjectMember(Object* O, const Value& This, const std::string& Name) {
-  if (Name == "__proto__") return Value::Obj(O->prototype);
-  const Property* p = O->FindProperty(Name);
+  if (Name == "__proto__") return O->prototype ? Value::Obj(O->prototype) : Value();
+  const Object* holder = nullptr;
+  const Property* p = O->FindProperty(Name, &holder);
   if (!p) {
     // __resolve answers for members nothing else has.
     if (Name != "__resolve") {
@@ -573,7 +699,8 @@ Value Interpreter::GetObjectMember(Object* O, const Value& This, const std::stri
     }
     return Value();
   }
-  if (p->getter) return CallNested(Value::Obj(p->getter), This, {});
+  if (p->getter)
+    return CallValue(Value::Obj(p->getter), This, {}, CurrentClip(), const_cast<Object*>(holder));
   return p->value;
 }
 
@@ -586,7 +713,7 @@ bool Interpreter::SetObjectMember(Object* O, const Value& This, const std::strin
   const Property* p = O->FindProperty(Name, &holder);
   if (p && (p->getter || p->setter)) {
     // An accessor without a setter is read-only.
-    if (p->setter) CallNested(Value::Obj(p->setter), This, {V});
+    if (p->setter) CallValue(Value::Obj(p->setter), This, {V}, CurrentClip(), const_cast<Object*>(holder));
     return p->setter != nullptr;
   }
   if (p && holder == O && (p->flags & kReadOnly)) return false;
@@ -604,6 +731,10 @@ bool Interpreter::SetObjectMember(Object* O, const Value& This, const std::strin
 }
 
 Value Interpreter::GetMember(Frame& F, const Value& Of, const std::string& Name) {
+  if (const SuperData* s = SuperOf(Of)) {
+    Object* above = s->home->prototype;
+    return above ? GetObjectMember(above, s->thisValue, Name) : Value();
+  }
   switch (Of.type()) {
     case Value::Type::Object: return GetObjectMember(Of.object(), Of, Name);
     case Value::Type::String:
@@ -651,20 +782,27 @@ bool Interpreter::SetMember(Frame& F, const Value& Of, const std::string& Name, 
 
 Value Interpreter::Add2(const Value& A, const Value& B) {
   Value a = ToPrimitiveOf(A), b = ToPrimitiveOf(B);
-  if (a.IsString() || b.IsString()) return Value::String(a.ToString() + b.ToString());
-  return Value::Number(a.ToNumber() + b.ToNumber());
+  if (a.IsString() || b.IsString()) {
+    std::string x = ToStringOf(a);
+    return Value::String(x + ToStringOf(b));
+  }
+  double x = ToNumberOf(a);
+  return Value::Number(x + ToNumberOf(b));
 }
 
 bool Interpreter::Equals2(const Value& A, const Value& B, int Depth) {
   using T = Value::Type;
   if (A.type() == B.type()) return A == B;
   bool aNullish = A.IsUndefined() || A.IsNull(), bNullish = B.IsUndefined() || B.IsNull();
-  if (aNullish || bNullish) return aNullish && bNullish;
   if (Depth > 2) return false;
+  // An object without a primitive (no valueOf or toString) equals undefined and null.
+  if (aNullish && B.IsObject()) return Equals2(A, ToPrimitiveOf(B), Depth + 1);
+  if (bNullish && A.IsObject()) return Equals2(ToPrimitiveOf(A), B, Depth + 1);
+  if (aNullish || bNullish) return aNullish && bNullish;
   if (A.type() == T::Boolean) return Equals2(Value::Number(A.number()), B, Depth + 1);
   if (B.type() == T::Boolean) return Equals2(A, Value::Number(B.number()), Depth + 1);
-  if (A.IsNumber() && B.IsString()) return A.number() == B.ToNumber();
-  if (A.IsString() && B.IsNumber()) return A.ToNumber() == B.number();
+  if (A.IsNumber() && B.IsString()) return A.number() == ToNumberOf(B);
+  if (A.IsString() && B.IsNumber()) return ToNumberOf(A) == B.number();
   if ((A.IsObject() || A.IsClip()) && (B.IsNumber() || B.IsString())) return Equals2(ToPrimitiveOf(A), B, Depth + 1);
   if ((B.IsObject() || B.IsClip()) && (A.IsNumber() || A.IsString())) return Equals2(A, ToPrimitiveOf(B), Depth + 1);
   return false;
@@ -672,10 +810,10 @@ bool Interpreter::Equals2(const Value& A, const Value& B, int Depth) {
 
 Value Interpreter::Less2(const Value& A, const Value& B) {
   Value a = ToPrimitiveOf(A), b = ToPrimitiveOf(B);
-  if (a.IsString() && b.IsString()) return Value::Bool(a.string() < b.string());
-  double x = a.ToNumber(), y = b.ToNumber();
+  if (a.IsString() && b.IsString()) return Truth(a.string() < b.string());
+  double x = ToNumberOf(a), y = ToNumberOf(b);
   if (std::isnan(x) || std::isnan(y)) return Value();
-  return Value::Bool(x < y);
+  return Truth(x < y);
 }
 
 // ---- frames of a timeline ----
@@ -743,6 +881,17 @@ void Interpreter::Step(Frame& F, const Action& A) {
   using C = ActionCode;
   auto num = [&] { return ToNumberOf(Pop()); };
   auto str = [&] { return ToStringOf(Pop()); };
+  // Binary operators convert their left operand first.
+  auto nums = [&] {
+    Value b = Pop(), a = Pop();
+    double x = ToNumberOf(a);
+    return std::pair<double, double>(x, ToNumberOf(b));
+  };
+  auto strs = [&] {
+    Value b = Pop(), a = Pop();
+    std::string x = ToStringOf(a);
+    return std::pair<std::string, std::string>(std::move(x), ToStringOf(b));
+  };
   switch (A.code) {
     case C::NextFrame: F.target->NextFrame(); break;
     case C::PreviousFrame: F.target->PrevFrame(); break;
@@ -826,27 +975,28 @@ void Interpreter::Step(Frame& F, const Action& A) {
       break;
     }
     case C::Add: {
-      double b = num(), a = num();
+      auto [a, b] = nums();
       Push(Value::Number(a + b));
       break;
     }
     case C::Subtract: {
-      double b = num(), a = num();
+      auto [a, b] = nums();
       Push(Value::Number(a - b));
       break;
     }
     case C::Multiply: {
-      double b = num(), a = num();
+      auto [a, b] = nums();
       Push(Value::Number(a * b));
       break;
     }
     case C::Divide: {
-      double b = num(), a = num();
-      Push(Value::Number(a / b));
+      auto [a, b] = nums();
+      if (b == 0 && runtime_.SwfVersion() < 5 && !F.activation) Push(Value::String("#ERROR#"));
+      else Push(Value::Number(a / b));
       break;
     }
     case C::Modulo: {
-      double b = num(), a = num();
+      auto [a, b] = nums();
       Push(Value::Number(std::fmod(a, b)));
       break;
     }
@@ -858,23 +1008,23 @@ void Interpreter::Step(Frame& F, const Action& A) {
     case C::Increment: Push(Value::Number(num() + 1)); break;
     case C::Decrement: Push(Value::Number(num() - 1)); break;
     case C::Equals: {
-      double b = num(), a = num();
-      Push(Value::Bool(a == b));
+      double b = num(), a = num();  // right operand first
+      Push(Truth(a == b));
       break;
     }
     case C::Less: {
-      double b = num(), a = num();
-      Push(Value::Bool(a < b));
+      auto [a, b] = nums();
+      Push(Truth(a < b));
       break;
     }
     case C::Equals2: {
       Value b = Pop(), a = Pop();
-      Push(Value::Bool(Equals2(a, b)));
+      Push(Truth(Equals2(a, b)));
       break;
     }
     case C::StrictEquals: {
       Value b = Pop(), a = Pop();
-      Push(Value::Bool(a == b));
+      Push(Truth(a == b));
       break;
     }
     case C::Less2: {
@@ -888,23 +1038,26 @@ void Interpreter::Step(Frame& F, const Action& A) {
       break;
     }
     case C::And: {
-      bool b = Pop().ToBoolean(), a = Pop().ToBoolean();
-      Push(Value::Bool(a && b));
+      Value b = Pop(), a = Pop();
+      bool x = ToBooleanOf(a), y = ToBooleanOf(b);
+      Push(Truth(x && y));
       break;
     }
     case C::Or: {
-      bool b = Pop().ToBoolean(), a = Pop().ToBoolean();
-      Push(Value::Bool(a || b));
+      Value b = Pop(), a = Pop();
+      bool x = ToBooleanOf(a), y = ToBooleanOf(b);
+      Push(Truth(x || y));
       break;
     }
-    case C::Not: Push(Value::Bool(!Pop().ToBoolean())); break;
+    case C::Not: Push(Truth(!ToBooleanOf(Pop()))); break;
     case C::BitAnd:
     case C::BitOr:
     case C::BitXor:
     case C::BitLShift:
     case C::BitRShift:
     case C::BitURShift: {
-      int32_t b = ToInt32(num()), a = ToInt32(num());
+      auto [x, y] = nums();
+      int32_t a = ToInt32(x), b = ToInt32(y);
       uint32_t ua = static_cast<uint32_t>(a), sh = static_cast<uint32_t>(b) & 31;
       double r = 0;
       switch (A.code) {
@@ -913,28 +1066,28 @@ void Interpreter::Step(Frame& F, const Action& A) {
         case C::BitXor: r = a ^ b; break;
         case C::BitLShift: r = static_cast<int32_t>(ua << sh); break;
         case C::BitRShift: r = a >> sh; break;
-        default: r = ua >> sh; break;
+        default: r = static_cast<int32_t>(ua >> sh); break;  // read back as signed, as the player does
       }
       Push(Value::Number(r));
       break;
     }
     case C::StringEquals: {
-      std::string b = str(), a = str();
-      Push(Value::Bool(a == b));
+      auto [a, b] = strs();
+      Push(Truth(a == b));
       break;
     }
     case C::StringLess: {
-      std::string b = str(), a = str();
-      Push(Value::Bool(a < b));
+      auto [a, b] = strs();
+      Push(Truth(a < b));
       break;
     }
     case C::StringGreater: {
-      std::string b = str(), a = str();
-      Push(Value::Bool(a > b));
+      auto [a, b] = strs();
+      Push(Truth(a > b));
       break;
     }
     case C::StringAdd: {
-      std::string b = str(), a = str();
+      auto [a, b] = strs();
       if (a.size() + b.size() > budget_.maxStringLength)
         throw ScriptAbort{"a string longer than " + std::to_string(budget_.maxStringLength) + " bytes"};
       Push(Value::String(a + b));
@@ -959,7 +1112,7 @@ void Interpreter::Step(Frame& F, const Action& A) {
     case C::MBAsciiToChar: Push(Value::String(Utf8Char(num()))); break;
     case C::ToInteger: {
       double v = num();
-      Push(Value::Number(std::isnan(v) ? 0 : std::trunc(v)));
+      Push(Value::Number(ToInt32(v)));  // wraps to 32 bits: int(0xffffffff) is -1
       break;
     }
     case C::ToNumber: Push(Value::Number(num())); break;
@@ -972,7 +1125,7 @@ void Interpreter::Step(Frame& F, const Action& A) {
     }
     case C::Jump: F.pc = A.target; break;
     case C::If:
-      if (Pop().ToBoolean()) F.pc = A.target;
+      if (ToBooleanOf(Pop())) F.pc = A.target;
       break;
     case C::Call: CallFrame(F, Pop()); break;
     case C::ConstantPool: F.constants = std::make_shared<const std::vector<std::string>>(A.strings); break;
@@ -1063,15 +1216,15 @@ void Interpreter::Step(Frame& F, const Action& A) {
     case C::CallFunction: {
       std::string name = str();
       std::vector<Value> args = PopArgs();
-      Invoke(GetVariable(F, name), Value(), std::move(args), Mode::Push);
+      if (name == "super" && F.superAllowed) CallMethod(F, MakeSuper(F), Value(), std::move(args));
+      else Invoke(GetVariable(F, name), Value(), std::move(args), Mode::Push);
       break;
     }
     case C::CallMethod: {
       Value name = Pop();
       Value of = Pop();
       std::vector<Value> args = PopArgs();
-      if (name.IsUndefined() || name.ToString().empty()) Invoke(of, Value(), std::move(args), Mode::Push);
-      else Invoke(GetMember(F, of, name.ToString()), of, std::move(args), Mode::Push);
+      CallMethod(F, of, name, std::move(args));
       break;
     }
     case C::Return: Finish(Pop()); break;
@@ -1119,7 +1272,12 @@ void Interpreter::Step(Frame& F, const Action& A) {
         for (int i = 0; i < 4; ++i) Pop();
       break;
     }
-    case C::Trace: host_.Trace(str()); break;
+    case C::Trace: {
+      // undefined prints as itself in every version.
+      Value v = Pop();
+      host_.Trace(v.IsUndefined() ? "undefined" : ToStringOf(v));
+      break;
+    }
     case C::RandomNumber: {
       double max = num();
       runtime_.random_ = runtime_.random_ * 1664525u + 1013904223u;
@@ -1158,19 +1316,13 @@ void Interpreter::Step(Frame& F, const Action& A) {
     }
     case C::InstanceOf: {
       Value ctor = Pop(), v = Pop();
-      bool is = false;
-      if (v.IsObject() && ctor.IsObject()) {
-        Value proto = ctor.object()->Get("prototype");
-        Object* p = v.object()->prototype;
-        for (int i = 0; p && i < 64 && !is; ++i, p = p->prototype) is = proto.IsObject() && p == proto.object();
-      }
-      Push(Value::Bool(is));
+      Push(Value::Bool(InstanceOf(F, v, ctor)));
       break;
     }
     case C::CastOp: {
-      Value v = Pop();
-      Pop();
-      Push(std::move(v));
+      // The object when it is an instance of the class, null otherwise.
+      Value v = Pop(), ctor = Pop();
+      Push(InstanceOf(F, v, ctor) ? v : Value::Null());
       break;
     }
     case C::Extends: {
@@ -1184,8 +1336,14 @@ void Interpreter::Step(Frame& F, const Action& A) {
       break;
     }
     case C::ImplementsOp: {
-      Pop();
-      PopArgs();
+      Value ctor = Pop();
+      std::vector<Value> interfaces = PopArgs();
+      Value proto = ctor.IsObject() ? GetMember(F, ctor, "prototype") : Value();
+      if (!proto.IsObject()) break;
+      for (const Value& i : interfaces) {
+        Value ip = i.IsObject() ? GetMember(F, i, "prototype") : Value();
+        if (ip.IsObject() && proto.object()->interfaces.size() < 256) proto.object()->interfaces.push_back(ip.object());
+      }
       break;
     }
     case C::Throw: throw ScriptThrow{Pop()};

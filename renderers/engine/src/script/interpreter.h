@@ -19,7 +19,8 @@ class Interpreter {
   // Runs a top-level block on Target to its end. Throws ScriptAbort.
   void RunBlock(std::shared_ptr<const ActionBlock> Block, ScriptClip& Target);
   // Calls a function value and runs it to its return. Throws ScriptAbort.
-  Value CallValue(const Value& Function, const Value& This, std::vector<Value> Args, ScriptClip& Clip);
+  Value CallValue(const Value& Function, const Value& This, std::vector<Value> Args, ScriptClip& Clip,
+                  Object* Home = nullptr);
 
   // Paths, evaluated as a top-level script on From would.
   Value GetPathFrom(ScriptClip& From, const std::string& Path);
@@ -31,6 +32,9 @@ class Interpreter {
   Value ToPrimitiveOf(const Value& V, bool PreferString = false);
   std::string ToStringOf(const Value& V);
   double ToNumberOf(const Value& V);
+  bool ToBooleanOf(const Value& V);
+  // What comparisons and logic push: 1 or 0 in SWF 4 movies, booleans after.
+  Value Truth(bool B) const;
   Value MemberOf(const Value& Of, const std::string& Name);
   void SetMemberOf(const Value& Of, const std::string& Name, const Value& V);
   Value CallNested(const Value& Function, const Value& This, std::vector<Value> Args);
@@ -50,6 +54,9 @@ class Interpreter {
     ScriptClip* target = nullptr;    // changed by SetTarget
     ScriptClip* original = nullptr;  // the clip the block or function runs on
     Value thisValue;
+    // The prototype the running method was found on: `super` looks from its __proto__.
+    Object* home = nullptr;
+    bool superAllowed = false;
     size_t stackBase = 0;
     Mode mode = Mode::Discard;
     Value constructed;
@@ -81,7 +88,16 @@ class Interpreter {
   std::vector<Value> PopArgs();
 
   // Calls.
-  void Invoke(const Value& Function, const Value& This, std::vector<Value> Args, Mode M, Value Constructed = {});
+  void Invoke(const Value& Function, const Value& This, std::vector<Value> Args, Mode M, Value Constructed = {},
+              Object* Home = nullptr);
+  // `super` in a method: an object that looks members up above the method's
+  // prototype and calls them on the method's `this`.
+  Value MakeSuper(Frame& F);
+  // instanceof: V's prototype chain holds Ctor's prototype, or a prototype
+  // on it implements it.
+  bool InstanceOf(Frame& F, const Value& V, const Value& Ctor);
+  // Calls Name of Of (empty: Of itself) as the CallMethod action does.
+  void CallMethod(Frame& F, const Value& Of, const Value& Name, std::vector<Value> Args);
   void Construct(const Value& Ctor, std::vector<Value> Args);
   void DefineFunction(Frame& F, const Action& A, size_t Index);
 

@@ -42,6 +42,7 @@ ScriptRuntime::ScriptRuntime(int SwfVersion) : version_(SwfVersion) {
   SetBuiltinPrototype("Array", NewObject());
   SetBuiltinPrototype("MovieClip", NewObject());
   global_ = NewObject();
+  global_->prototype = nullptr;  // _global has neither valueOf nor toString
   Pin(global_);
   InstallBuiltins(*this);
 }
@@ -133,6 +134,7 @@ void ScriptRuntime::Collect() {
       Mark(Value::Obj(p.setter), work);
     }
     if (o->prototype) Mark(Value::Obj(o->prototype), work);
+    for (Object* i : o->interfaces) Mark(Value::Obj(i), work);
     if (o->function)
       for (Object* s : o->function->scope) Mark(Value::Obj(s), work);
     if (o->watchers)

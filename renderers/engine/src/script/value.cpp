@@ -6,53 +6,52 @@
 #include <cstring>
 #include <algorithm>
 
+#include "renderers/engine/external.h"
 #include "renderers/engine/src/script/internal.h"
 
 namespace swf {
 
-std::string NumberToString(double N) {
-  if (std::isnan(N)) return "NaN";
-  if (std::isinf(N)) return N > 0 ? "Infinity" : "-Infinity";
-  if (N == 0) return "0";
-  if (N == std::trunc(N) && std::abs(N) < 1e15) return std::to_string(static_cast<int64_t>(N));
-  // Fifteen significant digits, fixed notation for exponents -7 < e < 21.
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.14e", N);
-  // buf: [-]d.dddddddddddddde[+-]xx
-  std::string s = buf;
-  size_t e = s.find('e');
-  int exponent = std::atoi(s.c_str() + e + 1);
-  bool negative = s[0] == '-';
-  std::string digits;
-  for (size_t i = negative ? 1 : 0; i < e; ++i)
-    if (s[i] != '.') digits += s[i];
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-  std::string out = negative ? "-" : "";
-  int k = static_cast<int>(digits.size());
-  if (exponent >= 21 || exponent <= -7) {
-    out += digits[0];
-    if (k > 1) out += "." + digits.substr(1);
-    out += exponent > 0 ? "e+" : "e-";
-    out += std::to_string(std::abs(exponent));
-  } else if (exponent >= 0) {
-    if (k <= exponent + 1) {
-      out += digits + std::string(static_cast<size_t>(exponent + 1 - k), '0');
-    } else {
-      out += digits.substr(0, static_cast<size_t>(exponent + 1)) + "." + digits.substr(static_cast<size_t>(exponent + 1));
-    }
-  } else {
-    out += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+std::string NumberToString(double N) { return FormatExternalNumber(N); }
+
+double LeadingNumber(const std::string& S) {
+  size_t i = 0;
+  while (i < S.size() && (S[i] == ' ' || S[i] == '\t' || S[i] == '\r' || S[i] == '\n')) ++i;
+  size_t start = i;
+  if (i < S.size() && (S[i] == '+' || S[i] == '-')) ++i;
+  size_t digits = 0;
+  while (i < S.size() && S[i] >= '0' && S[i] <= '9') ++i, ++digits;
+  if (i < S.size() && S[i] == '.') {
+    ++i;
+    while (i < S.size() && S[i] >= '0' && S[i] <= '9') ++i, ++digits;
   }
-  return out;
+  if (digits == 0) return 0;
+  if (i < S.size() && (S[i] == 'e' || S[i] == 'E')) {
+    size_t j = i + 1;
+    if (j < S.size() && (S[j] == '+' || S[j] == '-')) ++j;
+    if (j < S.size() && S[j] >= '0' && S[j] <= '9') {
+      while (j < S.size() && S[j] >= '0' && S[j] <= '9') ++j;
+      i = j;
+    }
+  }
+  return std::strtod(S.substr(start, i - start).c_str(), nullptr);
 }
 
-double StringToNumber(const std::string& S) {
+double StringToNumber(const std::string& S, int Version) {
   size_t b = 0, e = S.size();
   auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; };
   while (b < e && blank(S[b])) ++b;
   while (e > b && blank(S[e - 1])) --e;
   if (b == e) return NAN;
   std::string t = S.substr(b, e - b);
+  // From SWF 6 a leading zero makes an octal number when only octal digits follow ("010" is 8).
+  if (Version >= 6) {
+    size_t d = t[0] == '-' || t[0] == '+' ? 1 : 0;
+    if (t.size() > d + 1 && t[d] == '0' && t.find_first_not_of("01234567", d) == std::string::npos) {
+      double v = 0;
+      for (size_t i = d; i < t.size(); ++i) v = v * 8 + (t[i] - '0');
+      return t[0] == '-' ? -v : v;
+    }
+  }
   if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) {
     double v = 0;
     for (size_t i = 2; i < t.size(); ++i) {
@@ -206,7 +205,7 @@ bool Object::Has(const std::string& Name) const {
 }
 
 Value Object::Get(const std::string& Name) const {
-  if (Name == "__proto__") return Value::Obj(prototype);
+  if (Name == "__proto__") return prototype ? Value::Obj(prototype) : Value();
   const Property* p = OwnProperty(Name);
   return p ? p->value : Value();
 }
