@@ -2,6 +2,7 @@
 // Parts of the interpreter shared between its files.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,25 @@ void InstallLoadVars(ScriptRuntime& R);           // builtins_loadvars.cpp
 void InstallGeometry(ScriptRuntime& R);           // builtins_geometry.cpp: flash.geom
 void InstallTextClasses(ScriptRuntime& R);        // builtins_text.cpp: TextField, TextFormat
 void InstallMediaStubs(ScriptRuntime& R);         // builtins_media.cpp: Color, Sound, ...
+// Shared by the built-in classes.
+// An object wrapping a boolean, number or string (new Number(5), Object("a")).
+Value WrapPrimitive(ScriptRuntime& R, const Value& V);
+// ASnative(200, Index): a function of Math by its native number (builtins_math.cpp).
+Value MathNative(ScriptRuntime& R, double Index);
+// The length of a string as scripts see it: in UTF-16 units (builtins_string.cpp).
+double StringLength(const std::string& S);
+// Makes O (a new object) the wrapper of V.
+void MakeWrapper(Object* O, const Value& V);
+// The primitive a Boolean, Number or String object wraps; nullopt for other objects.
+std::optional<Value> WrappedPrimitive(const Object* O);
+// True while a native constructor runs for `new` (its this is the object new made).
+bool IsConstructing(const NativeCall& C);
+// Object.registerClass: library symbol names to the constructors movies
+// registered for them (members of a pinned object; empty until a movie
+// registers one). attachMovie gives a new clip of a registered symbol the
+// constructor's prototype and runs the constructor on it.
+Object* RegisteredClasses(ScriptRuntime& R);
+Value RegisteredClass(ScriptRuntime& R, const std::string& Symbol);
 // The property index of a name such as "_x", or -1.
 int PropertyIndex(const std::string& Name);
 

@@ -607,7 +607,7 @@ Value Interpreter::GetMember(Frame& F, const Value& Of, const std::string& Name)
   switch (Of.type()) {
     case Value::Type::Object: return GetObjectMember(Of.object(), Of, Name);
     case Value::Type::String:
-      if (Name == "length") return Value::Number(static_cast<double>(Utf8Length(Of.string())));
+      if (Name == "length") return Value::Number(StringLength(Of.string()));
       if (Object* p = runtime_.BuiltinPrototype("String")) return GetObjectMember(p, Of, Name);
       return Value();
     case Value::Type::Number:
