@@ -53,17 +53,17 @@ std::vector<std::string> NamesToFlag(NativeCall& C, Object* Target, const Value&
   return out;
 }
 
-uint8_t FlagBits(NativeCall& C, const Value& V) {
+uint16_t FlagBits(NativeCall& C, const Value& V) {
   double n = C.ToNumber(V);
   if (!std::isfinite(n)) return 0;
-  return static_cast<uint8_t>(static_cast<int64_t>(n) & (kDontEnum | kDontDelete | kReadOnly));
+  return static_cast<uint16_t>(static_cast<int64_t>(std::fmod(n, 65536.0)) & (kDontEnum | kDontDelete | kReadOnly | kVersionFlags));
 }
 
 Value AsSetPropFlags(NativeCall& C) {
   Object* target = MembersOf(C, C.Arg(0));
   if (!target || C.args.size() < 2) return Value();
-  uint8_t set = FlagBits(C, C.Arg(2));
-  uint8_t clear = C.args.size() > 3 ? FlagBits(C, C.Arg(3)) : 0;
+  uint16_t set = FlagBits(C, C.Arg(2));
+  uint16_t clear = C.args.size() > 3 ? FlagBits(C, C.Arg(3)) : 0;
   for (const std::string& name : NamesToFlag(C, target, C.Arg(1))) target->SetFlags(name, set, clear);
   return Value();
 }
@@ -126,6 +126,17 @@ void InstallObjectMethods(ScriptRuntime& R, Object* P) {
 }
 
 }  // namespace
+
+uint16_t HiddenFlags(int SwfVersion) {
+  uint16_t hidden = 0;
+  if (SwfVersion == 5) hidden |= 128;
+  if (SwfVersion == 6) hidden |= 256;
+  if (SwfVersion <= 6) hidden |= 1024;
+  if (SwfVersion <= 7) hidden |= 4096;
+  if (SwfVersion <= 8) hidden |= 8192;
+  if (SwfVersion <= 9) hidden |= 16384;
+  return hidden;
+}
 
 Object* RegisteredClasses(ScriptRuntime& R) {
   // Kept among the built-in prototypes, which pins it for the runtime's life.

@@ -25,20 +25,26 @@ std::optional<Value> ThisPrimitive(const NativeCall& C, Value::Type Type) {
   return std::nullopt;
 }
 
-// Digits of an integer in a radix from 2 to 36, as (255).toString(16) gives "ff".
+// Digits of a number in a radix from 2 to 36, as (255).toString(16) gives
+// "ff". The player works on the number as a 32-bit integer (NaN and the
+// infinities become -2^31) and writes a negative remainder as the
+// character that many places before '0', which shows for -2^31.
 std::string IntegerInRadix(double N, int Radix) {
   static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-  // The player converts to a 32-bit integer first.
-  double m = std::fmod(std::trunc(N), 4294967296.0);
-  if (m < 0) m += 4294967296.0;
-  int64_t v = static_cast<int32_t>(static_cast<uint32_t>(m));
+  int64_t v = INT32_MIN;
+  if (std::isfinite(N)) {
+    double m = std::fmod(std::trunc(N), 4294967296.0);
+    if (m < 0) m += 4294967296.0;
+    v = static_cast<int32_t>(static_cast<uint32_t>(m));
+  }
   bool negative = v < 0;
-  uint64_t u = static_cast<uint64_t>(negative ? -v : v);
+  if (negative && v != INT32_MIN) v = -v;  // -(-2^31) stays -2^31 in 32 bits
   std::string out;
   do {
-    out.insert(out.begin(), digits[u % static_cast<uint64_t>(Radix)]);
-    u /= static_cast<uint64_t>(Radix);
-  } while (u);
+    int64_t d = v % Radix;
+    out.insert(out.begin(), d >= 0 ? digits[d] : static_cast<char>('0' + d));
+    v /= Radix;
+  } while (v != 0);
   return negative ? "-" + out : out;
 }
 
@@ -46,7 +52,7 @@ void InstallBoolean(ScriptRuntime& R) {
   Object* proto = R.NewObject();
   InstallClass(R, "Boolean", proto, [](NativeCall& C) {
     bool b = C.Arg(0).ToBoolean();
-    if (!IsConstructing(C)) return Value::Bool(b);
+    if (!IsConstructing(C)) return C.args.empty() ? Value() : Value::Bool(b);
     MakeWrapper(C.ThisObject(), Value::Bool(b));
     return C.thisValue;
   });
@@ -83,7 +89,7 @@ void InstallNumber(ScriptRuntime& R) {
     if (!v) return Value();
     double radix = C.args.empty() || C.args[0].IsUndefined() ? 10 : C.ToNumber(C.args[0]);
     double n = v->number();
-    if (std::isnan(radix) || radix < 2 || radix > 36 || static_cast<int>(radix) == 10 || !std::isfinite(n))
+    if (std::isnan(radix) || radix < 2 || radix >= 37 || static_cast<int>(radix) == 10)
       return Value::String(NumberToString(n));
     return Value::String(IntegerInRadix(n, static_cast<int>(radix)));
   });

@@ -89,6 +89,11 @@ std::string MapCase(const std::string& S, bool Upper) {
 Value Split(NativeCall& C, const std::string& S) {
   Object* out = C.runtime.NewArray({});
   Value sepArg = C.Arg(0);
+  if (sepArg.IsUndefined()) {
+    // No separator: the whole string, whatever the limit.
+    out->Set("0", Value::String(S));
+    return Value::Obj(out);
+  }
   double limit = 4294967295.0;
   if (C.args.size() > 1 && !C.args[1].IsUndefined()) {
     limit = IntegerArg(C, C.args[1]);
@@ -101,10 +106,6 @@ Value Split(NativeCall& C, const std::string& S) {
     out->Set(NumberToString(n), Value::String(std::move(piece)));
     return true;
   };
-  if (sepArg.IsUndefined()) {
-    add(S);
-    return Value::Obj(out);
-  }
   std::string sep = C.ToString(sepArg);
   if (sep.empty()) {
     std::u16string u = ToUtf16(S);

@@ -58,6 +58,13 @@ void InstallLoadVars(ScriptRuntime& R);           // builtins_loadvars.cpp
 void InstallGeometry(ScriptRuntime& R);           // builtins_geometry.cpp: flash.geom
 void InstallTextClasses(ScriptRuntime& R);        // builtins_text.cpp: TextField, TextFormat
 void InstallMediaStubs(ScriptRuntime& R);         // builtins_media.cpp: Color, Sound, ...
+// ASSetPropFlags' version bits: a member with one of them set is hidden
+// from movies of the versions it names (128: SWF 5, 256: SWF 6, 1024: up
+// to 6, 4096: up to 7, 8192: up to 8, 16384: up to 9). A hidden member
+// reads as undefined and is written as if it were not there.
+constexpr uint16_t kVersionFlags = 128 | 256 | 1024 | 4096 | 8192 | 16384;
+uint16_t HiddenFlags(int SwfVersion);
+
 // Shared by the built-in classes.
 // An object wrapping a boolean, number or string (new Number(5), Object("a")).
 Value WrapPrimitive(ScriptRuntime& R, const Value& V);

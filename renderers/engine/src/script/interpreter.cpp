@@ -573,6 +573,7 @@ Value Interpreter::GetObjectMember(Object* O, const Value& This, const std::stri
     }
     return Value();
   }
+  if (p->flags & HiddenFlags(runtime_.SwfVersion())) return Value();  // ASSetPropFlags' version bits
   if (p->getter) return CallNested(Value::Obj(p->getter), This, {});
   return p->value;
 }
@@ -584,6 +585,12 @@ bool Interpreter::SetObjectMember(Object* O, const Value& This, const std::strin
   }
   const Object* holder = nullptr;
   const Property* p = O->FindProperty(Name, &holder);
+  if (p && (p->flags & HiddenFlags(runtime_.SwfVersion()))) {
+    // A member hidden from this version is written as if it were not there.
+    if (holder == O) O->SetFlags(Name, 0, kVersionFlags | kReadOnly);
+    holder = nullptr;
+    p = nullptr;
+  }
   if (p && (p->getter || p->setter)) {
     // An accessor without a setter is read-only.
     if (p->setter) CallNested(Value::Obj(p->setter), This, {V});
