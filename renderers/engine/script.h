@@ -157,7 +157,7 @@ struct Property {
   Value value;
   Object* getter = nullptr;  // addProperty: both set, or neither
   Object* setter = nullptr;
-  uint8_t flags = 0;         // PropertyFlags
+  uint16_t flags = 0;        // PropertyFlags, and ASSetPropFlags' version bits (HiddenFlags in internal.h)
   uint32_t order = 0;        // when it was created, in the object's count
   std::string name;          // as first spelled
 };
@@ -190,7 +190,7 @@ class Object {
   // addProperty: a member whose reads and writes call functions.
   void DefineAccessor(const std::string& Name, Object* Getter, Object* Setter, uint8_t Flags = 0);
   // ASSetPropFlags on one own member; false when missing.
-  bool SetFlags(const std::string& Name, uint8_t Set, uint8_t Clear);
+  bool SetFlags(const std::string& Name, uint16_t Set, uint16_t Clear);
   // False when missing or not deletable.
   bool Delete(const std::string& Name);
   // Own member names in creation order; hidden (kDontEnum) ones only when asked.

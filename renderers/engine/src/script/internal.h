@@ -2,6 +2,7 @@
 // Parts of the interpreter shared between its files.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,32 @@ void InstallMediaStubs(ScriptRuntime& R);         // builtins_media.cpp: Color, 
 // when missing.
 Object* Package(ScriptRuntime& R, const std::string& Path);
 void InstallExternalInterface(ScriptRuntime& R);  // builtins_external.cpp: flash.external.ExternalInterface
+// ASSetPropFlags' version bits: a member with one of them set is hidden
+// from movies of the versions it names (128: SWF 5, 256: SWF 6, 1024: up
+// to 6, 4096: up to 7, 8192: up to 8, 16384: up to 9). A hidden member
+// reads as undefined and is written as if it were not there.
+constexpr uint16_t kVersionFlags = 128 | 256 | 1024 | 4096 | 8192 | 16384;
+uint16_t HiddenFlags(int SwfVersion);
+
+// Shared by the built-in classes.
+// An object wrapping a boolean, number or string (new Number(5), Object("a")).
+Value WrapPrimitive(ScriptRuntime& R, const Value& V);
+// ASnative(200, Index): a function of Math by its native number (builtins_math.cpp).
+Value MathNative(ScriptRuntime& R, double Index);
+// The length of a string as scripts see it: in UTF-16 units (builtins_string.cpp).
+double StringLength(const std::string& S);
+// Makes O (a new object) the wrapper of V.
+void MakeWrapper(Object* O, const Value& V);
+// The primitive a Boolean, Number or String object wraps; nullopt for other objects.
+std::optional<Value> WrappedPrimitive(const Object* O);
+// True while a native constructor runs for `new` (its this is the object new made).
+bool IsConstructing(const NativeCall& C);
+// Object.registerClass: library symbol names to the constructors movies
+// registered for them (members of a pinned object; empty until a movie
+// registers one). attachMovie gives a new clip of a registered symbol the
+// constructor's prototype and runs the constructor on it.
+Object* RegisteredClasses(ScriptRuntime& R);
+Value RegisteredClass(ScriptRuntime& R, const std::string& Symbol);
 // The property index of a name such as "_x", or -1.
 int PropertyIndex(const std::string& Name);
 

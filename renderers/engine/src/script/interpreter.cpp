@@ -699,6 +699,7 @@ Value Interpreter::GetObjectMember(Object* O, const Value& This, const std::stri
     }
     return Value();
   }
+  if (p->flags & HiddenFlags(runtime_.SwfVersion())) return Value();  // ASSetPropFlags' version bits
   if (p->getter)
     return CallValue(Value::Obj(p->getter), This, {}, CurrentClip(), const_cast<Object*>(holder));
   return p->value;
@@ -711,6 +712,12 @@ bool Interpreter::SetObjectMember(Object* O, const Value& This, const std::strin
   }
   const Object* holder = nullptr;
   const Property* p = O->FindProperty(Name, &holder);
+  if (p && (p->flags & HiddenFlags(runtime_.SwfVersion()))) {
+    // A member hidden from this version is written as if it were not there.
+    if (holder == O) O->SetFlags(Name, 0, kVersionFlags | kReadOnly);
+    holder = nullptr;
+    p = nullptr;
+  }
   if (p && (p->getter || p->setter)) {
     // An accessor without a setter is read-only.
     if (p->setter) CallValue(Value::Obj(p->setter), This, {V}, CurrentClip(), const_cast<Object*>(holder));
@@ -738,7 +745,7 @@ Value Interpreter::GetMember(Frame& F, const Value& Of, const std::string& Name)
   switch (Of.type()) {
     case Value::Type::Object: return GetObjectMember(Of.object(), Of, Name);
     case Value::Type::String:
-      if (Name == "length") return Value::Number(static_cast<double>(Utf8Length(Of.string())));
+      if (Name == "length") return Value::Number(StringLength(Of.string()));
       if (Object* p = runtime_.BuiltinPrototype("String")) return GetObjectMember(p, Of, Name);
       return Value();
     case Value::Type::Number:

@@ -304,10 +304,10 @@ void Object::DefineAccessor(const std::string& Name, Object* Getter, Object* Set
   p.flags = Flags;
 }
 
-bool Object::SetFlags(const std::string& Name, uint8_t Set, uint8_t Clear) {
+bool Object::SetFlags(const std::string& Name, uint16_t Set, uint16_t Clear) {
   Property* p = OwnProperty(Name);
   if (!p) return false;
-  p->flags = static_cast<uint8_t>((p->flags & ~Clear) | Set);
+  p->flags = static_cast<uint16_t>((p->flags & ~Clear) | Set);
   return true;
 }
 

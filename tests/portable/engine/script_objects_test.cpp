@@ -1,0 +1,351 @@
+// The built-in classes scripts find in every movie: Object, Function,
+// Boolean, Number, String, Math, the global functions and AsBroadcaster.
+// Each case is an assembled expression whose value is traced.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/portable/engine/script_fakes.h"
+
+using script_test::World;
+
+namespace {
+
+struct Case {
+  std::string code;  // leaves one value on the stack
+  std::string want;  // what trace prints of it
+};
+
+// Runs each case in a fresh world of the version and compares its trace.
+void Check(int Version, const std::vector<Case>& Cases, const std::string& Setup = "") {
+  for (const Case& c : Cases) {
+    World w(Version);
+    EXPECT_EQ(w.Traces(Setup + "\n" + c.code + "\ntrace"), c.want) << c.code;
+  }
+}
+
+// Assembly of Of.Name(Args...). Of and Args are push values, or code
+// when they hold more than one line; the arguments go last first.
+std::string Method(const std::string& Of, const std::string& Name, const std::string& Args = "", int Count = 0) {
+  auto code = [](const std::string& V) { return V.find('\n') == std::string::npos ? "push " + V : V; };
+  return (Args.empty() ? "" : code(Args) + "\n") + "push " + std::to_string(Count) + "\n" + code(Of) + "\npush \"" +
+         Name + "\"\ncallmethod";
+}
+
+// A global variable, as the object of Method.
+std::string Global(const std::string& Name) { return "push \"" + Name + "\"\ngetvariable"; }
+
+}  // namespace
+
+TEST(ScriptObjects, StringsCountUtf16UnitsAndClampIndexes) {
+  Check(8, {
+      {"push \"\xF0\x9F\x98\x8B\"\npush \"length\"\ngetmember", "2"},
+      {Method("\"f\xF0\x9F\x98\x8B\"", "charCodeAt", "2", 1), "56843"},
+      {Method("\"foo\"", "charAt", "4294967297", 1), "o"},
+      {Method("\"foo\"", "charCodeAt", "-1", 1), "NaN"},
+      {Method("\"aaatestFOOtest\"", "indexOf", "4294967300 \"test\"", 2), "10"},
+      {Method("\"aaatest\"", "indexOf", "100 \"\"", 2), "-1"},
+      {Method("\"aaatestFOOtest\"", "lastIndexOf", "null \"test\"", 2), "-1"},
+      {Method("\"Hello1234\"", "slice", "-1 -3", 2), "23"},
+      {Method("\"Hello1234\"", "slice", ""), "undefined"},
+      {Method("\"HELLOhello\"", "substring", "3 6", 2), "LOh"},
+      {Method("\"HELLOhello\"", "substr", "null 3", 2), ""},
+      {Method("\"hello world\"", "substr", "-4 3", 2), "lo worl"},
+      {Method("\"hello world\"", "substr", "-3 3", 2), ""},
+      {Method("\"abcd\"", "substr", "-2 -3", 2), "bc"},
+      {Method("\"teST\xC3\x84\xC4\xB1\"", "toLowerCase"), "test\xC3\xA4\xC4\xB1"},
+      {Method("\"\xCF\x82\xC3\xBF\"", "toUpperCase"), "\xCE\xA2\xC5\xB8"},
+      {Method(Global("String"), "fromCharCode", "82 0 80 65616", 4), "PP"},
+      {Method(Global("String"), "fromCharCode", "55297", 1), "\xEF\xBF\xBD"},
+      {Method("\"a\"", "concat", "true null", 2), "anulltrue"},
+  });
+}
+
+TEST(ScriptObjects, SplitTakesLimitsAndEmptySeparators) {
+  auto split = [](const std::string& Args, int Count) {
+    return Method("\"A,,b,c\"", "split", Args, Count) + "\npushduplicate\npush \"length\"\ngetmember\nstackswap\nadd2";
+  };
+  std::string a = split("\",\"", 1), b = split("2 \",\"", 2), c = split("0 \",\"", 2), d = split("\"\"", 1),
+              e = split("0 undefined", 2);
+  Check(8, {
+      {a, "4A,,b,c"},
+      {b, "2A,"},
+      {c, "0"},
+      {d, "6A,,,,,b,,,c"},
+      {e, "1A,,b,c"},
+  });
+}
+
+TEST(ScriptObjects, WrappersKeepTheirPrimitive) {
+  Check(8, {
+      {"push 5 1 \"Number\"\nnewobject\ntypeof", "object"},
+      {"push 5 1 \"Number\"\nnewobject\npush 1\nadd2", "6"},
+      {"push \"abc\" 1 \"String\"\nnewobject\npush \"length\"\ngetmember", "3"},
+      {"push 0 \"Boolean\"\nnewobject", "false"},
+      {"push 0 \"Boolean\"\ncallfunction\ntypeof", "undefined"},
+      {"push \"12\" 1 \"Number\"\ncallfunction\ntypeof", "number"},
+      {"push 7 1 \"Object\"\ncallfunction\ntypeof", "object"},
+      {Method("255", "toString", "16", 1), "ff"},
+      {Method("-123.1", "toString", "2", 1), "-1111011"},
+      {Method("-2147483647.9", "toString", "36", 1), "-zik0zj"},
+      {Method(Global("nan"), "toString", "16", 1), "-(0000000"},
+      {Method("4123", "toString", "37", 1), "4123"},
+      {Method("true", "toString"), "true"},
+  }, "push \"nan\" 0 0\ndivide\nsetvariable");
+}
+
+TEST(ScriptObjects, MathConvertsTwoArgumentsAndComparesTwo) {
+  Check(8, {
+      {Method(Global("Math"), "min"), "Infinity"},
+      {Method(Global("Math"), "max"), "-Infinity"},
+      {Method(Global("Math"), "min", "1", 1), "NaN"},
+      {Method(Global("Math"), "max", "\"10\" \"2\"", 2), "10"},
+      {Method(Global("Math"), "min", "1 \"a\"", 2), "NaN"},
+      {Method(Global("Math"), "round", "-12.5", 1), "-12"},
+      {Method(Global("Math"), "round", "23.5", 1), "24"},
+      {Method(Global("Math"), "abs", "true", 1), "1"},
+      {Method(Global("Math"), "pow", "10 2", 2), "1024"},
+      {"push \"Math\"\ngetvariable\npush \"PI\"\ngetmember", "3.14159265358979"},
+      {"push 1 10 2 50 200 2 \"ASnative\"\ncallfunction\npush undefined\ncallmethod", "NaN"},
+      {"push -2 1 0 200 2 \"ASnative\"\ncallfunction\npush undefined\ncallmethod", "2"},
+  });
+  World w;
+  EXPECT_EQ(w.Traces(R"(
+    function "" "x"
+      push "valueOf called"
+      trace
+      push 3
+      return
+    end
+    storeregister 1
+    pop
+    push 0 "Object"
+    newobject
+    storeregister 2
+    push "valueOf" r1
+    setmember
+    push r2 r2 r2 3 "Math"
+    getvariable
+    push "sqrt"
+    callmethod
+    trace
+  )"),
+            "valueOf called\nvalueOf called\n1.73205080756888");
+}
+
+TEST(ScriptObjects, GlobalFunctions) {
+  Check(8, {
+      {"push \" -0x1F\" 1 \"parseInt\"\ncallfunction", "-31"},
+      {"push \"010\" 1 \"parseInt\"\ncallfunction", "8"},
+      {"push 36 \"zz\" 2 \"parseInt\"\ncallfunction", "1295"},
+      {"push 1 \"1\" 2 \"parseInt\"\ncallfunction", "NaN"},
+      {"push \"x1\" 1 \"parseInt\"\ncallfunction", "NaN"},
+      {"push \" 1.5e2xyz\" 1 \"parseFloat\"\ncallfunction", "150"},
+      {"push \".e1\" 1 \"parseFloat\"\ncallfunction", "NaN"},
+      {"push 0 \"isNaN\"\ncallfunction", "true"},
+      {"push \"12\" 1 \"isFinite\"\ncallfunction", "true"},
+      {"push \"@*_+-./ \xC4\x80\" 1 \"escape\"\ncallfunction", "%40%2A%5F%2B%2D%2E%2F%20%C4%80"},
+      {"push \"%E3%81%82%4a+%zz%\" 1 \"unescape\"\ncallfunction", "\xE3\x81\x82J+%zz%"},
+      {"push \"%E9t%E9\" 1 \"unescape\"\ncallfunction", "\xC3\xA9t\xC3\xA9"},
+      {"push 0 \"escape\"\ncallfunction", "undefined"},
+  });
+}
+
+TEST(ScriptObjects, ObjectMethods) {
+  // base = {name: 1}; child.__proto__ = base
+  const std::string setup = R"(
+    push "base" "name" 1 1
+    initobject
+    setvariable
+    push "child" 0
+    initobject
+    setvariable
+    push "child"
+    getvariable
+    push "__proto__" "base"
+    getvariable
+    setmember
+  )";
+  Check(8, {
+      {Method(Global("base"), "hasOwnProperty", "\"name\"", 1), "true"},
+      {Method(Global("child"), "hasOwnProperty", "\"name\"", 1), "false"},
+      {Method(Global("child"), "hasOwnProperty", "\"__proto__\"", 1), "true"},
+      {Method(Global("base"), "hasOwnProperty"), "false"},
+      {Method(Global("base"), "isPrototypeOf", Global("child"), 1), "true"},
+      {Method(Global("child"), "isPrototypeOf", Global("base"), 1), "false"},
+      {Method(Global("base"), "propertyIsEnumerable", "\"name\"", 1), "true"},
+      {Method(Global("base"), "propertyIsEnumerable", "\"hasOwnProperty\"", 1), "false"},
+      {Method(Global("base"), "toString"), "[object Object]"},
+      {Method(Global("base"), "addProperty", "null \"x\"", 2), "false"},
+      {Method(Global("base"), "watch", "1 \"x\"", 2), "false"},
+      {Method(Global("base"), "unwatch", "\"x\"", 1), "false"},
+      {Method(Global("Object"), "registerClass", "push \"base\"\ngetvariable\npush \"sym\"", 2), "true"},
+  }, setup);
+}
+
+TEST(ScriptObjects, AsSetPropFlagsHidesAndProtects) {
+  World w(8);
+  EXPECT_EQ(w.Traces(R"(
+    push "o" "a" 1 "b" 2 "c" 3 3
+    initobject
+    setvariable
+    push 0 4 "a,b" "o"
+    getvariable
+    push 4 "ASSetPropFlags"
+    callfunction
+    pop
+    push "o"
+    getvariable
+    push "a" 10
+    setmember
+    push "o"
+    getvariable
+    push "a"
+    getmember
+    trace
+    push 0 16384 null "o"
+    getvariable
+    push 4 "ASSetPropFlags"
+    callfunction
+    pop
+    push "o"
+    getvariable
+    push "c"
+    getmember
+    trace
+    push "o"
+    getvariable
+    push "c" 5
+    setmember
+    push "o"
+    getvariable
+    push "c"
+    getmember
+    trace
+  )"),
+            "1\nundefined\n5");
+  // The same bit leaves SWF 10 movies alone.
+  World ten(10);
+  EXPECT_EQ(ten.Traces(R"(
+    push "o" "c" 3 1
+    initobject
+    setvariable
+    push 0 16384 "c" "o"
+    getvariable
+    push 4 "ASSetPropFlags"
+    callfunction
+    pop
+    push "o"
+    getvariable
+    push "c"
+    getmember
+    trace
+  )"),
+            "3");
+}
+
+TEST(ScriptObjects, CallAndApplyPassThisAndArguments) {
+  const std::string setup = R"(
+    function "f" "a" "b"
+      push "this"
+      getvariable
+      push "k"
+      getmember
+      push "a"
+      getvariable
+      add2
+      push "b"
+      getvariable
+      add2
+      return
+    end
+    push "o" "k" "K" 1
+    initobject
+    setvariable
+  )";
+  Check(8, {
+      {Method(Global("f"), "call", "push 2 1 \"o\"\ngetvariable", 3), "K12"},
+      {Method(Global("f"), "apply", "push \"y\" \"x\" 2\ninitarray\npush \"o\"\ngetvariable", 2), "Kxy"},
+      {Method(Global("f"), "apply", Global("o"), 1), "Kundefinedundefined"},
+  }, setup);
+}
+
+TEST(ScriptObjects, BroadcasterCallsEachListenerOnce) {
+  World w(8);
+  EXPECT_EQ(w.Traces(R"(
+    push "b" 0
+    initobject
+    setvariable
+    push "b"
+    getvariable
+    push 1 "AsBroadcaster"
+    getvariable
+    push "initialize"
+    callmethod
+    pop
+    push "l" 0
+    initobject
+    setvariable
+    push "l"
+    getvariable
+    push "hi"
+    function "" "x"
+      push "got "
+      push "x"
+      getvariable
+      add2
+      trace
+    end
+    setmember
+    push "l"
+    getvariable
+    push 1 "b"
+    getvariable
+    push "addListener"
+    callmethod
+    pop
+    push "l"
+    getvariable
+    push 1 "b"
+    getvariable
+    push "addListener"
+    callmethod
+    pop
+    push 5 "hi" 2 "b"
+    getvariable
+    push "broadcastMessage"
+    callmethod
+    trace
+    push "b"
+    getvariable
+    push "_listeners"
+    getmember
+    push "length"
+    getmember
+    trace
+    push "l"
+    getvariable
+    push 1 "b"
+    getvariable
+    push "removeListener"
+    callmethod
+    trace
+    push "hi" 1 "b"
+    getvariable
+    push "broadcastMessage"
+    callmethod
+    trace
+    push "b"
+    getvariable
+    push "addListener"
+    getmember
+    push "AsBroadcaster"
+    getvariable
+    push "addListener"
+    getmember
+    strictequals
+    trace
+  )"),
+            "got 5\ntrue\n1\ntrue\nundefined\ntrue");
+}
