@@ -132,11 +132,9 @@ int CompareKeys(const SortKey& A, const SortKey& B, int Options) {
 }
 
 SortKey KeyOf(NativeCall& C, const Value& V, int Options) {
-  SortKey k{V, {}};
-  if (!((Options & kNumeric) && V.IsNumber())) {
-    k.text = ElementText(C, V);
-    if (Options & kCaseInsensitive) k.text = Folded(k.text);
-  }
+  // Numbers keep their text too: NUMERIC compares a number with anything else as text.
+  SortKey k{V, ElementText(C, V)};
+  if (Options & kCaseInsensitive) k.text = Folded(k.text);
   return k;
 }
 
@@ -244,7 +242,8 @@ Value SortOn(NativeCall& C) {
   for (double i = 0; i < n; ++i) {
     Value v = Element(*o, i);
     for (size_t f = 0; f < fields.size(); ++f) {
-      Value field = v.IsObject() ? C.Get(v, fields[f]) : Value();
+      // An element that is no object sorts by itself.
+      Value field = v.IsObject() ? C.Get(v, fields[f]) : v;
       keys[static_cast<size_t>(i)].push_back(KeyOf(C, field, options[f]));
     }
   }
@@ -263,8 +262,11 @@ Value Splice(NativeCall& C) {
   double n = WalkLength(*o);
   double start = Position(C.ToNumber(C.Arg(0)), n);
   double count = n - start;
-  if (C.args.size() > 1) count = std::clamp(std::trunc(C.ToNumber(C.Arg(1))), 0.0, n - start);
-  if (std::isnan(count)) count = 0;
+  if (C.args.size() > 1) {
+    count = std::trunc(C.ToNumber(C.Arg(1)));
+    if (count < 0) return Value();  // a negative count changes nothing
+    count = std::isnan(count) ? 0 : std::min(count, n - start);
+  }
   std::vector<Value> removed = Elements(*o, start, start + count);
   std::vector<Value> items(C.args.begin() + std::min<size_t>(2, C.args.size()), C.args.end());
   double added = static_cast<double>(items.size());
