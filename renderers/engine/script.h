@@ -216,6 +216,7 @@ class Object {
   friend class ScriptRuntime;
   std::string Key(const std::string& Name) const;
   Property& Slot(const std::string& Name);
+  void SetArrayLength(int32_t N);  // arrays: the length member and the elements it cuts off
   std::map<std::string, Property> members_;  // by Key(name)
   uint32_t nextOrder_ = 0;
   bool marked_ = false;
@@ -310,6 +311,13 @@ class ScriptHost {
   // default never answers.
   virtual void LoadData(const std::string& /*Url*/, const std::string& /*Method*/, const std::string& /*Body*/,
                         Object* /*Receiver*/) {}
+
+  // ---- the clock (Date) ----
+  // The time now, in milliseconds since 1970-01-01 UTC: the system clock unless the host says otherwise.
+  virtual double Now();
+  // Local time minus UTC at a moment, in milliseconds: 0 (UTC) unless the
+  // host says otherwise, so that what scripts print does not depend on the machine.
+  virtual double LocalTimeOffsetMs(double /*UtcMs*/) { return 0; }
 };
 
 // Limits of one run (a frame's scripts, a button's actions, a call from the host).
@@ -409,7 +417,16 @@ class ScriptRuntime {
   size_t ObjectCount() const { return heap_.size(); }
   int SwfVersion() const { return version_; }
 
+  // ---- timers (setInterval, setTimeout) and the movie's clock; builtins_timers.cpp ----
+  // Runs the intervals and timeouts due by NowMs, the movie's own clock in
+  // milliseconds from its start, each at most once and earliest first, on
+  // the clips that set them (Root when those are gone).
+  void RunTimers(double NowMs, ScriptClip& Root, ScriptHost& Host, const Budget& Limits = {});
+  // The movie's clock as RunTimers last set it (getTimer).
+  double ClockMs() const { return clockMs_; }
+
  private:
+  double clockMs_ = 0;
   friend class RootedObject;
   friend class Interpreter;
   void Pin(Object* O) { ++pins_[O]; }
@@ -432,6 +449,11 @@ class ScriptRuntime {
   size_t liveAfterCollect_ = 0;
   uint32_t random_ = 0x2545F491;
   friend void InstallBuiltins(ScriptRuntime&);
+
+ public:
+  // The timers set and not yet cleared (builtins_timers.cpp keeps them
+  // here); last, so that it lets go of its object before the heap goes.
+  RootedObject timers;
 };
 
 }  // namespace swf

@@ -142,6 +142,11 @@ void MovieInstance::Step() {
     state_->StartLibraries(0, "");
     return;
   }
+  // Intervals and timeouts run by the movie's own clock, which moves one
+  // frame period a step (level 0's rate), so that they fire at the same
+  // frames however fast the movie is played.
+  state_->runtime.RunTimers(state_->runtime.ClockMs() + FramePeriodMs(state_->levels.at(0)->movie().frameRate),
+                            state_->Clip0(), state_->bridge, budget);
   // A loaded level may be replaced by scripts of another: take a snapshot.
   std::vector<MoviePlayer*> players;
   for (auto& [level, p] : state_->levels) players.push_back(p.get());

@@ -1,9 +1,404 @@
-// System, Key, Mouse, Stage, Selection and SharedObject.
+// The objects that stand for the player and its machine: System (with
+// capabilities and security), Key, Mouse, Stage, Selection, ContextMenu and
+// ContextMenuItem, SharedObject and LocalConnection.
+//
+// The player here has no keyboard focus, full screen or context menu of its
+// own: these objects keep what scripts set, answer as a player with nothing
+// pressed would, and tell their listeners of the changes scripts make.
+
+#include <cmath>
+#include <map>
 
 #include "renderers/engine/src/script/internal.h"
 
 namespace swf {
+namespace {
 
-void InstallSystemObjects(ScriptRuntime& /*R*/) {}
+constexpr uint8_t kHidden = kDontEnum | kDontDelete;
+
+// ---- listeners ----
+
+Object* Listeners(NativeCall& C) {
+  Value l = C.Get(C.thisValue, "_listeners");
+  return l.IsObject() ? l.object() : nullptr;
+}
+
+// Calls Name on each listener of Broadcaster with Args (a copy of the list:
+// listeners may remove themselves).
+void Broadcast(NativeCall& C, const Value& Broadcaster, const std::string& Name, const std::vector<Value>& Args) {
+  Value list = C.Get(Broadcaster, "_listeners");
+  if (!list.IsObject()) return;
+  double n = std::min(ArrayLength(*list.object()), 100000.0);
+  std::vector<Value> listeners;
+  for (double i = 0; i < n; ++i) listeners.push_back(list.object()->Get(NumberToString(i)));
+  for (const Value& l : listeners) {
+    ChargeWork(1);
+    Value fn = C.Get(l, Name);
+    if (fn.IsFunction()) C.Call(fn, l, Args);
+  }
+}
+
+// Makes O a broadcaster as AsBroadcaster.initialize does: its methods from
+// AsBroadcaster when installed, and an empty _listeners list.
+void MakeBroadcaster(ScriptRuntime& R, Object* O) {
+  Value ab = R.Global()->Get("AsBroadcaster");
+  auto method = [&](const char* Name, NativeFunction F) {
+    Value shared = ab.IsObject() ? ab.object()->Get(Name) : Value();
+    if (shared.IsFunction())
+      O->Define(Name, shared, kDontEnum);
+    else
+      R.Method(O, Name, std::move(F));
+  };
+  method("addListener", [](NativeCall& C) {
+    Object* l = Listeners(C);
+    if (!l) return Value::Bool(false);
+    double n = ArrayLength(*l);
+    for (double i = 0; i < n; ++i)
+      if (l->Get(NumberToString(i)) == C.Arg(0)) return Value::Bool(true);
+    l->Set(NumberToString(n), C.Arg(0));
+    return Value::Bool(true);
+  });
+  method("removeListener", [](NativeCall& C) {
+    Object* l = Listeners(C);
+    if (!l) return Value::Bool(false);
+    double n = std::min(ArrayLength(*l), 100000.0);
+    for (double i = 0; i < n; ++i) {
+      if (!(l->Get(NumberToString(i)) == C.Arg(0))) continue;
+      for (double j = i + 1; j < n; ++j) l->Set(NumberToString(j - 1), l->Get(NumberToString(j)));
+      l->Set("length", Value::Number(n - 1));
+      return Value::Bool(true);
+    }
+    return Value::Bool(false);
+  });
+  method("broadcastMessage", [](NativeCall& C) {
+    if (C.args.empty()) return Value();
+    Broadcast(C, C.thisValue, C.ToString(C.args[0]), std::vector<Value>(C.args.begin() + 1, C.args.end()));
+    return Value();
+  });
+  O->Define("_listeners", Value::Obj(R.NewArray({})), kDontEnum);
+}
+
+Object* NewSingleton(ScriptRuntime& R, const std::string& Name) {
+  Object* o = R.NewObject();
+  R.Global()->Define(Name, Value::Obj(o), kDontEnum);
+  return o;
+}
+
+// A member that reads through Get and writes through Set (either may be empty).
+void Accessor(ScriptRuntime& R, Object* O, const std::string& Name, NativeFunction Get, NativeFunction Set = {}) {
+  Object* getter = R.NewNative(std::move(Get));
+  Object* setter = R.NewNative(Set ? std::move(Set) : NativeFunction([](NativeCall&) { return Value(); }));
+  O->DefineAccessor(Name, getter, setter, kHidden);
+}
+
+// A value kept in a hidden member of the object itself, read and written through an accessor.
+Value Stored(NativeCall& C, const std::string& Slot) {
+  Object* o = C.ThisObject();
+  return o ? o->Get(Slot) : Value();
+}
+
+// ---- System ----
+
+void InstallSystem(ScriptRuntime& R) {
+  Object* system = NewSingleton(R, "System");
+  Object* caps = R.NewObject();
+  const std::pair<const char*, Value> capabilities[] = {
+      {"avHardwareDisable", Value::Bool(false)}, {"hasAccessibility", Value::Bool(true)},
+      {"hasAudio", Value::Bool(true)},           {"hasAudioEncoder", Value::Bool(true)},
+      {"hasEmbeddedVideo", Value::Bool(true)},   {"hasIME", Value::Bool(false)},
+      {"hasMP3", Value::Bool(true)},             {"hasPrinting", Value::Bool(true)},
+      {"hasScreenBroadcast", Value::Bool(false)}, {"hasScreenPlayback", Value::Bool(false)},
+      {"hasStreamingAudio", Value::Bool(true)},  {"hasStreamingVideo", Value::Bool(true)},
+      {"hasVideoEncoder", Value::Bool(true)},    {"isDebugger", Value::Bool(false)},
+      {"language", Value::String("en")},         {"localFileReadDisable", Value::Bool(false)},
+      {"manufacturer", Value::String("Adobe Windows")}, {"os", Value::String("Windows XP")},
+      {"pixelAspectRatio", Value::Number(1)},    {"playerType", Value::String("StandAlone")},
+      {"screenColor", Value::String("color")},   {"screenDPI", Value::Number(72)},
+      {"screenResolutionX", Value::Number(1024)}, {"screenResolutionY", Value::Number(768)},
+      {"version", Value::String("WIN 9,0,115,0")}};
+  for (const auto& [name, value] : capabilities) caps->Define(name, value, kHidden | kReadOnly);
+  system->Define("capabilities", Value::Obj(caps), kDontEnum);
+  Object* security = R.NewObject();
+  security->Define("sandboxType", Value::String("localWithFile"), kHidden | kReadOnly);
+  for (const char* name : {"allowDomain", "allowInsecureDomain", "loadPolicyFile"})
+    R.Method(security, name, [](NativeCall&) { return Value(); });
+  system->Define("security", Value::Obj(security), kDontEnum);
+  system->Set("useCodepage", Value::Bool(false));
+  system->Set("exactSettings", Value::Bool(R.SwfVersion() >= 7));
+  system->SetFlags("useCodepage", kDontEnum, 0);
+  system->SetFlags("exactSettings", kDontEnum, 0);
+  R.Method(system, "setClipboard", [](NativeCall&) { return Value::Bool(true); });
+  R.Method(system, "showSettings", [](NativeCall&) { return Value(); });
+  MakeBroadcaster(R, system);
+}
+
+// ---- Key and Mouse ----
+
+void InstallKey(ScriptRuntime& R) {
+  Object* key = NewSingleton(R, "Key");
+  const std::pair<const char*, int> codes[] = {
+      {"ALT", 18},   {"BACKSPACE", 8}, {"CAPSLOCK", 20}, {"CONTROL", 17}, {"DELETEKEY", 46}, {"DOWN", 40},
+      {"END", 35},   {"ENTER", 13},    {"ESCAPE", 27},   {"HOME", 36},    {"INSERT", 45},    {"LEFT", 37},
+      {"PGDN", 34},  {"PGUP", 33},     {"RIGHT", 39},    {"SHIFT", 16},   {"SPACE", 32},     {"TAB", 9},
+      {"UP", 38}};
+  for (const auto& [name, code] : codes) key->Define(name, Value::Number(code), kHidden | kReadOnly);
+  // Nothing is pressed in a player without a keyboard of its own.
+  R.Method(key, "isDown", [](NativeCall&) { return Value::Bool(false); });
+  R.Method(key, "isToggled", [](NativeCall&) { return Value::Bool(false); });
+  R.Method(key, "isAccessible", [](NativeCall&) { return Value::Bool(true); });
+  R.Method(key, "getCode", [](NativeCall&) { return Value::Number(0); });
+  R.Method(key, "getAscii", [](NativeCall&) { return Value::Number(0); });
+  MakeBroadcaster(R, key);
+}
+
+void InstallMouse(ScriptRuntime& R) {
+  Object* mouse = NewSingleton(R, "Mouse");
+  // show and hide answer whether the pointer was shown before the call.
+  R.Method(mouse, "show", [](NativeCall& C) {
+    Object* m = C.ThisObject();
+    bool was = !m || !m->Get("_hidden").ToBoolean();
+    if (m) m->Define("_hidden", Value::Bool(false), kHidden);
+    return Value::Number(was ? 1 : 0);
+  });
+  R.Method(mouse, "hide", [](NativeCall& C) {
+    Object* m = C.ThisObject();
+    bool was = !m || !m->Get("_hidden").ToBoolean();
+    if (m) m->Define("_hidden", Value::Bool(true), kHidden);
+    return Value::Number(was ? 1 : 0);
+  });
+  MakeBroadcaster(R, mouse);
+}
+
+// ---- Stage ----
+
+// A text member that takes only the values listed (in any case), kept as listed.
+void ChoiceAccessor(ScriptRuntime& R, Object* O, const std::string& Name, std::vector<std::string> Choices,
+                    const std::string& Initial, std::string Event = {}) {
+  const std::string slot = "_" + Name;
+  O->Define(slot, Value::String(Initial), kHidden);
+  Accessor(
+      R, O, Name, [slot](NativeCall& C) { return Stored(C, slot); },
+      [slot, Choices, Event](NativeCall& C) {
+        Object* o = C.ThisObject();
+        if (!o) return Value();
+        std::string wanted = C.ToString(C.Arg(0));
+        auto lower = [](std::string S) {
+          for (char& c : S)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+          return S;
+        };
+        for (size_t i = 0; i < Choices.size(); ++i) {
+          if (lower(Choices[i]) != lower(wanted)) continue;
+          bool changed = o->Get(slot).ToString() != Choices[i];
+          o->Define(slot, Value::String(Choices[i]), kHidden);
+          if (changed && !Event.empty()) Broadcast(C, C.thisValue, Event, {Value::Bool(i == 1)});
+          break;
+        }
+        return Value();
+      });
+}
+
+void InstallStage(ScriptRuntime& R) {
+  Object* stage = NewSingleton(R, "Stage");
+  MakeBroadcaster(R, stage);
+  ChoiceAccessor(R, stage, "scaleMode", {"showAll", "noBorder", "exactFit", "noScale"}, "showAll");
+  ChoiceAccessor(R, stage, "displayState", {"normal", "fullScreen"}, "normal", "onFullScreen");
+  stage->Define("_align", Value::String(""), kHidden);
+  Accessor(
+      R, stage, "align", [](NativeCall& C) { return Stored(C, "_align"); },
+      [](NativeCall& C) {
+        // The letters it takes (T, B, L, R), in the order the player gives them.
+        std::string in = C.ToString(C.Arg(0)), out;
+        for (char want : {'T', 'B', 'L', 'R'})
+          for (char c : in)
+            if ((c & ~0x20) == want) {
+              out += want;
+              break;
+            }
+        if (Object* o = C.ThisObject()) o->Define("_align", Value::String(out), kHidden);
+        return Value();
+      });
+  stage->Define("_showMenu", Value::Bool(true), kHidden);
+  Accessor(
+      R, stage, "showMenu", [](NativeCall& C) { return Stored(C, "_showMenu"); },
+      [](NativeCall& C) {
+        if (Object* o = C.ThisObject()) o->Define("_showMenu", Value::Bool(C.Arg(0).ToBoolean()), kHidden);
+        return Value();
+      });
+}
+
+// ---- Selection ----
+
+void InstallSelection(ScriptRuntime& R) {
+  Object* selection = NewSingleton(R, "Selection");
+  MakeBroadcaster(R, selection);
+  // The focus is kept as the target path of a clip or text field ("" for none).
+  selection->Define("_focus", Value::String(""), kHidden);
+  R.Method(selection, "getFocus", [](NativeCall& C) {
+    std::string path = Stored(C, "_focus").ToString();
+    return path.empty() ? Value::Null() : Value::String(path);
+  });
+  R.Method(selection, "setFocus", [](NativeCall& C) {
+    Object* self = C.ThisObject();
+    if (!self) return Value::Bool(false);
+    Value target = C.Arg(0);
+    std::string path;
+    if (target.IsClip()) {
+      path = target.string();
+    } else if (target.IsString()) {
+      ScriptClip* clip = C.runtime.ResolveTarget(C.clip, target.string());
+      if (!clip) return Value::Bool(false);
+      path = clip->TargetPath();
+    } else if (!target.IsUndefined() && !target.IsNull()) {
+      return Value::Bool(false);
+    }
+    std::string old = self->Get("_focus").ToString();
+    if (old == path) return Value::Bool(true);
+    self->Define("_focus", Value::String(path), kHidden);
+    auto clipValue = [](const std::string& P) { return P.empty() ? Value::Null() : Value::ClipPath(P); };
+    Broadcast(C, C.thisValue, "onSetFocus", {clipValue(old), clipValue(path)});
+    return Value::Bool(true);
+  });
+  for (const char* name : {"getBeginIndex", "getEndIndex", "getCaretIndex"})
+    R.Method(selection, name, [](NativeCall&) { return Value::Number(-1); });
+  R.Method(selection, "setSelection", [](NativeCall&) { return Value(); });
+}
+
+// ---- ContextMenu and ContextMenuItem ----
+
+const char* const kBuiltInItems[] = {"print", "forward_back", "rewind", "loop", "play", "quality", "zoom", "save"};
+
+Object* NewContextMenu(NativeCall& C, Object* Self, const Value& OnSelect) {
+  Self->Set("onSelect", OnSelect);
+  Object* items = C.runtime.NewObject();
+  for (const char* name : kBuiltInItems) items->Set(name, Value::Bool(true));
+  Self->Set("builtInItems", Value::Obj(items));
+  Self->Set("customItems", Value::Obj(C.runtime.NewArray({})));
+  return Self;
+}
+
+void InstallContextMenu(ScriptRuntime& R) {
+  Object* menuProto = R.NewObject();
+  InstallClass(R, "ContextMenu", menuProto, [](NativeCall& C) {
+    Object* self = C.ThisObject();
+    if (!self) return Value();
+    NewContextMenu(C, self, C.Arg(0));
+    return C.thisValue;
+  });
+  R.Method(menuProto, "copy", [](NativeCall& C) {
+    Object* self = C.ThisObject();
+    if (!self) return Value();
+    Value copy = C.Construct(C.Get(Value::Obj(self), "constructor"), {C.Get(C.thisValue, "onSelect")});
+    if (!copy.IsObject()) return Value();
+    Value from = C.Get(C.thisValue, "builtInItems"), to = C.Get(copy, "builtInItems");
+    if (from.IsObject() && to.IsObject())
+      for (const char* name : kBuiltInItems) to.object()->Set(name, from.object()->Get(name));
+    Value custom = C.Get(C.thisValue, "customItems"), copied = C.Get(copy, "customItems");
+    if (custom.IsObject() && copied.IsObject()) {
+      double n = std::min(ArrayLength(*custom.object()), 100000.0);
+      for (double i = 0; i < n; ++i) {
+        Value item = custom.object()->Get(NumberToString(i));
+        Value itemCopy = C.Get(item, "copy");
+        copied.object()->Set(NumberToString(i), itemCopy.IsFunction() ? C.Call(itemCopy, item, {}) : item);
+      }
+    }
+    return copy;
+  });
+  R.Method(menuProto, "hideBuiltInItems", [](NativeCall& C) {
+    Value items = C.Get(C.thisValue, "builtInItems");
+    if (items.IsObject())
+      for (const char* name : kBuiltInItems) items.object()->Set(name, Value::Bool(false));
+    return Value();
+  });
+
+  Object* itemProto = R.NewObject();
+  InstallClass(R, "ContextMenuItem", itemProto, [](NativeCall& C) {
+    Object* self = C.ThisObject();
+    if (!self) return Value();
+    self->Set("caption", C.Arg(0));
+    self->Set("onSelect", C.Arg(1));
+    self->Set("separatorBefore", Value::Bool(C.Arg(2).ToBoolean()));
+    self->Set("enabled", Value::Bool(C.args.size() > 3 ? C.Arg(3).ToBoolean() : true));
+    self->Set("visible", Value::Bool(C.args.size() > 4 ? C.Arg(4).ToBoolean() : true));
+    return C.thisValue;
+  });
+  R.Method(itemProto, "copy", [](NativeCall& C) {
+    std::vector<Value> args;
+    for (const char* name : {"caption", "onSelect", "separatorBefore", "enabled", "visible"})
+      args.push_back(C.Get(C.thisValue, name));
+    return C.Construct(C.Get(C.thisValue, "constructor"), args);
+  });
+}
+
+// ---- SharedObject and LocalConnection ----
+
+// The shared objects of a run by name, kept for the runtime's lifetime (in memory only).
+class SharedObjects : public NativeData {
+ public:
+  std::map<std::string, Object*> byName;
+  void References(std::vector<Object*>& Out) const override {
+    for (const auto& [name, o] : byName) Out.push_back(o);
+  }
+};
+
+void InstallSharedObject(ScriptRuntime& R) {
+  Object* proto = R.NewObject();
+  Object* ctor = InstallClass(R, "SharedObject", proto, [](NativeCall& C) { return C.thisValue; });
+  // Kept on the prototype, which the runtime holds whatever the movie does to _global.
+  proto->data = std::make_unique<SharedObjects>();
+  R.Method(ctor, "getLocal", [](NativeCall& C) {
+    std::string name = C.ToString(C.Arg(0)) + "|" + (C.Arg(1).IsUndefined() ? "" : C.ToString(C.Arg(1)));
+    Object* shared = C.runtime.BuiltinPrototype("SharedObject");
+    auto* objects = shared ? dynamic_cast<SharedObjects*>(shared->data.get()) : nullptr;
+    if (!objects) return Value::Null();
+    auto& list = objects->byName;
+    auto it = list.find(name);
+    if (it != list.end()) return Value::Obj(it->second);
+    if (list.size() >= 1000) return Value::Null();
+    Object* so = C.runtime.NewObject();
+    so->prototype = C.runtime.BuiltinPrototype("SharedObject");
+    so->Set("data", Value::Obj(C.runtime.NewObject()));
+    list[name] = so;
+    return Value::Obj(so);
+  });
+  R.Method(proto, "flush", [](NativeCall&) { return Value::Bool(true); });
+  R.Method(proto, "clear", [](NativeCall& C) {
+    if (Object* o = C.ThisObject()) o->Set("data", Value::Obj(C.runtime.NewObject()));
+    return Value();
+  });
+  R.Method(proto, "close", [](NativeCall&) { return Value(); });
+  R.Method(proto, "getSize", [](NativeCall& C) {
+    // The length of the data's members as name=value text: a cheap measure, not the stored size.
+    Value data = C.Get(C.thisValue, "data");
+    if (!data.IsObject()) return Value::Number(0);
+    double size = 0;
+    for (const auto& [name, value] : data.object()->OwnValues()) size += static_cast<double>(name.size() + value.ToString().size());
+    return Value::Number(size);
+  });
+  R.Method(proto, "setFps", [](NativeCall&) { return Value::Bool(false); });
+}
+
+void InstallLocalConnection(ScriptRuntime& R) {
+  Object* proto = R.NewObject();
+  InstallClass(R, "LocalConnection", proto, [](NativeCall& C) { return C.thisValue; });
+  // No other movie listens here: connections and sends go nowhere.
+  R.Method(proto, "connect", [](NativeCall&) { return Value::Bool(false); }, kHidden);
+  R.Method(proto, "close", [](NativeCall&) { return Value(); }, kHidden);
+  R.Method(proto, "send", [](NativeCall&) { return Value::Bool(false); }, kHidden);
+  R.Method(proto, "domain", [](NativeCall&) { return Value::String("localhost"); }, kHidden);
+}
+
+}  // namespace
+
+void InstallSystemObjects(ScriptRuntime& R) {
+  InstallSystem(R);
+  InstallKey(R);
+  InstallMouse(R);
+  InstallStage(R);
+  InstallSelection(R);
+  InstallContextMenu(R);
+  InstallSharedObject(R);
+  InstallLocalConnection(R);
+}
 
 }  // namespace swf

@@ -1,6 +1,7 @@
 #pragma once
 // Parts of the interpreter shared between its files.
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,6 +32,8 @@ struct ScriptAbort {
 void ChargeWork(uint64_t Units);
 uint64_t TakeWork();
 
+// A number as a 32-bit signed integer, wrapping (NaN and infinities are 0).
+int32_t WrapInt32(double V);
 // Arrays: the length member and element names.
 double ArrayLength(const Object& A);
 std::string JoinArray(const Object& A, const std::string& Separator, int Depth = 0);

@@ -288,7 +288,12 @@ bool Interpreter::SetPathFrom(ScriptClip& From, const std::string& Path, const V
 // ---- the loop ----
 
 void Interpreter::Loop(size_t StopDepth) {
-  TakeWork();  // what happened outside runs is not this run's
+  // What happened outside runs is not this run's; a nested loop (a native
+  // calling back into script: frames below it) keeps what the native charged so far.
+  if (StopDepth <= 1)
+    TakeWork();
+  else
+    actions_ += TakeWork();
   while (frames_.size() > StopDepth) {
     Frame& f = frames_.back();
     while (!f.withs.empty() && (f.pc < f.withs.back().first || f.pc >= f.withs.back().second)) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <algorithm>
+#include <optional>
 
 #include "renderers/engine/external.h"
 #include "renderers/engine/src/script/internal.h"
@@ -115,7 +116,7 @@ std::string JoinArray(const Object& A, const std::string& Separator, int Depth) 
     Value v = A.Get(NumberToString(i));
     if (v.IsObject() && v.object()->isArray)
       out += JoinArray(*v.object(), ",", Depth + 1);
-    else if (!v.IsUndefined() && !v.IsNull())
+    else if (!v.IsUndefined() || !A.caseless)  // undefined reads "" before SWF 7
       out += v.ToString();
     if (out.size() > (256u << 10)) break;
   }
@@ -237,9 +238,32 @@ Property& Object::Slot(const std::string& Name) {
   return it->second;
 }
 
+int32_t WrapInt32(double V) {
+  if (!std::isfinite(V)) return 0;
+  double m = std::fmod(std::trunc(V), 4294967296.0);
+  if (m < 0) m += 4294967296.0;
+  return static_cast<int32_t>(static_cast<uint32_t>(m));
+}
+
 namespace {
 
-// The index an element name stands for, or -1.
+// The index an element name stands for: decimal digits, perhaps after a
+// minus sign, read with 32-bit wrap-around as the reference player reads
+// them ("4294967296" is element 0's neighbour in length arithmetic).
+std::optional<int32_t> WrappedIndex(const std::string& Name) {
+  size_t i = !Name.empty() && Name[0] == '-' ? 1 : 0;
+  if (i == Name.size()) return std::nullopt;
+  uint32_t v = 0;
+  for (; i < Name.size(); ++i) {
+    char c = Name[i];
+    if (c < '0' || c > '9') return std::nullopt;
+    v = v * 10u + static_cast<uint32_t>(c - '0');
+  }
+  if (Name[0] == '-') v = 0u - v;
+  return static_cast<int32_t>(v);
+}
+
+// The element an own member name is: canonical decimal, 0 to 2^31 - 1; or -1.
 double ElementIndex(const std::string& Name) {
   if (Name.empty() || Name.size() > 10) return -1;
   if (Name.size() > 1 && Name[0] == '0') return -1;
@@ -248,10 +272,29 @@ double ElementIndex(const std::string& Name) {
     if (c < '0' || c > '9') return -1;
     v = v * 10 + (c - '0');
   }
-  return v;
+  return v < 2147483648.0 ? v : -1;
 }
 
 }  // namespace
+
+// An array's length is a 32-bit signed number: setting an element at or
+// past it makes it the index plus one (wrapping), and lowering it removes
+// the elements from the new length (at least 0) up to the old one, except
+// those that may not be deleted.
+void Object::SetArrayLength(int32_t N) {
+  Property& p = Slot("length");
+  double old = p.value.IsNumber() ? p.value.number() : 0;
+  p.value = Value::Number(N);
+  p.flags |= kDontEnum | kDontDelete;
+  double from = std::max<double>(N, 0);
+  if (from >= old) return;
+  ChargeWork(members_.size());
+  for (auto it = members_.begin(); it != members_.end();) {
+    double i = ElementIndex(it->first);
+    bool drop = i >= from && i < old && !(it->second.flags & kDontDelete);
+    it = drop ? members_.erase(it) : std::next(it);
+  }
+}
 
 void Object::Set(const std::string& Name, Value V) {
   if (Name == "__proto__") {
@@ -261,25 +304,13 @@ void Object::Set(const std::string& Name, Value V) {
   }
   if (isArray) {
     if (Name == "length") {
-      double n = V.ToNumber();
-      if (!std::isfinite(n) || n < 0) n = 0;
-      n = std::floor(n);
-      bool shrinks = n < ArrayLength(*this);
-      if (shrinks) ChargeWork(members_.size());
-      for (auto it = members_.begin(); shrinks && it != members_.end();) {
-        double i = ElementIndex(it->first);
-        it = i >= n ? members_.erase(it) : std::next(it);
-      }
-      Property& p = Slot("length");
-      p.value = Value::Number(n);
-      p.flags |= kDontEnum | kDontDelete;
+      SetArrayLength(WrapInt32(V.ToNumber()));
       return;
     }
-    double i = ElementIndex(Name);
-    if (i >= 0 && i >= ArrayLength(*this)) {
-      Property& p = Slot("length");
-      p.value = Value::Number(i + 1);
-      p.flags |= kDontEnum | kDontDelete;
+    if (std::optional<int32_t> i = WrappedIndex(Name)) {
+      const Property* l = OwnProperty("length");
+      double length = l && l->value.IsNumber() ? l->value.number() : 0;
+      if (*i >= length) SetArrayLength(static_cast<int32_t>(static_cast<uint32_t>(*i) + 1u));
     }
   }
   Slot(Name).value = std::move(V);
