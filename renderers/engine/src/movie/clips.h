@@ -51,6 +51,11 @@ class Clip : public ScriptClip {
   Value GetProperty(int Index) override;
   void SetProperty(int Index, const Value& V) override;
   std::vector<std::vector<uint8_t>> FrameActions(const Value& Frame) override;
+  // The placement for Color and flash.geom.Transform (end of clips.cpp).
+  PlacementMatrix GetMatrix() override;
+  void SetMatrix(const PlacementMatrix& M) override;
+  PlacementColor GetColorTransform() override;
+  void SetColorTransform(const PlacementColor& C) override;
 
  private:
   MovieInstance::State& state_;

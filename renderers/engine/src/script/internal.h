@@ -62,6 +62,8 @@ void InstallMediaStubs(ScriptRuntime& R);         // builtins_media.cpp: Color, 
 // when missing.
 Object* Package(ScriptRuntime& R, const std::string& Path);
 void InstallExternalInterface(ScriptRuntime& R);  // builtins_external.cpp: flash.external.ExternalInterface
+void InstallColor(ScriptRuntime& R);              // builtins_color.cpp (from InstallGeometry)
+void InstallTransform(ScriptRuntime& R);          // builtins_transform.cpp (from InstallGeometry)
 // The property index of a name such as "_x", or -1.
 int PropertyIndex(const std::string& Name);
 
