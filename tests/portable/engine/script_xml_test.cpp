@@ -8,6 +8,7 @@
 
 #include "renderers/engine/src/script/url_vars.h"
 #include "renderers/engine/src/script/xml_parse.h"
+#include "tests/portable/engine/movie_fakes.h"
 #include "tests/portable/engine/script_fakes.h"
 
 using script_test::World;
@@ -279,4 +280,30 @@ TEST(ScriptXml, ExternalInterfaceXmlHelpers) {
                                  "push \"o\"\n" + Call(ei, "_toAS", {"x.firstChild"}) + "setvariable\n" + Trace("o.n"),
        "5"},
   });
+}
+
+// In a playing movie: Color and Transform change the clip's placement, and
+// an XML load comes back through onLoad once the host answers.
+TEST(ScriptXml, MovieClipsPlacementAndLoads) {
+  const std::string actions =
+      New("c", "Color", {"b"}) + Do(Call("c", "setRGB", {"1056816"})) + Trace(Call("c", "getRGB")) +
+      "push \"t\"\n" + Push("b.transform") + "setvariable\n" + Trace("t.colorTransform") +
+      "push \"b\"\ngetvariable\npush \"_x\" 5\nsetmember\n" + Trace("t.matrix") + New("x", "XML") +
+      "push \"x\"\ngetvariable\npush \"onLoad\"\nfunction \"\" \"ok\"\npush \"ok\"\ngetvariable\ntrace\n"
+      "push \"this\"\ngetvariable\ntrace\nend\nsetmember\n" +
+      Do(Call("x", "load", {"\"d.xml\""}));
+  movie_test::Rig r("size 100 100\nshape dot\n  fill f solid #0000ff\n  rect 0 0 5 5 fill f\nend\n"
+                    "sprite box\n  place dot 1\n  show\nend\nplace box 1 name b\nactions\n" +
+                    actions + "end\nshow\n");
+  r.instance.Step();
+  EXPECT_TRUE(r.LogHas("trace: 1056816"));
+  EXPECT_TRUE(r.LogHas("trace: (redMultiplier=0, greenMultiplier=0, blueMultiplier=0, alphaMultiplier=1, "
+                       "redOffset=16, greenOffset=32, blueOffset=48, alphaOffset=0)"));
+  EXPECT_TRUE(r.LogHas("trace: (a=1, b=0, c=0, d=1, tx=5, ty=0)"));
+  ASSERT_EQ(r.host.lastRequest, 1);
+  const std::string text = "<d>1</d>";
+  r.instance.DeliverData(1, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+  r.instance.FinishRequest(1, true);
+  EXPECT_TRUE(r.LogHas("trace: true"));
+  EXPECT_TRUE(r.LogHas("trace: <d>1</d>"));
 }
