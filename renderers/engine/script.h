@@ -274,6 +274,23 @@ class ScriptClip {
     return nullptr;
   }
 
+  // ---- the clip's placement, for Color and flash.geom.Transform ----
+  // The matrix in pixels (x' = a*x + c*y + tx) and the colour transform
+  // (channel' = channel * mult + add, mult 1 and add 0 leaving it as it is)
+  // the clip is placed with. A level's root answers the identity and ignores
+  // changes.
+  struct PlacementMatrix {
+    double a = 1, b = 0, c = 0, d = 1, tx = 0, ty = 0;
+  };
+  struct PlacementColor {
+    double mult[4] = {1, 1, 1, 1};  // red, green, blue, alpha
+    double add[4] = {0, 0, 0, 0};
+  };
+  virtual PlacementMatrix GetMatrix() { return {}; }
+  virtual void SetMatrix(const PlacementMatrix& /*M*/) {}
+  virtual PlacementColor GetColorTransform() { return {}; }
+  virtual void SetColorTransform(const PlacementColor& /*C*/) {}
+
   ScriptClip* Root();              // the root of this clip's level
   std::string TargetPath();        // "_level0.a.b"
   std::string SlashPath();         // "/a/b" ("/" for a root)

@@ -230,4 +230,51 @@ std::vector<std::vector<uint8_t>> Clip::FrameActions(const Value& Frame) {
   return {};
 }
 
+// ---- the placement for Color and flash.geom.Transform ----
+// Scripts see the matrix in pixels and colour multipliers as fractions; the
+// placement keeps twips and 8.8 fixed point. Values a script sets are
+// clamped to what the placement can hold.
+
+ScriptClip::PlacementMatrix Clip::GetMatrix() {
+  detail::Instance* i = Instance();
+  if (!i) return {};
+  const Matrix& m = i->placement.matrix;
+  return {m.a, m.b, m.c, m.d, m.tx / 20, m.ty / 20};
+}
+
+void Clip::SetMatrix(const PlacementMatrix& M) {
+  detail::Instance* i = Instance();
+  if (!i) return;
+  auto fit = [](double V, double Limit, double Keep) { return std::isfinite(V) ? std::clamp(V, -Limit, Limit) : Keep; };
+  Matrix& m = i->placement.matrix;
+  m = {fit(M.a, 1e6, m.a), fit(M.b, 1e6, m.b), fit(M.c, 1e6, m.c), fit(M.d, 1e6, m.d),
+       fit(M.tx, 1e7, m.tx / 20) * 20, fit(M.ty, 1e7, m.ty / 20) * 20};
+  i->scripted = true;
+}
+
+ScriptClip::PlacementColor Clip::GetColorTransform() {
+  detail::Instance* i = Instance();
+  if (!i) return {};
+  const ColorTransform& c = i->placement.cxform;
+  PlacementColor out;
+  const int16_t mult[4] = {c.multR, c.multG, c.multB, c.multA}, add[4] = {c.addR, c.addG, c.addB, c.addA};
+  for (int k = 0; k < 4; ++k) {
+    out.mult[k] = mult[k] / 256.0;
+    out.add[k] = add[k];
+  }
+  return out;
+}
+
+void Clip::SetColorTransform(const PlacementColor& C) {
+  detail::Instance* i = Instance();
+  if (!i) return;
+  auto fixed = [](double V, double Scale) {
+    return static_cast<int16_t>(std::isfinite(V) ? std::clamp(V * Scale, -32768.0, 32767.0) : 0);
+  };
+  ColorTransform& c = i->placement.cxform;
+  c = {fixed(C.mult[0], 256), fixed(C.mult[1], 256), fixed(C.mult[2], 256), fixed(C.mult[3], 256),
+       fixed(C.add[0], 1),    fixed(C.add[1], 1),    fixed(C.add[2], 1),    fixed(C.add[3], 1)};
+  i->scripted = true;
+}
+
 }  // namespace swf::movie

@@ -51,6 +51,11 @@ class Clip : public ScriptClip {
   Value GetProperty(int Index) override;
   void SetProperty(int Index, const Value& V) override;
   std::vector<std::vector<uint8_t>> FrameActions(const Value& Frame) override;
+  // The placement for Color and flash.geom.Transform (end of clips.cpp).
+  PlacementMatrix GetMatrix() override;
+  void SetMatrix(const PlacementMatrix& M) override;
+  PlacementColor GetColorTransform() override;
+  void SetColorTransform(const PlacementColor& C) override;
 
   // ---- text fields (text_clips.cpp) ----
   ScriptClip* CreateTextField(const std::string& Name, int Depth, double X, double Y, double W, double H) override;

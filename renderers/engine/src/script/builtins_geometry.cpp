@@ -428,6 +428,8 @@ void InstallGeometry(ScriptRuntime& R) {
   InstallRectangle(R, geom);
   InstallMatrix(R, geom);
   InstallColorTransform(R, geom);
+  InstallTransform(R);
+  InstallColor(R);
 }
 
 }  // namespace swf

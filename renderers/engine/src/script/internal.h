@@ -92,6 +92,8 @@ bool IsConstructing(const NativeCall& C);
 // constructor's prototype and runs the constructor on it.
 Object* RegisteredClasses(ScriptRuntime& R);
 Value RegisteredClass(ScriptRuntime& R, const std::string& Symbol);
+void InstallColor(ScriptRuntime& R);              // builtins_color.cpp (from InstallGeometry)
+void InstallTransform(ScriptRuntime& R);          // builtins_transform.cpp (from InstallGeometry)
 // The property index of a name such as "_x", or -1.
 int PropertyIndex(const std::string& Name);
 
