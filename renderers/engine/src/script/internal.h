@@ -1,6 +1,7 @@
 #pragma once
 // Parts of the interpreter shared between its files.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,6 +58,17 @@ void InstallLoadVars(ScriptRuntime& R);           // builtins_loadvars.cpp
 void InstallGeometry(ScriptRuntime& R);           // builtins_geometry.cpp: flash.geom
 void InstallTextClasses(ScriptRuntime& R);        // builtins_text.cpp: TextField, TextFormat
 void InstallMediaStubs(ScriptRuntime& R);         // builtins_media.cpp: Color, Sound, ...
+// ---- Object.registerClass (builtins_movieclip.cpp) ----
+// The table lives with the built-in MovieClip prototype. RegisterClass with
+// a non-function unregisters the name.
+void RegisterClass(ScriptRuntime& R, const std::string& Linkage, const Value& Constructor);
+Object* RegisteredClass(ScriptRuntime& R, const std::string& Linkage);  // nullptr when none
+// A clip takes the class registered for its linkage name: its prototype,
+// then the constructor called on it. Nothing when no class is registered.
+// Call is how to call the constructor (from a native or from the player).
+void ApplyRegisteredClass(ScriptRuntime& R, ScriptClip& Clip,
+                          const std::function<void(const Value& Ctor, const Value& This)>& Call);
+
 // The property index of a name such as "_x", or -1.
 int PropertyIndex(const std::string& Name);
 
