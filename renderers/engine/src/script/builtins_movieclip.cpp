@@ -10,6 +10,8 @@ namespace swf {
 namespace {
 
 ScriptClip* ThisClip(NativeCall& C) {
+  // Called by name from a clip's script (attachMovie(...)): that clip.
+  if (C.thisValue.IsUndefined()) return &C.clip;
   if (!C.thisValue.IsClip()) return nullptr;
   return C.runtime.ResolveTarget(C.clip, C.thisValue.string());
 }
