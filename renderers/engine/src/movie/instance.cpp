@@ -146,11 +146,13 @@ void MovieInstance::Step() {
     state_->StartLibraries(0, "");
     return;
   }
-  state_->EnterFrameEvents();
   // A loaded level may be replaced by scripts of another: take a snapshot.
   std::vector<MoviePlayer*> players;
   for (auto& [level, p] : state_->levels) players.push_back(p.get());
   for (MoviePlayer* p : players) state_->Collect(p->NextFrame());
+  // The clips still there after the timelines moved, and loaded before this
+  // tick, take enterFrame before the scripts of the frames entered.
+  state_->EnterFrameEvents();
 }
 
 void MovieInstance::State::Mouse(double X, double Y,
