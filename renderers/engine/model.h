@@ -219,6 +219,23 @@ struct ColorMatrixFilter {
 using Filter = std::variant<DropShadowFilter, BlurFilter, GlowFilter, BevelFilter, GradientGlowFilter,
                             ConvolutionFilter, ColorMatrixFilter, GradientBevelFilter>;
 
+// Clip events a PlaceObject2/3 may attach actions to (the flags as a
+// little-endian 32-bit number; movies before SWF 6 store the low 16 bits).
+enum ClipEvent : uint32_t {
+  kClipLoad = 1u << 0, kClipEnterFrame = 1u << 1, kClipUnload = 1u << 2, kClipMouseMove = 1u << 3,
+  kClipMouseDown = 1u << 4, kClipMouseUp = 1u << 5, kClipKeyDown = 1u << 6, kClipKeyUp = 1u << 7,
+  kClipData = 1u << 8, kClipInitialize = 1u << 9, kClipPress = 1u << 10, kClipRelease = 1u << 11,
+  kClipReleaseOutside = 1u << 12, kClipRollOver = 1u << 13, kClipRollOut = 1u << 14,
+  kClipDragOver = 1u << 15, kClipDragOut = 1u << 16, kClipKeyPress = 1u << 17, kClipConstruct = 1u << 18,
+};
+
+// The actions one placement runs on the events its flags name.
+struct ClipAction {
+  uint32_t events = 0;  // ClipEvent flags
+  uint8_t keyCode = 0;  // with kClipKeyPress
+  std::vector<uint8_t> actions;
+};
+
 struct PlaceObject {
   uint16_t depth = 0;
   bool move = false;  // modifies the object at depth instead of placing a new one
@@ -233,6 +250,8 @@ struct PlaceObject {
   std::optional<BlendMode> blendMode;
   std::optional<std::vector<Filter>> filters;
   std::optional<bool> cacheAsBitmap;
+  // PlaceObject2/3 of a sprite: the clip event actions, in file order.
+  std::shared_ptr<const std::vector<ClipAction>> clipActions;
 };
 
 struct RemoveObject {
@@ -452,6 +471,7 @@ struct Import {
 struct Movie {
   uint8_t version = 8;
   bool compressed = false;
+  uint32_t fileLength = 0;    // the header's: bytes of the whole movie uncompressed
   Rect frameSize;             // twips
   uint16_t frameRate = 12 << 8;  // 8.8 fixed point
   uint16_t frameCount = 1;

@@ -18,6 +18,7 @@ namespace swf {
 namespace detail {
 struct TimelineState;  // src/player/display_list.h
 struct Instance;       // src/player/display_list.h
+struct InstanceBudget;
 }
 
 // ---- input ----
@@ -112,6 +113,8 @@ class MoviePlayer {
   // Plays M in the sprite instance at Depths (from the root) whose serial is
   // Serial, in place of what it showed; false when it is not there.
   bool LoadIntoSprite(const std::vector<uint16_t>& Depths, uint64_t Serial, std::shared_ptr<const Movie> M);
+  // What bounds the instances of this player, for those scripts place.
+  detail::InstanceBudget& Instances();
   // Rebuilds the scene after scripts changed timelines or properties;
   // returns the changed rectangles.
   std::vector<IntRect> Refresh();

@@ -12,6 +12,7 @@
 // its target path ("_level0.a.b") and is looked up again on use, so a value
 // never dangles; a clip a script runs on must stay alive until the run ends.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -290,6 +291,34 @@ class ScriptClip {
   virtual void SetMatrix(const PlacementMatrix& /*M*/) {}
   virtual PlacementColor GetColorTransform() { return {}; }
   virtual void SetColorTransform(const PlacementColor& /*C*/) {}
+  // ---- the display list as MovieClip methods change it ----
+  // Depths as scripts count them (the timeline's from -16384). Each answers
+  // nothing (nullptr, false, nullopt) where the clip cannot do it.
+  virtual ScriptClip* AttachMovie(const std::string& /*Linkage*/, const std::string& /*Name*/, int /*Depth*/) {
+    return nullptr;
+  }
+  virtual ScriptClip* CreateEmptyClip(const std::string& /*Name*/, int /*Depth*/) { return nullptr; }
+  virtual ScriptClip* Duplicate(const std::string& /*Name*/, int /*Depth*/) { return nullptr; }
+  virtual bool Remove() { return false; }  // a clip a script placed (depth >= 0)
+  virtual std::optional<int> Depth() { return std::nullopt; }
+  virtual void SwapDepths(int /*Depth*/) {}
+  virtual int NextHighestDepth() { return 0; }
+  virtual ScriptClip* InstanceAtDepth(int /*Depth*/) { return nullptr; }
+  // The clip's frame to the stage (twips), a..d then tx, ty; nullopt when gone.
+  virtual std::optional<std::array<double, 6>> ToStage() { return std::nullopt; }
+  // What the clip shows, in its own twips: xMin, yMin, xMax, yMax; nullopt
+  // when it shows nothing.
+  virtual std::optional<std::array<double, 4>> LocalBounds() { return std::nullopt; }
+  // Whether the stage point (twips) hits what the clip shows: its bounds, or
+  // with ShapeFlag its shapes.
+  virtual bool HitTest(double /*X*/, double /*Y*/, bool /*ShapeFlag*/) { return false; }
+  virtual int SwfVersion() { return -1; }
+  virtual double BytesTotal() { return 0; }
+  // The name the clip's character is exported under ("" for none).
+  virtual std::string LinkageName() { return ""; }
+  // True the first time only: the clip is yet to take its registered class
+  // and run its initialising events; from now on it counts as done.
+  virtual bool BeginConstruction() { return false; }
 
   ScriptClip* Root();              // the root of this clip's level
   std::string TargetPath();        // "_level0.a.b"

@@ -3,6 +3,7 @@
 #include "renderers/engine/src/movie/clips.h"
 
 #include <cmath>
+#include <functional>
 #include <numbers>
 
 #include "renderers/engine/src/movie/movie_state.h"
@@ -52,13 +53,33 @@ detail::Instance* Clip::Instance() {
   detail::TimelineState* t = &p->RootTimeline();
   detail::Instance* inst = nullptr;
   for (uint16_t d : depths) {
-    if (!t) return nullptr;
+    if (!t) return Refind();
     const auto it = t->list.find(d);
-    if (it == t->list.end() || !it->second->sprite) return nullptr;
+    if (it == t->list.end() || !it->second->sprite) return Refind();
     inst = it->second.get();
     t = inst->sprite.get();
   }
-  return inst && inst->serial == serial ? inst : nullptr;
+  return inst && inst->serial == serial ? inst : Refind();
+}
+
+detail::Instance* Clip::Refind() {
+  MoviePlayer* p = Player();
+  if (!p || serial == 0) return nullptr;
+  // Depth first over the level's sprites, bounded by the instances it holds.
+  std::vector<uint16_t> path;
+  std::function<detail::Instance*(detail::TimelineState&)> walk = [&](detail::TimelineState& T) -> detail::Instance* {
+    for (auto& [d, inst] : T.list) {
+      if (!inst->sprite) continue;
+      path.push_back(d);
+      if (inst->serial == serial) return inst.get();
+      if (detail::Instance* found = walk(*inst->sprite)) return found;
+      path.pop_back();
+    }
+    return nullptr;
+  };
+  detail::Instance* found = walk(p->RootTimeline());
+  if (found) depths = path;
+  return found;
 }
 
 detail::TimelineState* Clip::Timeline() {
@@ -72,6 +93,7 @@ detail::TimelineState* Clip::Timeline() {
 
 ScriptClip* Clip::Parent() {
   if (depths.empty()) return nullptr;
+  Instance();  // follows a move by swapDepths
   if (depths.size() == 1) return state_.RootClip(level);
   std::vector<uint16_t> up(depths.begin(), depths.end() - 1);
   MoviePlayer* p = Player();

@@ -31,7 +31,9 @@ class Clip : public ScriptClip {
   bool Alive() { return Timeline() != nullptr; }
 
   const int level;
-  const std::vector<uint16_t> depths;  // from the level's root; empty for the root
+  // From the level's root; empty for the root. Followed again when swapDepths
+  // moved the instance or one of its parents.
+  std::vector<uint16_t> depths;
   const uint64_t serial;               // the sprite instance's; 0 for the root
 
   ScriptClip* Parent() override;
@@ -59,8 +61,40 @@ class Clip : public ScriptClip {
 
   // ---- text fields (text_clips.cpp) ----
   ScriptClip* CreateTextField(const std::string& Name, int Depth, double X, double Y, double W, double H) override;
+  void CloneSprite(const std::string& Target, const std::string& NewName, int Depth) override;
+  void RemoveSprite(const std::string& Target) override;
+
+  // ---- the display list (clip_display.cpp) ----
+  ScriptClip* AttachMovie(const std::string& Linkage, const std::string& Name, int Depth) override;
+  ScriptClip* CreateEmptyClip(const std::string& Name, int Depth) override;
+  ScriptClip* Duplicate(const std::string& Name, int Depth) override;
+  bool Remove() override;
+  std::optional<int> Depth() override;
+  void SwapDepths(int Depth) override;
+  int NextHighestDepth() override;
+  ScriptClip* InstanceAtDepth(int Depth) override;
+  std::optional<std::array<double, 6>> ToStage() override;
+  std::optional<std::array<double, 4>> LocalBounds() override;
+  bool HitTest(double X, double Y, bool ShapeFlag) override;
+  int SwfVersion() override;
+  double BytesTotal() override;
+  std::string LinkageName() override;
+  bool BeginConstruction() override;
+
+  // ---- clip events (clip_events.cpp) ----
+  // The clip event actions of its placement, kept for its unload after the
+  // instance has gone.
+  std::shared_ptr<const std::vector<ClipAction>> clipActions;
+  bool unloaded = false;
+  // The timeline of this clip's parent (the root's for a child of the root).
+  detail::TimelineState* ParentTimeline();
 
  private:
+  // The clip placed on this clip's timeline at a script's Depth.
+  ScriptClip* Placed(int Depth, detail::Instance* I);
+  // Finds the instance by its serial when swapDepths moved it.
+  detail::Instance* Refind();
+
   MovieInstance::State& state_;
   RootedObject vars_;
 };

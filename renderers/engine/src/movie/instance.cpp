@@ -8,6 +8,7 @@
 #include "renderers/engine/movie.h"
 #include "renderers/engine/src/movie/movie_state.h"
 #include "renderers/engine/src/player/display_list.h"
+#include "renderers/engine/src/script/internal.h"
 
 namespace swf {
 
@@ -41,7 +42,10 @@ movie::Clip* MovieInstance::State::RootClip(int Level) {
 
 movie::Clip* MovieInstance::State::ClipAt(int Level, const std::vector<uint16_t>& Depths, uint64_t Serial) {
   auto& slot = clips[{Level, Serial}];
-  if (!slot) slot = std::make_unique<movie::Clip>(*this, Level, Depths, Serial);
+  if (!slot) {
+    slot = std::make_unique<movie::Clip>(*this, Level, Depths, Serial);
+    if (detail::Instance* i = slot->Instance()) slot->clipActions = i->placement.clipActions;
+  }
   if (!slot->Alive()) return nullptr;
   return slot.get();
 }
@@ -151,6 +155,9 @@ void MovieInstance::Step() {
   std::vector<MoviePlayer*> players;
   for (auto& [level, p] : state_->levels) players.push_back(p.get());
   for (MoviePlayer* p : players) state_->Collect(p->NextFrame());
+  // The clips still there after the timelines moved, and loaded before this
+  // tick, take enterFrame before the scripts of the frames entered.
+  state_->EnterFrameEvents();
 }
 
 void MovieInstance::State::Mouse(double X, double Y,
@@ -205,19 +212,19 @@ void MovieInstance::State::RunButtonActions() {
 // ---- settling ----
 
 bool MovieInstance::State::RunFrameScripts() {
-  struct Entered {
+  bool ran = UnloadEvents();
+  struct Visit {
     int level;
     std::vector<uint16_t> depths;
     uint64_t serial;
+    bool entered;
   };
-  std::vector<Entered> entered;
+  std::vector<Visit> order;
   // Parents before children, lower levels first.
   std::function<void(int, detail::TimelineState&, std::vector<uint16_t>&, uint64_t)> walk =
       [&](int L, detail::TimelineState& T, std::vector<uint16_t>& Path, uint64_t Serial) {
-        if (T.entered) {
-          T.entered = false;
-          entered.push_back({L, Path, Serial});
-        }
+        order.push_back({L, Path, Serial, T.entered});
+        T.entered = false;
         for (auto& [depth, inst] : T.list) {
           if (!inst->sprite) continue;
           Path.push_back(depth);
@@ -229,19 +236,38 @@ bool MovieInstance::State::RunFrameScripts() {
     std::vector<uint16_t> path;
     walk(level, p->RootTimeline(), path, 0);
   }
-  for (const Entered& e : entered) {
-    movie::Clip* clip = e.depths.empty() ? RootClip(e.level) : ClipAt(e.level, e.depths, e.serial);
-    detail::TimelineState* t = clip ? clip->Timeline() : nullptr;
-    if (!t || t->frame < 0) continue;
+  for (const Visit& v : order) {
+    movie::Clip* clip = v.depths.empty() ? RootClip(v.level) : ClipAt(v.level, v.depths, v.serial);
+    if (!clip) continue;
+    // A new sprite: its load event before its first frame's scripts.
+    if (!v.depths.empty()) {
+      if (clip->BeginConstruction()) {  // placed without its parent's pass (a load into it)
+        ApplyRegisteredClass(runtime, *clip, [&](const Value& Ctor, const Value& This) {
+          runtime.CallFunction(Ctor, This, {}, *clip, bridge, self.budget);
+        });
+      }
+      ran = LoadEvent(*clip) || ran;
+      if (!clip->Alive()) continue;
+    }
+    detail::TimelineState* t = clip->Timeline();
+    if (!t) continue;
+    InitializeChildren(v.level, *t, v.depths);
+    if (!v.entered || t->frame < 0) continue;
+    ran = true;
     const Frame& frame = t->timeline->frames[static_cast<size_t>(t->frame)];
     // A movie's own timeline (a level's, or one loaded into a sprite) runs
     // its initialising actions; a sprite's timeline has none.
-    if (t->timeline == &t->movie->timeline) RunInitActions(e.level, e.serial, t->frame, frame, *clip);
+    if (t->timeline == &t->movie->timeline) RunInitActions(v.level, v.serial, t->frame, frame, *clip);
     // A copy: the blocks may move this timeline while they run.
     const auto blocks = frame.actions;
     for (const auto& b : blocks) runtime.RunActions(b.data(), b.size(), *clip, bridge, self.budget);
+    // _level0 has loaded once its first frame's scripts have run.
+    if (v.depths.empty() && v.level == 0 && !rootLoaded) {
+      rootLoaded = true;
+      ClipEvent(*clip, kClipLoad, "onLoad");
+    }
   }
-  return !entered.empty();
+  return ran;
 }
 
 void MovieInstance::State::RunInitActions(int Level, uint64_t Serial, int32_t FrameIndex, const Frame& F,

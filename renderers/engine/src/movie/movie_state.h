@@ -125,6 +125,21 @@ struct MovieInstance::State {
   void ForgetInitActions(int Level);  // of every clip of the level
   void PruneClips();
 
+  // ---- clip events (clip_events.cpp) ----
+  // The clip actions of C for Event, then its method Method when a function.
+  void ClipEvent(movie::Clip& C, uint32_t Event, const char* Method);
+  // Every clip's enterFrame actions and onEnterFrame, the newest first.
+  void EnterFrameEvents();
+  // The unload actions and onUnload of clips whose instances went, children
+  // first; true when any ran.
+  bool UnloadEvents();
+  // New sprite instances under T (at Path from the level's root) take their
+  // registered class and run their initialize, then construct, events.
+  void InitializeChildren(int Level, detail::TimelineState& T, const std::vector<uint16_t>& Path);
+  // A sprite instance's load event, once.
+  bool LoadEvent(movie::Clip& C);
+  bool rootLoaded = false;  // _level0's onLoad has run
+
   // ---- shared libraries (libraries.cpp) ----
   // The level's movie came from Url ("" unknown): requests the libraries it
   // imports from.

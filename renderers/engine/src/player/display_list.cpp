@@ -42,6 +42,7 @@ void Apply(Placements& P, const ControlTag& Tag, int32_t Frame) {
     p.filters = FiltersOf(po);
     p.cacheAsBitmap = po.cacheAsBitmap.value_or(false);
     p.createdFrame = Frame;
+    p.clipActions = po.clipActions;
     P[po.depth] = std::move(p);
     return;
   }
@@ -69,9 +70,16 @@ Instance::Instance(const Movie& M, Placement P, uint32_t Level, InstanceBudget& 
   Resolve(M, Level);
 }
 
+static const Character& EmptySprite() {
+  static const Character kEmpty = Sprite{1, Timeline{{Frame{}}}};
+  return kEmpty;
+}
+
 void Instance::Resolve(const Movie& M, uint32_t Level) {
   const Movie* from = &M;
-  if (const auto it = M.dictionary.find(placement.characterId); it != M.dictionary.end()) {
+  if (placement.emptyClip) {
+    character = &EmptySprite();
+  } else if (const auto it = M.dictionary.find(placement.characterId); it != M.dictionary.end()) {
     character = &it->second;
   } else if (const auto found = budget.imports ? budget.imports->Find(M, placement.characterId) : std::nullopt) {
     character = found->character;
@@ -125,6 +133,10 @@ void TimelineState::Seek(int32_t Target, InstanceBudget& Budget) {
   // Reconcile the live instances with the wanted placements.
   for (auto it = list.begin(); it != list.end();) {
     const auto w = want.find(it->first);
+    if (it->second->placement.dynamic) {
+      ++it;  // scripts placed it: the timeline leaves it be
+      continue;
+    }
     const bool keep = w != want.end() && w->second.characterId == it->second->placement.characterId &&
                       w->second.createdFrame == it->second->placement.createdFrame;
     if (keep) {
@@ -141,7 +153,7 @@ void TimelineState::Seek(int32_t Target, InstanceBudget& Budget) {
     }
   }
   for (auto& [depth, p] : want) {
-    if (list.count(depth)) continue;
+    if (list.count(depth)) continue;  // still there, or a script's clip holds the depth
     if (Budget.live >= Budget.max) continue;  // an absurd timeline: stop placing
     list.emplace(depth, std::make_unique<Instance>(M, std::move(p), level, Budget));
   }
@@ -158,6 +170,51 @@ void TimelineState::Step(bool Loop, InstanceBudget& Budget) {
     Seek(frame + 1, Budget);
   else if (Loop)
     Seek(0, Budget);
+}
+
+}  // namespace swf::detail
+
+namespace swf::detail {
+
+Instance* PlaceDynamic(TimelineState& T, uint16_t Depth, Placement P, InstanceBudget& Budget) {
+  if (Budget.live >= Budget.max) return nullptr;
+  P.dynamic = true;
+  P.createdFrame = T.frame;
+  auto inst = std::make_unique<Instance>(*T.movie, std::move(P), T.level, Budget);
+  Instance* out = inst.get();
+  T.list[Depth] = std::move(inst);
+  return out;
+}
+
+Instance* DuplicateDynamic(TimelineState& T, uint16_t From, uint16_t Depth, const std::string& Name,
+                           InstanceBudget& Budget) {
+  const auto it = T.list.find(From);
+  if (it == T.list.end()) return nullptr;
+  Placement p = it->second->placement;
+  p.name = Name;
+  const bool visible = it->second->visible;
+  Instance* copy = PlaceDynamic(T, Depth, std::move(p), Budget);
+  if (copy) {
+    copy->visible = visible;
+    copy->scripted = true;
+  }
+  return copy;
+}
+
+void SwapDepths(TimelineState& T, uint16_t A, uint16_t B) {
+  if (A == B) return;
+  auto a = T.list.extract(A);
+  auto b = T.list.extract(B);
+  if (a) {
+    a.key() = B;
+    a.mapped()->placement.dynamic = true;
+    T.list.insert(std::move(a));
+  }
+  if (b) {
+    b.key() = A;
+    b.mapped()->placement.dynamic = true;
+    T.list.insert(std::move(b));
+  }
 }
 
 }  // namespace swf::detail

@@ -31,6 +31,13 @@ struct Placement {
   // The frame whose tag put this character at this depth; with the character
   // id it tells whether an instance survives a seek.
   int32_t createdFrame = 0;
+  // The clip event actions of the tag that placed a sprite; nullptr for none.
+  std::shared_ptr<const std::vector<ClipAction>> clipActions;
+  // Made by a script (attachMovie, duplicateMovieClip, createEmptyMovieClip)
+  // or moved by swapDepths: the timeline no longer places or removes it.
+  bool dynamic = false;
+  // createEmptyMovieClip: an empty sprite of one frame, no character id.
+  bool emptyClip = false;
 };
 
 // Bounds on what one player builds, so absurd (nested, repeated) timelines
@@ -80,6 +87,9 @@ struct Instance {
   bool visible = true;                    // scripts may hide an instance (_visible)
   // A script set the matrix or colour transform: the timeline no longer moves it.
   bool scripted = false;
+  // Its clip events so far: initialize and construct, then load.
+  bool initialized = false;
+  bool loadEventRun = false;
   uint64_t serial;                        // unique within the player, never reused
   // A morph shape's outline at morphRatio, rebuilt when the placement's ratio
   // changes; shared with the scene nodes that draw it.
@@ -119,6 +129,16 @@ struct TimelineState {
 // Plays M's root timeline in the sprite instance I from its first frame,
 // in place of what it showed; I keeps its placement and serial.
 void LoadIntoSprite(Instance& I, std::shared_ptr<const Movie> M, InstanceBudget& Budget);
+
+// What scripts do to a timeline's display list. Depths are the list's
+// (a script's depth + 16384). Placing replaces what is at the depth; the new
+// instance is returned, or nullptr when the budget is spent.
+Instance* PlaceDynamic(TimelineState& T, uint16_t Depth, Placement P, InstanceBudget& Budget);
+// A copy of the instance at From (its placement, at Depth with Name).
+Instance* DuplicateDynamic(TimelineState& T, uint16_t From, uint16_t Depth, const std::string& Name,
+                           InstanceBudget& Budget);
+// Moves the instance at A to B and what was at B (if anything) to A.
+void SwapDepths(TimelineState& T, uint16_t A, uint16_t B);
 
 // Twips bounds of what an instance shows: in its own space, and placed in
 // its parent's; of a whole timeline's display list. Empty for nothing shown.

@@ -189,6 +189,7 @@ int32_t MoviePlayer::FindLabel(const std::string& Label) const {
 }
 
 detail::TimelineState& MoviePlayer::RootTimeline() { return *state_->root; }
+detail::InstanceBudget& MoviePlayer::Instances() { return state_->budget; }
 
 void MoviePlayer::SeekTimeline(detail::TimelineState& Timeline, int32_t Frame) {
   Timeline.Seek(Frame, state_->budget);

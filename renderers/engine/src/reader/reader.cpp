@@ -338,8 +338,43 @@ class Parser {
     if (flags & 0x20) p.name = B.String();
     if (flags & 0x40) p.clipDepth = B.U16();
     if (Code == kPlaceObject3) ReadPlaceEffects(B, flags2, p);
-    // Clip actions may follow; the tag's length lets us skip them.
+    if (flags & 0x80) ReadClipActions(B, p);
     return p;
+  }
+
+  // The clip event actions that end a PlaceObject2/3: a record per set of
+  // events, up to a record of no events. A damaged list keeps the records
+  // read whole before the damage.
+  void ReadClipActions(Stream& B, PlaceObject& P) {
+    const bool wide = l_.movie->version >= 6;
+    auto list = std::make_shared<std::vector<ClipAction>>();
+    const size_t at = B.Offset();
+    try {
+      B.U16();                       // reserved
+      if (wide) B.U32(); else B.U16();  // every event used; each record names its own
+      while (!B.AtEnd()) {
+        ClipAction a;
+        a.events = wide ? B.U32() : B.U16();
+        if (a.events == 0) break;
+        uint32_t size = B.U32();
+        if (size > B.Remaining()) size = static_cast<uint32_t>(B.Remaining());  // cut off: what is there
+        if (a.events & kClipKeyPress) {
+          if (size == 0) break;
+          a.keyCode = B.U8();
+          --size;
+        }
+        a.actions.assign(B.Here(), B.Here() + size);
+        B.Skip(size);
+        list->push_back(std::move(a));
+      }
+    } catch (const FormatError& e) {
+      Note("placement at depth " + std::to_string(P.depth) + " at offset " + std::to_string(at) +
+           " has damaged clip actions (" + e.what() + "): it keeps those read whole");
+    }
+    size_t bytes = 0;
+    for (const ClipAction& a : *list) bytes += sizeof(ClipAction) + a.actions.size();
+    l_.Charge(bytes, at);
+    if (!list->empty()) P.clipActions = std::move(list);
   }
 
   // PlaceObject3's filters, blend mode and bitmap caching, then visibility
@@ -397,6 +432,8 @@ std::shared_ptr<const Movie> LoadMovie(const uint8_t* Data, size_t Size, const L
     movie->loadNotes.push_back("compressed body is cut off after " + std::to_string(size) +
                                " bytes: the movie ends there");
   movie->version = bytes[3];
+  movie->fileLength = static_cast<uint32_t>(bytes[4] | (bytes[5] << 8) | (bytes[6] << 16)) |
+                      (static_cast<uint32_t>(bytes[7]) << 24);
   movie->compressed = compressed || lzma;
   detail::LoadState state;
   state.limits = Limits;

@@ -2,6 +2,7 @@
 // Parts of the interpreter shared between its files.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -94,6 +95,13 @@ Object* RegisteredClasses(ScriptRuntime& R);
 Value RegisteredClass(ScriptRuntime& R, const std::string& Symbol);
 void InstallColor(ScriptRuntime& R);              // builtins_color.cpp (from InstallGeometry)
 void InstallTransform(ScriptRuntime& R);          // builtins_transform.cpp (from InstallGeometry)
+// ---- registered classes on clips (builtins_movieclip.cpp) ----
+// A clip takes the class registered for its linkage name: its prototype,
+// then the constructor called on it. Nothing when no class is registered.
+// Call is how to call the constructor (from a native or from the player).
+void ApplyRegisteredClass(ScriptRuntime& R, ScriptClip& Clip,
+                          const std::function<void(const Value& Ctor, const Value& This)>& Call);
+
 // The property index of a name such as "_x", or -1.
 int PropertyIndex(const std::string& Name);
 
