@@ -131,9 +131,10 @@ void InstallTextFormat(ScriptRuntime& R) {
     const double advance = size * 0.55;
     const double width = std::round(advance * static_cast<double>(text.size()));
     const Value wrapAt = C.Arg(1);
+    const double wrapWidth = wrapAt.IsUndefined() ? 0 : C.ToNumber(wrapAt);
     double lines = 1, shown = width;
     if (!wrapAt.IsUndefined()) {
-      const double box = std::max(C.ToNumber(wrapAt) - 4, advance);
+      const double box = std::max(wrapWidth - 4, advance);
       if (std::isfinite(box) && width > box) {
         lines = std::ceil(width / box);
         shown = std::round(box);
@@ -145,7 +146,7 @@ void InstallTextFormat(ScriptRuntime& R) {
     o->Set("width", Value::Number(shown));
     o->Set("height", Value::Number((ascent + descent) * lines));
     o->Set("textFieldHeight", Value::Number((ascent + descent) * lines + 4));
-    o->Set("textFieldWidth", Value::Number(wrapAt.IsUndefined() ? width + 4 : std::round(C.ToNumber(wrapAt))));
+    o->Set("textFieldWidth", Value::Number(wrapAt.IsUndefined() || !std::isfinite(wrapWidth) ? width + 4 : std::round(wrapWidth)));
     return Value::Obj(o);
   });
 }
@@ -543,8 +544,9 @@ void InstallTextField(ScriptRuntime& R) {
   // MovieClip.createTextField(name, depth, x, y, width, height).
   Object* clipProto = R.BuiltinPrototype("MovieClip");
   R.Method(clipProto, "createTextField", [](NativeCall& C) {
-    if (!C.thisValue.IsClip() || C.args.size() < 6) return Value();
-    ScriptClip* clip = C.runtime.ResolveTarget(C.clip, C.thisValue.string());
+    if (C.args.size() < 6) return Value();
+    // Called as a plain function, it makes the field in the calling clip.
+    ScriptClip* clip = C.thisValue.IsClip() ? C.runtime.ResolveTarget(C.clip, C.thisValue.string()) : &C.clip;
     if (!clip || clip->IsTextField()) return Value();
     const std::string name = C.ToString(C.args[0]);
     const double depth = C.ToNumber(C.args[1]);
