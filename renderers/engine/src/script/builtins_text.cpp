@@ -244,6 +244,25 @@ struct FieldProperty {
         [](NativeCall&, ThisField& F, const Value& V) { ScriptValue(F.vars, NAME, DEFAULT) = V; }, VERSION \
   }
 
+// A name kept for scripts: one of the choices the test accepts, others ignored.
+#define CHOICE_PROPERTY(NAME, DEFAULT, ACCEPT)                                                    \
+  FieldProperty {                                                                                 \
+    NAME, [](NativeCall&, ThisField& F) { return ScriptValue(F.vars, NAME, Value::String(DEFAULT)); }, \
+        [](NativeCall& C, ThisField& F, const Value& V) {                                         \
+          const std::string s = C.ToString(V);                                                    \
+          if (ACCEPT) ScriptValue(F.vars, NAME, Value()) = Value::String(s);                      \
+        },                                                                                        \
+        8                                                                                         \
+  }
+
+// A number kept for scripts, as set.
+#define NUMBER_PROPERTY(NAME)                                                                              \
+  FieldProperty {                                                                                          \
+    NAME, [](NativeCall&, ThisField& F) { return ScriptValue(F.vars, NAME, Value::Number(0)); },           \
+        [](NativeCall& C, ThisField& F, const Value& V) { ScriptValue(F.vars, NAME, Value()) = Value::Number(C.ToNumber(V)); }, \
+        8                                                                                                  \
+  }
+
 Value AutoSizeName(detail::TextField::AutoSize A) {
   using A_ = detail::TextField::AutoSize;
   return Value::String(A == A_::Left ? "left" : A == A_::Center ? "center" : A == A_::Right ? "right" : "none");
@@ -252,10 +271,10 @@ Value AutoSizeName(detail::TextField::AutoSize A) {
 // In the order the player creates them (for..in lists them last first).
 const std::vector<FieldProperty>& FieldProperties() {
   static const std::vector<FieldProperty> properties = {
-      SCRIPT_PROPERTY("gridFitType", Value::String("pixel"), 8),
-      SCRIPT_PROPERTY("antiAliasType", Value::String("normal"), 8),
-      SCRIPT_PROPERTY("thickness", Value::Number(0), 8),
-      SCRIPT_PROPERTY("sharpness", Value::Number(0), 8),
+      CHOICE_PROPERTY("gridFitType", "pixel", s == "none" || s == "pixel" || s == "subpixel"),
+      CHOICE_PROPERTY("antiAliasType", "normal", s == "normal" || s == "advanced"),
+      NUMBER_PROPERTY("thickness"),
+      NUMBER_PROPERTY("sharpness"),
       SCRIPT_PROPERTY("filters", Value(), 8),
       {"scroll", [](NativeCall&, ThisField& F) { return Value::Number(F.field->scroll); },
        [](NativeCall& C, ThisField& F, const Value& V) {
@@ -392,6 +411,8 @@ const std::vector<FieldProperty>& FieldProperties() {
 
 #undef FLAG_PROPERTY
 #undef SCRIPT_PROPERTY
+#undef CHOICE_PROPERTY
+#undef NUMBER_PROPERTY
 
 // The field's own format as a TextFormat.
 Object* FieldFormat(NativeCall& C, const ThisField& F) {
