@@ -97,7 +97,7 @@ void TextClip::Refit() {
   f.Fit(Fonts());
   // The box keeps the side autoSize names: a field that grew to the left
   // (or both ways) moves, as its x reports.
-  const Rect& after = f.field.bounds;
+  const Rect after = f.field.bounds;
   const double moved = after.xmin - before.xmin;
   f.field.bounds.xmin = before.xmin;
   f.field.bounds.xmax = before.xmin + (after.xmax - after.xmin);
