@@ -217,6 +217,14 @@ LinesShown Lines(const ThisField& F) {
   return l;
 }
 
+// How far (pixels) the text reaches past the box's inner width.
+int MaxHScroll(const ThisField& F) {
+  if (F.field->field.wordWrap) return 0;
+  const double room = F.field->field.bounds.Width() - 2 * detail::kTextGutter;
+  const double width = F.field->Measure(F.clip->Fonts()).width;
+  return static_cast<int>(std::clamp(std::round((width - room) / 20), 0.0, 1e6));
+}
+
 using Getter = Value (*)(NativeCall&, ThisField&);
 using Setter = void (*)(NativeCall&, ThisField&, const Value&);
 
@@ -349,16 +357,13 @@ const std::vector<FieldProperty>& FieldProperties() {
        }},
       {"hscroll", [](NativeCall&, ThisField& F) { return Value::Number(F.field->hscroll); },
        [](NativeCall& C, ThisField& F, const Value& V) {
+         // As a 32-bit integer (NaN is 0), within what the text leaves to scroll.
          const double n = C.ToNumber(V);
-         if (std::isfinite(n)) F.field->hscroll = static_cast<int>(std::clamp(n, 0.0, 1e6));
+         const double wrapped = std::isfinite(n) ? std::fmod(std::trunc(n), 4294967296.0) : 0;
+         const auto i = static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(wrapped)));
+         F.field->hscroll = std::clamp(i, 0, MaxHScroll(F));
        }},
-      {"maxhscroll",
-       [](NativeCall&, ThisField& F) {
-         const double room = F.field->field.bounds.Width() - 2 * detail::kTextGutter;
-         const double width = F.field->Measure(F.clip->Fonts()).width;
-         return Value::Number(F.field->field.wordWrap ? 0 : std::max(0.0, std::ceil((width - room) / 20)));
-       },
-       nullptr},
+      {"maxhscroll", [](NativeCall&, ThisField& F) { return Value::Number(MaxHScroll(F)); }, nullptr},
       {"maxChars",
        [](NativeCall&, ThisField& F) {
          const auto& m = F.field->field.maxLength;
