@@ -265,6 +265,9 @@ class ScriptClip {
                                       double /*W*/, double /*H*/) {
     return nullptr;
   }
+  // The characters of the static text this clip shows, in depth order
+  // (TextSnapshot).
+  virtual std::string StaticText() { return {}; }
 
   ScriptClip* Root();              // the root of this clip's level
   std::string TargetPath();        // "_level0.a.b"

@@ -54,6 +54,7 @@ class Clip : public ScriptClip {
 
   // ---- text fields (text_clips.cpp) ----
   ScriptClip* CreateTextField(const std::string& Name, int Depth, double X, double Y, double W, double H) override;
+  std::string StaticText() override;
 
  private:
   MovieInstance::State& state_;

@@ -586,13 +586,79 @@ void InstallTextField(ScriptRuntime& R) {
 
 // ---- TextSnapshot ----
 
+// The static text of a clip, taken when the snapshot is made.
+struct SnapshotData : NativeData {
+  std::u32string text;
+};
+
+SnapshotData* SnapshotOf(NativeCall& C) {
+  Object* o = C.ThisObject();
+  return o ? dynamic_cast<SnapshotData*>(o->data.get()) : nullptr;
+}
+
+char32_t Folded(char32_t C) { return C < 128 ? static_cast<char32_t>(std::tolower(static_cast<int>(C))) : C; }
+
 void InstallTextSnapshot(ScriptRuntime& R) {
   Object* proto = R.NewObject();
-  InstallClass(R, "TextSnapshot", proto, [](NativeCall&) { return Value(); });
+  InstallClass(R, "TextSnapshot", proto, [](NativeCall& C) {
+    Object* self = C.ThisObject();
+    const Value target = C.Arg(0);
+    if (!self || !target.IsClip()) return Value();
+    ScriptClip* clip = C.runtime.ResolveTarget(C.clip, target.string());
+    auto data = std::make_unique<SnapshotData>();
+    if (clip) data->text = detail::DecodeUtf8(clip->StaticText());
+    self->data = std::move(data);
+    return Value();
+  });
   // The player lists these methods in for..in.
-  for (const char* name : {"getCount", "setSelected", "getSelected", "getText", "getSelectedText",
-                           "hitTestTextNearPos", "findText", "setSelectColor", "getTextRunInfo"})
-    R.Method(proto, name, [](NativeCall&) { return Value(); }, 0);
+  R.Method(proto, "getCount", [](NativeCall& C) {
+    SnapshotData* d = SnapshotOf(C);
+    return d && C.args.empty() ? Value::Number(static_cast<double>(d->text.size())) : Value();
+  }, 0);
+  R.Method(proto, "setSelected", [](NativeCall&) { return Value(); }, 0);
+  R.Method(proto, "getSelected", [](NativeCall& C) { return SnapshotOf(C) ? Value::Bool(false) : Value(); }, 0);
+  R.Method(proto, "getText", [](NativeCall& C) {
+    SnapshotData* d = SnapshotOf(C);
+    if (!d || C.args.size() < 2) return Value();
+    const double n = static_cast<double>(d->text.size());
+    const double from = std::clamp(Truncated(C.ToNumber(C.args[0])), 0.0, n);
+    const double to = std::clamp(Truncated(C.ToNumber(C.args[1])), from, n);
+    std::string out;
+    for (size_t i = static_cast<size_t>(from); i < static_cast<size_t>(to); ++i) detail::AppendUtf8(out, d->text[i]);
+    return Value::String(out);
+  }, 0);
+  R.Method(proto, "getSelectedText", [](NativeCall& C) { return SnapshotOf(C) ? Value::String("") : Value(); }, 0);
+  R.Method(proto, "hitTestTextNearPos", [](NativeCall& C) { return SnapshotOf(C) ? Value::Number(-1) : Value(); }, 0);
+  // findText(start, text, caseSensitive): where text is found from start, or -1.
+  R.Method(proto, "findText", [](NativeCall& C) {
+    SnapshotData* d = SnapshotOf(C);
+    if (!d || C.args.size() != 3) return Value();
+    const double start = Truncated(C.ToNumber(C.args[0]));
+    const std::u32string needle = detail::DecodeUtf8(C.ToString(C.args[1]));
+    const bool exact = C.args[2].ToBoolean();
+    const std::u32string& hay = d->text;
+    if (needle.empty() || start < 0 || start >= static_cast<double>(hay.size())) return Value::Number(-1);
+    for (size_t i = static_cast<size_t>(start); i + needle.size() <= hay.size(); ++i) {
+      ChargeWork(needle.size());
+      size_t k = 0;
+      while (k < needle.size() && (exact ? hay[i + k] == needle[k] : Folded(hay[i + k]) == Folded(needle[k]))) ++k;
+      if (k == needle.size()) return Value::Number(static_cast<double>(i));
+    }
+    return Value::Number(-1);
+  }, 0);
+  R.Method(proto, "setSelectColor", [](NativeCall&) { return Value(); }, 0);
+  R.Method(proto, "getTextRunInfo", [](NativeCall&) { return Value(); }, 0);
+  // MovieClip.getTextSnapshot(): a snapshot of the clip's static text.
+  R.Method(R.BuiltinPrototype("MovieClip"), "getTextSnapshot", [](NativeCall& C) {
+    ScriptClip* clip = C.thisValue.IsClip() ? C.runtime.ResolveTarget(C.clip, C.thisValue.string()) : nullptr;
+    if (!clip) return Value();
+    Object* o = C.runtime.NewObject();
+    o->prototype = C.runtime.BuiltinPrototype("TextSnapshot");
+    auto data = std::make_unique<SnapshotData>();
+    data->text = detail::DecodeUtf8(clip->StaticText());
+    o->data = std::move(data);
+    return Value::Obj(o);
+  });
 }
 
 }  // namespace
