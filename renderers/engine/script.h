@@ -274,6 +274,9 @@ class ScriptClip {
                                       double /*W*/, double /*H*/) {
     return nullptr;
   }
+  // The characters of the static text this clip shows, in depth order
+  // (TextSnapshot).
+  virtual std::string StaticText() { return {}; }
 
   // ---- the clip's placement, for Color and flash.geom.Transform ----
   // The matrix in pixels (x' = a*x + c*y + tx) and the colour transform

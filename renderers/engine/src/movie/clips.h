@@ -88,6 +88,7 @@ class Clip : public ScriptClip {
   bool unloaded = false;
   // The timeline of this clip's parent (the root's for a child of the root).
   detail::TimelineState* ParentTimeline();
+  std::string StaticText() override;
 
  private:
   // The clip placed on this clip's timeline at a script's Depth.

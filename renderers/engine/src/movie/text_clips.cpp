@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <variant>
 
 #include "renderers/engine/src/movie/movie_state.h"
 #include "renderers/engine/src/player/display_list.h"
 #include "renderers/engine/src/player/text_field.h"
+#include "renderers/engine/src/utf8.h"
 
 namespace swf::movie {
 namespace {
@@ -97,7 +99,7 @@ void TextClip::Refit() {
   f.Fit(Fonts());
   // The box keeps the side autoSize names: a field that grew to the left
   // (or both ways) moves, as its x reports.
-  const Rect& after = f.field.bounds;
+  const Rect after = f.field.bounds;
   const double moved = after.xmin - before.xmin;
   f.field.bounds.xmin = before.xmin;
   f.field.bounds.xmax = before.xmin + (after.xmax - after.xmin);
@@ -219,6 +221,29 @@ ScriptClip* Clip::CreateTextField(const std::string& Name, int Depth, double X, 
   detail::Instance* inst = Player()->PlaceTextField(*t, depth, Name, field, coord(X), coord(Y));
   if (!inst) return nullptr;
   return TextFieldChild(state_, level, depths, *t, Name);
+}
+
+}  // namespace swf::movie
+
+namespace swf::movie {
+
+std::string Clip::StaticText() {
+  detail::TimelineState* t = Timeline();
+  if (!t) return {};
+  std::string out;
+  for (const auto& [depth, inst] : t->list) {
+    const auto* text = inst->character ? std::get_if<swf::StaticText>(inst->character) : nullptr;
+    if (!text) continue;
+    const Movie& m = inst->library ? *inst->library : *t->movie;
+    for (const TextRun& run : text->runs) {
+      const auto it = m.dictionary.find(run.fontId);
+      const Font* font = it == m.dictionary.end() ? nullptr : std::get_if<Font>(&it->second);
+      if (!font) continue;
+      for (const TextGlyph& g : run.glyphs)
+        if (g.index < font->glyphs.size() && font->glyphs[g.index].code) detail::AppendUtf8(out, font->glyphs[g.index].code);
+    }
+  }
+  return out;
 }
 
 }  // namespace swf::movie

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <map>
 
 #include "renderers/engine/src/script/internal.h"
 
@@ -26,42 +27,47 @@ struct SoundTransform {
   int32_t ll = 100, lr = 0, rr = 100, rl = 0;
 };
 
-// A Sound's state. A sound made for a clip answers only while that clip is
-// there; its levels belong to that clip instance, so a new clip at the same
-// path starts again from the defaults.
+// A Sound's target: a clip (by path, looked up on every use), or none for
+// the sounds of the whole movie.
 struct SoundData : NativeData {
   bool forClip = false;
   std::string clipPath;
-  Object* clipVariables = nullptr;  // the instance the levels were set for
-  SoundTransform levels;
+};
+
+// The levels are the target's, shared by every Sound made for it: by the
+// clip instance's variables (nullptr: the whole movie), kept on
+// Sound.prototype. A clip that goes takes its levels along, so a new clip at
+// the same path starts again from the defaults.
+struct SoundLevels : NativeData {
+  static constexpr size_t kMaxTargets = 10000;
+  std::map<Object*, SoundTransform> byTarget;
   void References(std::vector<Object*>& Out) const override {
-    if (clipVariables) Out.push_back(clipVariables);
+    for (const auto& [target, levels] : byTarget)
+      if (target) Out.push_back(target);
   }
 };
 
-SoundData* ThisSound(NativeCall& C) {
-  Object* o = C.ThisObject();
-  return o ? dynamic_cast<SoundData*>(o->data.get()) : nullptr;
-}
-
 // The levels of the sound, or nullptr when its clip has gone.
-SoundTransform* Levels(NativeCall& C) {
-  SoundData* s = ThisSound(C);
-  if (!s) return nullptr;
-  if (!s->forClip) return &s->levels;
-  ScriptClip* clip = C.runtime.ResolveTarget(C.clip, s->clipPath);
-  if (!clip) return nullptr;
-  if (clip->Variables() != s->clipVariables) {
-    s->clipVariables = clip->Variables();
-    s->levels = SoundTransform{};
+SoundTransform* Levels(NativeCall& C, Object* Prototype) {
+  Object* o = C.ThisObject();
+  auto* s = o ? dynamic_cast<SoundData*>(o->data.get()) : nullptr;
+  auto* all = dynamic_cast<SoundLevels*>(Prototype->data.get());
+  if (!s || !all) return nullptr;
+  Object* target = nullptr;
+  if (s->forClip) {
+    ScriptClip* clip = C.runtime.ResolveTarget(C.clip, s->clipPath);
+    if (!clip) return nullptr;
+    target = clip->Variables();
   }
-  return &s->levels;
+  if (all->byTarget.size() >= SoundLevels::kMaxTargets && !all->byTarget.count(target)) all->byTarget.clear();
+  return &all->byTarget[target];
 }
 
 int32_t Pan(const SoundTransform& T) { return T.ll == 100 ? Wrap(int64_t{T.rr} - 100) : Wrap(100 - int64_t{T.ll}); }
 
 void InstallSound(ScriptRuntime& R) {
   Object* proto = R.NewObject();
+  proto->data = std::make_unique<SoundLevels>();
   InstallClass(R, "Sound", proto, [](NativeCall& C) {
     Object* self = C.ThisObject();
     if (!self) return Value();
@@ -71,20 +77,19 @@ void InstallSound(ScriptRuntime& R) {
       ScriptClip* clip = C.runtime.ResolveTarget(C.clip, target.string());
       data->forClip = true;
       data->clipPath = clip ? clip->TargetPath() : target.string();
-      data->clipVariables = clip ? clip->Variables() : nullptr;
     }
     self->data = std::move(data);
     return Value();
   });
   auto level = [&R, proto](const char* Name, Value (*Read)(const SoundTransform&)) {
-    R.Method(proto, Name, [Read](NativeCall& C) {
-      SoundTransform* t = Levels(C);
+    R.Method(proto, Name, [Read, proto](NativeCall& C) {
+      SoundTransform* t = Levels(C, proto);
       return t ? Read(*t) : Value();
     });
   };
   level("getPan", [](const SoundTransform& T) { return Value::Number(Pan(T)); });
-  R.Method(proto, "getTransform", [](NativeCall& C) {
-    SoundTransform* t = Levels(C);
+  R.Method(proto, "getTransform", [proto](NativeCall& C) {
+    SoundTransform* t = Levels(C, proto);
     if (!t) return Value();
     Object* o = C.runtime.NewObject();
     o->Set("ll", Value::Number(t->ll));
@@ -94,8 +99,8 @@ void InstallSound(ScriptRuntime& R) {
     return Value::Obj(o);
   });
   level("getVolume", [](const SoundTransform& T) { return Value::Number(T.volume); });
-  R.Method(proto, "setPan", [](NativeCall& C) {
-    SoundTransform* t = Levels(C);
+  R.Method(proto, "setPan", [proto](NativeCall& C) {
+    SoundTransform* t = Levels(C, proto);
     if (!t) return Value();
     const int32_t pan = C.args.empty() ? 0 : SoundLevel(C.ToNumber(C.Arg(0)));
     t->lr = t->rl = 0;
@@ -108,8 +113,8 @@ void InstallSound(ScriptRuntime& R) {
     }
     return Value();
   });
-  R.Method(proto, "setTransform", [](NativeCall& C) {
-    SoundTransform* t = Levels(C);
+  R.Method(proto, "setTransform", [proto](NativeCall& C) {
+    SoundTransform* t = Levels(C, proto);
     const Value from = C.Arg(0);
     if (!t || !from.IsObject()) return Value();
     for (auto [name, slot] : {std::pair{"ll", &t->ll}, {"lr", &t->lr}, {"rr", &t->rr}, {"rl", &t->rl}}) {
@@ -118,8 +123,8 @@ void InstallSound(ScriptRuntime& R) {
     }
     return Value();
   });
-  R.Method(proto, "setVolume", [](NativeCall& C) {
-    if (SoundTransform* t = Levels(C)) t->volume = C.args.empty() ? 0 : SoundLevel(C.ToNumber(C.Arg(0)));
+  R.Method(proto, "setVolume", [proto](NativeCall& C) {
+    if (SoundTransform* t = Levels(C, proto)) t->volume = C.args.empty() ? 0 : SoundLevel(C.ToNumber(C.Arg(0)));
     return Value();
   });
   auto nothing = [](NativeCall&) { return Value(); };
@@ -153,14 +158,20 @@ void InstallSound(ScriptRuntime& R) {
 // other connection.
 struct ConnectionData : NativeData {
   bool connected = false;
+  bool pending = false;  // a remote connection asked for, never made
 };
 
+// Calls onStatus with an event of Code, or with no event when Code is empty.
 void Status(NativeCall& C, const Value& Target, const std::string& Code) {
   const Value handler = C.Get(Target, "onStatus");
   if (!handler.IsFunction()) return;
+  if (Code.empty()) {
+    C.Call(handler, Target, {});
+    return;
+  }
   Object* event = C.runtime.NewObject();
-  event->Set("code", Value::String(Code));
   event->Set("level", Value::String("status"));
+  event->Set("code", Value::String(Code));
   C.Call(handler, Target, {Value::Obj(event)});
 }
 
@@ -182,17 +193,22 @@ void InstallNetConnection(ScriptRuntime& R) {
       d->connected = false;
       Status(C, C.thisValue, "NetConnection.Connect.Closed");
     }
-    if (!C.Arg(0).IsNull()) return Value::Bool(false);
+    if (!C.Arg(0).IsNull()) {
+      d->pending = true;
+      return Value::Bool(false);
+    }
     d->connected = true;
     Status(C, C.thisValue, "NetConnection.Connect.Success");
     return Value::Bool(true);
   });
   R.Method(proto, "close", [](NativeCall& C) {
     ConnectionData* d = ThisConnection(C);
-    if (d && d->connected) {
-      d->connected = false;
-      Status(C, C.thisValue, "NetConnection.Connect.Closed");
-    }
+    if (!d || (!d->connected && !d->pending)) return Value();
+    const bool abandoned = d->pending;
+    d->connected = d->pending = false;
+    Status(C, C.thisValue, "NetConnection.Connect.Closed");
+    // The remote attempt ends too, reported without an event.
+    if (abandoned) Status(C, C.thisValue, "");
     return Value();
   });
   R.Method(proto, "call", [](NativeCall&) { return Value(); });

@@ -131,9 +131,10 @@ void InstallTextFormat(ScriptRuntime& R) {
     const double advance = size * 0.55;
     const double width = std::round(advance * static_cast<double>(text.size()));
     const Value wrapAt = C.Arg(1);
+    const double wrapWidth = wrapAt.IsUndefined() ? 0 : C.ToNumber(wrapAt);
     double lines = 1, shown = width;
     if (!wrapAt.IsUndefined()) {
-      const double box = std::max(C.ToNumber(wrapAt) - 4, advance);
+      const double box = std::max(wrapWidth - 4, advance);
       if (std::isfinite(box) && width > box) {
         lines = std::ceil(width / box);
         shown = std::round(box);
@@ -145,7 +146,7 @@ void InstallTextFormat(ScriptRuntime& R) {
     o->Set("width", Value::Number(shown));
     o->Set("height", Value::Number((ascent + descent) * lines));
     o->Set("textFieldHeight", Value::Number((ascent + descent) * lines + 4));
-    o->Set("textFieldWidth", Value::Number(wrapAt.IsUndefined() ? width + 4 : std::round(C.ToNumber(wrapAt))));
+    o->Set("textFieldWidth", Value::Number(wrapAt.IsUndefined() || !std::isfinite(wrapWidth) ? width + 4 : std::round(wrapWidth)));
     return Value::Obj(o);
   });
 }
@@ -216,6 +217,14 @@ LinesShown Lines(const ThisField& F) {
   return l;
 }
 
+// How far (pixels) the text reaches past the box's inner width.
+int MaxHScroll(const ThisField& F) {
+  if (F.field->field.wordWrap) return 0;
+  const double room = F.field->field.bounds.Width() - 2 * detail::kTextGutter;
+  const double width = F.field->Measure(F.clip->Fonts()).width;
+  return static_cast<int>(std::clamp(std::round((width - room) / 20), 0.0, 1e6));
+}
+
 using Getter = Value (*)(NativeCall&, ThisField&);
 using Setter = void (*)(NativeCall&, ThisField&, const Value&);
 
@@ -243,6 +252,25 @@ struct FieldProperty {
         [](NativeCall&, ThisField& F, const Value& V) { ScriptValue(F.vars, NAME, DEFAULT) = V; }, VERSION \
   }
 
+// A name kept for scripts: one of the choices the test accepts, others ignored.
+#define CHOICE_PROPERTY(NAME, DEFAULT, ACCEPT)                                                    \
+  FieldProperty {                                                                                 \
+    NAME, [](NativeCall&, ThisField& F) { return ScriptValue(F.vars, NAME, Value::String(DEFAULT)); }, \
+        [](NativeCall& C, ThisField& F, const Value& V) {                                         \
+          const std::string s = C.ToString(V);                                                    \
+          if (ACCEPT) ScriptValue(F.vars, NAME, Value()) = Value::String(s);                      \
+        },                                                                                        \
+        8                                                                                         \
+  }
+
+// A number kept for scripts, as set.
+#define NUMBER_PROPERTY(NAME)                                                                              \
+  FieldProperty {                                                                                          \
+    NAME, [](NativeCall&, ThisField& F) { return ScriptValue(F.vars, NAME, Value::Number(0)); },           \
+        [](NativeCall& C, ThisField& F, const Value& V) { ScriptValue(F.vars, NAME, Value()) = Value::Number(C.ToNumber(V)); }, \
+        8                                                                                                  \
+  }
+
 Value AutoSizeName(detail::TextField::AutoSize A) {
   using A_ = detail::TextField::AutoSize;
   return Value::String(A == A_::Left ? "left" : A == A_::Center ? "center" : A == A_::Right ? "right" : "none");
@@ -251,10 +279,10 @@ Value AutoSizeName(detail::TextField::AutoSize A) {
 // In the order the player creates them (for..in lists them last first).
 const std::vector<FieldProperty>& FieldProperties() {
   static const std::vector<FieldProperty> properties = {
-      SCRIPT_PROPERTY("gridFitType", Value::String("pixel"), 8),
-      SCRIPT_PROPERTY("antiAliasType", Value::String("normal"), 8),
-      SCRIPT_PROPERTY("thickness", Value::Number(0), 8),
-      SCRIPT_PROPERTY("sharpness", Value::Number(0), 8),
+      CHOICE_PROPERTY("gridFitType", "pixel", s == "none" || s == "pixel" || s == "subpixel"),
+      CHOICE_PROPERTY("antiAliasType", "normal", s == "normal" || s == "advanced"),
+      NUMBER_PROPERTY("thickness"),
+      NUMBER_PROPERTY("sharpness"),
       SCRIPT_PROPERTY("filters", Value(), 8),
       {"scroll", [](NativeCall&, ThisField& F) { return Value::Number(F.field->scroll); },
        [](NativeCall& C, ThisField& F, const Value& V) {
@@ -329,16 +357,13 @@ const std::vector<FieldProperty>& FieldProperties() {
        }},
       {"hscroll", [](NativeCall&, ThisField& F) { return Value::Number(F.field->hscroll); },
        [](NativeCall& C, ThisField& F, const Value& V) {
+         // As a 32-bit integer (NaN is 0), within what the text leaves to scroll.
          const double n = C.ToNumber(V);
-         if (std::isfinite(n)) F.field->hscroll = static_cast<int>(std::clamp(n, 0.0, 1e6));
+         const double wrapped = std::isfinite(n) ? std::fmod(std::trunc(n), 4294967296.0) : 0;
+         const auto i = static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(wrapped)));
+         F.field->hscroll = std::clamp(i, 0, MaxHScroll(F));
        }},
-      {"maxhscroll",
-       [](NativeCall&, ThisField& F) {
-         const double room = F.field->field.bounds.Width() - 2 * detail::kTextGutter;
-         const double width = F.field->Measure(F.clip->Fonts()).width;
-         return Value::Number(F.field->field.wordWrap ? 0 : std::max(0.0, std::ceil((width - room) / 20)));
-       },
-       nullptr},
+      {"maxhscroll", [](NativeCall&, ThisField& F) { return Value::Number(MaxHScroll(F)); }, nullptr},
       {"maxChars",
        [](NativeCall&, ThisField& F) {
          const auto& m = F.field->field.maxLength;
@@ -391,6 +416,8 @@ const std::vector<FieldProperty>& FieldProperties() {
 
 #undef FLAG_PROPERTY
 #undef SCRIPT_PROPERTY
+#undef CHOICE_PROPERTY
+#undef NUMBER_PROPERTY
 
 // The field's own format as a TextFormat.
 Object* FieldFormat(NativeCall& C, const ThisField& F) {
@@ -543,8 +570,9 @@ void InstallTextField(ScriptRuntime& R) {
   // MovieClip.createTextField(name, depth, x, y, width, height).
   Object* clipProto = R.BuiltinPrototype("MovieClip");
   R.Method(clipProto, "createTextField", [](NativeCall& C) {
-    if (!C.thisValue.IsClip() || C.args.size() < 6) return Value();
-    ScriptClip* clip = C.runtime.ResolveTarget(C.clip, C.thisValue.string());
+    if (C.args.size() < 6) return Value();
+    // Called as a plain function, it makes the field in the calling clip.
+    ScriptClip* clip = C.thisValue.IsClip() ? C.runtime.ResolveTarget(C.clip, C.thisValue.string()) : &C.clip;
     if (!clip || clip->IsTextField()) return Value();
     const std::string name = C.ToString(C.args[0]);
     const double depth = C.ToNumber(C.args[1]);
@@ -558,13 +586,79 @@ void InstallTextField(ScriptRuntime& R) {
 
 // ---- TextSnapshot ----
 
+// The static text of a clip, taken when the snapshot is made.
+struct SnapshotData : NativeData {
+  std::u32string text;
+};
+
+SnapshotData* SnapshotOf(NativeCall& C) {
+  Object* o = C.ThisObject();
+  return o ? dynamic_cast<SnapshotData*>(o->data.get()) : nullptr;
+}
+
+char32_t Folded(char32_t C) { return C < 128 ? static_cast<char32_t>(std::tolower(static_cast<int>(C))) : C; }
+
 void InstallTextSnapshot(ScriptRuntime& R) {
   Object* proto = R.NewObject();
-  InstallClass(R, "TextSnapshot", proto, [](NativeCall&) { return Value(); });
+  InstallClass(R, "TextSnapshot", proto, [](NativeCall& C) {
+    Object* self = C.ThisObject();
+    const Value target = C.Arg(0);
+    if (!self || !target.IsClip()) return Value();
+    ScriptClip* clip = C.runtime.ResolveTarget(C.clip, target.string());
+    auto data = std::make_unique<SnapshotData>();
+    if (clip) data->text = detail::DecodeUtf8(clip->StaticText());
+    self->data = std::move(data);
+    return Value();
+  });
   // The player lists these methods in for..in.
-  for (const char* name : {"getCount", "setSelected", "getSelected", "getText", "getSelectedText",
-                           "hitTestTextNearPos", "findText", "setSelectColor", "getTextRunInfo"})
-    R.Method(proto, name, [](NativeCall&) { return Value(); }, 0);
+  R.Method(proto, "getCount", [](NativeCall& C) {
+    SnapshotData* d = SnapshotOf(C);
+    return d && C.args.empty() ? Value::Number(static_cast<double>(d->text.size())) : Value();
+  }, 0);
+  R.Method(proto, "setSelected", [](NativeCall&) { return Value(); }, 0);
+  R.Method(proto, "getSelected", [](NativeCall& C) { return SnapshotOf(C) ? Value::Bool(false) : Value(); }, 0);
+  R.Method(proto, "getText", [](NativeCall& C) {
+    SnapshotData* d = SnapshotOf(C);
+    if (!d || C.args.size() < 2) return Value();
+    const double n = static_cast<double>(d->text.size());
+    const double from = std::clamp(Truncated(C.ToNumber(C.args[0])), 0.0, n);
+    const double to = std::clamp(Truncated(C.ToNumber(C.args[1])), from, n);
+    std::string out;
+    for (size_t i = static_cast<size_t>(from); i < static_cast<size_t>(to); ++i) detail::AppendUtf8(out, d->text[i]);
+    return Value::String(out);
+  }, 0);
+  R.Method(proto, "getSelectedText", [](NativeCall& C) { return SnapshotOf(C) ? Value::String("") : Value(); }, 0);
+  R.Method(proto, "hitTestTextNearPos", [](NativeCall& C) { return SnapshotOf(C) ? Value::Number(-1) : Value(); }, 0);
+  // findText(start, text, caseSensitive): where text is found from start, or -1.
+  R.Method(proto, "findText", [](NativeCall& C) {
+    SnapshotData* d = SnapshotOf(C);
+    if (!d || C.args.size() != 3) return Value();
+    const double start = Truncated(C.ToNumber(C.args[0]));
+    const std::u32string needle = detail::DecodeUtf8(C.ToString(C.args[1]));
+    const bool exact = C.args[2].ToBoolean();
+    const std::u32string& hay = d->text;
+    if (needle.empty() || start < 0 || start >= static_cast<double>(hay.size())) return Value::Number(-1);
+    for (size_t i = static_cast<size_t>(start); i + needle.size() <= hay.size(); ++i) {
+      ChargeWork(needle.size());
+      size_t k = 0;
+      while (k < needle.size() && (exact ? hay[i + k] == needle[k] : Folded(hay[i + k]) == Folded(needle[k]))) ++k;
+      if (k == needle.size()) return Value::Number(static_cast<double>(i));
+    }
+    return Value::Number(-1);
+  }, 0);
+  R.Method(proto, "setSelectColor", [](NativeCall&) { return Value(); }, 0);
+  R.Method(proto, "getTextRunInfo", [](NativeCall&) { return Value(); }, 0);
+  // MovieClip.getTextSnapshot(): a snapshot of the clip's static text.
+  R.Method(R.BuiltinPrototype("MovieClip"), "getTextSnapshot", [](NativeCall& C) {
+    ScriptClip* clip = C.thisValue.IsClip() ? C.runtime.ResolveTarget(C.clip, C.thisValue.string()) : nullptr;
+    if (!clip) return Value();
+    Object* o = C.runtime.NewObject();
+    o->prototype = C.runtime.BuiltinPrototype("TextSnapshot");
+    auto data = std::make_unique<SnapshotData>();
+    data->text = detail::DecodeUtf8(clip->StaticText());
+    o->data = std::move(data);
+    return Value::Obj(o);
+  });
 }
 
 }  // namespace
