@@ -51,7 +51,8 @@ class TextClip : public ScriptClip, public ScriptTextField {
 
   detail::TextField* Field() override;
   FontService* Fonts() override;
-  int Depth() override { return static_cast<int>(depths.back()) - 16384; }
+  int FieldDepth() override { return static_cast<int>(depths.back()) - 16384; }
+  std::optional<int> Depth() override { return FieldDepth(); }
   void RemoveField() override;
   void Refit() override;
 

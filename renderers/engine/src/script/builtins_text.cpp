@@ -533,7 +533,7 @@ void InstallTextField(ScriptRuntime& R) {
   });
   R.Method(proto, "getDepth", [](NativeCall& C) {
     ThisField f = FieldOf(C);
-    return f.field ? Value::Number(f.clip->Depth()) : Value();
+    return f.field ? Value::Number(f.clip->FieldDepth()) : Value();
   });
   // Listeners hear of changes a user makes; scripts' own changes tell none.
   R.Method(proto, "addListener", [](NativeCall& C) {

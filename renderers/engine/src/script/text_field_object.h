@@ -18,7 +18,7 @@ class ScriptTextField {
   // Where the field finds device fonts to measure its text; may be nullptr.
   virtual FontService* Fonts() = 0;
   // The instance's depth as scripts number it (getDepth).
-  virtual int Depth() = 0;
+  virtual int FieldDepth() = 0;
   // removeTextField: takes the instance off its timeline.
   virtual void RemoveField() = 0;
   // After a script changed the field's box or text: applies autoSize, moving
