@@ -434,9 +434,10 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
   f.scope.push_back(f.activation);
   ScriptClip* home = runtime_.ResolveTarget(*caller.target, sf.clipPath);
   f.target = f.original = home ? home : caller.target;
-  f.thisValue = This;
+  // A function called on nothing runs with its home clip as `this`.
+  f.thisValue = This.IsUndefined() ? ClipValue(f.target) : This;
   f.home = Home ? Home : This.IsObject() ? This.object()->prototype : nullptr;
-  f.superAllowed = !def.version2 || !(def.flags & kSuppressSuper);
+  f.superAllowed = !def.version2 || !(def.flags & (kSuppressSuper | kPreloadSuper));
   f.mode = M;
   f.constructed = std::move(Constructed);
   f.registers.resize(std::max<size_t>(def.registerCount, 4));
@@ -446,13 +447,15 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
     auto preload = [&](uint16_t flag, Value v) {
       if ((def.flags & flag) && r < f.registers.size()) f.registers[r++] = std::move(v);
     };
-    preload(kPreloadThis, This);
+    preload(kPreloadThis, f.thisValue);
     preload(kPreloadArguments, Value::Obj(arguments));
     if ((def.flags & kPreloadSuper) && r < f.registers.size()) f.registers[r++] = MakeSuper(f);
     preload(kPreloadRoot, ClipValue(f.target->Root()));
     preload(kPreloadParent, ClipValue(f.target->Parent()));
     preload(kPreloadGlobal, Value::Obj(runtime_.Global()));
-    if (!(def.flags & kSuppressArguments)) f.activation->Set("arguments", Value::Obj(arguments));
+    // What a register holds, or is suppressed, is no variable.
+    if (!(def.flags & (kSuppressArguments | kPreloadArguments))) f.activation->Set("arguments", Value::Obj(arguments));
+    f.thisHidden = (def.flags & (kSuppressThis | kPreloadThis)) != 0;
   } else {
     f.activation->Set("arguments", Value::Obj(arguments));
   }
@@ -615,8 +618,15 @@ Object* Interpreter::ScopeHolding(Frame& F, const std::string& Name) {
   return nullptr;
 }
 
-Value Interpreter::GetPlain(Frame& F, const std::string& Name) {
-  if (Name == "this") return F.thisValue;
+Value Interpreter::GetPlain(Frame& F, const std::string& Given) {
+  // Before SWF 7 names match without regard to case, the built-in ones too.
+  const std::string Name = runtime_.SwfVersion() < 7 && !Given.empty() && Given[0] != '$' ? Lowercase(Given) : Given;
+  if (Name == "this") {
+    // A function that keeps `this` in a register or suppresses it: undefined
+    // in SWF 5, the timeline's `this` (its clip) from SWF 6.
+    if (!F.thisHidden) return F.thisValue;
+    return runtime_.SwfVersion() < 6 ? Value() : ClipValue(F.original);
+  }
   if (Name == "_root") return ClipValue(F.target->Root());
   if (Name == "_parent") return ClipValue(F.target->Parent());
   if (Name == "_global") return Value::Obj(runtime_.Global());
@@ -624,10 +634,10 @@ Value Interpreter::GetPlain(Frame& F, const std::string& Name) {
   if (Name.rfind("_level", 0) == 0 && Name.size() > 6 && IsNumeric(Name.substr(6)))
     return ClipValue(F.target->Level(ClampInt(StringToNumber(Name.substr(6)))));
   for (auto it = F.scope.rbegin(); it != F.scope.rend(); ++it)
-    if (auto v = (*it)->Find(Name)) return *v;
-  if (auto v = F.target->Variables()->Find(Name)) return *v;
-  if (ScriptClip* c = F.target->Child(Name)) return ClipValue(c);
-  if (auto v = runtime_.Global()->Find(Name)) return *v;
+    if (auto v = (*it)->Find(Given)) return *v;
+  if (auto v = F.target->Variables()->Find(Given)) return *v;
+  if (ScriptClip* c = F.target->Child(Given)) return ClipValue(c);
+  if (auto v = runtime_.Global()->Find(Given)) return *v;
   return Value();
 }
 
