@@ -76,6 +76,10 @@ TEST(ScriptLanguage, TryCatchFinallyAcrossCalls) {
        "inner finally\n7"},
       // Uncaught: the rest of the block does not run.
       {8, "push \"x\"\nthrow\npush \"not here\"\ntrace", "Warning: Uncaught exception, x"},
+      // An uncaught object prints through its toString, run after the frames are gone.
+      {8, "function \"f\"\npush \"toString\"\nfunction \"\"\npush \"E!\"\nreturn\nend\npush 1\ninitobject\nthrow\nend\n"
+          "push 0 \"f\"\ncallfunction",
+       "Warning: Uncaught exception, E!"},
   });
 }
 

@@ -109,6 +109,15 @@ void Interpreter::RunBlock(std::shared_ptr<const ActionBlock> Block, ScriptClip&
     Loop(depth);
   } catch (const ScriptThrow& t) {
     // As the reference player's log shows it; the rest of the block is not run.
+    // The frames the exception left are gone: its toString runs from a
+    // frame of the block's clip.
+    while (frames_.size() > depth) frames_.pop_back();
+    Frame top;
+    top.block = std::make_shared<ActionBlock>();
+    top.target = top.original = &Target;
+    top.thisValue = ClipValue(&Target);
+    top.stackBase = stack_.size();
+    frames_.push_back(std::move(top));
     std::string text;
     try {
       text = ToStringOf(t.value);
