@@ -48,6 +48,16 @@ TEST(ScriptLanguage, ConversionsFollowTheMovieVersion) {
   });
 }
 
+TEST(ScriptLanguage, Swf5FunctionsCloseOverNothing) {
+  // outer() defines a local x and returns a function reading x; the timeline's x is "root".
+  const char* script =
+      "push \"x\" \"root\"\nsetvariable\n"
+      "function \"outer\"\npush \"x\" \"local\"\ndefinelocal\nfunction \"\"\npush \"x\"\ngetvariable\nreturn\nend\n"
+      "return\nend\n"
+      "push 0 0 \"outer\"\ncallfunction\npush undefined\ncallmethod\ntrace";
+  RunCases({{5, script, "root"}, {6, script, "local"}});
+}
+
 TEST(ScriptLanguage, OperandsConvertLeftFirst) {
   // valueOf of each operand traces its name: add converts its left operand first.
   const char* objects =

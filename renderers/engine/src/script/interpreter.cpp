@@ -443,6 +443,9 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
   f.scope.push_back(f.activation);
   ScriptClip* home = runtime_.ResolveTarget(*caller.target, sf.clipPath);
   f.target = f.original = home ? home : caller.target;
+  // An SWF 5 function called on a clip runs on that clip.
+  if (runtime_.SwfVersion() < 6 && This.IsClip())
+    if (ScriptClip* c = runtime_.ResolveTarget(*caller.target, This.string())) f.target = f.original = c;
   // A function called on nothing runs with its home clip as `this`.
   f.thisValue = This.IsUndefined() ? ClipValue(f.target) : This;
   f.home = Home ? Home : This.IsObject() ? This.object()->prototype : nullptr;
@@ -499,7 +502,8 @@ void Interpreter::DefineFunction(Frame& F, const Action& A, size_t Index) {
   sf->begin = Index + 1;
   sf->end = A.target;
   sf->def = A.function;
-  sf->scope = F.scope;
+  // SWF 5 functions close over nothing: they see their own locals, then their clip and _global.
+  if (runtime_.SwfVersion() >= 6) sf->scope = F.scope;
   sf->clipPath = F.original->TargetPath();
   sf->constants = F.constants;
   fn->function = std::move(sf);
