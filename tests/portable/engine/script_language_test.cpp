@@ -48,6 +48,16 @@ TEST(ScriptLanguage, ConversionsFollowTheMovieVersion) {
   });
 }
 
+TEST(ScriptLanguage, Swf5FunctionsCloseOverNothing) {
+  // outer() defines a local x and returns a function reading x; the timeline's x is "root".
+  const char* script =
+      "push \"x\" \"root\"\nsetvariable\n"
+      "function \"outer\"\npush \"x\" \"local\"\ndefinelocal\nfunction \"\"\npush \"x\"\ngetvariable\nreturn\nend\n"
+      "return\nend\n"
+      "push 0 0 \"outer\"\ncallfunction\npush undefined\ncallmethod\ntrace";
+  RunCases({{5, script, "root"}, {6, script, "local"}});
+}
+
 TEST(ScriptLanguage, OperandsConvertLeftFirst) {
   // valueOf of each operand traces its name: add converts its left operand first.
   const char* objects =
@@ -76,6 +86,10 @@ TEST(ScriptLanguage, TryCatchFinallyAcrossCalls) {
        "inner finally\n7"},
       // Uncaught: the rest of the block does not run.
       {8, "push \"x\"\nthrow\npush \"not here\"\ntrace", "Warning: Uncaught exception, x"},
+      // An uncaught object prints through its toString, run after the frames are gone.
+      {8, "function \"f\"\npush \"toString\"\nfunction \"\"\npush \"E!\"\nreturn\nend\npush 1\ninitobject\nthrow\nend\n"
+          "push 0 \"f\"\ncallfunction",
+       "Warning: Uncaught exception, E!"},
   });
 }
 

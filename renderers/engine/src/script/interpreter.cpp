@@ -109,6 +109,15 @@ void Interpreter::RunBlock(std::shared_ptr<const ActionBlock> Block, ScriptClip&
     Loop(depth);
   } catch (const ScriptThrow& t) {
     // As the reference player's log shows it; the rest of the block is not run.
+    // The frames the exception left are gone: its toString runs from a
+    // frame of the block's clip.
+    while (frames_.size() > depth) frames_.pop_back();
+    Frame top;
+    top.block = std::make_shared<ActionBlock>();
+    top.target = top.original = &Target;
+    top.thisValue = ClipValue(&Target);
+    top.stackBase = stack_.size();
+    frames_.push_back(std::move(top));
     std::string text;
     try {
       text = ToStringOf(t.value);
@@ -439,9 +448,13 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
   f.scope.push_back(f.activation);
   ScriptClip* home = runtime_.ResolveTarget(*caller.target, sf.clipPath);
   f.target = f.original = home ? home : caller.target;
-  f.thisValue = This;
+  // An SWF 5 function called on a clip runs on that clip.
+  if (runtime_.SwfVersion() < 6 && This.IsClip())
+    if (ScriptClip* c = runtime_.ResolveTarget(*caller.target, This.string())) f.target = f.original = c;
+  // A function called on nothing runs with its home clip as `this`.
+  f.thisValue = This.IsUndefined() ? ClipValue(f.target) : This;
   f.home = Home ? Home : This.IsObject() ? This.object()->prototype : nullptr;
-  f.superAllowed = !def.version2 || !(def.flags & kSuppressSuper);
+  f.superAllowed = !def.version2 || !(def.flags & (kSuppressSuper | kPreloadSuper));
   f.mode = M;
   f.constructed = std::move(Constructed);
   f.registers.resize(std::max<size_t>(def.registerCount, 4));
@@ -451,13 +464,15 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
     auto preload = [&](uint16_t flag, Value v) {
       if ((def.flags & flag) && r < f.registers.size()) f.registers[r++] = std::move(v);
     };
-    preload(kPreloadThis, This);
+    preload(kPreloadThis, f.thisValue);
     preload(kPreloadArguments, Value::Obj(arguments));
     if ((def.flags & kPreloadSuper) && r < f.registers.size()) f.registers[r++] = MakeSuper(f);
     preload(kPreloadRoot, ClipValue(f.target->Root()));
     preload(kPreloadParent, ClipValue(f.target->Parent()));
     preload(kPreloadGlobal, Value::Obj(runtime_.Global()));
-    if (!(def.flags & kSuppressArguments)) f.activation->Set("arguments", Value::Obj(arguments));
+    // What a register holds, or is suppressed, is no variable.
+    if (!(def.flags & (kSuppressArguments | kPreloadArguments))) f.activation->Set("arguments", Value::Obj(arguments));
+    f.thisHidden = (def.flags & (kSuppressThis | kPreloadThis)) != 0;
   } else {
     f.activation->Set("arguments", Value::Obj(arguments));
   }
@@ -492,7 +507,8 @@ void Interpreter::DefineFunction(Frame& F, const Action& A, size_t Index) {
   sf->begin = Index + 1;
   sf->end = A.target;
   sf->def = A.function;
-  sf->scope = F.scope;
+  // SWF 5 functions close over nothing: they see their own locals, then their clip and _global.
+  if (runtime_.SwfVersion() >= 6) sf->scope = F.scope;
   sf->clipPath = F.original->TargetPath();
   sf->constants = F.constants;
   fn->function = std::move(sf);
@@ -620,8 +636,15 @@ Object* Interpreter::ScopeHolding(Frame& F, const std::string& Name) {
   return nullptr;
 }
 
-Value Interpreter::GetPlain(Frame& F, const std::string& Name) {
-  if (Name == "this") return F.thisValue;
+Value Interpreter::GetPlain(Frame& F, const std::string& Given) {
+  // Before SWF 7 names match without regard to case, the built-in ones too.
+  const std::string Name = runtime_.SwfVersion() < 7 && !Given.empty() && Given[0] != '$' ? Lowercase(Given) : Given;
+  if (Name == "this") {
+    // A function that keeps `this` in a register or suppresses it: undefined
+    // in SWF 5, the timeline's `this` (its clip) from SWF 6.
+    if (!F.thisHidden) return F.thisValue;
+    return runtime_.SwfVersion() < 6 ? Value() : ClipValue(F.original);
+  }
   if (Name == "_root") return ClipValue(F.target->Root());
   if (Name == "_parent") return ClipValue(F.target->Parent());
   if (Name == "_global") return Value::Obj(runtime_.Global());
@@ -629,10 +652,10 @@ Value Interpreter::GetPlain(Frame& F, const std::string& Name) {
   if (Name.rfind("_level", 0) == 0 && Name.size() > 6 && IsNumeric(Name.substr(6)))
     return ClipValue(F.target->Level(ClampInt(StringToNumber(Name.substr(6)))));
   for (auto it = F.scope.rbegin(); it != F.scope.rend(); ++it)
-    if (auto v = (*it)->Find(Name)) return *v;
-  if (auto v = F.target->Variables()->Find(Name)) return *v;
-  if (ScriptClip* c = F.target->Child(Name)) return ClipValue(c);
-  if (auto v = runtime_.Global()->Find(Name)) return *v;
+    if (auto v = (*it)->Find(Given)) return *v;
+  if (auto v = F.target->Variables()->Find(Given)) return *v;
+  if (ScriptClip* c = F.target->Child(Given)) return ClipValue(c);
+  if (auto v = runtime_.Global()->Find(Given)) return *v;
   return Value();
 }
 

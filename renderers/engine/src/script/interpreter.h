@@ -57,6 +57,7 @@ class Interpreter {
     // The prototype the running method was found on: `super` looks from its __proto__.
     Object* home = nullptr;
     bool superAllowed = false;
+    bool thisHidden = false;  // a function that keeps `this` in a register or suppresses it
     size_t stackBase = 0;
     Mode mode = Mode::Discard;
     Value constructed;
