@@ -318,3 +318,9 @@ TEST(ScriptArrays, SystemObjectsKeepStateAndTellTheirListeners) {
   )"),
             "full true\nfullScreen\ntrue\n_level0.a\nlocalWithFile\ntrue");
 }
+
+TEST(ScriptArrays, AnUncaughtArrayIsPrintedByItsJoin) {
+  // The exception ends every frame of the block; printing it calls back into script.
+  World w;
+  EXPECT_EQ(w.Traces("push 2 1 2\ninitarray\nthrow"), "Warning: Uncaught exception, 1,2");
+}

@@ -15,7 +15,7 @@
 namespace swf {
 namespace {
 
-constexpr double kMaxElements = 1 << 22;  // elements one call may walk
+constexpr double kMaxElements = 1 << 18;  // elements one call may walk (each may become a member)
 constexpr size_t kMaxJoined = 1u << 22;   // bytes one join may make
 
 enum SortOption : int {

@@ -109,6 +109,16 @@ void Interpreter::RunBlock(std::shared_ptr<const ActionBlock> Block, ScriptClip&
     Loop(depth);
   } catch (const ScriptThrow& t) {
     // As the reference player's log shows it; the rest of the block is not run.
+    // The exception ended every frame: the conversion runs in one on Target.
+    if (frames_.size() <= depth) {
+      Frame top;
+      top.block = std::make_shared<ActionBlock>();
+      top.registers.resize(4);
+      top.target = top.original = &Target;
+      top.thisValue = ClipValue(&Target);
+      top.stackBase = stack_.size();
+      frames_.push_back(std::move(top));
+    }
     std::string text;
     try {
       text = ToStringOf(t.value);
