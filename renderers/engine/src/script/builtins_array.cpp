@@ -7,6 +7,7 @@
 // be deleted or written stay as they were, as in the reference player.
 // Work over a movie's lengths is charged to the run and capped.
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
