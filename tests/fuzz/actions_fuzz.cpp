@@ -24,6 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   w.root.frameActions["1"] = bytes;
   w.Run(bytes, &w.b, small);
   w.runtime.CallCallback("cb", {swf::Value::Number(1)}, w.root, w.host, small);
+  // Intervals and timeouts the block set fire twice.
+  w.runtime.RunTimers(1000, w.root, w.host, small);
+  w.runtime.RunTimers(2000, w.root, w.host, small);
   w.runtime.Collect();
   return 0;
 }

@@ -216,7 +216,11 @@ TEST(ScriptArrays, TimersFireByTheMovieClock) {
   for (double t = 100; t <= 600; t += 100) w.runtime.RunTimers(t, w.root, w.host);
   ASSERT_TRUE(w.Run("push 1 1\npush \"clearInterval\"\ncallfunction\npush 0 \"getTimer\"\ncallfunction\ntrace"));
   w.runtime.RunTimers(800, w.root, w.host);
-  const std::vector<std::string> expected = {"1", "2", "undefined", "tick b", "tick a", "tick a", "600"};
+  // A timer whose function throws reports it and ends there.
+  ASSERT_TRUE(w.Run("push 0\nfunction \"\"\npush \"boom\"\nthrow\nend\npush 2 \"setTimeout\"\ncallfunction\npop"));
+  w.runtime.RunTimers(900, w.root, w.host);
+  const std::vector<std::string> expected = {"1",      "2",      "undefined", "tick b", "tick a",
+                                             "tick a", "600",    "Warning: Uncaught exception, boom"};
   EXPECT_EQ(w.host.traces, expected);
 }
 
@@ -317,4 +321,10 @@ TEST(ScriptArrays, SystemObjectsKeepStateAndTellTheirListeners) {
     trace
   )"),
             "full true\nfullScreen\ntrue\n_level0.a\nlocalWithFile\ntrue");
+}
+
+TEST(ScriptArrays, AnUncaughtArrayIsPrintedByItsJoin) {
+  // The exception ends every frame of the block; printing it calls back into script.
+  World w;
+  EXPECT_EQ(w.Traces("push 2 1 2\ninitarray\nthrow"), "Warning: Uncaught exception, 1,2");
 }

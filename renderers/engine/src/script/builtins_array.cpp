@@ -7,6 +7,7 @@
 // be deleted or written stay as they were, as in the reference player.
 // Work over a movie's lengths is charged to the run and capped.
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -15,7 +16,7 @@
 namespace swf {
 namespace {
 
-constexpr double kMaxElements = 1 << 22;  // elements one call may walk
+constexpr double kMaxElements = 1 << 18;  // elements one call may walk (each may become a member)
 constexpr size_t kMaxJoined = 1u << 22;   // bytes one join may make
 
 enum SortOption : int {

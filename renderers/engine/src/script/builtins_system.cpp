@@ -6,6 +6,7 @@
 // own: these objects keep what scripts set, answer as a player with nothing
 // pressed would, and tell their listeners of the changes scripts make.
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 

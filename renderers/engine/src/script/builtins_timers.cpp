@@ -113,7 +113,12 @@ void ScriptRuntime::RunTimers(double NowMs, ScriptClip& Root, ScriptHost& Host, 
       fn = p ? p->value : Value();
       if (!fn.IsFunction()) continue;
     }
-    CallFunction(fn, self, t.args, *clip, Host, Limits);
+    try {
+      CallFunction(fn, self, t.args, *clip, Host, Limits);
+    } catch (const ScriptThrow& e) {
+      // Nothing caught it: reported as for a frame's script, and the other timers still run.
+      Host.Trace("Warning: Uncaught exception, " + e.value.ToString());
+    }
   }
 }
 

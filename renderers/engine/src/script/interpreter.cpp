@@ -114,6 +114,7 @@ void Interpreter::RunBlock(std::shared_ptr<const ActionBlock> Block, ScriptClip&
     while (frames_.size() > depth) frames_.pop_back();
     Frame top;
     top.block = std::make_shared<ActionBlock>();
+    top.registers.resize(4);
     top.target = top.original = &Target;
     top.thisValue = ClipValue(&Target);
     top.stackBase = stack_.size();
