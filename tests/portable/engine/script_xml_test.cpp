@@ -239,6 +239,8 @@ TEST(ScriptXml, LoadsGoToTheHostAndComeBackThroughOnData) {
   const std::vector<uint8_t> check = World::Bytes(Trace("x.firstChild.firstChild.nodeValue") + Trace("x.loaded"));
   w.runtime.RunActions(check.data(), check.size(), w.root, host);
   EXPECT_EQ(host.traces, (std::vector<std::string>{"1", "true"}));
+  // The host reads paths through the node accessors too.
+  EXPECT_EQ(w.runtime.GetVariablePath(w.root, "x.firstChild.nodeName").ToString(), "d");
 }
 
 TEST(ScriptXml, GeometryClasses) {

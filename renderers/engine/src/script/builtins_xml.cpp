@@ -134,6 +134,7 @@ Value SiblingOf(XmlNodeData& N, Object* Self, int Step) {
   if (!p) return Value::Null();
   for (size_t i = 0; i < p->children.size(); ++i) {
     if (p->children[i] != Self) continue;
+    ChargeWork(i);  // walking a long list sibling by sibling costs what it scans
     const size_t j = i + static_cast<size_t>(Step);
     return j < p->children.size() ? Value::Obj(p->children[j]) : Value::Null();
   }

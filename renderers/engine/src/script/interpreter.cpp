@@ -265,17 +265,48 @@ Value NativeCall::Construct(const Value& Constructor, std::vector<Value> Args) {
 }
 void NativeCall::Throw(const Value& V) { throw ScriptThrow{V}; }
 
-Value Interpreter::GetPathFrom(ScriptClip& From, const std::string& Path) {
+template <typename Fn>
+auto Interpreter::WithPathFrame(ScriptClip& From, Fn Use) {
   Frame f;
   f.target = f.original = &From;
   f.thisValue = ClipValue(&From);
-  return GetVariable(f, Path);
+  f.block = std::make_shared<ActionBlock>();
+  f.registers.resize(4);
+  f.stackBase = stack_.size();
+  const size_t depth = frames_.size();
+  frames_.push_back(std::move(f));
+  struct Pop {
+    std::deque<Frame>& frames;
+    size_t depth;
+    ~Pop() {
+      while (frames.size() > depth) frames.pop_back();
+    }
+  } pop{frames_, depth};
+  return Use(frames_.back());
+}
+
+// Path lookups for the host run in a frame of their own, so that getters
+// and setters met on the way (XML nodes, Transform) are calls from it; what
+// a script throws or an aborted run ends there, as a failed lookup.
+Value Interpreter::GetPathFrom(ScriptClip& From, const std::string& Path) {
+  try {
+    return WithPathFrame(From, [&](Frame& F) { return GetVariable(F, Path); });
+  } catch (const ScriptThrow&) {
+  } catch (const ScriptAbort&) {
+  }
+  return Value();
 }
 
 bool Interpreter::SetPathFrom(ScriptClip& From, const std::string& Path, const Value& V) {
-  Frame f;
-  f.target = f.original = &From;
-  f.thisValue = ClipValue(&From);
+  try {
+    return WithPathFrame(From, [&](Frame& F) { return SetPathIn(F, From, Path, V); });
+  } catch (const ScriptThrow&) {
+  } catch (const ScriptAbort&) {
+  }
+  return false;
+}
+
+bool Interpreter::SetPathIn(Frame& f, ScriptClip& From, const std::string& Path, const Value& V) {
   size_t colon = Path.rfind(':'), dot = Path.rfind('.');
   if (colon == std::string::npos && dot == std::string::npos) {
     SetVariable(f, Path, V);

@@ -132,6 +132,12 @@ class Interpreter {
   std::vector<Value> stack_;
   uint64_t actions_ = 0;
   Value result_;
+
+  // ---- path lookups for the host (GetPathFrom, SetPathFrom) ----
+  // Runs Use on a frame of From's pushed for the lookup, popped after.
+  template <typename Fn>
+  auto WithPathFrame(ScriptClip& From, Fn Use);
+  bool SetPathIn(Frame& F, ScriptClip& From, const std::string& Path, const Value& V);
 };
 
 // Frame runs for a frame's Call action are decoded on the spot; so are the blocks RunActions gets.

@@ -4,6 +4,7 @@
 #include "renderers/engine/src/script/xml_node.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "renderers/engine/src/script/internal.h"
 #include "renderers/engine/src/script/xml_parse.h"
@@ -23,6 +24,7 @@ void SyncChildNodes(XmlNodeData& N) {
 // Is A the node D or one of its ancestors?
 bool IsSelfOrAncestor(const Object* A, const Object* D) {
   for (size_t steps = 0; D && steps < (1u << 20); ++steps) {
+    ChargeWork(1);
     if (A == D) return true;
     const XmlNodeData* n = XmlNodeOf(D);
     D = n ? n->parent : nullptr;
@@ -34,6 +36,7 @@ void Detach(Object* Child, XmlNodeData& C) {
   if (!C.parent) return;
   if (XmlNodeData* p = XmlNodeOf(C.parent)) {
     auto it = std::find(p->children.begin(), p->children.end(), Child);
+    ChargeWork(static_cast<uint64_t>(it - p->children.begin()));
     if (it != p->children.end()) p->children.erase(it);
     SyncChildNodes(*p);
   }
