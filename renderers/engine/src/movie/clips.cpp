@@ -13,7 +13,7 @@ namespace swf::movie {
 namespace {
 
 std::string InstanceName(const detail::Instance& I) {
-  return I.placement.name.empty() ? "instance" + std::to_string(I.serial) : I.placement.name;
+  return I.ScriptName();
 }
 
 enum Property {
@@ -40,7 +40,8 @@ Clip::Clip(MovieInstance::State& S, int Level, std::vector<uint16_t> Depths, uin
       depths(std::move(Depths)),
       serial(Serial),
       state_(S),
-      vars_(S.runtime.NewClipObject()) {}
+      vars_(S.runtime.NewClipObject()),
+      props_(S.runtime.NewRootedObject()) {}
 
 MoviePlayer* Clip::Player() {
   const auto it = state_.levels.find(level);
@@ -170,6 +171,15 @@ int Clip::TotalFrames() {
 
 Value Clip::GetProperty(int Index) {
   if (Index == kFramesLoaded) return Value::Number(TotalFrames());
+  // Player-wide settings, as the reference player answers them untouched.
+  switch (Index) {
+    case 14: return Value::String("");   // _droptarget: nothing dragged
+    case 16: return Value::Number(1);    // _highquality
+    case 17: return Value::Null();       // _focusrect
+    case 18: return Value::Number(5);    // _soundbuftime
+    case 19: return Value::String("HIGH");  // _quality
+    default: break;
+  }
   detail::Instance* i = Instance();
   Matrix m = i ? i->placement.matrix : Matrix{};
   if (Index == kWidth || Index == kHeight) {
