@@ -3,6 +3,8 @@
 // instance; the others keep what a script stored, with the reference
 // player's default until then.
 #include <array>
+#include <cmath>
+#include <cstdint>
 
 #include "renderers/engine/src/movie/clips.h"
 #include "renderers/engine/src/movie/movie_state.h"
@@ -50,10 +52,17 @@ bool Clip::SetDisplayProperty(const std::string& Name, const Value& V) {
   const int version = state_.runtime.SwfVersion();
   if (version >= 8 && Name == "blendMode") {
     if (!i) return true;
-    // A name, or a number 1..14; anything else leaves the mode as it is.
-    if (V.IsNumber()) {
+    // A name, or a number whose low byte is 1..14; null and undefined are
+    // normal; anything else leaves the mode as it is.
+    if (V.IsNull() || V.IsUndefined()) {
+      i->placement.blendMode = BlendMode::Normal;
+    } else if (V.IsNumber()) {
       const double n = V.number();
-      if (n >= 1 && n <= kBlendNames.size()) i->placement.blendMode = static_cast<BlendMode>(static_cast<int>(n));
+      if (std::isfinite(n) && std::abs(n) < 1e15) {
+        const auto low = static_cast<int64_t>(std::trunc(n)) & 0xFF;
+        if (low >= 1 && low <= static_cast<int64_t>(kBlendNames.size()))
+          i->placement.blendMode = static_cast<BlendMode>(low);
+      }
     } else if (V.IsString()) {
       for (size_t k = 0; k < kBlendNames.size(); ++k)
         if (V.string() == kBlendNames[k]) i->placement.blendMode = static_cast<BlendMode>(k + 1);

@@ -115,7 +115,12 @@ ScriptClip* Clip::Child(const std::string& Name) {
   detail::TimelineState* t = Timeline();
   if (!t) return nullptr;
   for (const auto& [depth, inst] : t->list) {
-    if (!inst->sprite || InstanceName(*inst) != Name) continue;
+    if (InstanceName(*inst) != Name) continue;
+    // A named shape has no object of its own: scripts reach the clip holding it.
+    if (!inst->placement.name.empty() && inst->character && (std::holds_alternative<Shape>(*inst->character) ||
+                            std::holds_alternative<MorphShape>(*inst->character)))
+      return this;
+    if (!inst->sprite) continue;
     std::vector<uint16_t> down = depths;
     down.push_back(depth);
     return state_.ClipAt(level, down, inst->serial);
