@@ -322,6 +322,10 @@ class ScriptClip {
   // True the first time only: the clip is yet to take its registered class
   // and run its initialising events; from now on it counts as done.
   virtual bool BeginConstruction() { return false; }
+  // Properties of a clip beyond the indexed ones (enabled, useHandCursor,
+  // blendMode, _lockroot, ...): nullopt / false for a name that is not one.
+  virtual std::optional<Value> DisplayProperty(const std::string& /*Name*/) { return std::nullopt; }
+  virtual bool SetDisplayProperty(const std::string& /*Name*/, const Value& /*V*/) { return false; }
 
   ScriptClip* Root();              // the root of this clip's level
   std::string TargetPath();        // "_level0.a.b"

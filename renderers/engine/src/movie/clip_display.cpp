@@ -107,7 +107,9 @@ ScriptClip* Clip::InstanceAtDepth(int Depth) {
   const auto d = ListDepth(Depth);
   if (!t || !d) return nullptr;
   const auto it = t->list.find(*d);
-  return it == t->list.end() ? nullptr : Placed(Depth, it->second.get());
+  if (it == t->list.end()) return nullptr;
+  // What scripts cannot reach on its own (a shape) answers as this clip.
+  return it->second->sprite ? Placed(Depth, it->second.get()) : this;
 }
 
 std::optional<std::array<double, 6>> Clip::ToStage() {

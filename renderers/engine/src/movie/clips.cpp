@@ -13,7 +13,7 @@ namespace swf::movie {
 namespace {
 
 std::string InstanceName(const detail::Instance& I) {
-  return I.placement.name.empty() ? "instance" + std::to_string(I.serial) : I.placement.name;
+  return I.ScriptName();
 }
 
 enum Property {
@@ -40,7 +40,8 @@ Clip::Clip(MovieInstance::State& S, int Level, std::vector<uint16_t> Depths, uin
       depths(std::move(Depths)),
       serial(Serial),
       state_(S),
-      vars_(S.runtime.NewClipObject()) {}
+      vars_(S.runtime.NewClipObject()),
+      props_(S.runtime.NewRootedObject()) {}
 
 MoviePlayer* Clip::Player() {
   const auto it = state_.levels.find(level);
@@ -114,7 +115,12 @@ ScriptClip* Clip::Child(const std::string& Name) {
   detail::TimelineState* t = Timeline();
   if (!t) return nullptr;
   for (const auto& [depth, inst] : t->list) {
-    if (!inst->sprite || InstanceName(*inst) != Name) continue;
+    if (InstanceName(*inst) != Name) continue;
+    // A named shape has no object of its own: scripts reach the clip holding it.
+    if (!inst->placement.name.empty() && inst->character && (std::holds_alternative<Shape>(*inst->character) ||
+                            std::holds_alternative<MorphShape>(*inst->character)))
+      return this;
+    if (!inst->sprite) continue;
     std::vector<uint16_t> down = depths;
     down.push_back(depth);
     return state_.ClipAt(level, down, inst->serial);
@@ -172,6 +178,15 @@ int Clip::TotalFrames() {
 
 Value Clip::GetProperty(int Index) {
   if (Index == kFramesLoaded) return Value::Number(TotalFrames());
+  // Player-wide settings, as the reference player answers them untouched.
+  switch (Index) {
+    case 14: return Value::String("");   // _droptarget: nothing dragged
+    case 16: return Value::Number(1);    // _highquality
+    case 17: return Value::Null();       // _focusrect
+    case 18: return Value::Number(5);    // _soundbuftime
+    case 19: return Value::String("HIGH");  // _quality
+    default: break;
+  }
   detail::Instance* i = Instance();
   Matrix m = i ? i->placement.matrix : Matrix{};
   if (Index == kWidth || Index == kHeight) {

@@ -81,6 +81,10 @@ class Clip : public ScriptClip {
   std::string LinkageName() override;
   bool BeginConstruction() override;
 
+  // ---- further properties (clip_properties.cpp) ----
+  std::optional<Value> DisplayProperty(const std::string& Name) override;
+  bool SetDisplayProperty(const std::string& Name, const Value& V) override;
+
   // ---- clip events (clip_events.cpp) ----
   // The clip event actions of its placement, kept for its unload after the
   // instance has gone.
@@ -98,6 +102,7 @@ class Clip : public ScriptClip {
 
   MovieInstance::State& state_;
   RootedObject vars_;
+  RootedObject props_;  // values scripts gave the further properties
 };
 
 }  // namespace movie

@@ -108,7 +108,7 @@ struct Site {
 };
 
 std::string InstanceName(const Instance& I) {
-  return I.placement.name.empty() ? "instance" + std::to_string(I.serial) : I.placement.name;
+  return I.ScriptName();
 }
 
 // Every button of the timelines from T down, in drawing order (the topmost

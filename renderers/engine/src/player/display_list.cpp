@@ -88,6 +88,9 @@ void Instance::Resolve(const Movie& M, uint32_t Level) {
   } else {
     return;
   }
+  if (nameNumber == 0 && (std::holds_alternative<EditText>(*character) || std::holds_alternative<Sprite>(*character) ||
+                          std::holds_alternative<Button>(*character)))
+    nameNumber = budget.nextName++;
   if (const auto* t = std::get_if<EditText>(character)) textField = std::make_unique<TextField>(*from, *t);
   UpdateMorph(*this);
   if (Level >= budget.maxLevels) return;

@@ -45,6 +45,7 @@ struct Placement {
 struct InstanceBudget {
   size_t live = 0;
   uint64_t nextSerial = 1;  // instances are numbered from 1 in order of creation
+  uint64_t nextName = 1;    // the N of "instanceN": sprites, buttons and text fields count
   size_t max = 100000;      // instances in the whole tree
   uint32_t maxLevels = 64;  // sprite instances inside sprite instances
   // The player's shared libraries, where ids a movie imports are looked up;
@@ -91,6 +92,12 @@ struct Instance {
   bool initialized = false;
   bool loadEventRun = false;
   uint64_t serial;                        // unique within the player, never reused
+  // An unnamed sprite, button or text field is "instanceN" to scripts; 0
+  // for the instances scripts do not see.
+  uint64_t nameNumber = 0;
+  std::string ScriptName() const {
+    return placement.name.empty() ? "instance" + std::to_string(nameNumber) : placement.name;
+  }
   // A morph shape's outline at morphRatio, rebuilt when the placement's ratio
   // changes; shared with the scene nodes that draw it.
   std::shared_ptr<const Shape> morphed;

@@ -72,9 +72,10 @@ void MovePoint(NativeCall& C, bool ToGlobal) {
   const Value xv = C.Get(point, "x"), yv = C.Get(point, "y");
   if (!xv.IsNumber() || !yv.IsNumber()) return;
   const Transform m = ToGlobal ? *frame : Inverse(*frame);
+  // Positions are whole twips.
   const auto [x, y] = Apply(m, xv.number() * 20, yv.number() * 20);
-  C.Set(point, "x", Value::Number(x / 20));
-  C.Set(point, "y", Value::Number(y / 20));
+  C.Set(point, "x", Value::Number(std::round(x) / 20));
+  C.Set(point, "y", Value::Number(std::round(y) / 20));
 }
 
 // getBounds and getRect: the clip's bounds in the space of the clip given

@@ -821,6 +821,7 @@ Value Interpreter::GetMember(Frame& F, const Value& Of, const std::string& Name)
       if (vars->OwnProperty(Name)) return GetObjectMember(vars, Of, Name);
       int index = PropertyIndex(Name);
       if (index >= 0) return GetClipProperty(*c, index);
+      if (auto v = c->DisplayProperty(Name)) return *v;
       if (Name == "_parent") return ClipValue(c->Parent());
       if (Name == "_root") return ClipValue(c->Root());
       if (ScriptClip* child = c->Child(Name)) return ClipValue(child);
@@ -840,6 +841,7 @@ bool Interpreter::SetMember(Frame& F, const Value& Of, const std::string& Name, 
       c->SetProperty(index, V);
       return true;
     }
+    if (c->SetDisplayProperty(Name, V)) return true;
     return SetObjectMember(c->Variables(), Of, Name, V);
   }
   return false;

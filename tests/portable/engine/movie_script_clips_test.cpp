@@ -1,0 +1,205 @@
+// MovieInstance: clips as scripts change them (attach, create, duplicate,
+// remove, depths, registered classes) and the clip events around frames.
+#include <gtest/gtest.h>
+
+#include "tests/portable/engine/movie_fakes.h"
+
+namespace {
+
+using movie_test::Compile;
+using movie_test::Rig;
+
+std::vector<std::string> Traces(const movie_test::RecordingHost& H) {
+  std::vector<std::string> out;
+  for (const auto& l : H.logs)
+    if (l.rfind("trace: ", 0) == 0) out.push_back(l.substr(7));
+  return out;
+}
+
+// A library sprite "Box" (a 10x10 square) and the root's first frame script.
+std::string Movie(const std::string& Script) {
+  return R"(
+size 200 200
+shape dot
+  fill f solid #0000ff
+  rect 0 0 10 10 fill f
+end
+sprite box
+  place dot 1
+end
+export box as "Box"
+actions
+)" + Script + R"(
+end
+show
+show
+)";
+}
+
+TEST(MovieScriptClips, DisplayListMethods) {
+  Rig r(Movie(R"(
+  constants "attachMovie" "this" "a" "Box" "getDepth" "createEmptyMovieClip" "e" "getNextHighestDepth"
+  push 5 "a" "Box" 3 "this"
+  getvariable
+  push "attachMovie"
+  callmethod
+  push "_x"
+  getmember
+  trace
+  push 0 "a"
+  getvariable
+  push "getDepth"
+  callmethod
+  trace
+  push 7 "e" 2 "this"
+  getvariable
+  push "createEmptyMovieClip"
+  callmethod
+  trace
+  push 0 "this"
+  getvariable
+  push "getNextHighestDepth"
+  callmethod
+  trace
+  push 7 1 "a"
+  getvariable
+  push "swapDepths"
+  callmethod
+  pop
+  push 0 "a"
+  getvariable
+  push "getDepth"
+  callmethod
+  trace
+  push 5 1 "this"
+  getvariable
+  push "getInstanceAtDepth"
+  callmethod
+  trace
+  push 9 "c" 2 "a"
+  getvariable
+  push "duplicateMovieClip"
+  callmethod
+  push "_width"
+  getmember
+  trace
+  push 0 "c"
+  getvariable
+  push "removeMovieClip"
+  callmethod
+  pop
+  push "c"
+  getvariable
+  typeof
+  trace
+  push 0 "Nope" 2 "this"
+  getvariable
+  push "attachMovie"
+  callmethod
+  typeof
+  trace
+)"));
+  r.instance.Step();
+  EXPECT_EQ(Traces(r.host), (std::vector<std::string>{"0", "5", "_level0.e", "8", "7", "_level0.e", "10",
+                                                      "undefined", "undefined"}));
+}
+
+TEST(MovieScriptClips, RegisteredClassAndInitObject) {
+  // attachMovie copies the init object, then calls the class's constructor
+  // on the new clip, which takes the class's prototype.
+  Rig r(Movie(R"(
+  push "Cls"
+  function "" 
+    push "this"
+    getvariable
+    push "v"
+    getmember
+    trace
+  end
+  definelocal
+  push "Cls"
+  getvariable
+  push "prototype"
+  getmember
+  push "hello"
+  function ""
+    push "proto"
+    trace
+  end
+  setmember
+  push "Cls"
+  getvariable
+  push "Box" 2 "Object"
+  getvariable
+  push "registerClass"
+  callmethod
+  pop
+  push "v" "init" 1
+  initobject
+  push 1 "a" "Box" 4 "this"
+  getvariable
+  push "attachMovie"
+  callmethod
+  pop
+  push 0 "a"
+  getvariable
+  push "hello"
+  callmethod
+  pop
+)"));
+  r.instance.Step();
+  EXPECT_EQ(Traces(r.host), (std::vector<std::string>{"init", "proto"}));
+}
+
+TEST(MovieScriptClips, EventsAroundFrames) {
+  // onLoad before the clip's first frame script; onEnterFrame from the next
+  // tick on, before the frame scripts; onUnload when the timeline removes it.
+  auto m = std::make_shared<swf::Movie>(*Compile(R"(
+size 100 100
+sprite kid
+  actions
+    push "kid frame"
+    trace
+  end
+  show
+end
+place kid 1 name k
+actions
+  push "root 1"
+  trace
+end
+show
+actions
+  push "root 2"
+  trace
+end
+show
+remove 1
+actions
+  push "root 3"
+  trace
+end
+show
+)"));
+  // The placement's clip actions: load, enterFrame and unload.
+  const auto events = [](uint32_t Flags, const std::string& Text) {
+    swf::ClipAction a;
+    a.events = Flags;
+    const swf::Movie code = *Compile("actions\npush \"" + Text + "\"\ntrace\nend\n");
+    a.actions = code.timeline.frames.at(0).actions.at(0);
+    return a;
+  };
+  auto& place = std::get<swf::PlaceObject>(m->timeline.frames.at(0).tags.at(0));
+  place.clipActions = std::make_shared<const std::vector<swf::ClipAction>>(std::vector<swf::ClipAction>{
+      events(swf::kClipLoad, "load"), events(swf::kClipEnterFrame, "enterFrame"),
+      events(swf::kClipUnload, "unload")});
+  movie_test::RecordingHost host;
+  swf::MovieInstance instance(m, host);
+  instance.Step();
+  instance.Step();
+  instance.Step();
+  EXPECT_EQ(Traces(host), (std::vector<std::string>{"root 1", "load", "kid frame", "enterFrame", "root 2",
+                                                    "unload", "root 3"}));
+}
+
+}  // namespace
