@@ -186,7 +186,7 @@ Value& ScriptValue(Object* Vars, const std::string& Name, const Value& Default) 
 double Color(const RGBA& C) { return (C.r << 16) | (C.g << 8) | C.b; }
 RGBA ColorFrom(NativeCall& C, const Value& V, uint8_t Alpha = 255) {
   const double n = C.ToNumber(V);
-  const auto c = static_cast<uint32_t>(std::isfinite(n) ? static_cast<int64_t>(n) : 0);
+  const auto c = static_cast<uint32_t>(std::isfinite(n) ? static_cast<int64_t>(std::fmod(std::trunc(n), 4294967296.0)) : 0);
   return RGBA{static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c), Alpha};
 }
 
