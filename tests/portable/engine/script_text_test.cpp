@@ -45,6 +45,8 @@ TEST(ScriptText, PlacedFieldIsAnObjectWithTheDefinitionsProperties) {
       // Setting text in an HTML field shows it as text, markup and all.
       {SetMember("fld", "text", "\"a<b\"") + TraceMember("fld", "text") + TraceMember("fld", "htmlText"),
        "a<b\na&lt;b"},
+      // The bound variable takes text set through the field.
+      {SetMember("fld", "text", "\"new\"") + "push \"v\"\ngetvariable\ntrace", "new"},
       // The box takes the size asked; the scale stays.
       {SetMember("fld", "_width", "50") + TraceMember("fld", "_width") + TraceMember("fld", "_xscale"), "50\n100"},
       {SetMember("fld", "textColor", "16744448") + TraceMember("fld", "textColor") +

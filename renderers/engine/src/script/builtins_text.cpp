@@ -163,6 +163,7 @@ struct FieldScriptData : NativeData {
 };
 
 struct ThisField {
+  ScriptClip* self = nullptr;
   ScriptTextField* clip = nullptr;
   detail::TextField* field = nullptr;
   Object* vars = nullptr;
@@ -174,7 +175,7 @@ ThisField FieldOf(NativeCall& C) {
   ScriptTextField* t = c ? AsTextField(c) : nullptr;
   detail::TextField* f = t ? t->Field() : nullptr;
   if (!f) return {};
-  return {t, f, c->Variables()};
+  return {c, t, f, c->Variables()};
 }
 
 Value& ScriptValue(Object* Vars, const std::string& Name, const Value& Default) {
@@ -331,6 +332,10 @@ const std::vector<FieldProperty>& FieldProperties() {
          const std::string s = C.ToString(V);
          F.field->SetText(F.field->field.html ? EscapeHtml(s) : s);
          F.clip->Refit();
+         // A field bound to a variable shows the variable: it takes the text too.
+         ScriptClip* holder = F.self->Parent();
+         if (!F.field->field.variableName.empty() && holder)
+           C.runtime.SetVariablePath(*holder, F.field->field.variableName, Value::String(s));
        }},
       {"type",
        [](NativeCall&, ThisField& F) { return Value::String(F.field->field.readOnly ? "dynamic" : "input"); },
