@@ -45,6 +45,8 @@ TEST(ScriptText, PlacedFieldIsAnObjectWithTheDefinitionsProperties) {
       // Setting text in an HTML field shows it as text, markup and all.
       {SetMember("fld", "text", "\"a<b\"") + TraceMember("fld", "text") + TraceMember("fld", "htmlText"),
        "a<b\na&lt;b"},
+      // The bound variable takes text set through the field.
+      {SetMember("fld", "text", "\"new\"") + "push \"v\"\ngetvariable\ntrace", "new"},
       // The box takes the size asked; the scale stays.
       {SetMember("fld", "_width", "50") + TraceMember("fld", "_width") + TraceMember("fld", "_xscale"), "50\n100"},
       {SetMember("fld", "textColor", "16744448") + TraceMember("fld", "textColor") +
@@ -126,6 +128,40 @@ TEST(ScriptText, FieldFormatAppliesAndReadsBack) {
       "push r2 \"font\"\ngetmember\ntrace\npush r2 \"size\"\ngetmember\ntrace\n"
       "push r2 \"align\"\ngetmember\ntrace\npush r2 \"color\"\ngetmember\ntrace\n";
   EXPECT_EQ(MovieTraces(stage, script), "Courier\n20\nright\n1056816");
+}
+
+// A clip showing static text.
+class TextClip : public script_test::FakeClip {
+ public:
+  using FakeClip::FakeClip;
+  std::string StaticText() override { return "ABCDEFab"; }
+};
+
+TEST(ScriptText, SnapshotFindsTextAsAskedAndNothingWithoutItsThreeArguments) {
+  script_test::World w(8);
+  TextClip clip(w.runtime, "", nullptr, &w.levels, 5);  // the root of _level5
+  w.levels[5] = &clip;
+  const std::string snap = "push 0 \"this\"\ngetvariable\npush \"getTextSnapshot\"\ncallmethod\nstoreregister 1\npop\n";
+  auto find = [](const std::string& Args, int Count) {
+    return "push " + Args + " " + std::to_string(Count) + " r1 \"findText\"\ncallmethod\ntrace\n";
+  };
+  struct Case {
+    std::string script, want;
+  };
+  const Case cases[] = {
+      {"push 0 r1 \"getCount\"\ncallmethod\ntrace\npush 4 2 2 r1 \"getText\"\ncallmethod\ntrace", "8\nCD"},
+      {find("true \"CD\" 0", 3) + find("true \"cd\" 0", 3) + find("false \"cd\" 0", 3), "2\n-1\n2"},
+      {find("true \"ab\" 7", 3) + find("true \"\" 0", 3) + find("true \"A\" -1", 3), "-1\n-1\n-1"},
+      {find("\"A\" 0", 2) + find("1 true \"A\" 0", 4), "undefined\nundefined"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    w.host.traces.clear();
+    w.Run(snap + c.script, &clip);
+    std::string out;
+    for (const std::string& t : w.host.traces) out += (out.empty() ? "" : "\n") + t;
+    EXPECT_EQ(out, c.want);
+  }
 }
 
 TEST(ScriptMedia, SoundLevelsBelongToTheClipAndNumbersWrapAsThePlayers) {

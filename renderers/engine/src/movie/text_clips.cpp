@@ -156,7 +156,7 @@ void TextClip::SetProperty(int Index, const Value& V) {
       const double now = (Index == kWidth ? placed.Width() : placed.Height()) / 20;
       const double want = std::clamp(Finite(V, now), 0.0, 1e6);
       if (scale <= 0) return;
-      const auto size = static_cast<int32_t>(std::lround(want * 20 / scale));
+      const double size = std::min(std::round(want * 20 / scale), 2e7);
       if (Index == kWidth)
         b.xmax = b.xmin + size;
       else

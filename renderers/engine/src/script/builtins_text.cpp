@@ -163,6 +163,7 @@ struct FieldScriptData : NativeData {
 };
 
 struct ThisField {
+  ScriptClip* self = nullptr;
   ScriptTextField* clip = nullptr;
   detail::TextField* field = nullptr;
   Object* vars = nullptr;
@@ -174,7 +175,7 @@ ThisField FieldOf(NativeCall& C) {
   ScriptTextField* t = c ? AsTextField(c) : nullptr;
   detail::TextField* f = t ? t->Field() : nullptr;
   if (!f) return {};
-  return {t, f, c->Variables()};
+  return {c, t, f, c->Variables()};
 }
 
 Value& ScriptValue(Object* Vars, const std::string& Name, const Value& Default) {
@@ -186,7 +187,7 @@ Value& ScriptValue(Object* Vars, const std::string& Name, const Value& Default) 
 double Color(const RGBA& C) { return (C.r << 16) | (C.g << 8) | C.b; }
 RGBA ColorFrom(NativeCall& C, const Value& V, uint8_t Alpha = 255) {
   const double n = C.ToNumber(V);
-  const auto c = static_cast<uint32_t>(std::isfinite(n) ? static_cast<int64_t>(n) : 0);
+  const auto c = static_cast<uint32_t>(std::isfinite(n) ? static_cast<int64_t>(std::fmod(std::trunc(n), 4294967296.0)) : 0);
   return RGBA{static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c), Alpha};
 }
 
@@ -331,6 +332,10 @@ const std::vector<FieldProperty>& FieldProperties() {
          const std::string s = C.ToString(V);
          F.field->SetText(F.field->field.html ? EscapeHtml(s) : s);
          F.clip->Refit();
+         // A field bound to a variable shows the variable: it takes the text too.
+         ScriptClip* holder = F.self->Parent();
+         if (!F.field->field.variableName.empty() && holder)
+           C.runtime.SetVariablePath(*holder, F.field->field.variableName, Value::String(s));
        }},
       {"type",
        [](NativeCall&, ThisField& F) { return Value::String(F.field->field.readOnly ? "dynamic" : "input"); },
