@@ -47,7 +47,8 @@ constexpr const char* kUsage =
     "  --set PATH=VALUE   sets a variable (\"_root.a=1\", \"clip.v=x\")\n"
     "  --get PATH         prints \"get PATH=VALUE\"\n"
     "  --call REQUEST     calls an ExternalInterface callback; prints \"result ANSWER\"\n"
-    "  --serve URL=FILE   answers requests for URL with FILE's bytes (others fail)\n"
+    "  --serve URL=FILE   answers requests for URL with FILE's bytes; other relative URLs\n"
+    "                     are read beside the movie, the rest fail\n"
     "  --answer NAME=TEXT the answer to ExternalInterface.call(NAME, ...) (else empty)\n"
     "  Every host call is printed on its own line: \"fscommand CMD ARGS\",\n"
     "  \"external NAME ARG...\" (arguments as XML values), \"request ID URL [post DATA]\",\n"
@@ -167,6 +168,8 @@ int main(int argc, char** argv) {
     if (o.Running()) {
       std::vector<uint32_t> pixels;
       const int32_t width = o.out.empty() ? 0 : o.width;
+      const size_t slash = o.movie.find_last_of('/');
+      o.run.folder = slash == std::string::npos ? "." : o.movie.substr(0, slash);
       swfrender::RunMovie(bytes, o.run, std::cout, width, o.height, o.transparent, pixels);
       std::string error;
       if (!o.out.empty() && !WritePng(o.out, o.width, o.height, StraightRgba(pixels), error)) {

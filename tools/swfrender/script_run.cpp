@@ -36,6 +36,19 @@ bool SplitPair(const std::string& S, std::map<std::string, std::string>& Into) {
   return true;
 }
 
+// The file beside the movie a relative URL names ("data.xml", "sub/a.swf?x=1"),
+// or "" for anything else: absolute paths, schemes and ".." stay unanswered.
+std::string NeighbourFile(const std::string& Folder, const std::string& Url) {
+  std::string path = Url.substr(0, Url.find_first_of("?#"));
+  if (Folder.empty() || path.empty() || path[0] == '/' || path.find_first_of(":\\") != std::string::npos) return "";
+  for (size_t at = 0; at != std::string::npos;) {
+    const size_t slash = path.find('/', at);
+    if (path.compare(at, slash == std::string::npos ? std::string::npos : slash - at, "..") == 0) return "";
+    at = slash == std::string::npos ? slash : slash + 1;
+  }
+  return Folder + "/" + path;
+}
+
 class PrintingHost : public swf::MovieHost {
  public:
   PrintingHost(const RunOptions& O, std::ostream& Out) : options_(O), out_(Out) {}
@@ -67,6 +80,8 @@ class PrintingHost : public swf::MovieHost {
       const auto it = options_.serve.find(url);
       std::ifstream file;
       if (it != options_.serve.end()) file.open(it->second, std::ios::binary);
+      else if (const std::string near = NeighbourFile(options_.folder, url); !near.empty())
+        file.open(near, std::ios::binary);
       if (!file.is_open()) {
         out_ << "failed " << id << "\n";
         M.FinishRequest(id, false);

@@ -22,6 +22,9 @@ struct RunOptions {
   std::vector<RunEvent> events;
   std::map<std::string, std::string> serve;    // URL -> file
   std::map<std::string, std::string> answers;  // ExternalInterface function -> answer text
+  // The movie file's folder: a relative URL no --serve names is read from
+  // there, as a player reads the neighbours of a local movie.
+  std::string folder;
 };
 
 // Parses one run-mode option at Argv[I] (advancing I past its value). Returns
