@@ -206,47 +206,56 @@ Value Clip::GetProperty(int Index) {
   }
 }
 
-void Clip::SetProperty(int Index, const Value& V) {
-  detail::Instance* i = Instance();
-  if (!i) return;  // the root of a level stays where it is
-  Matrix& m = i->placement.matrix;
+void SetScaleRotation(Matrix& M, double X, double Y, double R) {
+  M.a = X * std::cos(R);
+  M.b = X * std::sin(R);
+  M.c = -Y * std::sin(R);
+  M.d = Y * std::cos(R);
+}
+
+bool SetPlacementProperty(detail::Instance& I, int Index, const Value& V) {
+  Matrix& m = I.placement.matrix;
   const double xs = std::hypot(m.a, m.b), ys = std::hypot(m.c, m.d);
   const double rot = std::atan2(m.b, m.a);
-  auto setScaleRotation = [&m](double X, double Y, double R) {
-    m.a = X * std::cos(R);
-    m.b = X * std::sin(R);
-    m.c = -Y * std::sin(R);
-    m.d = Y * std::cos(R);
-  };
   switch (Index) {
     case kX: m.tx = std::clamp(Finite(V, m.tx / 20), -1e7, 1e7) * 20; break;
     case kY: m.ty = std::clamp(Finite(V, m.ty / 20), -1e7, 1e7) * 20; break;
-    case kXScale: setScaleRotation(std::clamp(Finite(V, xs * 100), -1e6, 1e6) / 100, ys, rot); break;
-    case kYScale: setScaleRotation(xs, std::clamp(Finite(V, ys * 100), -1e6, 1e6) / 100, rot); break;
-    case kWidth:
-    case kHeight: {
-      // Scales the clip so that its bounds in the parent take the size asked.
-      const Rect r = detail::PlacedBounds(*i);
-      const double now = (Index == kWidth ? r.Width() : r.Height()) / 20;
-      const double want = std::clamp(Finite(V, now), 0.0, 1e7);
-      if (now <= 0) return;  // nothing shown: no size to scale from
-      const double f = want / now;
-      if (Index == kWidth)
-        setScaleRotation(xs * f, ys, rot);
-      else
-        setScaleRotation(xs, ys * f, rot);
-      break;
-    }
+    case kXScale: SetScaleRotation(m, std::clamp(Finite(V, xs * 100), -1e6, 1e6) / 100, ys, rot); break;
+    case kYScale: SetScaleRotation(m, xs, std::clamp(Finite(V, ys * 100), -1e6, 1e6) / 100, rot); break;
     case kRotation:
-      setScaleRotation(xs, ys, Finite(V, rot * 180 / std::numbers::pi) * std::numbers::pi / 180);
+      SetScaleRotation(m, xs, ys, Finite(V, rot * 180 / std::numbers::pi) * std::numbers::pi / 180);
       break;
     case kAlpha:
-      i->placement.cxform.multA =
-          static_cast<int16_t>(std::clamp(Finite(V, 100) * 256 / 100, -32768.0, 32767.0));
+      I.placement.cxform.multA = static_cast<int16_t>(std::clamp(Finite(V, 100) * 256 / 100, -32768.0, 32767.0));
       break;
-    case kVisible: i->visible = Visible(V); return;
-    default: return;
+    default: return false;
   }
+  I.scripted = true;
+  return true;
+}
+
+void Clip::SetProperty(int Index, const Value& V) {
+  detail::Instance* i = Instance();
+  if (!i) return;  // the root of a level stays where it is
+  if (SetPlacementProperty(*i, Index, V)) return;
+  if (Index == kVisible) {
+    i->visible = Visible(V);
+    return;
+  }
+  if (Index != kWidth && Index != kHeight) return;
+  // Scales the clip so that its bounds in the parent take the size asked.
+  Matrix& m = i->placement.matrix;
+  const double xs = std::hypot(m.a, m.b), ys = std::hypot(m.c, m.d);
+  const double rot = std::atan2(m.b, m.a);
+  const Rect r = detail::PlacedBounds(*i);
+  const double now = (Index == kWidth ? r.Width() : r.Height()) / 20;
+  const double want = std::clamp(Finite(V, now), 0.0, 1e7);
+  if (now <= 0) return;  // nothing shown: no size to scale from
+  const double f = want / now;
+  if (Index == kWidth)
+    SetScaleRotation(m, xs * f, ys, rot);
+  else
+    SetScaleRotation(m, xs, ys * f, rot);
   i->scripted = true;
 }
 

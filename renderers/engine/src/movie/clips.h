@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "renderers/engine/model.h"
 #include "renderers/engine/movie.h"
 #include "renderers/engine/script.h"
 
@@ -18,6 +19,13 @@ struct Instance;
 }  // namespace detail
 
 namespace movie {
+
+// Gives the matrix these scales (in units) and this rotation (radians).
+void SetScaleRotation(Matrix& M, double X, double Y, double R);
+// Sets a property a placed instance keeps in its matrix or colour transform
+// (_x, _y, _xscale, _yscale, _rotation, _alpha) from a script value; false
+// for any other property.
+bool SetPlacementProperty(detail::Instance& I, int Index, const Value& V);
 
 class Clip : public ScriptClip {
  public:

@@ -17,9 +17,7 @@ namespace {
 
 enum Property { kX = 0, kY, kXScale, kYScale, kAlpha = 6, kVisible, kWidth, kHeight, kRotation };
 
-std::string InstanceName(const detail::Instance& I) {
-  return I.placement.name.empty() ? "instance" + std::to_string(I.serial) : I.placement.name;
-}
+std::string InstanceName(const detail::Instance& I) { return I.ScriptName(); }
 
 double Finite(const Value& V, double Fallback) {
   const double n = V.ToNumber();
@@ -132,47 +130,26 @@ Value TextClip::GetProperty(int Index) {
 
 void TextClip::SetProperty(int Index, const Value& V) {
   detail::Instance* i = Instance();
-  if (!i) return;
-  Matrix& m = i->placement.matrix;
-  const double xs = std::hypot(m.a, m.b), ys = std::hypot(m.c, m.d);
-  const double rot = std::atan2(m.b, m.a);
-  auto setScaleRotation = [&m](double X, double Y, double R) {
-    m.a = X * std::cos(R);
-    m.b = X * std::sin(R);
-    m.c = -Y * std::sin(R);
-    m.d = Y * std::cos(R);
-  };
-  switch (Index) {
-    case kX: m.tx = std::clamp(Finite(V, m.tx / 20), -1e7, 1e7) * 20; break;
-    case kY: m.ty = std::clamp(Finite(V, m.ty / 20), -1e7, 1e7) * 20; break;
-    case kXScale: setScaleRotation(std::clamp(Finite(V, xs * 100), -1e6, 1e6) / 100, ys, rot); break;
-    case kYScale: setScaleRotation(xs, std::clamp(Finite(V, ys * 100), -1e6, 1e6) / 100, rot); break;
-    case kWidth:
-    case kHeight: {
-      // A text field takes the size asked as its box, not as a scale.
-      Rect& b = i->textField->field.bounds;
-      const double scale = Index == kWidth ? xs : ys;
-      const Rect placed = detail::PlacedBounds(*i);
-      const double now = (Index == kWidth ? placed.Width() : placed.Height()) / 20;
-      const double want = std::clamp(Finite(V, now), 0.0, 1e6);
-      if (scale <= 0) return;
-      const double size = std::min(std::round(want * 20 / scale), 2e7);
-      if (Index == kWidth)
-        b.xmax = b.xmin + size;
-      else
-        b.ymax = b.ymin + size;
-      i->textField->Changed();
-      break;
-    }
-    case kRotation:
-      setScaleRotation(xs, ys, Finite(V, rot * 180 / std::numbers::pi) * std::numbers::pi / 180);
-      break;
-    case kAlpha:
-      i->placement.cxform.multA = static_cast<int16_t>(std::clamp(Finite(V, 100) * 256 / 100, -32768.0, 32767.0));
-      break;
-    case kVisible: i->visible = V.ToBoolean(); return;
-    default: return;
+  if (!i || SetPlacementProperty(*i, Index, V)) return;
+  if (Index == kVisible) {
+    i->visible = V.ToBoolean();
+    return;
   }
+  if (Index != kWidth && Index != kHeight) return;
+  // A text field takes the size asked as its box, not as a scale.
+  const Matrix& m = i->placement.matrix;
+  const double scale = Index == kWidth ? std::hypot(m.a, m.b) : std::hypot(m.c, m.d);
+  Rect& b = i->textField->field.bounds;
+  const Rect placed = detail::PlacedBounds(*i);
+  const double now = (Index == kWidth ? placed.Width() : placed.Height()) / 20;
+  const double want = std::clamp(Finite(V, now), 0.0, 1e6);
+  if (scale <= 0) return;
+  const double size = std::min(std::round(want * 20 / scale), 2e7);
+  if (Index == kWidth)
+    b.xmax = b.xmin + size;
+  else
+    b.ymax = b.ymin + size;
+  i->textField->Changed();
   i->scripted = true;
 }
 

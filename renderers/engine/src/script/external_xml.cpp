@@ -4,6 +4,7 @@
 // script code would: members are read with getters, arrays by their length.
 
 #include "renderers/engine/src/script/external_xml.h"
+#include "renderers/engine/src/script/xml_parse.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,18 +25,7 @@ constexpr double kMaxElements = 1 << 20;
 // The five entities, as the helpers escape them; "" gives null.
 Value EscapeText(const std::string& S) {
   if (S.empty()) return Value::Null();
-  std::string out;
-  for (char c : S) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
-      default: out += c;
-    }
-  }
-  return Value::String(out);
+  return Value::String(EscapeXml(S));
 }
 
 Value UnescapeText(const std::string& S) {
