@@ -122,4 +122,15 @@ TEST(ScriptLanguage, SuperAndInterfaces) {
   });
 }
 
+// A function the host calls that throws ends the call, not the process.
+TEST(ScriptLanguage, AnExceptionLeavingAHostCallEndsOnlyThatCall) {
+  World w;
+  ASSERT_TRUE(w.Run("function \"f\"\npush \"boom\"\nthrow\nend"));
+  w.host.traces.clear();
+  const swf::Value r = w.runtime.CallFunction(w.Var("f"), swf::Value(), {}, w.root, w.host);
+  EXPECT_TRUE(r.IsUndefined());
+  EXPECT_EQ(w.host.traces, std::vector<std::string>{"Warning: Uncaught exception, boom"});
+  EXPECT_EQ(w.Traces("push \"after\"\ntrace"), "after");
+}
+
 }  // namespace

@@ -230,6 +230,10 @@ Value ScriptRuntime::CallFunction(const Value& Function, const Value& This, cons
     } catch (const ScriptAbort& a) {
       Host.Log("script aborted: " + a.reason);
       result = Value();
+    } catch (const ScriptThrow& t) {
+      // No script is left to catch it: the call ends as an uncaught block does.
+      Host.Trace("Warning: Uncaught exception, " + t.value.ToString());
+      result = Value();
     }
   }
   // The result may be the only reference to a new object: keep it until the caller has it.
