@@ -94,6 +94,19 @@ std::vector<Value> Interpreter::PopArgs() {
 
 // ---- entry points ----
 
+Interpreter::Frame Interpreter::TopFrame(ScriptClip& Clip) {
+  // Calls from outside (getters, callbacks, host lookups) are frequent: they
+  // share one empty block rather than allocating their own.
+  static const std::shared_ptr<const ActionBlock> kNoActions = std::make_shared<const ActionBlock>();
+  Frame f;
+  f.block = kNoActions;
+  f.registers.resize(4);
+  f.target = f.original = &Clip;
+  f.thisValue = ClipValue(&Clip);
+  f.stackBase = stack_.size();
+  return f;
+}
+
 void Interpreter::RunBlock(std::shared_ptr<const ActionBlock> Block, ScriptClip& Target) {
   Frame f;
   f.end = Block->actions.size();
@@ -112,13 +125,7 @@ void Interpreter::RunBlock(std::shared_ptr<const ActionBlock> Block, ScriptClip&
     // The frames the exception left are gone: its toString runs from a
     // frame of the block's clip.
     while (frames_.size() > depth) frames_.pop_back();
-    Frame top;
-    top.block = std::make_shared<ActionBlock>();
-    top.registers.resize(4);
-    top.target = top.original = &Target;
-    top.thisValue = ClipValue(&Target);
-    top.stackBase = stack_.size();
-    frames_.push_back(std::move(top));
+    frames_.push_back(TopFrame(Target));
     std::string text;
     try {
       text = ToStringOf(t.value);
@@ -134,15 +141,9 @@ void Interpreter::RunBlock(std::shared_ptr<const ActionBlock> Block, ScriptClip&
 Value Interpreter::CallValue(const Value& Function, const Value& This, std::vector<Value> Args, ScriptClip& Clip,
                              Object* Home) {
   // A frame to call from: the clip's top level.
-  Frame outer;
-  outer.block = std::make_shared<ActionBlock>();
-  outer.registers.resize(4);
-  outer.target = outer.original = &Clip;
-  outer.thisValue = ClipValue(&Clip);
-  outer.stackBase = stack_.size();
   size_t depth = frames_.size();
   size_t stackSize = stack_.size();
-  frames_.push_back(std::move(outer));
+  frames_.push_back(TopFrame(Clip));
   // Frames and values of an unfinished call go when an exception passes.
   struct Unwind {
     Interpreter& self;
@@ -267,14 +268,8 @@ void NativeCall::Throw(const Value& V) { throw ScriptThrow{V}; }
 
 template <typename Fn>
 auto Interpreter::WithPathFrame(ScriptClip& From, Fn Use) {
-  Frame f;
-  f.target = f.original = &From;
-  f.thisValue = ClipValue(&From);
-  f.block = std::make_shared<ActionBlock>();
-  f.registers.resize(4);
-  f.stackBase = stack_.size();
   const size_t depth = frames_.size();
-  frames_.push_back(std::move(f));
+  frames_.push_back(TopFrame(From));
   struct Pop {
     std::deque<Frame>& frames;
     size_t depth;

@@ -73,6 +73,8 @@ class Interpreter {
     std::vector<TryRegion> tries;
   };
 
+  // An empty frame on Clip's top level, to call or look up from.
+  Frame TopFrame(ScriptClip& Clip);
   void Loop(size_t StopDepth);
   void Step(Frame& F, const Action& A);
   void Finish(Value Result);
