@@ -4,10 +4,12 @@
 
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <numbers>
 
 #include "renderers/engine/src/movie/movie_state.h"
 #include "renderers/engine/src/player/display_list.h"
+#include "renderers/engine/src/player/drawing.h"
 
 namespace swf::movie {
 namespace {
@@ -321,6 +323,15 @@ void Clip::SetColorTransform(const PlacementColor& C) {
   c = {fixed(C.mult[0], 256), fixed(C.mult[1], 256), fixed(C.mult[2], 256), fixed(C.mult[3], 256),
        fixed(C.add[0], 1),    fixed(C.add[1], 1),    fixed(C.add[2], 1),    fixed(C.add[3], 1)};
   i->scripted = true;
+}
+
+// ---- the drawing methods: the clip's timeline keeps what scripts draw ----
+
+detail::ShapeDrawing* Clip::Drawing() {
+  detail::TimelineState* t = Timeline();
+  if (!t) return nullptr;
+  if (!t->drawing) t->drawing = std::make_shared<detail::ShapeDrawing>();
+  return t->drawing.get();
 }
 
 }  // namespace swf::movie

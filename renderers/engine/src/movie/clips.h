@@ -10,6 +10,7 @@
 #include "renderers/engine/model.h"
 #include "renderers/engine/movie.h"
 #include "renderers/engine/script.h"
+#include "renderers/engine/src/script/drawing_target.h"
 
 namespace swf {
 class MoviePlayer;
@@ -27,7 +28,7 @@ void SetScaleRotation(Matrix& M, double X, double Y, double R);
 // for any other property.
 bool SetPlacementProperty(detail::Instance& I, int Index, const Value& V);
 
-class Clip : public ScriptClip {
+class Clip : public ScriptClip, public DrawingTarget {
  public:
   Clip(MovieInstance::State& S, int Level, std::vector<uint16_t> Depths, uint64_t Serial);
 
@@ -101,6 +102,9 @@ class Clip : public ScriptClip {
   // The timeline of this clip's parent (the root's for a child of the root).
   detail::TimelineState* ParentTimeline();
   std::string StaticText() override;
+
+  // ---- the drawing methods (end of clips.cpp) ----
+  detail::ShapeDrawing* Drawing() override;
 
  private:
   // The clip placed on this clip's timeline at a script's Depth.

@@ -3,6 +3,7 @@
 
 #include "renderers/engine/src/player/buttons.h"
 #include "renderers/engine/src/player/display_list.h"
+#include "renderers/engine/src/player/drawing.h"
 #include "renderers/engine/src/player/morph.h"
 #include "renderers/engine/src/player/text_field.h"
 
@@ -25,7 +26,7 @@ Rect ContentBounds(const Instance& I) {
   if (const Shape* shape = InstanceShape(I)) return shape->bounds;
   if (const auto* text = std::get_if<EditText>(I.character)) return text->bounds;
   if (const auto* text = std::get_if<StaticText>(I.character)) return text->bounds;
-  if (I.sprite) return ListBounds(I.sprite->list);
+  if (I.sprite) return TimelineBounds(*I.sprite);
   if (I.button) return ListBounds(I.button->children);
   return {};
 }
@@ -35,6 +36,12 @@ Rect PlacedBounds(const Instance& I) {
   return r.Empty() ? r : I.placement.matrix.Apply(r);
 }
 
-Rect TimelineBounds(const TimelineState& T) { return ListBounds(T.list); }
+Rect TimelineBounds(const TimelineState& T) {
+  Rect r = ListBounds(T.list);
+  if (T.drawing) r.Include(T.drawing->Bounds());
+  return r;
+}
+
+std::shared_ptr<const Shape> DrawnShape(const TimelineState& T) { return T.drawing ? T.drawing->Current() : nullptr; }
 
 }  // namespace swf::detail

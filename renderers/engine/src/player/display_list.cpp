@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "renderers/engine/src/player/buttons.h"
+#include "renderers/engine/src/player/drawing.h"
 #include "renderers/engine/src/player/text_field.h"
 #include "renderers/engine/src/player/imports.h"
 #include "renderers/engine/src/player/morph.h"
@@ -196,10 +197,13 @@ Instance* DuplicateDynamic(TimelineState& T, uint16_t From, uint16_t Depth, cons
   Placement p = it->second->placement;
   p.name = Name;
   const bool visible = it->second->visible;
+  // The copy shows what scripts drew into the original as well.
+  std::shared_ptr<ShapeDrawing> drawn = it->second->sprite ? it->second->sprite->drawing : nullptr;
   Instance* copy = PlaceDynamic(T, Depth, std::move(p), Budget);
   if (copy) {
     copy->visible = visible;
     copy->scripted = true;
+    if (drawn && copy->sprite) copy->sprite->drawing = std::make_shared<ShapeDrawing>(*drawn);
   }
   return copy;
 }

@@ -14,6 +14,7 @@
 namespace swf::detail {
 
 class ImportTable;  // src/player/imports.h
+class ShapeDrawing;  // src/player/drawing.h
 
 // How one depth is placed, as the control tags describe it.
 struct Placement {
@@ -119,6 +120,9 @@ struct TimelineState {
   // Set whenever the timeline moves to another frame; the script engine
   // clears it when it has run that frame's scripts.
   bool entered = false;
+  // What scripts drew into this timeline's clip (moveTo, lineTo, ...),
+  // shown below its display list; nullptr until a script draws.
+  std::shared_ptr<ShapeDrawing> drawing;
 
   int32_t FrameCount() const { return static_cast<int32_t>(timeline->frames.size()); }
 
@@ -152,5 +156,7 @@ void SwapDepths(TimelineState& T, uint16_t A, uint16_t B);
 Rect ContentBounds(const Instance& I);
 Rect PlacedBounds(const Instance& I);
 Rect TimelineBounds(const TimelineState& T);
+// What scripts drew into a timeline's clip; nullptr for nothing.
+std::shared_ptr<const Shape> DrawnShape(const TimelineState& T);
 
 }  // namespace swf::detail

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <memory>
 #include <variant>
 #include <vector>
 
@@ -141,7 +142,10 @@ bool HitInstance(const Instance& I, const Matrix& M, Point P, int Nesting) {
   if (const Shape* shape = InstanceShape(I)) return HitShape(*shape, M, P);
   if (const auto* text = std::get_if<EditText>(I.character)) return HitRect(text->bounds, M, P);
   if (const auto* text = std::get_if<StaticText>(I.character)) return HitRect(text->bounds, M, P);
-  if (I.sprite) return HitList(I.sprite->list, M, P, Nesting);
+  if (I.sprite) {
+    if (const std::shared_ptr<const Shape> drawn = DrawnShape(*I.sprite); drawn && HitShape(*drawn, M, P)) return true;
+    return HitList(I.sprite->list, M, P, Nesting);
+  }
   if (I.button) return HitList(I.button->children, M, P, Nesting);
   return false;
 }

@@ -16,6 +16,16 @@ namespace swf {
 namespace detail {
 namespace {
 
+// What scripts drew into a timeline's clip, first: below its display list.
+void AppendDrawing(const TimelineState& T, std::vector<SceneNode>& Out) {
+  std::shared_ptr<const Shape> drawn = DrawnShape(T);
+  if (!drawn) return;
+  SceneNode node;
+  node.shape = drawn.get();
+  node.owner = std::move(drawn);
+  Out.push_back(std::move(node));
+}
+
 // M: the movie whose dictionary List's characters come from.
 void BuildScene(const DisplayList& List, const Movie& M, std::vector<SceneNode>& Out, FontService* Fonts) {
   for (const auto& [depth, inst] : List) {
@@ -34,6 +44,7 @@ void BuildScene(const DisplayList& List, const Movie& M, std::vector<SceneNode>&
         node.owner = inst->morphed;
       }
     } else if (inst->sprite) {
+      AppendDrawing(*inst->sprite, node.children);
       BuildScene(inst->sprite->list, *inst->sprite->movie, node.children, Fonts);
       node.movie = inst->loaded ? inst->loaded.get() : inst->library;
     } else if (inst->button) {
@@ -216,6 +227,7 @@ const std::vector<SceneNode>& MoviePlayer::Scene() const { return state_->scene;
 
 std::vector<IntRect> MoviePlayer::State::Rebuild() {
   std::vector<SceneNode> next;
+  detail::AppendDrawing(*root, next);
   detail::BuildScene(root->list, *root->movie, next, fonts);
   std::vector<IntRect> found;
   detail::Diff(scene, next, stageToPixels, found);

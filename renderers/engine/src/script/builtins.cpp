@@ -36,6 +36,8 @@ void InstallBuiltins(ScriptRuntime& R) {
   InstallTextClasses(R);
   InstallMediaStubs(R);
   InstallExternalInterface(R);
+  InstallBitmapData(R);
+  InstallDrawing(R);
 }
 
 }  // namespace swf

@@ -33,6 +33,12 @@ struct ScriptAbort {
 void ChargeWork(uint64_t Units);
 uint64_t TakeWork();
 
+// A native constructor that refuses its arguments (a BitmapData too large)
+// calls RefuseInstance: the `new` running it then gives undefined instead
+// of the object. TakeRefusedInstance reads and clears the mark.
+void RefuseInstance();
+bool TakeRefusedInstance();
+
 // A number as a 32-bit signed integer, wrapping (NaN and infinities are 0).
 int32_t WrapInt32(double V);
 // Arrays: the length member and element names.
@@ -67,6 +73,8 @@ void InstallMediaStubs(ScriptRuntime& R);         // builtins_media.cpp: Color, 
 // when missing.
 Object* Package(ScriptRuntime& R, const std::string& Path);
 void InstallExternalInterface(ScriptRuntime& R);  // builtins_external.cpp: flash.external.ExternalInterface
+void InstallBitmapData(ScriptRuntime& R);         // builtins_bitmapdata.cpp: flash.display.BitmapData
+void InstallDrawing(ScriptRuntime& R);            // builtins_drawing.cpp: MovieClip's moveTo, lineTo, beginFill, ...
 // ASSetPropFlags' version bits: a member with one of them set is hidden
 // from movies of the versions it names (128: SWF 5, 256: SWF 6, 1024: up
 // to 6, 4096: up to 7, 8192: up to 8, 16384: up to 9). A hidden member

@@ -457,7 +457,8 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
     NativeCall call{runtime_, host_, *caller.target, This, std::move(Args), this};
     Value r = native(call);
     if (M == Mode::Push) Push(std::move(r));
-    if (M == Mode::Construct) Push(r.IsObject() ? std::move(r) : std::move(Constructed));
+    const bool refused = TakeRefusedInstance();
+    if (M == Mode::Construct) Push(refused ? Value() : r.IsObject() ? std::move(r) : std::move(Constructed));
     if (M == Mode::Result) result_ = std::move(r);
     return;
   }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "renderers/engine/external.h"
 #include "renderers/engine/src/script/internal.h"
@@ -76,7 +77,12 @@ double StringToNumber(const std::string& S, int Version) {
 
 namespace {
 thread_local uint64_t work = 0;
+thread_local bool refusedInstance = false;
 }
+
+void RefuseInstance() { refusedInstance = true; }
+
+bool TakeRefusedInstance() { return std::exchange(refusedInstance, false); }
 
 void ChargeWork(uint64_t Units) { work += Units; }
 

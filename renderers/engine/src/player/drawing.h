@@ -1,0 +1,47 @@
+#pragma once
+// What scripts draw into a clip with moveTo, lineTo, curveTo and the fill
+// and line styles: a shape built as they go, shown below the clip's
+// children and counted in its bounds. Coordinates are twips.
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+
+#include "renderers/engine/model.h"
+
+namespace swf::detail {
+
+class ShapeDrawing {
+ public:
+  void MoveTo(Point P);
+  void LineTo(Point P);
+  void CurveTo(Point Control, Point Anchor);
+  // Starts a fill (closing the one open); nullopt: no fill from here on.
+  void BeginFill(std::optional<FillStyle> Fill);
+  // Closes the open fill back to where it began.
+  void EndFill();
+  // The line the next edges are drawn with; nullopt: none.
+  void SetLineStyle(std::optional<LineStyle> Line);
+  void Clear();
+
+  // The shape so far (a new object after every change, so scenes holding
+  // an earlier one keep it); nullptr when nothing is drawn.
+  std::shared_ptr<const Shape> Current() const;
+  Rect Bounds() const { return shape_.bounds; }
+
+ private:
+  void Edge(const swf::Edge& E);
+  void Include(Point P, uint32_t Line);
+
+  Shape shape_;
+  Point pen_;
+  uint32_t fill_ = 0, line_ = 0;  // the styles new edges take (1-based; 0 none)
+  std::optional<Point> fillStart_;  // where the open fill began
+  bool pathOpen_ = false;           // the last path continues from the pen
+  // Edges this many at most, so a runaway script cannot take all memory.
+  static constexpr size_t kMaxEdges = 1u << 20;
+  size_t edges_ = 0;
+  mutable std::shared_ptr<const Shape> current_;
+};
+
+}  // namespace swf::detail
