@@ -36,14 +36,15 @@ uint32_t Unpremultiply(uint32_t P) {
   const uint32_t a = Channel(P, 24);
   if (a == 255) return P;
   if (a == 0) return 0;
-  auto scale = [a](uint32_t c) { return std::min<uint32_t>(255, c * 255 / a); };
+  // To the nearest, halves down.
+  auto scale = [a](uint32_t c) { return std::min<uint32_t>(255, (c * 255 + (a - 1) / 2) / a); };
   return Pack(a, scale(Channel(P, 16)), scale(Channel(P, 8)), scale(Channel(P, 0)));
 }
 
 BitmapPixels::BitmapPixels(int Width, int Height, bool Transparent, uint32_t Fill)
     : width_(std::max(0, Width)), height_(std::max(0, Height)), transparent_(Transparent) {
   pixels_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_),
-                 transparent_ ? Premultiply(Fill) : (Fill | 0xFF000000u));
+                 transparent_ ? Premultiply(Fill) : Fill);
 }
 
 uint32_t BitmapPixels::Get(int X, int Y) const { return Contains(X, Y) ? Unpremultiply(Raw(X, Y)) : 0; }
@@ -71,9 +72,9 @@ void BitmapPixels::Fill(PixelRect R, uint32_t Argb) {
 bool BitmapPixels::FloodFill(int X, int Y, uint32_t Argb) {
   if (!Contains(X, Y)) return false;
   const uint32_t from = Raw(X, Y);
-  Set(X, Y, Argb);
-  const uint32_t to = Raw(X, Y);
-  if (to == from) return true;
+  const uint32_t to = transparent_ ? Premultiply(Argb) : (Argb | 0xFF000000u);
+  if (to == from) return false;
+  SetRaw(X, Y, to);
   std::vector<std::pair<int, int>> pending{{X, Y}};
   while (!pending.empty()) {
     auto [x, y] = pending.back();
@@ -90,11 +91,15 @@ bool BitmapPixels::FloodFill(int X, int Y, uint32_t Argb) {
 }
 
 PixelRect BitmapPixels::ColorBounds(uint32_t Mask, uint32_t Color, bool Find) const {
+  // A transparent bitmap compares its premultiplied pixels with the masked
+  // colour, an opaque one the pixels as given with the colour whole.
+  const uint32_t color = transparent_ ? Color & Mask : Color;
   int x0 = width_, y0 = height_, x1 = -1, y1 = -1;
   ChargeWork(pixels_.size() / 16);
   for (int y = 0; y < height_; ++y)
     for (int x = 0; x < width_; ++x) {
-      if (((Get(x, y) & Mask) == (Color & Mask)) != Find) continue;
+      const uint32_t pixel = transparent_ ? Raw(x, y) : pixels_[Index(x, y)];
+      if (((pixel & Mask) == color) != Find) continue;
       x0 = std::min(x0, x);
       y0 = std::min(y0, y);
       x1 = std::max(x1, x);
@@ -138,24 +143,34 @@ void EachPixel(const BitmapPixels& Source, const PixelCopy& Copy, F Fn) {
 }
 }  // namespace
 
-void CopyPixels(const BitmapPixels& Source, const PixelCopy& Copy, BitmapPixels& Dest, bool MergeAlpha) {
-  const bool blend = MergeAlpha && Source.Transparent();
+void CopyPixels(const BitmapPixels& Source, const PixelCopy& Copy, BitmapPixels& Dest, bool MergeAlpha,
+                AlphaMask Mask) {
+  // An opaque destination always takes the source over what it has.
+  const bool blend = (MergeAlpha || !Dest.Transparent()) && (Source.Transparent() || Mask.mask);
   EachPixel(Source, Copy, [&](uint32_t s, int x, int y) {
+    if (Mask.mask) {
+      // Every premultiplied channel scaled by the mask's alpha in 256ths.
+      const int sx = x - Copy.destX + Copy.source.x, sy = y - Copy.destY + Copy.source.y;
+      const uint32_t m = Mask.mask->Get(sx + Mask.dx, sy + Mask.dy) >> 24;
+      if (m != 255)
+        s = Pack(Channel(s, 24) * m / 256, Channel(s, 16) * m / 256, Channel(s, 8) * m / 256, Channel(s, 0) * m / 256);
+    }
     if (!blend) {
       Dest.SetRaw(x, y, s);
       return;
     }
     const uint32_t d = Dest.Raw(x, y), keep = 255 - Channel(s, 24);
-    auto mix = [&](int shift) { return std::min<uint32_t>(255, Channel(s, shift) + (Channel(d, shift) * keep + 127) / 255); };
+    auto mix = [&](int shift) { return std::min<uint32_t>(255, Channel(s, shift) + Channel(d, shift) * keep / 255); };
     Dest.SetRaw(x, y, Pack(mix(24), mix(16), mix(8), mix(0)));
   });
 }
 
 void CopyChannel(const BitmapPixels& Source, const PixelCopy& Copy, BitmapPixels& Dest, int SourceChannel, int DestChannel) {
+  // An unknown source channel reads as 0.
   const int from = ChannelShift(SourceChannel), to = ChannelShift(DestChannel);
-  if (from < 0 || to < 0) return;
+  if (to < 0) return;
   EachPixel(Source, Copy, [&](uint32_t s, int x, int y) {
-    const uint32_t value = Channel(Unpremultiply(s), from);
+    const uint32_t value = from < 0 ? 0 : Channel(Unpremultiply(s), from);
     const uint32_t d = Dest.Get(x, y);
     Dest.Set(x, y, (d & ~(0xFFu << to)) | value << to);
   });
@@ -167,7 +182,7 @@ void Merge(const BitmapPixels& Source, const PixelCopy& Copy, BitmapPixels& Dest
     const uint32_t s = Unpremultiply(raw), d = Dest.Get(x, y);
     uint32_t out = 0;
     for (int k = 0; k < 4; ++k) {
-      const int64_t m = Multipliers[k];
+      const int64_t m = std::clamp(Multipliers[k], 0, 256);
       const int64_t v = (static_cast<int64_t>(Channel(s, shifts[k])) * m +
                          static_cast<int64_t>(Channel(d, shifts[k])) * (256 - m)) / 256;
       out |= static_cast<uint32_t>(v & 0xFF) << shifts[k];

@@ -35,9 +35,11 @@ class BitmapPixels {
   // Sets a pixel from ARGB (alpha forced opaque in an opaque bitmap);
   // nothing outside.
   void Set(int X, int Y, uint32_t Argb);
-  // The stored (premultiplied) value, and setting it unchanged.
-  uint32_t Raw(int X, int Y) const { return pixels_[Index(X, Y)]; }
-  void SetRaw(int X, int Y, uint32_t V) { pixels_[Index(X, Y)] = transparent_ ? V : (V | 0xFF000000u); }
+  // The premultiplied value, and setting it unchanged. An opaque bitmap
+  // keeps the alpha it was given (getColorBoundsRect sees it) but shows
+  // every pixel opaque.
+  uint32_t Raw(int X, int Y) const { return pixels_[Index(X, Y)] | (transparent_ ? 0 : 0xFF000000u); }
+  void SetRaw(int X, int Y, uint32_t V) { pixels_[Index(X, Y)] = V; }
 
   void Fill(PixelRect R, uint32_t Argb);
   // Fills the area of one colour around (X, Y) with Argb; false when the
@@ -62,7 +64,14 @@ struct PixelCopy {
 };
 PixelCopy ClipCopy(const BitmapPixels& Source, PixelRect Rect, int DestX, int DestY, const BitmapPixels& Dest);
 
-void CopyPixels(const BitmapPixels& Source, const PixelCopy& Copy, BitmapPixels& Dest, bool MergeAlpha);
+// An alpha mask for copyPixels: its alpha scales the source's, pixel
+// (x + dx, y + dy) of the mask for pixel (x, y) of the source.
+struct AlphaMask {
+  const BitmapPixels* mask = nullptr;
+  int dx = 0, dy = 0;
+};
+void CopyPixels(const BitmapPixels& Source, const PixelCopy& Copy, BitmapPixels& Dest, bool MergeAlpha,
+                AlphaMask Mask = {});
 // Channels are ARGB bits: 1 red, 2 green, 4 blue, 8 alpha.
 void CopyChannel(const BitmapPixels& Source, const PixelCopy& Copy, BitmapPixels& Dest, int SourceChannel, int DestChannel);
 // Per channel (red, green, blue, alpha) the source's share in 256ths.

@@ -271,7 +271,15 @@ void InstallCopyMethods(ScriptRuntime& R, Object* Proto) {
     if (!b || C.args.size() < 3) return kFailed;
     SourceCopy s = CheckSourceCopy(C, *b);
     if (s.failure) return Num(s.failure);
-    CopyPixels(*s.source, s.copy, *b, C.Arg(5).ToBoolean());
+    // An alpha bitmap counts with the point that goes with it.
+    AlphaMask mask;
+    if (C.args.size() > 4)
+      if (BitmapPixels* m = Pixels(C.Arg(3))) {
+        const auto [mx, my] = LoosePoint(C, C.Arg(4));
+        const PixelRect rect = *RectArg(C, C.Arg(1));
+        mask = {m, mx - rect.x, my - rect.y};
+      }
+    CopyPixels(*s.source, s.copy, *b, C.Arg(5).ToBoolean(), mask);
     return Num(0);
   });
   R.Method(Proto, "copyChannel", [](NativeCall& C) {
@@ -284,10 +292,11 @@ void InstallCopyMethods(ScriptRuntime& R, Object* Proto) {
   });
   R.Method(Proto, "merge", [](NativeCall& C) {
     BitmapPixels* b = This(C);
-    if (!b || C.args.size() < 7) return kFailed;
+    if (!b || C.args.size() < 6) return kFailed;
     SourceCopy s = CheckSourceCopy(C, *b);
     if (s.failure) return Num(s.failure);
-    const int multipliers[4] = {IntArg(C, 3), IntArg(C, 4), IntArg(C, 5), IntArg(C, 6)};
+    // Without an alpha multiplier the source's alpha is taken whole.
+    const int multipliers[4] = {IntArg(C, 3), IntArg(C, 4), IntArg(C, 5), C.args.size() > 6 ? IntArg(C, 6) : 256};
     Merge(*s.source, s.copy, *b, multipliers);
     return kFailed;
   });
