@@ -92,14 +92,14 @@ bool BitmapPixels::FloodFill(int X, int Y, uint32_t Argb) {
 
 PixelRect BitmapPixels::ColorBounds(uint32_t Mask, uint32_t Color, bool Find) const {
   // A transparent bitmap compares its premultiplied pixels with the masked
-  // colour, an opaque one the pixels as given with the colour whole.
-  const uint32_t color = transparent_ ? Color & Mask : Color;
+  // colour, an opaque one only red, green and blue.
+  const uint32_t mask = transparent_ ? Mask : Mask & 0xFFFFFF;
+  const uint32_t color = transparent_ ? Color & Mask : Color & 0xFFFFFF;
   int x0 = width_, y0 = height_, x1 = -1, y1 = -1;
   ChargeWork(pixels_.size() / 16);
   for (int y = 0; y < height_; ++y)
     for (int x = 0; x < width_; ++x) {
-      const uint32_t pixel = transparent_ ? Raw(x, y) : pixels_[Index(x, y)];
-      if (((pixel & Mask) == color) != Find) continue;
+      if (((Raw(x, y) & mask) == color) != Find) continue;
       x0 = std::min(x0, x);
       y0 = std::min(y0, y);
       x1 = std::max(x1, x);
@@ -196,7 +196,7 @@ int Threshold(const BitmapPixels& Source, const PixelCopy& Copy, BitmapPixels& D
   int passed = 0;
   const uint32_t limit = Limit & Mask;
   EachPixel(Source, Copy, [&](uint32_t raw, int x, int y) {
-    const uint32_t v = Unpremultiply(raw) & Mask;
+    const uint32_t v = raw & Mask;  // premultiplied, as the player compares
     bool pass = false;
     switch (Op) {
       case ThresholdOp::Less: pass = v < limit; break;
@@ -234,6 +234,35 @@ std::optional<BitmapPixels> Compare(const BitmapPixels& A, const BitmapPixels& B
     }
   if (!differ) return std::nullopt;
   return out;
+}
+
+void Noise(BitmapPixels& B, int64_t Seed, int Low, int High, int Channels, bool Gray) {
+  // The "minimal standard" generator: x' = 16807 x mod (2^31 - 1), from a
+  // seed that is never 0.
+  constexpr int64_t kModulus = 2147483647;
+  int64_t state = Seed % kModulus;
+  if (state < 0) state += kModulus;
+  if (state == 0) state = 1;
+  const int64_t low = std::clamp(Low, 0, 255), high = std::clamp(High, 0, 255);
+  const int64_t span = high >= low ? high - low + 1 : 1;
+  auto next = [&]() -> uint32_t {
+    state = state * 16807 % kModulus;
+    return static_cast<uint32_t>(low + state % span);
+  };
+  ChargeWork(static_cast<uint64_t>(B.Width()) * static_cast<uint64_t>(B.Height()) / 4);
+  for (int y = 0; y < B.Height(); ++y)
+    for (int x = 0; x < B.Width(); ++x) {
+      uint32_t r = 0, g = 0, b = 0, a = 255;
+      if (Gray) {
+        r = g = b = next();
+      } else {
+        if (Channels & 1) r = next();
+        if (Channels & 2) g = next();
+        if (Channels & 4) b = next();
+      }
+      if (Channels & 8) a = next();
+      B.Set(x, y, Pack(a, r, g, b));
+    }
 }
 
 void TransformColors(BitmapPixels& B, PixelRect R, const double Multiply[4], const double Add[4]) {

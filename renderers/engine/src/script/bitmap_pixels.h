@@ -83,6 +83,10 @@ int Threshold(const BitmapPixels& Source, const PixelCopy& Copy, BitmapPixels& D
               uint32_t Color, uint32_t Mask, bool CopySource);
 // The differences of two bitmaps of one size, nullopt when they are equal.
 std::optional<BitmapPixels> Compare(const BitmapPixels& A, const BitmapPixels& B);
+// Fills B with random values between Low and High in the channels named
+// (bits as CopyChannel's), from the generator the player seeds with Seed;
+// with Gray one value for red, green and blue. Alpha not named is opaque.
+void Noise(BitmapPixels& B, int64_t Seed, int Low, int High, int Channels, bool Gray);
 // A colour transform over a rectangle: per channel (red, green, blue,
 // alpha) a multiplier and an offset.
 void TransformColors(BitmapPixels& B, PixelRect R, const double Multiply[4], const double Add[4]);

@@ -112,17 +112,25 @@ SourceCopy CheckSourceCopy(NativeCall& C, BitmapPixels& Dest) {
   return {&*state->bitmap, ClipCopy(*state->bitmap, *rect, x, y, Dest), 0};
 }
 
-std::optional<ThresholdOp> OperationNamed(const std::string& S) {
+// An operation threshold knows; any other compares with "<".
+ThresholdOp OperationNamed(const std::string& S) {
   if (S == "<") return ThresholdOp::Less;
   if (S == "<=") return ThresholdOp::LessEqual;
   if (S == ">") return ThresholdOp::Greater;
   if (S == ">=") return ThresholdOp::GreaterEqual;
   if (S == "==") return ThresholdOp::Equal;
   if (S == "!=") return ThresholdOp::NotEqual;
-  return std::nullopt;
+  return ThresholdOp::Less;
 }
 
 // ---- hitTest ----
+
+// Whether a pixel's alpha reaches a hit test's threshold; a clear pixel
+// never does.
+bool Opaque(uint32_t Argb, int Threshold) {
+  const int alpha = static_cast<int>(Argb >> 24);
+  return alpha > 0 && alpha >= Threshold;
+}
 
 // Whether any pixel of B in R (B's coordinates) has at least Alpha.
 bool AnyOpaque(const BitmapPixels& B, PixelRect R, int Alpha) {
@@ -130,7 +138,7 @@ bool AnyOpaque(const BitmapPixels& B, PixelRect R, int Alpha) {
   const int x1 = std::min(B.Width(), R.x + R.width), y1 = std::min(B.Height(), R.y + R.height);
   for (int y = y0; y < y1; ++y)
     for (int x = x0; x < x1; ++x)
-      if (static_cast<int>(B.Get(x, y) >> 24) >= Alpha) return true;
+      if (Opaque(B.Get(x, y), Alpha)) return true;
   return false;
 }
 
@@ -157,8 +165,7 @@ Value HitTest(NativeCall& C, BitmapPixels& B) {
     ChargeWork(static_cast<uint64_t>(std::max(0, x1 - x0)) * static_cast<uint64_t>(std::max(0, y1 - y0)) / 16);
     for (int y = y0; y < y1; ++y)
       for (int x = x0; x < x1; ++x)
-        if (static_cast<int>(B.Get(x, y) >> 24) >= alpha &&
-            static_cast<int>(o.Get(x - dx, y - dy) >> 24) >= otherAlpha)
+        if (Opaque(B.Get(x, y), alpha) && Opaque(o.Get(x - dx, y - dy), otherAlpha))
           return Value::Bool(true);
     return Value::Bool(false);
   }
@@ -170,7 +177,7 @@ Value HitTest(NativeCall& C, BitmapPixels& B) {
   }
   if (std::optional<std::pair<int, int>> p = PointArg(C, other)) {
     const int x = p->first - first->first, y = p->second - first->second;
-    return Value::Bool(B.Contains(x, y) && static_cast<int>(B.Get(x, y) >> 24) >= alpha);
+    return Value::Bool(B.Contains(x, y) && Opaque(B.Get(x, y), alpha));
   }
   return Num(-3);
 }
@@ -259,6 +266,15 @@ void InstallPixelMethods(ScriptRuntime& R, Object* Proto) {
     TransformColors(*b, *r, multiply, add);
     return Value();
   });
+  R.Method(Proto, "noise", [](NativeCall& C) {
+    BitmapPixels* b = This(C);
+    if (!b || C.args.empty()) return kFailed;
+    const double seed = C.ToNumber(C.Arg(0));
+    Noise(*b, std::isfinite(seed) ? static_cast<int64_t>(std::clamp(seed, -9e15, 9e15)) : 0,
+          C.args.size() > 1 ? IntArg(C, 1) : 0, C.args.size() > 2 ? IntArg(C, 2) : 255,
+          C.args.size() > 3 ? IntArg(C, 3) : 7, C.Arg(4).ToBoolean());
+    return Num(0);
+  });
   R.Method(Proto, "hitTest", [](NativeCall& C) {
     BitmapPixels* b = This(C);
     return b ? HitTest(C, *b) : kFailed;
@@ -305,11 +321,10 @@ void InstallCopyMethods(ScriptRuntime& R, Object* Proto) {
     if (!b || C.args.size() < 5) return kFailed;
     SourceCopy s = CheckSourceCopy(C, *b);
     if (s.failure) return Num(s.failure);
-    std::optional<ThresholdOp> op = OperationNamed(C.ToString(C.Arg(3)));
-    if (!op) return Num(0);
+    const ThresholdOp op = OperationNamed(C.ToString(C.Arg(3)));
     const uint32_t color = C.args.size() > 5 ? ColorArg(C, 5) : 0;
     const uint32_t mask = C.args.size() > 6 ? ColorArg(C, 6) : 0xFFFFFFFFu;
-    return Num(Threshold(*s.source, s.copy, *b, *op, ColorArg(C, 4), color, mask, C.Arg(7).ToBoolean()));
+    return Num(Threshold(*s.source, s.copy, *b, op, ColorArg(C, 4), color, mask, C.Arg(7).ToBoolean()));
   });
   R.Method(Proto, "compare", [](NativeCall& C) {
     BitmapPixels* b = This(C);
@@ -336,7 +351,7 @@ void InstallCopyMethods(ScriptRuntime& R, Object* Proto) {
 // Methods the engine does not paint with yet: they check that the bitmap
 // is live and leave it as it is.
 void InstallUnpaintedMethods(ScriptRuntime& R, Object* Proto) {
-  for (const char* name : {"applyFilter", "draw", "generateFilterRect", "noise", "paletteMap", "perlinNoise",
+  for (const char* name : {"applyFilter", "draw", "generateFilterRect", "paletteMap", "perlinNoise",
                            "pixelDissolve", "scroll"}) {
     R.Method(Proto, name, [](NativeCall& C) { return This(C) ? Value() : kFailed; });
   }
