@@ -105,7 +105,8 @@ PixelRect BitmapPixels::ColorBounds(uint32_t Mask, uint32_t Color, bool Find) co
       x1 = std::max(x1, x);
       y1 = std::max(y1, y);
     }
-  if (x1 < 0) return {};
+  // The player finds nothing when the only match is the top left pixel.
+  if (x1 <= 0 && y1 <= 0) return {};
   return {x0, y0, x1 - x0 + 1, y1 - y0 + 1};
 }
 
@@ -238,10 +239,9 @@ std::optional<BitmapPixels> Compare(const BitmapPixels& A, const BitmapPixels& B
 
 void Noise(BitmapPixels& B, int64_t Seed, int Low, int High, int Channels, bool Gray) {
   // The "minimal standard" generator: x' = 16807 x mod (2^31 - 1), from a
-  // seed that is never 0.
+  // seed that is never 0: a negative seed -n starts it at n + 1.
   constexpr int64_t kModulus = 2147483647;
-  int64_t state = Seed % kModulus;
-  if (state < 0) state += kModulus;
+  int64_t state = (Seed < 0 ? 1 - Seed : Seed) % kModulus;
   if (state == 0) state = 1;
   const int64_t low = std::clamp(Low, 0, 255), high = std::clamp(High, 0, 255);
   const int64_t span = high >= low ? high - low + 1 : 1;

@@ -123,6 +123,14 @@ ThresholdOp OperationNamed(const std::string& S) {
   return ThresholdOp::Less;
 }
 
+bool IsColorTransform(NativeCall& C, const Value& V) {
+  const Object* proto = C.runtime.BuiltinPrototype("flash.geom.ColorTransform");
+  if (!proto || !V.IsObject()) return false;
+  for (const Object* o = V.object()->prototype; o; o = o->prototype)
+    if (o == proto) return true;
+  return false;
+}
+
 // ---- hitTest ----
 
 // Whether a pixel's alpha reaches a hit test's threshold; a clear pixel
@@ -254,8 +262,9 @@ void InstallPixelMethods(ScriptRuntime& R, Object* Proto) {
     if (!b || C.args.size() < 2) return kFailed;
     std::optional<PixelRect> r = RectArg(C, C.Arg(0));
     if (!r) return Num(-2);
+    // Only a flash.geom.ColorTransform will do.
     const Value t = C.Arg(1);
-    if (!t.IsObject()) return Num(-3);
+    if (!IsColorTransform(C, t)) return Num(-3);
     static constexpr const char* kMultiply[4] = {"redMultiplier", "greenMultiplier", "blueMultiplier", "alphaMultiplier"};
     static constexpr const char* kAdd[4] = {"redOffset", "greenOffset", "blueOffset", "alphaOffset"};
     double multiply[4], add[4];
