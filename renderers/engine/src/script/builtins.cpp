@@ -36,6 +36,7 @@ void InstallBuiltins(ScriptRuntime& R) {
   InstallTextClasses(R);
   InstallMediaStubs(R);
   InstallExternalInterface(R);
+  InstallClassStubs(R);
 }
 
 }  // namespace swf
