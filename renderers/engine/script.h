@@ -213,6 +213,11 @@ class Object {
   std::unique_ptr<std::map<std::string, std::pair<Object*, Value>>> watchers;
   bool IsFunction() const { return native || function; }
 
+  // ---- __proto__ set to something other than an object ----
+  // What a script stored in __proto__ when it is no object (a number, a
+  // string, null, a clip): read back as it was, while the chain ends here.
+  Value protoValue;
+
  private:
   friend class ScriptRuntime;
   std::string Key(const std::string& Name) const;

@@ -38,6 +38,7 @@ void InstallBuiltins(ScriptRuntime& R) {
   InstallExternalInterface(R);
   InstallBitmapData(R);
   InstallDrawing(R);
+  InstallClassStubs(R);
 }
 
 }  // namespace swf

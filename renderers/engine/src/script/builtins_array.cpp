@@ -385,7 +385,13 @@ void InstallMethods(ScriptRuntime& R, Object* P) {
 void InstallArray(ScriptRuntime& R) {
   Object* methods = R.BuiltinPrototype("Array");
   Object* ctor = InstallClass(R, "Array", methods, [](NativeCall& C) {
-    Object* a = C.runtime.NewArray({});
+    // Called on an object under construction (new, or a subclass's super()),
+    // the object itself becomes the array.
+    Object* a = IsConstructing(C) ? C.ThisObject() : C.runtime.NewArray({});
+    if (!a->isArray) {
+      a->isArray = true;
+      a->Set("length", Value::Number(0));
+    }
     if (C.args.size() == 1 && C.args[0].IsNumber()) {
       a->Set("length", C.args[0]);
     } else {

@@ -25,7 +25,9 @@ Object* Package(ScriptRuntime& R, const std::string& Path) {
 }
 
 void InstallExternalInterface(ScriptRuntime& R) {
-  Object* ei = R.NewObject();
+  // A class whose methods are all static: a function with a prototype of its own.
+  Object* ei = R.NewNative([](NativeCall& C) { return IsConstructing(C) ? C.thisValue : Value(); });
+  ei->Define("prototype", Value::Obj(R.NewObject()), kDontEnum | kDontDelete);
   ei->Set("available", Value::Bool(true));
   ei->Set("call", Value::Obj(R.NewNative([](NativeCall& C) {
     if (C.args.empty()) return Value();

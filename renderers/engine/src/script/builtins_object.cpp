@@ -179,7 +179,8 @@ void InstallObject(ScriptRuntime& R) {
 void InstallFunction(ScriptRuntime& R) {
   Object* proto = R.BuiltinPrototype("Function");
   InstallClass(R, "Function", proto, [](NativeCall& C) {
-    if (C.Arg(0).IsObject()) return C.args[0];
+    // Function(x) answers x itself; new Function(x) keeps the new object unless x is one.
+    if (!C.args.empty()) return C.args[0];
     return IsConstructing(C) ? C.thisValue : Value::Obj(C.runtime.NewObject());
   });
   R.Method(proto, "call", [](NativeCall& C) {

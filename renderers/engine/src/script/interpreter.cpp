@@ -175,10 +175,11 @@ Value Interpreter::ConstructNested(const Value& Ctor, std::vector<Value> Args) {
     Value proto = Ctor.object()->Get("prototype");
     if (proto.IsObject()) obj->prototype = proto.object();
     obj->Define("__constructor__", Ctor, kDontEnum);
-    if (runtime_.SwfVersion() < 6) obj->Define("constructor", Ctor, kDontEnum);
+    // Movies before SWF 7 also find their constructor as an own member.
+    if (runtime_.SwfVersion() < 7) obj->Define("constructor", Ctor, kDontEnum);
   }
   Value r = CallNested(Ctor, Value::Obj(obj), std::move(Args));
-  return r.IsObject() ? r : Value::Obj(obj);
+  return r.IsObject() || r.IsClip() ? r : Value::Obj(obj);
 }
 
 Value Interpreter::ToPrimitiveOf(const Value& V, bool PreferString) {
@@ -442,8 +443,22 @@ void Interpreter::Finish(Value Result) {
   }
 }
 
+namespace {
+
+// The depth of Home in the chain above This (1 for This's own __proto__);
+// 1 when Home is not on it, 0 when there is no object to have a `super`.
+int SuperDepthOf(const Object* This, const Object* Home) {
+  if (!This) return 0;
+  int depth = 1;
+  for (const Object* p = This->prototype; p && Home && depth < 256; p = p->prototype, ++depth)
+    if (p == Home) return depth;
+  return 1;
+}
+
+}  // namespace
+
 void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<Value> Args, Mode M,
-                         Value Constructed, Object* Home) {
+                         Value Constructed, Object* Home, int SuperDepth) {
   if (!Function.IsFunction()) {
     if (M == Mode::Push) Push(Value());
     if (M == Mode::Construct) Push(std::move(Constructed));
@@ -458,7 +473,8 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
     Value r = native(call);
     if (M == Mode::Push) Push(std::move(r));
     const bool refused = TakeRefusedInstance();
-    if (M == Mode::Construct) Push(refused ? Value() : r.IsObject() ? std::move(r) : std::move(Constructed));
+    // A native constructor may answer with another object or a clip (new Object(_root)).
+    if (M == Mode::Construct) Push(refused ? Value() : r.IsObject() || r.IsClip() ? std::move(r) : std::move(Constructed));
     if (M == Mode::Result) result_ = std::move(r);
     return;
   }
@@ -481,7 +497,7 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
     if (ScriptClip* c = runtime_.ResolveTarget(*caller.target, This.string())) f.target = f.original = c;
   // A function called on nothing runs with its home clip as `this`.
   f.thisValue = This.IsUndefined() ? ClipValue(f.target) : This;
-  f.home = Home ? Home : This.IsObject() ? This.object()->prototype : nullptr;
+  f.superDepth = SuperDepth > 0 ? SuperDepth : SuperDepthOf(MembersOf(This), Home);
   f.superAllowed = !def.version2 || !(def.flags & (kSuppressSuper | kPreloadSuper));
   f.mode = M;
   f.constructed = std::move(Constructed);
@@ -523,7 +539,8 @@ void Interpreter::Construct(const Value& Ctor, std::vector<Value> Args) {
     Value proto = Ctor.object()->Get("prototype");
     if (proto.IsObject()) obj->prototype = proto.object();
     obj->Define("__constructor__", Ctor, kDontEnum);
-    if (runtime_.SwfVersion() < 6) obj->Define("constructor", Ctor, kDontEnum);
+    // Movies before SWF 7 also find their constructor as an own member.
+    if (runtime_.SwfVersion() < 7) obj->Define("constructor", Ctor, kDontEnum);
   }
   Invoke(Ctor, Value::Obj(obj), std::move(Args), Mode::Construct, Value::Obj(obj));
 }
@@ -587,13 +604,13 @@ bool Interpreter::InstanceOf(Frame& F, const Value& V, const Value& Ctor) {
 
 namespace {
 
-// What a `super` object stands for.
+// What a `super` object stands for: the method's `this` and how far up its
+// chain the method was found.
 struct SuperData : NativeData {
   Value thisValue;
-  Object* home = nullptr;  // the prototype the method came from
+  int depth = 1;
   void References(std::vector<Object*>& Out) const override {
     if (thisValue.IsObject()) Out.push_back(thisValue.object());
-    if (home) Out.push_back(home);
   }
 };
 
@@ -601,15 +618,35 @@ const SuperData* SuperOf(const Value& V) {
   return V.IsObject() && V.object()->data ? dynamic_cast<const SuperData*>(V.object()->data.get()) : nullptr;
 }
 
+// How many steps above Start the object holding Name is (0: Start's own).
+int HolderDepth(const Object* Start, const Object* Holder) {
+  int depth = 0;
+  for (const Object* p = Start; p && p != Holder && depth < 256; p = p->prototype) ++depth;
+  return depth;
+}
+
 }  // namespace
 
+Object* Interpreter::MembersOf(const Value& V) {
+  if (V.IsObject()) return V.object();
+  if (V.IsClip())
+    if (ScriptClip* c = runtime_.ResolveTarget(CurrentClip(), V.string())) return c->Variables();
+  return nullptr;
+}
+
+Object* Interpreter::ChainAt(const Value& V, int Depth) {
+  Object* o = MembersOf(V);
+  for (int i = 0; o && i < Depth; ++i) o = o->prototype;
+  return o;
+}
+
 Value Interpreter::MakeSuper(Frame& F) {
-  if (!F.home) return Value();
+  if (F.superDepth <= 0) return Value();
   Object* o = runtime_.NewObject();
-  o->prototype = F.home->prototype;  // members are found above the method's prototype
+  o->prototype = ChainAt(F.thisValue, F.superDepth + 1);
   auto d = std::make_unique<SuperData>();
   d->thisValue = F.thisValue;
-  d->home = F.home;
+  d->depth = F.superDepth;
   o->data = std::move(d);
   return Value::Obj(o);
 }
@@ -618,19 +655,26 @@ void Interpreter::CallMethod(Frame& F, const Value& Of, const Value& Name, std::
   std::string name = Name.IsUndefined() ? std::string() : ToStringOf(Name);
   if (const SuperData* s = SuperOf(Of)) {
     Value thisValue = s->thisValue;
+    int depth = s->depth;
     if (name.empty()) {
-      // super(...): the superclass's constructor on this object.
-      const Property* c = s->home->FindProperty("__constructor__");
-      Value ctor = c ? c->value : Value();
-      Value proto = ctor.IsObject() ? ctor.object()->Get("prototype") : Value();
-      Invoke(ctor, thisValue, std::move(Args), Mode::Push, {}, proto.IsObject() ? proto.object() : nullptr);
+      // super(...): the __constructor__ of the prototype the method came
+      // from (its getter runs; __resolve does not), called on this object.
+      Object* base = ChainAt(thisValue, depth);
+      const Object* holder = nullptr;
+      const Property* c = base ? base->FindProperty("__constructor__", &holder) : nullptr;
+      Value ctor;
+      if (c && c->getter)
+        ctor = CallValue(Value::Obj(c->getter), thisValue, {}, CurrentClip());
+      else if (c && !(c->flags & HiddenFlags(runtime_.SwfVersion())))
+        ctor = c->value;
+      Invoke(ctor, thisValue, std::move(Args), Mode::Push, {}, nullptr, depth + 1);
       return;
     }
+    Object* above = ChainAt(thisValue, depth + 1);
     const Object* holder = nullptr;
-    Object* above = s->home->prototype;
-    if (!above || !above->FindProperty(name, &holder)) holder = nullptr;
+    if (!above || !above->FindProperty(name, &holder)) holder = above;
     Value fn = above ? GetObjectMember(above, thisValue, name) : Value();
-    Invoke(fn, thisValue, std::move(Args), Mode::Push, {}, const_cast<Object*>(holder));
+    Invoke(fn, thisValue, std::move(Args), Mode::Push, {}, nullptr, depth + 1 + HolderDepth(above, holder));
     return;
   }
   if (name.empty()) {
@@ -638,9 +682,9 @@ void Interpreter::CallMethod(Frame& F, const Value& Of, const Value& Name, std::
     return;
   }
   Object* home = nullptr;
-  if (Of.IsObject()) {
+  if (Object* self = MembersOf(Of)) {
     const Object* holder = nullptr;
-    if (Of.object()->FindProperty(name, &holder) && holder != Of.object()) home = const_cast<Object*>(holder);
+    if (self->FindProperty(name, &holder) && holder != self) home = const_cast<Object*>(holder);
   }
   Invoke(GetMember(F, Of, name), Of, std::move(Args), Mode::Push, {}, home);
 }
@@ -744,7 +788,7 @@ Value Interpreter::GetClipProperty(ScriptClip& C, int Index) {
 }
 
 Value Interpreter::GetObjectMember(Object* O, const Value& This, const std::string& Name) {
-  if (Name == "__proto__") return O->prototype ? Value::Obj(O->prototype) : Value();
+  if (Name == "__proto__") return O->Get(Name);
   const Object* holder = nullptr;
   const Property* p = O->FindProperty(Name, &holder);
   if (!p) {
@@ -762,12 +806,8 @@ Value Interpreter::GetObjectMember(Object* O, const Value& This, const std::stri
 }
 
 bool Interpreter::SetObjectMember(Object* O, const Value& This, const std::string& Name, const Value& V) {
-  if (Name == "__proto__") {
-    O->Set(Name, V);
-    return true;
-  }
   const Object* holder = nullptr;
-  const Property* p = O->FindProperty(Name, &holder);
+  const Property* p = Name == "__proto__" ? nullptr : O->FindProperty(Name, &holder);
   if (p && (p->flags & HiddenFlags(runtime_.SwfVersion()))) {
     // A member hidden from this version is written as if it were not there.
     if (holder == O) O->SetFlags(Name, 0, kVersionFlags | kReadOnly);
@@ -784,7 +824,7 @@ bool Interpreter::SetObjectMember(Object* O, const Value& This, const std::strin
   if (O->watchers) {
     auto w = O->watchers->find(Name);
     if (w != O->watchers->end()) {
-      Value old = p && holder == O ? p->value : Value();
+      Value old = Name == "__proto__" ? O->Get(Name) : p && holder == O ? p->value : Value();
       auto [callback, data] = w->second;  // a copy: the callback may unwatch
       value = CallNested(Value::Obj(callback), This, {Value::String(Name), old, V, data});
     }
@@ -795,7 +835,7 @@ bool Interpreter::SetObjectMember(Object* O, const Value& This, const std::strin
 
 Value Interpreter::GetMember(Frame& F, const Value& Of, const std::string& Name) {
   if (const SuperData* s = SuperOf(Of)) {
-    Object* above = s->home->prototype;
+    Object* above = ChainAt(s->thisValue, s->depth + 1);
     return above ? GetObjectMember(above, s->thisValue, Name) : Value();
   }
   switch (Of.type()) {

@@ -54,8 +54,10 @@ class Interpreter {
     ScriptClip* target = nullptr;    // changed by SetTarget
     ScriptClip* original = nullptr;  // the clip the block or function runs on
     Value thisValue;
-    // The prototype the running method was found on: `super` looks from its __proto__.
-    Object* home = nullptr;
+    // How many __proto__ steps from `this` the running method was found (at
+    // least 1; 0: no `super`). `super` walks `this`'s chain again on each use,
+    // so a chain changed during the call is followed.
+    int superDepth = 0;
     bool superAllowed = false;
     bool thisHidden = false;  // a function that keeps `this` in a register or suppresses it
     size_t stackBase = 0;
@@ -91,8 +93,14 @@ class Interpreter {
   std::vector<Value> PopArgs();
 
   // Calls.
+  // Home is the prototype the function was found on (its depth in This's
+  // chain is `super`'s), or SuperDepth gives that depth directly.
   void Invoke(const Value& Function, const Value& This, std::vector<Value> Args, Mode M, Value Constructed = {},
-              Object* Home = nullptr);
+              Object* Home = nullptr, int SuperDepth = 0);
+  // The object whose members `this` means: an object, or a clip's variables.
+  Object* MembersOf(const Value& V);
+  // The object Depth __proto__ steps up from V's members, or nullptr.
+  Object* ChainAt(const Value& V, int Depth);
   // `super` in a method: an object that looks members up above the method's
   // prototype and calls them on the method's `this`.
   Value MakeSuper(Frame& F);

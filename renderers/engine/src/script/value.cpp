@@ -207,12 +207,12 @@ const Property* Object::OwnProperty(const std::string& Name) const {
 }
 
 bool Object::Has(const std::string& Name) const {
-  if (Name == "__proto__") return prototype != nullptr;
+  if (Name == "__proto__") return prototype != nullptr || !protoValue.IsUndefined();
   return OwnProperty(Name) != nullptr;
 }
 
 Value Object::Get(const std::string& Name) const {
-  if (Name == "__proto__") return prototype ? Value::Obj(prototype) : Value();
+  if (Name == "__proto__") return prototype ? Value::Obj(prototype) : protoValue;
   const Property* p = OwnProperty(Name);
   return p ? p->value : Value();
 }
@@ -229,7 +229,10 @@ const Property* Object::FindProperty(const std::string& Name, const Object** Hol
 }
 
 std::optional<Value> Object::Find(const std::string& Name) const {
-  if (Name == "__proto__") return prototype ? std::optional<Value>(Value::Obj(prototype)) : std::nullopt;
+  if (Name == "__proto__") {
+    if (prototype) return Value::Obj(prototype);
+    return protoValue.IsUndefined() ? std::nullopt : std::optional<Value>(protoValue);
+  }
   const Property* p = FindProperty(Name);
   if (!p) return std::nullopt;
   return p->value;
@@ -304,8 +307,10 @@ void Object::SetArrayLength(int32_t N) {
 
 void Object::Set(const std::string& Name, Value V) {
   if (Name == "__proto__") {
-    // Only an object becomes the prototype; anything else leaves the chain as it is.
-    if (V.IsObject() && V.object() != this) prototype = V.object();
+    // Only an object continues the chain; anything else ends it, and reads back as it was set.
+    if (V.IsObject() && V.object() == this) return;
+    prototype = V.IsObject() ? V.object() : nullptr;
+    protoValue = V.IsObject() ? Value() : std::move(V);
     return;
   }
   if (isArray) {
@@ -349,6 +354,12 @@ bool Object::SetFlags(const std::string& Name, uint16_t Set, uint16_t Clear) {
 }
 
 bool Object::Delete(const std::string& Name) {
+  if (Name == "__proto__") {
+    bool had = Has(Name);
+    prototype = nullptr;
+    protoValue = Value();
+    return had;
+  }
   if (isArray && Name == "length") return false;
   auto it = members_.find(Key(Name));
   if (it == members_.end() || (it->second.flags & kDontDelete)) return false;
