@@ -37,6 +37,7 @@ void InstallBuiltins(ScriptRuntime& R) {
   InstallMediaStubs(R);
   InstallExternalInterface(R);
   InstallClassStubs(R);
+  InstallNativeTable(R);
 }
 
 }  // namespace swf
