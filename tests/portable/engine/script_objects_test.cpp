@@ -349,3 +349,114 @@ TEST(ScriptObjects, BroadcasterCallsEachListenerOnce) {
   )"),
             "got 5\ntrue\n1\ntrue\nundefined\ntrue");
 }
+
+TEST(ScriptObjects, SuperFollowsThisObjectsChainAsItIsWhenUsed) {
+  // T.prototype.m moves its object under a class of Boolean's, then calls super(true):
+  // the constructor it reaches is the new one, and it makes the object a Boolean.
+  const std::string setup = R"(
+    function "T"
+    end
+    push "T"
+    getvariable
+    push "prototype"
+    getmember
+    push "m"
+    function2 "" registers 3 preload this super
+      push r1 "__proto__" "__proto__" "Boolean"
+      getvariable
+      push "prototype"
+      getmember
+      push "__constructor__" "Boolean"
+      getvariable
+      push 2
+      initobject
+      setmember
+      push true 1 r2 undefined
+      callmethod
+      return
+    end
+    setmember
+    push "o" 0 "T"
+    newobject
+    setvariable
+  )";
+  Check(8, {
+      {Method(Global("o"), "m"), "true"},
+      {Method(Global("o"), "m") + "\npop\npush \"o\"\ngetvariable\npush \"\"\nadd2", "true"},
+      // An own method's super() starts above the object: its own __constructor__ is not called.
+      {"push 0 \"__constructor__\" \"Number\"\ngetvariable\npush \"f\"\nfunction2 \"\" registers 2 preload super\n"
+       "push 0 r1 undefined\ncallmethod\nreturn\nend\npush 2\ninitobject\npush \"f\"\ncallmethod",
+       "undefined"},
+  }, setup);
+}
+
+TEST(ScriptObjects, ProtoHoldsAnyValueAndEndsTheChain) {
+  const std::string setup = R"(
+    push "o" 0
+    initobject
+    setvariable
+  )";
+  auto setProto = [](const std::string& V) {
+    return "push \"o\"\ngetvariable\npush \"__proto__\" " + V + "\nsetmember\npush \"o\"\ngetvariable\n";
+  };
+  Check(8, {
+      {setProto("123") + "push \"__proto__\"\ngetmember", "123"},
+      {setProto("\"abc\"") + "push \"__proto__\"\ngetmember\ntypeof", "string"},
+      {setProto("null") + "push \"__proto__\"\ngetmember", "null"},
+      // A string there lends nothing: the chain ends at the object.
+      {setProto("\"abc\"") + "push \"toString\"\ngetmember", "undefined"},
+      {setProto("\"abc\"") + "pop\npush \"o\"\ngetvariable\npush \"__proto__\"\ndelete\npop\npush \"o\"\ngetvariable\n"
+                             "push \"__proto__\"\ngetmember",
+       "undefined"},
+  }, setup);
+}
+
+TEST(ScriptObjects, ConstructorsAnswerAndOwnTheirObjects) {
+  Check(6, {
+      // Before SWF 7 an object made by new owns its constructor.
+      {"function \"F\"\nend\npush \"constructor\" 1 0 \"F\"\nnewobject\npush \"hasOwnProperty\"\ncallmethod", "true"},
+      {"push \"_root\"\ngetvariable\npush 1 \"Object\"\nnewobject", "_level0"},
+  });
+  Check(8, {
+      {"function \"F\"\nend\npush \"constructor\" 1 0 \"F\"\nnewobject\npush \"hasOwnProperty\"\ncallmethod", "false"},
+      {"push \"x\" 1 \"Function\"\ncallfunction", "x"},
+  });
+}
+
+TEST(ScriptObjects, GlobalClassesByVersion) {
+  const std::vector<Case> everywhere = {
+      {"push \"Error\"\ngetvariable\ntypeof", "function"},
+      {"push \"MovieClip\"\ngetvariable\npush \"prototype\"\ngetmember\npush \"_root\"\ngetvariable\n"
+       "push \"__proto__\"\ngetmember\nstrictequals",
+       "true"},
+      {"push \"PrintJob\"\ngetvariable\ntypeof", "function"},
+      {"push \"System\"\ngetvariable\npush \"IME\"\ngetmember\ntypeof", "object"},
+      {"push \"oops\" 1 \"Error\"\nnewobject\npush \"\"\nadd2", "oops"},
+      {"push 0 \"Error\"\nnewobject\npush \"\"\nadd2", "Error"},
+  };
+  Check(6, everywhere);
+  Check(8, everywhere);
+  Check(6, {{"push \"flash\"\ngetvariable\ntypeof", "undefined"}});
+  Check(8, {
+      {"push \"flash.filters.BlurFilter\"\ngetvariable\ntypeof", "function"},
+      {"push \"flash.external.ExternalInterface\"\ngetvariable\ntypeof", "function"},
+  });
+}
+
+TEST(ScriptObjects, NativesByNumber) {
+  const std::string setup = R"(
+    push "d" 1234 1 "Date"
+    newobject
+    setvariable
+  )";
+  Check(8, {
+      {"push \"d\"\ngetvariable\npush \"t\" 16 103 2 \"ASnative\"\ncallfunction\nsetmember\n" +
+           Method(Global("d"), "t"),
+       "1234"},
+      // Each name takes the next number; an empty one uses a number up too.
+      {"push 15 \",t\" 103\n" + Global("d") + "\npush 4 \"ASSetNative\"\ncallfunction\npop\n" + Method(Global("d"), "t"),
+       "1234"},
+      {"push 1 2 2 \"ASnative\"\ncallfunction\ntypeof", "undefined"},
+      {Method(Global("ASnative"), "call", "2 200 null", 3) + "\npush \"\"\nadd2", "[type Function]"},
+  }, setup);
+}

@@ -39,6 +39,7 @@ void InstallBuiltins(ScriptRuntime& R) {
   InstallBitmapData(R);
   InstallDrawing(R);
   InstallClassStubs(R);
+  InstallNativeTable(R);
 }
 
 }  // namespace swf

@@ -217,11 +217,6 @@ void InstallGlobalFunctions(ScriptRuntime& R) {
   R.Method(g, "isFinite", [](NativeCall& C) {
     return Value::Bool(std::isfinite(C.args.empty() ? NAN : C.ToNumber(C.args[0])));
   });
-  R.Method(g, "ASnative", [](NativeCall& C) {
-    // Only the Math table is known; other tables give nothing.
-    if (C.args.size() < 2 || C.ToNumber(C.args[0]) != 200) return Value();
-    return MathNative(C.runtime, C.ToNumber(C.args[1]));
-  });
   R.Method(g, "escape", Escape);
   R.Method(g, "unescape", Unescape);
 }

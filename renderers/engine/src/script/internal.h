@@ -77,6 +77,8 @@ void InstallBitmapData(ScriptRuntime& R);         // builtins_bitmapdata.cpp: fl
 void InstallDrawing(ScriptRuntime& R);            // builtins_drawing.cpp: MovieClip's moveTo, lineTo, beginFill, ...
 // builtins_classes.cpp: Error, and the classes movies find by name that have nothing behind them yet (last).
 void InstallClassStubs(ScriptRuntime& R);
+// native_table.cpp: ASnative and ASSetNative, the built-in methods by number (after the library).
+void InstallNativeTable(ScriptRuntime& R);
 // ASSetPropFlags' version bits: a member with one of them set is hidden
 // from movies of the versions it names (128: SWF 5, 256: SWF 6, 1024: up
 // to 6, 4096: up to 7, 8192: up to 8, 16384: up to 9). A hidden member

@@ -1,0 +1,105 @@
+// The player's table of native functions by number: ASnative(table, index)
+// gives one, ASSetNative(object, table, "name,name,...", first) installs a
+// run of them on an object. Entries are the built-in methods as installed,
+// taken when the library is set up so that a movie replacing a method later
+// does not change what the number means.
+
+#include <cmath>
+#include <map>
+#include <utility>
+
+#include "renderers/engine/src/script/internal.h"
+
+namespace swf {
+namespace {
+
+struct NativeEntry {
+  int table, index;
+  const char* owner;  // a built-in prototype's class name
+  const char* name;
+};
+
+// Date (table 103): the methods in the order the player numbers them.
+constexpr NativeEntry kEntries[] = {
+    {103, 0, "Date", "getFullYear"},     {103, 1, "Date", "getYear"},        {103, 2, "Date", "getMonth"},
+    {103, 3, "Date", "getDate"},         {103, 4, "Date", "getDay"},         {103, 5, "Date", "getHours"},
+    {103, 6, "Date", "getMinutes"},      {103, 7, "Date", "getSeconds"},     {103, 8, "Date", "getMilliseconds"},
+    {103, 9, "Date", "setFullYear"},     {103, 10, "Date", "setMonth"},      {103, 11, "Date", "setDate"},
+    {103, 12, "Date", "setHours"},       {103, 13, "Date", "setMinutes"},    {103, 14, "Date", "setSeconds"},
+    {103, 15, "Date", "setMilliseconds"}, {103, 16, "Date", "getTime"},       {103, 17, "Date", "setTime"},
+    {103, 18, "Date", "getTimezoneOffset"},
+};
+
+constexpr int kMathTable = 200;
+
+// The table's entries, "table,index" to function, kept among the built-in
+// prototypes (which pins it).
+Object* Table(ScriptRuntime& R) {
+  static const std::string kSlot = " native table";
+  Object* table = R.BuiltinPrototype(kSlot);
+  if (!table) {
+    table = R.NewObject();
+    table->prototype = nullptr;
+    R.SetBuiltinPrototype(kSlot, table);
+  }
+  return table;
+}
+
+std::string Key(double Table, double Index) { return NumberToString(Table) + "," + NumberToString(Index); }
+
+Value Lookup(ScriptRuntime& R, double Table, double Index) {
+  if (!std::isfinite(Table) || !std::isfinite(Index)) return Value();
+  Table = std::trunc(Table);
+  Index = std::trunc(Index);
+  if (Table == kMathTable) return MathNative(R, Index);
+  return swf::Table(R)->Get(Key(Table, Index));
+}
+
+Value AsNative(NativeCall& C) {
+  if (C.args.size() < 2) return Value();
+  double table = C.ToNumber(C.args[0]);
+  double index = C.ToNumber(C.args[1]);
+  return Lookup(C.runtime, table, index);
+}
+
+// ASSetNative(object, table, names, first): each comma-separated name takes
+// the next number from first on (an empty name uses one up too); names the
+// table has nothing for are left alone.
+Value AsSetNative(NativeCall& C) {
+  if (C.args.size() < 3) return Value();
+  Object* target = C.Arg(0).IsObject() ? C.args[0].object() : nullptr;
+  if (!target) return Value();
+  double table = C.ToNumber(C.args[1]);
+  std::string names = C.ToString(C.args[2]);
+  double index = C.args.size() > 3 ? C.ToNumber(C.args[3]) : 0;
+  if (!std::isfinite(index)) index = 0;
+  size_t pos = 0;
+  while (pos <= names.size()) {
+    ChargeWork(1);
+    size_t comma = names.find(',', pos);
+    if (comma == std::string::npos) comma = names.size();
+    std::string name = names.substr(pos, comma - pos);
+    if (!name.empty()) {
+      Value fn = Lookup(C.runtime, table, index);
+      if (fn.IsFunction()) target->Set(name, fn);
+    }
+    index += 1;
+    pos = comma + 1;
+  }
+  return Value();
+}
+
+}  // namespace
+
+void InstallNativeTable(ScriptRuntime& R) {
+  Object* table = Table(R);
+  for (const NativeEntry& e : kEntries) {
+    Object* owner = R.BuiltinPrototype(e.owner);
+    Value fn = owner ? owner->Get(e.name) : Value();
+    if (fn.IsFunction()) table->Set(Key(e.table, e.index), fn);
+  }
+  R.Method(R.Global(), "ASnative", AsNative);
+  R.Method(R.Global(), "ASSetNative", AsSetNative);
+}
+
+}  // namespace swf
