@@ -146,7 +146,7 @@ void MovieInstance::Step() {
     state_->StartLibraries(0, "");
     return;
   }
-  state_->loaderLoadsDue = true;
+  state_->StepLoaderLoads();
   // Intervals and timeouts run by the movie's own clock, which moves one
   // frame period a step (level 0's rate), so that they fire at the same
   // frames however fast the movie is played.

@@ -99,9 +99,9 @@ int MovieInstance::State::StartRequest(const std::string& Url, const std::string
 
 bool MovieInstance::State::ApplyLoads() {
   // Take the finished requests out first: applying one may start others.
-  // MovieClipLoader loads apply once a frame step has passed, all those
-  // finished together, so their listeners hear of each before any loaded
-  // movie's first frame runs.
+  // MovieClipLoader loads apply as a frame step begins, all those finished
+  // together, so their listeners hear of each before any loaded movie's
+  // first frame runs.
   const bool loaderDue = loaderLoadsDue;
   loaderLoadsDue = false;
   std::vector<movie::Request> done;
@@ -237,6 +237,15 @@ bool movie::Bridge::UnloadClip(const std::string& Target) {
   }
   s.requests.emplace(s.nextRequest++, std::move(q));
   return true;
+}
+
+void MovieInstance::State::StepLoaderLoads() {
+  for (const auto& [id, r] : requests)
+    if (r.finished && r.loader.get()) {
+      loaderLoadsDue = true;
+      Settle();
+      return;
+    }
 }
 
 void MovieInstance::State::BroadcastLoad(Object* Loader, const std::string& Event, std::vector<Value> Args) {

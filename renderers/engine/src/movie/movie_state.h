@@ -165,9 +165,12 @@ struct MovieInstance::State {
   std::map<int, std::set<std::string>> libraryUrls;  // by level: the URLs requested
 
   // ---- MovieClipLoader loads (loads.cpp) ----
-  // A frame step has passed since the last ApplyLoads: finished loader loads apply.
+  // Set by StepLoaderLoads: ApplyLoads takes the finished loader loads too.
   bool loaderLoadsDue = false;
   std::vector<movie::LoadInit> loadInits;  // placed, onLoadInit still to come, oldest first
+  // As a frame step begins: the MovieClipLoader loads finished since the
+  // last one apply, their movies' first frames run, and the loaders hear.
+  void StepLoaderLoads();
   // A finished MovieClipLoader load: placed, and its loader told.
   void ApplyLoaderLoad(movie::Request& R);
   // onLoadInit for the loads placed, newest first; true when any ran.
