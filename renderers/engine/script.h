@@ -376,6 +376,19 @@ class ScriptHost {
   // Local time minus UTC at a moment, in milliseconds: 0 (UTC) unless the
   // host says otherwise, so that what scripts print does not depend on the machine.
   virtual double LocalTimeOffsetMs(double /*UtcMs*/) { return 0; }
+
+  // ---- MovieClipLoader (loadClip, unloadClip) ----
+  // Loads Url into Target (a clip's target path, or "_levelN") for Loader:
+  // the host calls Loader.broadcastMessage with onLoadStart, onLoadProgress,
+  // onLoadComplete and, once the movie's first frame has run, onLoadInit, or
+  // with onLoadError, and keeps Loader alive until then. False when nothing
+  // was started (the default).
+  virtual bool LoadClip(const std::string& /*Url*/, const std::string& /*Target*/, Object* /*Loader*/) {
+    return false;
+  }
+  // Empties the clip at Target (a level goes) and drops the loads into it
+  // still in flight. False when there is no such clip.
+  virtual bool UnloadClip(const std::string& /*Target*/) { return false; }
 };
 
 // Limits of one run (a frame's scripts, a button's actions, a call from the host).

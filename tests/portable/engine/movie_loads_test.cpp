@@ -131,4 +131,128 @@ show
   EXPECT_EQ(r.host.calls.size(), 1u);  // no request for the empty URL
 }
 
+
+// ---- MovieClipLoader ----
+
+// A main movie with clip c and loader l whose listener functions trace
+// each event with its arguments; Script follows.
+std::string LoaderMovie(const std::string& Script) {
+  auto listener = [](const std::string& Event, const std::string& Args, const std::string& Body) {
+    return "  push \"l\"\n  getvariable\n  push \"" + Event + "\"\n  function \"\" " + Args + "\n" + Body +
+           "    trace\n  end\n  setmember\n";
+  };
+  const std::string mc = "    push \"mc\"\n    getvariable\n    add2\n";
+  return "size 100 100\nactions\n  push 1 \"c\" 2 \"this\"\n  getvariable\n  push \"createEmptyMovieClip\"\n"
+         "  callmethod\n  pop\n  push \"c\"\n  getvariable\n  push \"x\" 1\n  setmember\n"
+         "  push \"l\" 0 \"MovieClipLoader\"\n  newobject\n  definelocal\n" +
+         listener("onLoadStart", "\"mc\"", "    push \"start \"\n" + mc) +
+         listener("onLoadProgress", "\"mc\" \"a\" \"b\"",
+                  "    push \"progress \"\n" + mc +
+                      "    push \" \"\n    add2\n    push \"a\"\n    getvariable\n    add2\n"
+                      "    push \" \"\n    add2\n    push \"b\"\n    getvariable\n    add2\n") +
+         listener("onLoadComplete", "\"mc\"", "    push \"complete \"\n" + mc) +
+         listener("onLoadInit", "\"mc\"",
+                  "    push \"init \"\n" + mc + "    push \" \"\n    add2\n    push \"mc\"\n    getvariable\n"
+                  "    push \"v\"\n    getmember\n    add2\n") +
+         listener("onLoadError", "\"mc\" \"code\"",
+                  "    push \"error \"\n" + mc + "    push \" \"\n    add2\n    push \"code\"\n    getvariable\n"
+                  "    add2\n") +
+         Script + "  stop\nend\nshow\n";
+}
+
+// l.loadClip(Args...) with its result traced; Args as push values, last first.
+std::string LoadClip(const std::string& Args, int Count, const std::string& Method = "loadClip") {
+  return "  push " + Args + " " + std::to_string(Count) + " \"l\"\n  getvariable\n  push \"" + Method +
+         "\"\n  callmethod\n  trace\n";
+}
+
+const char* kChildTrace = R"(
+size 100 100
+actions
+  push "child "
+  push "v"
+  getvariable
+  add2
+  trace
+end
+show
+)";
+
+std::vector<std::string> Traces(const movie_test::RecordingHost& H) {
+  std::vector<std::string> out;
+  for (const std::string& l : H.logs)
+    if (l.rfind("trace: ", 0) == 0) out.push_back(l.substr(7));
+  return out;
+}
+
+TEST(MovieClipLoader, TellsListenersHowEachLoadGoesAsTheNextFrameBegins) {
+  Rig r(LoaderMovie(LoadClip("\"c\" \"child.swf?v=q\"", 2) + LoadClip("5 \"missing.swf\"", 2) +
+                    LoadClip("\"nowhere\" \"a.swf\"", 2) + LoadClip("\"c\" 7", 2) + LoadClip("\"a.swf\"", 1)));
+  r.instance.Step();
+  EXPECT_EQ(Traces(r.host), (std::vector<std::string>{"true", "true", "false", "false", "undefined"}));
+  ASSERT_EQ(r.host.calls, (std::vector<std::string>{"request 1 child.swf?v=q", "request 2 missing.swf"}));
+  const std::vector<uint8_t> child = Bytes(kChildTrace);
+  Deliver(r.instance, 1, child, 3);
+  r.instance.FinishRequest(1, true);
+  r.instance.FinishRequest(2, false);
+  EXPECT_EQ(Traces(r.host).size(), 5u);  // nothing until the next frame
+  r.host.logs.clear();
+  r.instance.Step();
+  const std::string size = std::to_string(child.size());
+  // Every finished load's listeners first, then the loaded movie's first
+  // frame (its root holds the URL's query variables), then onLoadInit.
+  EXPECT_EQ(Traces(r.host), (std::vector<std::string>{"start _level0.c", "progress _level0.c " + size + " " + size,
+                                                      "complete _level0.c", "error _level5 URLNotFound", "child q",
+                                                      "init _level0.c q"}));
+  EXPECT_EQ(r.instance.GetVariable("c.x"), "");  // the clip's variables started afresh
+}
+
+TEST(MovieClipLoader, UnloadClipCancelsTheLoadAndEmptiesTheClip) {
+  Rig r(LoaderMovie(LoadClip("\"c\" \"child.swf\"", 2) + LoadClip("\"c\"", 1, "unloadClip") +
+                    LoadClip("\"nowhere\"", 1, "unloadClip")));
+  r.instance.Step();
+  EXPECT_EQ(Traces(r.host), (std::vector<std::string>{"true", "true", "false"}));
+  EXPECT_EQ(r.instance.GetVariable("c.x"), "");
+  EXPECT_EQ(r.instance.GetVariable("c._name"), "c");  // the clip stays, empty
+  Deliver(r.instance, 1, Bytes(kChildTrace), 1);  // too late: ignored
+  r.instance.FinishRequest(1, true);
+  r.host.logs.clear();
+  r.instance.Step();
+  r.instance.Step();
+  EXPECT_EQ(Traces(r.host), std::vector<std::string>{"start _level0.c"});
+}
+
+TEST(MovieLoads, UnloadMovieEmptiesAClipAndLoadMovieSetsTheQueryVariables) {
+  Rig r(R"(
+size 100 100
+actions
+  push 1 "c" 2 "this"
+  getvariable
+  push "createEmptyMovieClip"
+  callmethod
+  pop
+  push "child.swf?v=w" "c"
+  geturl2 loadtarget
+end
+show
+actions
+  push 0 "c"
+  getvariable
+  push "unloadMovie"
+  callmethod
+  pop
+  stop
+end
+show
+)");
+  r.instance.Step();
+  Deliver(r.instance, 1, Bytes(kChildTrace), 2);
+  r.instance.FinishRequest(1, true);
+  EXPECT_EQ(Traces(r.host), std::vector<std::string>{"child w"});
+  EXPECT_EQ(r.instance.GetVariable("c.v"), "w");
+  r.instance.Step();
+  EXPECT_EQ(r.instance.GetVariable("c.v"), "");
+  EXPECT_EQ(r.instance.GetVariable("c._totalframes"), "1");
+}
+
 }  // namespace

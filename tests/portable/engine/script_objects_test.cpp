@@ -459,4 +459,37 @@ TEST(ScriptObjects, NativesByNumber) {
       {"push 1 2 2 \"ASnative\"\ncallfunction\ntypeof", "undefined"},
       {Method(Global("ASnative"), "call", "2 200 null", 3) + "\npush \"\"\nadd2", "[type Function]"},
   }, setup);
+
+TEST(ScriptObjects, GetterReadingItsOwnPropertyReadsUndefined) {
+  // o.k's getter returns this.k: the inner read gives undefined instead of
+  // recursing until the run aborts.
+  World w(8);
+  EXPECT_EQ(w.Traces(R"(
+    push "o" 0
+    initobject
+    setvariable
+    push "g"
+    function "" 
+      push "this"
+      getvariable
+      push "k"
+      getmember
+      push "!"
+      add2
+      return
+    end
+    setvariable
+    push null "g"
+    getvariable
+    push "k" 3 "o"
+    getvariable
+    push "addProperty"
+    callmethod
+    pop
+    push "o"
+    getvariable
+    push "k"
+    getmember
+    trace
+  )"), "undefined!");
 }

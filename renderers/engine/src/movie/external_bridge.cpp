@@ -122,6 +122,10 @@ void Bridge::GetURL(const UrlRequest& R) {
     else if (!vars.empty())
       url += (url.find('?') == std::string::npos ? "?" : "&") + vars;
   }
+  if (R.url.empty() && !R.loadVariables && level < 0 && clip) {
+    UnloadClip(clip->TargetPath());  // unloadMovie on a clip: it plays an empty movie
+    return;
+  }
   Request q;
   if (R.url.empty() && !R.loadVariables && level >= 0) {
     // loadMovieNum("", N): unloadMovieNum(N). Level 0 stays (the host's movie).

@@ -146,6 +146,7 @@ void MovieInstance::Step() {
     state_->StartLibraries(0, "");
     return;
   }
+  state_->StepLoaderLoads();
   // Intervals and timeouts run by the movie's own clock, which moves one
   // frame period a step (level 0's rate), so that they fire at the same
   // frames however fast the movie is played.
@@ -299,7 +300,8 @@ void MovieInstance::State::Settle() {
       const bool loaded = ApplyLoads();
       BindTextFields();
       const bool ran = started && RunFrameScripts();  // nothing runs before the first Step
-      if (!loaded && !ran) break;
+      const bool inited = started && LoadInitEvents();  // after the loaded movies' first frames
+      if (!loaded && !ran && !inited) break;
     }
     BindTextFields();
     PruneClips();

@@ -99,9 +99,14 @@ int MovieInstance::State::StartRequest(const std::string& Url, const std::string
 
 bool MovieInstance::State::ApplyLoads() {
   // Take the finished requests out first: applying one may start others.
+  // MovieClipLoader loads apply as a frame step begins, all those finished
+  // together, so their listeners hear of each before any loaded movie's
+  // first frame runs.
+  const bool loaderDue = loaderLoadsDue;
+  loaderLoadsDue = false;
   std::vector<movie::Request> done;
   for (auto it = requests.begin(); it != requests.end();) {
-    if (it->second.finished) {
+    if (it->second.finished && (!it->second.loader.get() || loaderDue)) {
       done.push_back(std::move(it->second));
       it = requests.erase(it);
     } else {
@@ -117,9 +122,15 @@ bool MovieInstance::State::ApplyLoads() {
       ApplyDataLoad(r);
       continue;
     }
+    if (r.loader.get()) {
+      ApplyLoaderLoad(r);
+      continue;
+    }
     if (!r.ok) continue;  // a failed load changes nothing
     if (r.kind == movie::Request::Kind::Unload) {
       RemoveLevel(r.level);
+    } else if (r.kind == movie::Request::Kind::ClipUnload) {
+      LoadIntoClip(r.target, EmptyMovie());
     } else if (r.kind == movie::Request::Kind::Movie || r.kind == movie::Request::Kind::ClipMovie) {
       std::shared_ptr<const Movie> m;
       try {
@@ -128,12 +139,7 @@ bool MovieInstance::State::ApplyLoads() {
         host.Log("loadMovie: " + std::string(e.what()));
         continue;
       }
-      if (r.kind == movie::Request::Kind::Movie) {
-        SetLevel(r.level, std::move(m));
-        StartLibraries(r.level, r.url);
-      } else {
-        LoadIntoClip(r.target, std::move(m));
-      }
+      PlaceLoadedMovie(r, std::move(m));
     } else {
       ScriptClip* clip = runtime.ResolveTarget(Clip0(), r.target);
       if (!clip) continue;
@@ -143,6 +149,146 @@ bool MovieInstance::State::ApplyLoads() {
     }
   }
   return !done.empty();
+}
+
+void MovieInstance::State::PlaceLoadedMovie(const movie::Request& R, std::shared_ptr<const Movie> M) {
+  if (R.kind == movie::Request::Kind::Movie) {
+    SetLevel(R.level, std::move(M));
+    StartLibraries(R.level, R.url);
+    SetQueryVariables("_level" + std::to_string(R.level), R.url);
+  } else {
+    LoadIntoClip(R.target, std::move(M));
+    SetQueryVariables(R.target, R.url);
+  }
+}
+
+void MovieInstance::State::SetQueryVariables(const std::string& Target, const std::string& Url) {
+  const size_t query = Url.find('?');
+  if (query == std::string::npos) return;
+  ScriptClip* clip = runtime.ResolveTarget(Clip0(), Target);
+  if (!clip) return;
+  const std::string text = Url.substr(query + 1, Url.find('#', query) - query - 1);
+  for (const auto& [name, value] : movie::DecodeUrlVariables(text)) clip->Variables()->Set(name, Value::String(value));
+}
+
+std::shared_ptr<const Movie> MovieInstance::State::EmptyMovie() {
+  auto m = std::make_shared<Movie>();
+  m->version = static_cast<uint8_t>(runtime.SwfVersion());
+  m->timeline.frames.resize(1);
+  return m;
+}
+
+// ---- MovieClipLoader loads ----
+
+namespace {
+
+// "_levelN" as a level number; -1 for anything else.
+int LevelNumber(const std::string& Target) {
+  if (Target.size() <= 6 || Target.size() > 11 || Target.compare(0, 6, "_level") != 0) return -1;
+  int n = 0;
+  for (size_t i = 6; i < Target.size(); ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(Target[i]))) return -1;
+    n = n * 10 + (Target[i] - '0');
+  }
+  return n <= 65535 ? n : -1;
+}
+
+}  // namespace
+
+bool movie::Bridge::LoadClip(const std::string& Url, const std::string& Target, Object* Loader) {
+  if (!Loader || Url.empty()) return false;
+  Request q;
+  q.loader = RootedObject(state_.runtime, Loader);
+  q.level = LevelNumber(Target);
+  q.kind = q.level >= 0 ? Request::Kind::Movie : Request::Kind::ClipMovie;
+  q.target = Target;
+  state_.StartRequest(Url, "", std::move(q));
+  return true;
+}
+
+bool movie::Bridge::UnloadClip(const std::string& Target) {
+  MovieInstance::State& s = state_;
+  const int level = LevelNumber(Target);
+  // Loads into the clip still in flight go: a loader's hears it started, no more.
+  for (auto it = s.requests.begin(); it != s.requests.end();) {
+    Request& r = it->second;
+    const bool into = (r.kind == Request::Kind::Movie && level >= 0 && r.level == level) ||
+                      (r.kind == Request::Kind::ClipMovie && r.target == Target);
+    if (!into || r.finished) {
+      ++it;
+    } else if (r.loader.get()) {
+      r.finished = r.cancelled = true;
+      r.ok = false;
+      r.data.clear();
+      ++it;
+    } else {
+      it = s.requests.erase(it);
+    }
+  }
+  Request q;
+  q.finished = q.ok = true;
+  if (level >= 0) {
+    if (level == 0) return true;  // level 0 stays: it is the host's movie
+    q.kind = Request::Kind::Unload;
+    q.level = level;
+  } else {
+    q.kind = Request::Kind::ClipUnload;
+    q.target = Target;
+  }
+  s.requests.emplace(s.nextRequest++, std::move(q));
+  return true;
+}
+
+void MovieInstance::State::StepLoaderLoads() {
+  for (const auto& [id, r] : requests)
+    if (r.finished && r.loader.get()) {
+      loaderLoadsDue = true;
+      Settle();
+      return;
+    }
+}
+
+void MovieInstance::State::BroadcastLoad(Object* Loader, const std::string& Event, std::vector<Value> Args) {
+  if (!Loader) return;
+  const std::optional<Value> broadcast = Loader->Find("broadcastMessage");
+  if (!broadcast || !broadcast->IsFunction()) return;
+  Args.insert(Args.begin(), Value::String(Event));
+  runtime.CallFunction(*broadcast, Value::Obj(Loader), Args, Clip0(), bridge, self.budget);
+}
+
+void MovieInstance::State::ApplyLoaderLoad(movie::Request& R) {
+  Object* loader = R.loader.get();
+  const std::string target = R.kind == movie::Request::Kind::Movie ? "_level" + std::to_string(R.level) : R.target;
+  const Value clip = Value::ClipPath(target);
+  if (R.cancelled) {
+    BroadcastLoad(loader, "onLoadStart", {clip});
+    return;
+  }
+  if (!R.ok) {
+    BroadcastLoad(loader, "onLoadError", {clip, Value::String("URLNotFound"), Value::Number(0)});
+    return;
+  }
+  std::shared_ptr<const Movie> m;
+  try {
+    m = swf::LoadMovie(R.data.data(), R.data.size());
+  } catch (const FormatError& e) {
+    host.Log("loadClip: " + std::string(e.what()));
+  }
+  // Data that is no movie loads nothing, and counts no bytes.
+  const Value bytes = Value::Number(m ? static_cast<double>(R.data.size()) : 0);
+  if (m) PlaceLoadedMovie(R, std::move(m));
+  BroadcastLoad(loader, "onLoadStart", {clip});
+  BroadcastLoad(loader, "onLoadProgress", {clip, bytes, bytes});
+  BroadcastLoad(loader, "onLoadComplete", {clip, Value::Number(0)});
+  loadInits.push_back({std::move(R.loader), target});
+}
+
+bool MovieInstance::State::LoadInitEvents() {
+  std::vector<movie::LoadInit> due;
+  due.swap(loadInits);
+  for (auto it = due.rbegin(); it != due.rend(); ++it)
+    BroadcastLoad(it->loader.get(), "onLoadInit", {Value::ClipPath(it->target)});
+  return !due.empty();
 }
 
 // ---- data loads (XML.load, LoadVars.load, sendAndLoad) ----

@@ -29,6 +29,8 @@ class Bridge : public ScriptHost {
   void Log(const std::string& Text) override;
   void LoadData(const std::string& Url, const std::string& Method, const std::string& Body,
                 Object* Receiver) override;  // loads.cpp
+  bool LoadClip(const std::string& Url, const std::string& Target, Object* Loader) override;  // loads.cpp
+  bool UnloadClip(const std::string& Target) override;                                    // loads.cpp
 
  private:
   MovieInstance::State& state_;
@@ -55,16 +57,27 @@ inline std::map<std::string, Value> SortedValues(const Object& O) {
 
 // A load the host is fetching.
 struct Request {
-  enum class Kind { Movie, ClipMovie, Variables, Unload, Library, Data };
+  enum class Kind { Movie, ClipMovie, Variables, Unload, Library, Data, ClipUnload };
   Kind kind = Kind::Movie;
   int level = 0;       // Movie, Unload: the level it replaces or removes; Library: the level that imports
-  std::string target;  // ClipMovie, Variables: the clip's target path
+  std::string target;  // ClipMovie, Variables, ClipUnload: the clip's target path
   std::string url;     // as requested
   std::vector<uint8_t> data;
   bool finished = false;
   bool ok = false;
   // Data (XML and LoadVars loads): the object whose onData gets the text.
   RootedObject receiver;
+  // Movie, ClipMovie from a MovieClipLoader: the loader whose listeners hear
+  // how it goes. Such loads apply at the next frame step.
+  RootedObject loader;
+  bool cancelled = false;  // unloadClip dropped it: the loader hears only that it started
+};
+
+// A MovieClipLoader load placed, waiting for its movie's first frame to run
+// before the loader's onLoadInit.
+struct LoadInit {
+  RootedObject loader;
+  std::string target;
 };
 
 }  // namespace movie
@@ -150,6 +163,26 @@ struct MovieInstance::State {
   // A library request finished: loaded, its characters resolved in the level.
   void ApplyLibrary(const movie::Request& R);
   std::map<int, std::set<std::string>> libraryUrls;  // by level: the URLs requested
+
+  // ---- MovieClipLoader loads (loads.cpp) ----
+  // Set by StepLoaderLoads: ApplyLoads takes the finished loader loads too.
+  bool loaderLoadsDue = false;
+  std::vector<movie::LoadInit> loadInits;  // placed, onLoadInit still to come, oldest first
+  // As a frame step begins: the MovieClipLoader loads finished since the
+  // last one apply, their movies' first frames run, and the loaders hear.
+  void StepLoaderLoads();
+  // A finished MovieClipLoader load: placed, and its loader told.
+  void ApplyLoaderLoad(movie::Request& R);
+  // onLoadInit for the loads placed, newest first; true when any ran.
+  bool LoadInitEvents();
+  // Calls Loader.broadcastMessage(Event, Args...).
+  void BroadcastLoad(Object* Loader, const std::string& Event, std::vector<Value> Args);
+  // The variables of Url's query string on the root of a movie loaded from it.
+  void SetQueryVariables(const std::string& Target, const std::string& Url);
+  // A loaded movie into its level or clip, with its URL's query variables.
+  void PlaceLoadedMovie(const movie::Request& R, std::shared_ptr<const Movie> M);
+  // A movie of one empty frame: what an unloaded clip plays.
+  std::shared_ptr<const Movie> EmptyMovie();
 };
 
 namespace movie {

@@ -32,6 +32,7 @@ void InstallBuiltins(ScriptRuntime& R) {
   InstallSystemObjects(R);
   InstallXml(R);
   InstallLoadVars(R);
+  InstallMovieClipLoader(R);
   InstallGeometry(R);
   InstallTextClasses(R);
   InstallMediaStubs(R);

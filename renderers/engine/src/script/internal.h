@@ -65,6 +65,7 @@ void InstallTimers(ScriptRuntime& R);             // builtins_timers.cpp: setInt
 void InstallSystemObjects(ScriptRuntime& R);      // builtins_system.cpp: System, Key, Mouse, Stage, SharedObject, ...
 void InstallXml(ScriptRuntime& R);                // builtins_xml.cpp: XML, XMLNode
 void InstallLoadVars(ScriptRuntime& R);           // builtins_loadvars.cpp
+void InstallMovieClipLoader(ScriptRuntime& R);    // builtins_movieclip_loader.cpp
 void InstallGeometry(ScriptRuntime& R);           // builtins_geometry.cpp: flash.geom
 void InstallTextClasses(ScriptRuntime& R);        // builtins_text.cpp: TextField, TextFormat
 void InstallMediaStubs(ScriptRuntime& R);         // builtins_media.cpp: Color, Sound, ...

@@ -800,8 +800,18 @@ Value Interpreter::GetObjectMember(Object* O, const Value& This, const std::stri
     return Value();
   }
   if (p->flags & HiddenFlags(runtime_.SwfVersion())) return Value();  // ASSetPropFlags' version bits
-  if (p->getter)
+  if (p->getter) {
+    // A getter that reads its own property (return this.k) gets undefined
+    // rather than calling itself without end.
+    const std::pair<const Object*, const Object*> running{p->getter, This.IsObject() ? This.object() : O};
+    if (std::find(runningGetters_.begin(), runningGetters_.end(), running) != runningGetters_.end()) return Value();
+    runningGetters_.push_back(running);
+    struct Pop {
+      std::vector<std::pair<const Object*, const Object*>>& running;
+      ~Pop() { running.pop_back(); }
+    } pop{runningGetters_};
     return CallValue(Value::Obj(p->getter), This, {}, CurrentClip(), const_cast<Object*>(holder));
+  }
   return p->value;
 }
 

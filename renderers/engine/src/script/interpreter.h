@@ -148,6 +148,11 @@ class Interpreter {
   template <typename Fn>
   auto WithPathFrame(ScriptClip& From, Fn Use);
   bool SetPathIn(Frame& F, ScriptClip& From, const std::string& Path, const Value& V);
+
+  // ---- addProperty getters ----
+  // The getters running, with the objects they run on: one read again on
+  // the same object from inside itself reads undefined.
+  std::vector<std::pair<const Object*, const Object*>> runningGetters_;
 };
 
 // Frame runs for a frame's Call action are decoded on the spot; so are the blocks RunActions gets.
