@@ -101,6 +101,7 @@ class Clip : public ScriptClip {
   // The timeline of this clip's parent (the root's for a child of the root).
   detail::TimelineState* ParentTimeline();
   std::string StaticText() override;
+  bool Removed() override { return !Alive(); }
 
  private:
   // The clip placed on this clip's timeline at a script's Depth.
