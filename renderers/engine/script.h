@@ -335,6 +335,11 @@ class ScriptClip {
   ScriptClip* Root();              // the root of this clip's level
   std::string TargetPath();        // "_level0.a.b"
   std::string SlashPath();         // "/a/b" ("/" for a root)
+
+  // ---- removed clips, for the scripts still running on them ----
+  // True once the clip's instance has left the display list: scripts on it
+  // find variables on its level's root, and a block on it ends after a call.
+  virtual bool Removed() { return false; }
 };
 
 // A get-URL action as the host sees it. FSCommands arrive here too: a URL

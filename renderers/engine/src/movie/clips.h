@@ -102,6 +102,7 @@ class Clip : public ScriptClip, public DrawingTarget {
   // The timeline of this clip's parent (the root's for a child of the root).
   detail::TimelineState* ParentTimeline();
   std::string StaticText() override;
+  bool Removed() override { return !Alive(); }
 
   // ---- the drawing methods (end of clips.cpp) ----
   detail::ShapeDrawing* Drawing() override;

@@ -205,6 +205,7 @@ Value Interpreter::ToPrimitiveOf(const Value& V, bool PreferString) {
 // starts with.
 std::string Interpreter::ToStringOf(const Value& V) {
   if (V.IsUndefined() && runtime_.SwfVersion() < 7) return "";
+  if (V.IsClip()) return ClipText(V);
   if (!V.IsObject()) return V.ToString();
   Value p = ToPrimitiveOf(V, true);
   return p.IsUndefined() && runtime_.SwfVersion() < 7 ? "" : p.ToString();
@@ -295,31 +296,11 @@ Value Interpreter::GetPathFrom(ScriptClip& From, const std::string& Path) {
 
 bool Interpreter::SetPathFrom(ScriptClip& From, const std::string& Path, const Value& V) {
   try {
-    return WithPathFrame(From, [&](Frame& F) { return SetPathIn(F, From, Path, V); });
+    return WithPathFrame(From, [&](Frame& F) { return SetVariable(F, Path, V); });
   } catch (const ScriptThrow&) {
   } catch (const ScriptAbort&) {
   }
   return false;
-}
-
-bool Interpreter::SetPathIn(Frame& f, ScriptClip& From, const std::string& Path, const Value& V) {
-  size_t colon = Path.rfind(':'), dot = Path.rfind('.');
-  if (colon == std::string::npos && dot == std::string::npos) {
-    SetVariable(f, Path, V);
-    return true;
-  }
-  std::string container, name;
-  if (colon != std::string::npos) {
-    container = Path.substr(0, colon);
-    name = Path.substr(colon + 1);
-    ScriptClip* c = runtime_.ResolveTarget(From, container);
-    if (!c) return false;
-    return SetMember(f, ClipValue(c), name, V);
-  }
-  container = Path.substr(0, dot);
-  name = Path.substr(dot + 1);
-  Value of = GetVariable(f, container);
-  return SetMember(f, of, name, V);
 }
 
 // ---- the loop ----
@@ -346,6 +327,14 @@ void Interpreter::Loop(size_t StopDepth) {
     if (actions_ > budget_.maxActions)
       throw ScriptAbort{"more than " + std::to_string(budget_.maxActions) + " actions"};
     if (!f.tries.empty() && LeaveTries(f, StopDepth)) continue;
+    if (f.haltIfRemoved) {
+      // A call just returned: a block whose clip it removed ends here.
+      f.haltIfRemoved = false;
+      if (f.original->Removed()) {
+        Finish(Value());
+        continue;
+      }
+    }
     const Action& a = f.block->actions[f.pc];
     ++f.pc;
     try {
@@ -491,7 +480,8 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
   f.activation = runtime_.NewObject();
   f.scope.push_back(f.activation);
   ScriptClip* home = runtime_.ResolveTarget(*caller.target, sf.clipPath);
-  f.target = f.original = home ? home : caller.target;
+  if (!home) home = StandInHome(caller, This);
+  f.target = f.original = home;
   // An SWF 5 function called on a clip runs on that clip.
   if (runtime_.SwfVersion() < 6 && This.IsClip())
     if (ScriptClip* c = runtime_.ResolveTarget(*caller.target, This.string())) f.target = f.original = c;
@@ -689,91 +679,7 @@ void Interpreter::CallMethod(Frame& F, const Value& Of, const Value& Name, std::
   Invoke(GetMember(F, Of, name), Of, std::move(Args), Mode::Push, {}, home);
 }
 
-// ---- variables ----
-
-ScriptClip* Interpreter::ClipOf(Frame& F, const Value& V) {
-  if (!V.IsClip()) return nullptr;
-  return runtime_.ResolveTarget(*F.target, V.string());
-}
-
-ScriptClip* Interpreter::TargetOf(Frame& F, const Value& V) {
-  if (V.IsClip()) return ClipOf(F, V);
-  if (V.IsUndefined()) return F.target;
-  return runtime_.ResolveTarget(*F.target, V.ToString());
-}
-
-Object* Interpreter::ScopeHolding(Frame& F, const std::string& Name) {
-  for (auto it = F.scope.rbegin(); it != F.scope.rend(); ++it)
-    if ((*it)->Has(Name)) return *it;
-  return nullptr;
-}
-
-Value Interpreter::GetPlain(Frame& F, const std::string& Given) {
-  // Before SWF 7 names match without regard to case, the built-in ones too.
-  const std::string Name = runtime_.SwfVersion() < 7 && !Given.empty() && Given[0] != '$' ? Lowercase(Given) : Given;
-  if (Name == "this") {
-    // A function that keeps `this` in a register or suppresses it: undefined
-    // in SWF 5, the timeline's `this` (its clip) from SWF 6.
-    if (!F.thisHidden) return F.thisValue;
-    return runtime_.SwfVersion() < 6 ? Value() : ClipValue(F.original);
-  }
-  if (Name == "_root") return ClipValue(F.target->Root());
-  if (Name == "_parent") return ClipValue(F.target->Parent());
-  if (Name == "_global") return Value::Obj(runtime_.Global());
-  if (Name == "super" && F.activation && F.superAllowed) return MakeSuper(F);
-  if (Name.rfind("_level", 0) == 0 && Name.size() > 6 && IsNumeric(Name.substr(6)))
-    return ClipValue(F.target->Level(ClampInt(StringToNumber(Name.substr(6)))));
-  for (auto it = F.scope.rbegin(); it != F.scope.rend(); ++it)
-    if (auto v = (*it)->Find(Given)) return *v;
-  if (auto v = F.target->Variables()->Find(Given)) return *v;
-  if (ScriptClip* c = F.target->Child(Given)) return ClipValue(c);
-  if (auto v = runtime_.Global()->Find(Given)) return *v;
-  return Value();
-}
-
-bool Interpreter::SetPlain(Frame& F, const std::string& Name, const Value& V) {
-  if (Object* o = ScopeHolding(F, Name)) {
-    o->Set(Name, V);
-    return true;
-  }
-  F.target->Variables()->Set(Name, V);
-  return true;
-}
-
-Value Interpreter::GetVariable(Frame& F, const std::string& Name) {
-  size_t colon = Name.rfind(':');
-  if (colon != std::string::npos) {
-    ScriptClip* c = runtime_.ResolveTarget(*F.target, Name.substr(0, colon));
-    return c ? GetMember(F, ClipValue(c), Name.substr(colon + 1)) : Value();
-  }
-  if (Name.find('/') != std::string::npos) return ClipValue(runtime_.ResolveTarget(*F.target, Name));
-  size_t dot = Name.find('.');
-  if (dot == std::string::npos || IsNumeric(Name)) return GetPlain(F, Name);
-  Value v = GetPlain(F, Name.substr(0, dot));
-  size_t pos = dot + 1;
-  while (true) {
-    size_t next = Name.find('.', pos);
-    std::string part = Name.substr(pos, next == std::string::npos ? std::string::npos : next - pos);
-    v = GetMember(F, v, part);
-    if (next == std::string::npos) return v;
-    pos = next + 1;
-  }
-}
-
-void Interpreter::SetVariable(Frame& F, const std::string& Name, const Value& V) {
-  size_t colon = Name.rfind(':');
-  if (colon != std::string::npos) {
-    if (ScriptClip* c = runtime_.ResolveTarget(*F.target, Name.substr(0, colon)))
-      SetMember(F, ClipValue(c), Name.substr(colon + 1), V);
-    return;
-  }
-  size_t dot = Name.rfind('.');
-  if (dot == std::string::npos || IsNumeric(Name)) {
-    SetPlain(F, Name, V);
-    return;
-  }
-  SetMember(F, GetVariable(F, Name.substr(0, dot)), Name.substr(dot + 1), V);
-}
+// ---- variables: paths.cpp ----
 
 Value Interpreter::GetClipProperty(ScriptClip& C, int Index) {
   if (Index < 0 || Index > kLastProperty) return Value();
@@ -1317,6 +1223,7 @@ void Interpreter::Step(Frame& F, const Action& A) {
     case C::NewObject: {
       std::string name = str();
       std::vector<Value> args = PopArgs();
+      F.haltIfRemoved = true;
       Construct(GetVariable(F, name), std::move(args));
       break;
     }
@@ -1324,6 +1231,7 @@ void Interpreter::Step(Frame& F, const Action& A) {
       Value name = Pop();
       Value of = Pop();
       std::vector<Value> args = PopArgs();
+      F.haltIfRemoved = !of.IsUndefined() && !of.IsNull();
       Value ctor = name.IsUndefined() || name.ToString().empty() ? of : GetMember(F, of, name.ToString());
       Construct(ctor, std::move(args));
       break;
@@ -1331,6 +1239,7 @@ void Interpreter::Step(Frame& F, const Action& A) {
     case C::CallFunction: {
       std::string name = str();
       std::vector<Value> args = PopArgs();
+      F.haltIfRemoved = true;
       if (name == "super" && F.superAllowed) CallMethod(F, MakeSuper(F), Value(), std::move(args));
       else Invoke(GetVariable(F, name), Value(), std::move(args), Mode::Push);
       break;
@@ -1339,6 +1248,7 @@ void Interpreter::Step(Frame& F, const Action& A) {
       Value name = Pop();
       Value of = Pop();
       std::vector<Value> args = PopArgs();
+      F.haltIfRemoved = !of.IsUndefined() && !of.IsNull();
       CallMethod(F, of, name, std::move(args));
       break;
     }

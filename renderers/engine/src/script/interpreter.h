@@ -73,6 +73,8 @@ class Interpreter {
       Value thrown;
     };
     std::vector<TryRegion> tries;
+    // A call left this frame: it ends when its clip was removed meanwhile.
+    bool haltIfRemoved = false;
   };
 
   // An empty frame on Clip's top level, to call or look up from.
@@ -114,7 +116,7 @@ class Interpreter {
 
   // Variables and members.
   Value GetVariable(Frame& F, const std::string& Name);
-  void SetVariable(Frame& F, const std::string& Name, const Value& V);
+  bool SetVariable(Frame& F, const std::string& Name, const Value& V);
   Value GetPlain(Frame& F, const std::string& Name);
   bool SetPlain(Frame& F, const std::string& Name, const Value& V);
   Value GetMember(Frame& F, const Value& Of, const std::string& Name);
@@ -128,6 +130,17 @@ class Interpreter {
   Value ClipValue(ScriptClip* C) { return C ? Value::ClipPath(C->TargetPath()) : Value(); }
   Value GetClipProperty(ScriptClip& C, int Index);
   Object* ScopeHolding(Frame& F, const std::string& Name);
+  // ---- paths (paths.cpp) ----
+  // The clip variables are found on: the frame's target, or the root of its
+  // level once the target was removed.
+  ScriptClip& ScopeClip(Frame& F);
+  // What a target path ("/a/b", "../c", "a.b", "a:b") leads to; undefined when nothing.
+  Value ResolvePath(Frame& F, const std::string& Path);
+  // A clip reference as text: its path, or "" once nothing answers to it.
+  std::string ClipText(const Value& V);
+  // Where a function whose clip was removed runs: on the clip it is called
+  // on, else on the root of the caller's level.
+  ScriptClip* StandInHome(Frame& Caller, const Value& This);
 
   void Goto(Frame& F, const Value& FrameValue, ScriptClip::After Then, int Bias);
   void CallFrame(Frame& F, const Value& FrameValue);
@@ -147,8 +160,6 @@ class Interpreter {
   // Runs Use on a frame of From's pushed for the lookup, popped after.
   template <typename Fn>
   auto WithPathFrame(ScriptClip& From, Fn Use);
-  bool SetPathIn(Frame& F, ScriptClip& From, const std::string& Path, const Value& V);
-
   // ---- addProperty getters ----
   // The getters running, with the objects they run on: one read again on
   // the same object from inside itself reads undefined.
