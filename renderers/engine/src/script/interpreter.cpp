@@ -181,32 +181,47 @@ Value Interpreter::ConstructNested(const Value& Ctor, std::vector<Value> Args) {
   return r.IsObject() ? r : Value::Obj(obj);
 }
 
-Value Interpreter::ToPrimitiveOf(const Value& V, bool PreferString) {
-  if (!V.IsObject()) return V;
-  const Object* o = V.object();
-  const char* order[2] = {"valueOf", "toString"};
-  if (PreferString) std::swap(order[0], order[1]);
-  for (const char* name : order) {
-    Value fn = MemberOf(V, name);
-    if (!fn.IsFunction()) continue;
-    Value r = CallNested(fn, V, {});
-    if (!r.IsObject()) return r;
+// The method a conversion calls: looked up without __resolve. An exception
+// its getter throws is held until the action doing the conversion ends, so
+// that action still completes with the object unconverted.
+Value Interpreter::ConversionMethod(const Value& V, const std::string& Name) {
+  Object* o = V.object();
+  const Object* holder = nullptr;
+  const Property* p = o->FindProperty(Name, &holder);
+  if (!p || (p->flags & HiddenFlags(runtime_.SwfVersion()))) return Value();
+  if (!p->getter) return p->value;
+  try {
+    return CallValue(Value::Obj(p->getter), V, {}, CurrentClip(), const_cast<Object*>(holder));
+  } catch (ScriptThrow& t) {
+    if (!heldThrow_) heldThrow_ = std::move(t.value);
+    return Value();
   }
-  // An object outside Object.prototype's chain (_global, one whose __proto__
-  // was removed) has nothing to convert it: no primitive.
-  if (!o->prototype) return Value();
-  if (o->IsFunction()) return Value::String("[type Function]");
-  return Value::String(V.ToString());
+}
+
+// An object's primitive for the operators: what its valueOf returns (a
+// Date's toString from SWF 6 on). A method that is missing or no function
+// gives undefined; one that returns an object leaves the object itself,
+// which then reads as NaN and as its toString's text.
+Value Interpreter::ToPrimitiveOf(const Value& V) {
+  if (!V.IsObject()) return V;
+  const char* method = runtime_.SwfVersion() >= 6 && IsDateObject(*V.object()) ? "toString" : "valueOf";
+  Value fn = ConversionMethod(V, method);
+  if (!fn.IsFunction()) return Value();
+  Value r = CallNested(fn, V, {});
+  return r.IsObject() ? V : r;
 }
 
 // Before SWF 7 undefined reads as "" and 0, and null as 0; strings are true
 // when they read as a non-zero number. SWF 4 reads only the number a string
-// starts with.
+// starts with. An object reads as what its toString returns; without one,
+// or when it returns an object or nothing, as "[type Object]" ("[type Function]").
 std::string Interpreter::ToStringOf(const Value& V) {
   if (V.IsUndefined() && runtime_.SwfVersion() < 7) return "";
   if (!V.IsObject()) return V.ToString();
-  Value p = ToPrimitiveOf(V, true);
-  return p.IsUndefined() && runtime_.SwfVersion() < 7 ? "" : p.ToString();
+  Value fn = ConversionMethod(V, "toString");
+  Value r = fn.IsFunction() ? CallNested(fn, V, {}) : V;
+  if (r.IsObject() || r.IsUndefined()) return V.object()->IsFunction() ? "[type Function]" : "[type Object]";
+  return r.ToString();
 }
 
 double Interpreter::ToNumberOf(const Value& V) {
@@ -216,7 +231,8 @@ double Interpreter::ToNumberOf(const Value& V) {
     case Value::Type::Null: return version < 7 ? 0 : NAN;
     case Value::Type::String: return version < 5 ? LeadingNumber(V.string()) : StringToNumber(V.string(), version);
     case Value::Type::Object: {
-      Value p = ToPrimitiveOf(V, false);
+      if (version < 5) return LeadingNumber(ToStringOf(V));  // SWF 4 reads the number its text starts with
+      Value p = ToPrimitiveOf(V);
       return p.IsObject() ? NAN : ToNumberOf(p);
     }
     default: return V.ToNumber();
@@ -349,7 +365,13 @@ void Interpreter::Loop(size_t StopDepth) {
     ++f.pc;
     try {
       Step(f, a);
+      if (heldThrow_) {
+        Value held = std::move(*heldThrow_);
+        heldThrow_.reset();
+        throw ScriptThrow{std::move(held)};
+      }
     } catch (ScriptThrow& t) {
+      heldThrow_.reset();
       Throw(std::move(t.value), StopDepth);
     }
   }
@@ -844,8 +866,11 @@ bool Interpreter::SetMember(Frame& F, const Value& Of, const std::string& Name, 
 
 // ---- operators ----
 
+// The right operand is converted first. An object whose valueOf gives an
+// object stays one: it joins strings as its toString's text and adds as NaN.
 Value Interpreter::Add2(const Value& A, const Value& B) {
-  Value a = ToPrimitiveOf(A), b = ToPrimitiveOf(B);
+  Value b = ToPrimitiveOf(B);
+  Value a = ToPrimitiveOf(A);
   if (a.IsString() || b.IsString()) {
     std::string x = ToStringOf(a);
     return Value::String(x + ToStringOf(b));
@@ -854,8 +879,10 @@ Value Interpreter::Add2(const Value& A, const Value& B) {
   return Value::Number(x + ToNumberOf(b));
 }
 
+// Loose equality. Unlike the other comparisons it finds NaN equal to NaN.
 bool Interpreter::Equals2(const Value& A, const Value& B, int Depth) {
   using T = Value::Type;
+  if (A.IsNumber() && B.IsNumber() && std::isnan(A.number()) && std::isnan(B.number())) return true;
   if (A.type() == B.type()) return A == B;
   bool aNullish = A.IsUndefined() || A.IsNull(), bNullish = B.IsUndefined() || B.IsNull();
   if (Depth > 2) return false;
@@ -872,8 +899,13 @@ bool Interpreter::Equals2(const Value& A, const Value& B, int Depth) {
   return false;
 }
 
+// The left operand is converted first; one that stays an object (valueOf
+// gave an object) makes the comparison false at once.
 Value Interpreter::Less2(const Value& A, const Value& B) {
-  Value a = ToPrimitiveOf(A), b = ToPrimitiveOf(B);
+  Value a = ToPrimitiveOf(A);
+  if (a.IsObject()) return Truth(false);
+  Value b = ToPrimitiveOf(B);
+  if (b.IsObject()) return Truth(false);
   if (a.IsString() && b.IsString()) return Truth(a.string() < b.string());
   double x = ToNumberOf(a), y = ToNumberOf(b);
   if (std::isnan(x) || std::isnan(y)) return Value();
@@ -1130,7 +1162,7 @@ void Interpreter::Step(Frame& F, const Action& A) {
         case C::BitXor: r = a ^ b; break;
         case C::BitLShift: r = static_cast<int32_t>(ua << sh); break;
         case C::BitRShift: r = a >> sh; break;
-        default: r = static_cast<int32_t>(ua >> sh); break;  // read back as signed, as the player does
+        default: r = ua >> sh; break;  // the only result read as unsigned
       }
       Push(Value::Number(r));
       break;

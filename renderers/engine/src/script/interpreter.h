@@ -29,7 +29,8 @@ class Interpreter {
   // What natives ask of the run (NativeCall's helpers). Calls back into
   // script code run to their end before these return; an exception they
   // throw passes on as ScriptThrow.
-  Value ToPrimitiveOf(const Value& V, bool PreferString = false);
+  Value ToPrimitiveOf(const Value& V);
+  Value ConversionMethod(const Value& V, const std::string& Name);
   std::string ToStringOf(const Value& V);
   double ToNumberOf(const Value& V);
   bool ToBooleanOf(const Value& V);
@@ -134,6 +135,7 @@ class Interpreter {
   std::vector<Value> stack_;
   uint64_t actions_ = 0;
   Value result_;
+  std::optional<Value> heldThrow_;  // thrown by a conversion method's getter, raised when its action ends
 
   // ---- path lookups for the host (GetPathFrom, SetPathFrom) ----
   // Runs Use on a frame of From's pushed for the lookup, popped after.

@@ -63,8 +63,6 @@ double StringToNumber(const std::string& S, int Version) {
     }
     return v;
   }
-  if (t == "Infinity" || t == "+Infinity") return INFINITY;
-  if (t == "-Infinity") return -INFINITY;
   // Digits, sign, point and exponent only: strtod alone would take "nan" and "inf".
   for (char c : t)
     if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-')) return NAN;
@@ -298,8 +296,9 @@ void Object::SetArrayLength(int32_t N) {
 
 void Object::Set(const std::string& Name, Value V) {
   if (Name == "__proto__") {
-    // Only an object becomes the prototype; anything else leaves the chain as it is.
-    if (V.IsObject() && V.object() != this) prototype = V.object();
+    // An object becomes the prototype; anything else (null, undefined) ends the chain here.
+    if (!V.IsObject()) prototype = nullptr;
+    else if (V.object() != this) prototype = V.object();
     return;
   }
   if (isArray) {
