@@ -99,4 +99,33 @@ TEST(ScriptOperators, AGetterThrowingDuringAConversionThrowsWhenTheActionEnds) {
   RunCases({{8, script, "[type Object]\ncaught boom"}});
 }
 
+TEST(ScriptOperators, InitArrayAndInitObjectRefuseCountsBeyond32Bits) {
+  RunCases({
+      {8, "push \"a\" \"b\" 4294967297.0\ninitarray\ntrace\ntrace\ntrace", "undefined\nb\na"},
+      {8, "push \"a\" \"b\" -1\ninitobject\ntrace\ntrace\ntrace", "undefined\nb\na"},
+      {8, "push \"b\" \"a\" 2\ninitarray\ntrace", "a,b"},
+  });
+}
+
+TEST(ScriptOperators, FinallyRunsOnTheWayOutOfAFunction) {
+  RunCases({
+      // A return inside try runs the finally body first.
+      {8, "function \"f\"\ntry\npush 5\nreturn\nfinally\npush \"fin\"\ntrace\nend\nend\n"
+          "push 0 \"f\"\ncallfunction\ntrace",
+       "fin\n5"},
+      // A throw from a catch body ending the function passes its finally body, then the caller's catch.
+      {8, "function \"f\"\ntry \"e\"\npush 1\nthrow\ncatch\npush \"again\"\nthrow\nfinally\npush \"fin\"\ntrace\nend\nend\n"
+          "try \"x\"\npush 0 \"f\"\ncallfunction\ncatch\npush \"x\"\ngetvariable\ntrace\nend",
+       "fin\nagain"},
+  });
+}
+
+TEST(ScriptOperators, PreloadedRegistersThatAreAlsoSuppressed) {
+  // this and super suppressed as well as preloaded stay undefined; arguments load all the same.
+  std::string f = "function2 \"f\" registers 4 preload this arguments super suppress this arguments super\n"
+                  "push r1\ntrace\npush r2\ntrace\npush r3\ntrace\nend\n"
+                  "push 7 1 \"f\"\ncallfunction\npop";
+  RunCases({{8, f, "undefined\n7\nundefined"}});
+}
+
 }  // namespace

@@ -352,6 +352,8 @@ void Interpreter::Loop(size_t StopDepth) {
       f.withs.pop_back();
       f.scope.pop_back();
     }
+    // A finally body may end where the frame does: what it finishes comes first.
+    if (!f.tries.empty() && LeaveTries(f, StopDepth)) continue;
     if (f.pc >= f.end || f.pc >= f.block->actions.size()) {
       Finish(Value());
       continue;
@@ -360,7 +362,6 @@ void Interpreter::Loop(size_t StopDepth) {
     actions_ += 1 + TakeWork();
     if (actions_ > budget_.maxActions)
       throw ScriptAbort{"more than " + std::to_string(budget_.maxActions) + " actions"};
-    if (!f.tries.empty() && LeaveTries(f, StopDepth)) continue;
     const Action& a = f.block->actions[f.pc];
     ++f.pc;
     try {
@@ -408,8 +409,32 @@ bool Interpreter::LeaveTries(Frame& F, size_t StopDepth) {
         Throw(std::move(v), StopDepth);
         return true;
       }
+      if (t.returning && pc == a.target3) {
+        Value v = std::move(t.thrown);
+        F.tries.pop_back();
+        if (!ReturnThroughFinally(F, v)) Finish(std::move(v));
+        return true;
+      }
     }
     F.tries.pop_back();  // a jump out of the statement, or its end
+  }
+  return false;
+}
+
+bool Interpreter::ReturnThroughFinally(Frame& F, Value& Result) {
+  using State = Frame::TryRegion::State;
+  while (!F.tries.empty()) {
+    Frame::TryRegion& t = F.tries.back();
+    if (t.state != State::Finally && (t.action->number & 2)) {
+      if (stack_.size() > t.stack) stack_.resize(t.stack);
+      t.state = State::Finally;
+      t.rethrow = false;
+      t.returning = true;
+      t.thrown = std::move(Result);
+      F.pc = t.action->target2;
+      return true;
+    }
+    F.tries.pop_back();
   }
   return false;
 }
@@ -436,6 +461,7 @@ void Interpreter::Throw(Value V, size_t StopDepth) {
       if (t.state != State::Finally && (a.number & 2)) {
         t.state = State::Finally;
         t.rethrow = true;
+        t.returning = false;
         t.thrown = std::move(V);
         f.pc = a.target2;
         return;
@@ -513,11 +539,15 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
     auto preload = [&](uint16_t flag, Value v) {
       if ((def.flags & flag) && r < f.registers.size()) f.registers[r++] = std::move(v);
     };
-    preload(kPreloadThis, f.thisValue);
+    // Registers from 1 in this order. A preload that is also suppressed
+    // takes its register but leaves it undefined (this, super; arguments
+    // are loaded all the same); a clip without a parent takes none.
+    preload(kPreloadThis, def.flags & kSuppressThis ? Value() : f.thisValue);
     preload(kPreloadArguments, Value::Obj(arguments));
-    if ((def.flags & kPreloadSuper) && r < f.registers.size()) f.registers[r++] = MakeSuper(f);
+    if ((def.flags & kPreloadSuper) && r < f.registers.size())
+      f.registers[r++] = def.flags & kSuppressSuper ? Value() : MakeSuper(f);
     preload(kPreloadRoot, ClipValue(f.target->Root()));
-    preload(kPreloadParent, ClipValue(f.target->Parent()));
+    if (ScriptClip* parent = f.target->Parent()) preload(kPreloadParent, ClipValue(parent));
     preload(kPreloadGlobal, Value::Obj(runtime_.Global()));
     // What a register holds, or is suppressed, is no variable.
     if (!(def.flags & (kSuppressArguments | kPreloadArguments))) f.activation->Set("arguments", Value::Obj(arguments));
@@ -1279,15 +1309,23 @@ void Interpreter::Step(Frame& F, const Action& A) {
       SetMember(F, of, name, v);
       break;
     }
-    case C::InitArray: {
-      std::vector<Value> elements = PopArgs();
-      Push(Value::Obj(runtime_.NewArray(elements)));
-      break;
-    }
+    case C::InitArray:
     case C::InitObject: {
+      // A count that is no 32-bit number of entries makes nothing: undefined,
+      // with the entries left on the stack.
       double n = num();
+      if (std::isnan(n) || n < 0 || n > 2147483647.0) {
+        Push(Value());
+        break;
+      }
+      size_t count = static_cast<size_t>(n);
+      if (A.code == C::InitArray) {
+        std::vector<Value> elements;
+        for (size_t i = 0; i < count && stack_.size() > F.stackBase; ++i) elements.push_back(Pop());
+        Push(Value::Obj(runtime_.NewArray(elements)));
+        break;
+      }
       Object* o = runtime_.NewObject();
-      size_t count = std::isnan(n) || n < 0 ? 0 : static_cast<size_t>(std::min(n, 1e9));
       for (size_t i = 0; i < count && stack_.size() > F.stackBase; ++i) {
         Value v = Pop();
         o->Set(str(), std::move(v));
@@ -1323,7 +1361,11 @@ void Interpreter::Step(Frame& F, const Action& A) {
       CallMethod(F, of, name, std::move(args));
       break;
     }
-    case C::Return: Finish(Pop()); break;
+    case C::Return: {
+      Value v = Pop();
+      if (!ReturnThroughFinally(F, v)) Finish(std::move(v));
+      break;
+    }
     case C::DefineFunction:
     case C::DefineFunction2: DefineFunction(F, A, static_cast<size_t>(&A - F.block->actions.data())); break;
     case C::With: {
@@ -1444,7 +1486,7 @@ void Interpreter::Step(Frame& F, const Action& A) {
     }
     case C::Throw: throw ScriptThrow{Pop()};
     case C::Try:
-      F.tries.push_back({&A, F.pc, stack_.size(), Frame::TryRegion::State::Try, false, Value()});
+      F.tries.push_back({&A, F.pc, stack_.size(), Frame::TryRegion::State::Try, false, false, Value()});
       break;
     case C::EndDrag:
     case C::ToggleQuality:

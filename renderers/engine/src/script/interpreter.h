@@ -69,6 +69,7 @@ class Interpreter {
       size_t stack;  // values on the stack when it began
       enum class State { Try, Catch, Finally } state = State::Try;
       bool rethrow = false;  // the finally body runs on the way of an exception
+      bool returning = false;  // ... or of a return; thrown then holds the result
       Value thrown;
     };
     std::vector<TryRegion> tries;
@@ -76,6 +77,8 @@ class Interpreter {
 
   // An empty frame on Clip's top level, to call or look up from.
   Frame TopFrame(ScriptClip& Clip);
+  // A return inside try statements: true when a finally body runs first.
+  bool ReturnThroughFinally(Frame& F, Value& Result);
   void Loop(size_t StopDepth);
   void Step(Frame& F, const Action& A);
   void Finish(Value Result);
