@@ -64,7 +64,7 @@ TEST(ScriptObjects, StringsCountUtf16UnitsAndClampIndexes) {
 
 TEST(ScriptObjects, SplitTakesLimitsAndEmptySeparators) {
   auto split = [](const std::string& Args, int Count) {
-    return Method("\"A,,b,c\"", "split", Args, Count) + "\npushduplicate\npush \"length\"\ngetmember\nstackswap\nadd2";
+    return Method("\"A,,b,c\"", "split", Args, Count) + "\npushduplicate\npush \"length\"\ngetmember\nstackswap\ntostring\nadd2";
   };
   std::string a = split("\",\"", 1), b = split("2 \",\"", 2), c = split("0 \",\"", 2), d = split("\"\"", 1),
               e = split("0 undefined", 2);

@@ -194,6 +194,8 @@ void InstallMethods(ScriptRuntime& R, Object* P) {
 
 }  // namespace
 
+bool IsDateObject(const Object& O) { return dynamic_cast<const DateData*>(O.data.get()) != nullptr; }
+
 void InstallDate(ScriptRuntime& R) {
   Object* proto = R.NewObject();
   Object* ctor = InstallClass(R, "Date", proto, [](NativeCall& C) {

@@ -90,6 +90,8 @@ uint16_t HiddenFlags(int SwfVersion);
 // Shared by the built-in classes.
 // An object wrapping a boolean, number or string (new Number(5), Object("a")).
 Value WrapPrimitive(ScriptRuntime& R, const Value& V);
+// Whether O is a Date (builtins_date.cpp): from SWF 6 the operators take its toString.
+bool IsDateObject(const Object& O);
 // ASnative(200, Index): a function of Math by its native number (builtins_math.cpp).
 Value MathNative(ScriptRuntime& R, double Index);
 // The length of a string as scripts see it: in UTF-16 units (builtins_string.cpp).

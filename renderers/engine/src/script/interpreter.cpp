@@ -182,33 +182,48 @@ Value Interpreter::ConstructNested(const Value& Ctor, std::vector<Value> Args) {
   return r.IsObject() || r.IsClip() ? r : Value::Obj(obj);
 }
 
-Value Interpreter::ToPrimitiveOf(const Value& V, bool PreferString) {
-  if (!V.IsObject()) return V;
-  const Object* o = V.object();
-  const char* order[2] = {"valueOf", "toString"};
-  if (PreferString) std::swap(order[0], order[1]);
-  for (const char* name : order) {
-    Value fn = MemberOf(V, name);
-    if (!fn.IsFunction()) continue;
-    Value r = CallNested(fn, V, {});
-    if (!r.IsObject()) return r;
+// The method a conversion calls: looked up without __resolve. An exception
+// its getter throws is held until the action doing the conversion ends, so
+// that action still completes with the object unconverted.
+Value Interpreter::ConversionMethod(const Value& V, const std::string& Name) {
+  Object* o = V.object();
+  const Object* holder = nullptr;
+  const Property* p = o->FindProperty(Name, &holder);
+  if (!p || (p->flags & HiddenFlags(runtime_.SwfVersion()))) return Value();
+  if (!p->getter) return p->value;
+  try {
+    return CallValue(Value::Obj(p->getter), V, {}, CurrentClip(), const_cast<Object*>(holder));
+  } catch (ScriptThrow& t) {
+    if (!heldThrow_) heldThrow_ = std::move(t.value);
+    return Value();
   }
-  // An object outside Object.prototype's chain (_global, one whose __proto__
-  // was removed) has nothing to convert it: no primitive.
-  if (!o->prototype) return Value();
-  if (o->IsFunction()) return Value::String("[type Function]");
-  return Value::String(V.ToString());
+}
+
+// An object's primitive for the operators: what its valueOf returns (a
+// Date's toString from SWF 6 on). A method that is missing or no function
+// gives undefined; one that returns an object leaves the object itself,
+// which then reads as NaN and as its toString's text.
+Value Interpreter::ToPrimitiveOf(const Value& V) {
+  if (!V.IsObject()) return V;
+  const char* method = runtime_.SwfVersion() >= 6 && IsDateObject(*V.object()) ? "toString" : "valueOf";
+  Value fn = ConversionMethod(V, method);
+  if (!fn.IsFunction()) return Value();
+  Value r = CallNested(fn, V, {});
+  return r.IsObject() ? V : r;
 }
 
 // Before SWF 7 undefined reads as "" and 0, and null as 0; strings are true
 // when they read as a non-zero number. SWF 4 reads only the number a string
-// starts with.
+// starts with. An object reads as what its toString returns; without one,
+// or when it returns an object or nothing, as "[type Object]" ("[type Function]").
 std::string Interpreter::ToStringOf(const Value& V) {
   if (V.IsUndefined() && runtime_.SwfVersion() < 7) return "";
   if (V.IsClip()) return ClipText(V);
   if (!V.IsObject()) return V.ToString();
-  Value p = ToPrimitiveOf(V, true);
-  return p.IsUndefined() && runtime_.SwfVersion() < 7 ? "" : p.ToString();
+  Value fn = ConversionMethod(V, "toString");
+  Value r = fn.IsFunction() ? CallNested(fn, V, {}) : V;
+  if (r.IsObject() || r.IsUndefined()) return V.object()->IsFunction() ? "[type Function]" : "[type Object]";
+  return r.ToString();
 }
 
 double Interpreter::ToNumberOf(const Value& V) {
@@ -218,7 +233,8 @@ double Interpreter::ToNumberOf(const Value& V) {
     case Value::Type::Null: return version < 7 ? 0 : NAN;
     case Value::Type::String: return version < 5 ? LeadingNumber(V.string()) : StringToNumber(V.string(), version);
     case Value::Type::Object: {
-      Value p = ToPrimitiveOf(V, false);
+      if (version < 5) return LeadingNumber(ToStringOf(V));  // SWF 4 reads the number its text starts with
+      Value p = ToPrimitiveOf(V);
       return p.IsObject() ? NAN : ToNumberOf(p);
     }
     default: return V.ToNumber();
@@ -318,6 +334,8 @@ void Interpreter::Loop(size_t StopDepth) {
       f.withs.pop_back();
       f.scope.pop_back();
     }
+    // A finally body may end where the frame does: what it finishes comes first.
+    if (!f.tries.empty() && LeaveTries(f, StopDepth)) continue;
     if (f.pc >= f.end || f.pc >= f.block->actions.size()) {
       Finish(Value());
       continue;
@@ -326,7 +344,6 @@ void Interpreter::Loop(size_t StopDepth) {
     actions_ += 1 + TakeWork();
     if (actions_ > budget_.maxActions)
       throw ScriptAbort{"more than " + std::to_string(budget_.maxActions) + " actions"};
-    if (!f.tries.empty() && LeaveTries(f, StopDepth)) continue;
     if (f.haltIfRemoved) {
       // A call just returned: a block whose clip it removed ends here.
       f.haltIfRemoved = false;
@@ -339,7 +356,13 @@ void Interpreter::Loop(size_t StopDepth) {
     ++f.pc;
     try {
       Step(f, a);
+      if (heldThrow_) {
+        Value held = std::move(*heldThrow_);
+        heldThrow_.reset();
+        throw ScriptThrow{std::move(held)};
+      }
     } catch (ScriptThrow& t) {
+      heldThrow_.reset();
       Throw(std::move(t.value), StopDepth);
     }
   }
@@ -376,8 +399,32 @@ bool Interpreter::LeaveTries(Frame& F, size_t StopDepth) {
         Throw(std::move(v), StopDepth);
         return true;
       }
+      if (t.returning && pc == a.target3) {
+        Value v = std::move(t.thrown);
+        F.tries.pop_back();
+        if (!ReturnThroughFinally(F, v)) Finish(std::move(v));
+        return true;
+      }
     }
     F.tries.pop_back();  // a jump out of the statement, or its end
+  }
+  return false;
+}
+
+bool Interpreter::ReturnThroughFinally(Frame& F, Value& Result) {
+  using State = Frame::TryRegion::State;
+  while (!F.tries.empty()) {
+    Frame::TryRegion& t = F.tries.back();
+    if (t.state != State::Finally && (t.action->number & 2)) {
+      if (stack_.size() > t.stack) stack_.resize(t.stack);
+      t.state = State::Finally;
+      t.rethrow = false;
+      t.returning = true;
+      t.thrown = std::move(Result);
+      F.pc = t.action->target2;
+      return true;
+    }
+    F.tries.pop_back();
   }
   return false;
 }
@@ -404,6 +451,7 @@ void Interpreter::Throw(Value V, size_t StopDepth) {
       if (t.state != State::Finally && (a.number & 2)) {
         t.state = State::Finally;
         t.rethrow = true;
+        t.returning = false;
         t.thrown = std::move(V);
         f.pc = a.target2;
         return;
@@ -498,11 +546,15 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
     auto preload = [&](uint16_t flag, Value v) {
       if ((def.flags & flag) && r < f.registers.size()) f.registers[r++] = std::move(v);
     };
-    preload(kPreloadThis, f.thisValue);
+    // Registers from 1 in this order. A preload that is also suppressed
+    // takes its register but leaves it undefined (this, super; arguments
+    // are loaded all the same); a clip without a parent takes none.
+    preload(kPreloadThis, def.flags & kSuppressThis ? Value() : f.thisValue);
     preload(kPreloadArguments, Value::Obj(arguments));
-    if ((def.flags & kPreloadSuper) && r < f.registers.size()) f.registers[r++] = MakeSuper(f);
+    if ((def.flags & kPreloadSuper) && r < f.registers.size())
+      f.registers[r++] = def.flags & kSuppressSuper ? Value() : MakeSuper(f);
     preload(kPreloadRoot, ClipValue(f.target->Root()));
-    preload(kPreloadParent, ClipValue(f.target->Parent()));
+    if (ScriptClip* parent = f.target->Parent()) preload(kPreloadParent, ClipValue(parent));
     preload(kPreloadGlobal, Value::Obj(runtime_.Global()));
     // What a register holds, or is suppressed, is no variable.
     if (!(def.flags & (kSuppressArguments | kPreloadArguments))) f.activation->Set("arguments", Value::Obj(arguments));
@@ -801,8 +853,11 @@ bool Interpreter::SetMember(Frame& F, const Value& Of, const std::string& Name, 
 
 // ---- operators ----
 
+// The right operand is converted first. An object whose valueOf gives an
+// object stays one: it joins strings as its toString's text and adds as NaN.
 Value Interpreter::Add2(const Value& A, const Value& B) {
-  Value a = ToPrimitiveOf(A), b = ToPrimitiveOf(B);
+  Value b = ToPrimitiveOf(B);
+  Value a = ToPrimitiveOf(A);
   if (a.IsString() || b.IsString()) {
     std::string x = ToStringOf(a);
     return Value::String(x + ToStringOf(b));
@@ -811,8 +866,10 @@ Value Interpreter::Add2(const Value& A, const Value& B) {
   return Value::Number(x + ToNumberOf(b));
 }
 
+// Loose equality. Unlike the other comparisons it finds NaN equal to NaN.
 bool Interpreter::Equals2(const Value& A, const Value& B, int Depth) {
   using T = Value::Type;
+  if (A.IsNumber() && B.IsNumber() && std::isnan(A.number()) && std::isnan(B.number())) return true;
   if (A.type() == B.type()) return A == B;
   bool aNullish = A.IsUndefined() || A.IsNull(), bNullish = B.IsUndefined() || B.IsNull();
   if (Depth > 2) return false;
@@ -829,8 +886,13 @@ bool Interpreter::Equals2(const Value& A, const Value& B, int Depth) {
   return false;
 }
 
+// The left operand is converted first; one that stays an object (valueOf
+// gave an object) makes the comparison false at once.
 Value Interpreter::Less2(const Value& A, const Value& B) {
-  Value a = ToPrimitiveOf(A), b = ToPrimitiveOf(B);
+  Value a = ToPrimitiveOf(A);
+  if (a.IsObject()) return Truth(false);
+  Value b = ToPrimitiveOf(B);
+  if (b.IsObject()) return Truth(false);
   if (a.IsString() && b.IsString()) return Truth(a.string() < b.string());
   double x = ToNumberOf(a), y = ToNumberOf(b);
   if (std::isnan(x) || std::isnan(y)) return Value();
@@ -1087,7 +1149,7 @@ void Interpreter::Step(Frame& F, const Action& A) {
         case C::BitXor: r = a ^ b; break;
         case C::BitLShift: r = static_cast<int32_t>(ua << sh); break;
         case C::BitRShift: r = a >> sh; break;
-        default: r = static_cast<int32_t>(ua >> sh); break;  // read back as signed, as the player does
+        default: r = ua >> sh; break;  // the only result read as unsigned
       }
       Push(Value::Number(r));
       break;
@@ -1204,15 +1266,23 @@ void Interpreter::Step(Frame& F, const Action& A) {
       SetMember(F, of, name, v);
       break;
     }
-    case C::InitArray: {
-      std::vector<Value> elements = PopArgs();
-      Push(Value::Obj(runtime_.NewArray(elements)));
-      break;
-    }
+    case C::InitArray:
     case C::InitObject: {
+      // A count that is no 32-bit number of entries makes nothing: undefined,
+      // with the entries left on the stack.
       double n = num();
+      if (std::isnan(n) || n < 0 || n > 2147483647.0) {
+        Push(Value());
+        break;
+      }
+      size_t count = static_cast<size_t>(n);
+      if (A.code == C::InitArray) {
+        std::vector<Value> elements;
+        for (size_t i = 0; i < count && stack_.size() > F.stackBase; ++i) elements.push_back(Pop());
+        Push(Value::Obj(runtime_.NewArray(elements)));
+        break;
+      }
       Object* o = runtime_.NewObject();
-      size_t count = std::isnan(n) || n < 0 ? 0 : static_cast<size_t>(std::min(n, 1e9));
       for (size_t i = 0; i < count && stack_.size() > F.stackBase; ++i) {
         Value v = Pop();
         o->Set(str(), std::move(v));
@@ -1252,7 +1322,11 @@ void Interpreter::Step(Frame& F, const Action& A) {
       CallMethod(F, of, name, std::move(args));
       break;
     }
-    case C::Return: Finish(Pop()); break;
+    case C::Return: {
+      Value v = Pop();
+      if (!ReturnThroughFinally(F, v)) Finish(std::move(v));
+      break;
+    }
     case C::DefineFunction:
     case C::DefineFunction2: DefineFunction(F, A, static_cast<size_t>(&A - F.block->actions.data())); break;
     case C::With: {
@@ -1373,7 +1447,7 @@ void Interpreter::Step(Frame& F, const Action& A) {
     }
     case C::Throw: throw ScriptThrow{Pop()};
     case C::Try:
-      F.tries.push_back({&A, F.pc, stack_.size(), Frame::TryRegion::State::Try, false, Value()});
+      F.tries.push_back({&A, F.pc, stack_.size(), Frame::TryRegion::State::Try, false, false, Value()});
       break;
     case C::EndDrag:
     case C::ToggleQuality:

@@ -29,7 +29,8 @@ class Interpreter {
   // What natives ask of the run (NativeCall's helpers). Calls back into
   // script code run to their end before these return; an exception they
   // throw passes on as ScriptThrow.
-  Value ToPrimitiveOf(const Value& V, bool PreferString = false);
+  Value ToPrimitiveOf(const Value& V);
+  Value ConversionMethod(const Value& V, const std::string& Name);
   std::string ToStringOf(const Value& V);
   double ToNumberOf(const Value& V);
   bool ToBooleanOf(const Value& V);
@@ -70,6 +71,7 @@ class Interpreter {
       size_t stack;  // values on the stack when it began
       enum class State { Try, Catch, Finally } state = State::Try;
       bool rethrow = false;  // the finally body runs on the way of an exception
+      bool returning = false;  // ... or of a return; thrown then holds the result
       Value thrown;
     };
     std::vector<TryRegion> tries;
@@ -79,6 +81,8 @@ class Interpreter {
 
   // An empty frame on Clip's top level, to call or look up from.
   Frame TopFrame(ScriptClip& Clip);
+  // A return inside try statements: true when a finally body runs first.
+  bool ReturnThroughFinally(Frame& F, Value& Result);
   void Loop(size_t StopDepth);
   void Step(Frame& F, const Action& A);
   void Finish(Value Result);
@@ -155,6 +159,7 @@ class Interpreter {
   std::vector<Value> stack_;
   uint64_t actions_ = 0;
   Value result_;
+  std::optional<Value> heldThrow_;  // thrown by a conversion method's getter, raised when its action ends
 
   // ---- path lookups for the host (GetPathFrom, SetPathFrom) ----
   // Runs Use on a frame of From's pushed for the lookup, popped after.

@@ -64,8 +64,6 @@ double StringToNumber(const std::string& S, int Version) {
     }
     return v;
   }
-  if (t == "Infinity" || t == "+Infinity") return INFINITY;
-  if (t == "-Infinity") return -INFINITY;
   // Digits, sign, point and exponent only: strtod alone would take "nan" and "inf".
   for (char c : t)
     if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-')) return NAN;
