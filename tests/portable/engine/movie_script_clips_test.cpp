@@ -2,6 +2,8 @@
 // remove, depths, registered classes) and the clip events around frames.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "tests/portable/engine/movie_fakes.h"
 
 namespace {
@@ -200,6 +202,55 @@ show
   instance.Step();
   EXPECT_EQ(Traces(host), (std::vector<std::string>{"root 1", "load", "kid frame", "enterFrame", "root 2",
                                                     "unload", "root 3"}));
+}
+
+// Setting a property of a placed clip, then reading it back under its name
+// in capitals (property names match in any case).
+struct PropertyCase {
+  const char* property;
+  std::vector<std::string> values;  // as `push` writes them
+  std::vector<std::string> want;    // the property read after each
+};
+
+TEST(MovieScriptClips, PropertiesKeepWhatScriptsSet) {
+  const PropertyCase cases[] = {
+      // A negative scale stays negative; a value that is no number changes nothing.
+      {"_xscale", {"-321", "undefined", "\"abc\""}, {"-321", "-321", "-321"}},
+      {"_yscale", {"-50", "null"}, {"-50", "-50"}},
+      // Rotation folds into -180..180 once.
+      {"_rotation", {"181", "-181", "180", "-180", "540", "undefined"}, {"-179", "179", "180", "-180", "180", "180"}},
+      {"_alpha", {"50", "undefined", "\"x\""}, {"50", "50", "50"}},
+      // _visible takes a number: text that is none leaves it.
+      {"_visible", {"false", "\"1\"", "\"false\"", "\"0000\"", "undefined", "true"},
+       {"false", "true", "true", "false", "false", "true"}},
+      // Positions and sizes in whole twips.
+      {"_x", {"5.52", "-1.26", "undefined"}, {"5.5", "-1.25", "-1.25"}},
+      {"_width", {"20.03", "undefined"}, {"20.05", "20.05"}},
+  };
+  for (const auto& c : cases) {
+    std::string upper = c.property;
+    for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    std::string script;
+    for (const auto& v : c.values)
+      script += "push \"clip\"\ngetvariable\npush \"" + std::string(c.property) + "\" " + v +
+                "\nsetmember\npush \"clip\"\ngetvariable\npush \"" + upper + "\"\ngetmember\ntrace\n";
+    Rig r(R"(
+shape dot
+  fill f solid #0000ff
+  rect 0 0 10 10 fill f
+end
+sprite box
+  place dot 1
+end
+place box 1 name clip
+actions
+)" + script + R"(
+end
+show
+)");
+    r.instance.Step();
+    EXPECT_EQ(Traces(r.host), c.want) << c.property;
+  }
 }
 
 }  // namespace

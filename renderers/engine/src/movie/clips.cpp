@@ -22,18 +22,18 @@ enum Property {
   kX = 0, kY, kXScale, kYScale, kAlpha = 6, kVisible, kWidth, kHeight, kRotation, kFramesLoaded = 12
 };
 
-double Finite(const Value& V, double Fallback) {
-  const double n = V.ToNumber();
-  return std::isfinite(n) ? n : Fallback;
+
+// _visible from a script value as a number: "0000" hides, "1" shows, and
+// what is no number (undefined, "false", NaN) changes nothing.
+std::optional<bool> Visible(const Value& V) {
+  if (V.type() == Value::Type::Boolean) return V.boolean();
+  const double n = V.IsString() ? StringToNumber(V.string()) : V.ToNumber();
+  if (std::isnan(n)) return std::nullopt;
+  return n != 0;
 }
 
-// _visible from a script value, or from the text a host sets ("0", "false").
-bool Visible(const Value& V) {
-  if (!V.IsString()) return V.ToBoolean();
-  if (V.string() == "false") return false;
-  const double n = StringToNumber(V.string());
-  return std::isnan(n) ? V.ToBoolean() : n != 0;
-}
+// A position in pixels as the placement keeps it: whole twips, within reach.
+double Twips(double Pixels) { return std::round(std::clamp(Pixels, -1e7, 1e7) * 20); }
 
 }  // namespace
 
@@ -194,18 +194,30 @@ Value Clip::GetProperty(int Index) {
   if (Index == kWidth || Index == kHeight) {
     detail::TimelineState* t = Timeline();
     const Rect r = i ? detail::PlacedBounds(*i) : t ? detail::TimelineBounds(*t) : Rect{};
-    return Value::Number((Index == kWidth ? r.Width() : r.Height()) / 20);
+    // The player keeps bounds in whole twips.
+    const double size = r.Empty()          ? 0
+                        : Index == kWidth ? std::round(r.xmax) - std::round(r.xmin)
+                                          : std::round(r.ymax) - std::round(r.ymin);
+    return Value::Number(size / 20);
   }
+  const detail::Instance::ScaleRotation sr = i ? ScaleRotationOf(*i) : detail::Instance::ScaleRotation{};
   switch (Index) {
     case kX: return Value::Number(m.tx / 20);
     case kY: return Value::Number(m.ty / 20);
-    case kXScale: return Value::Number(std::hypot(m.a, m.b) * 100);
-    case kYScale: return Value::Number(std::hypot(m.c, m.d) * 100);
+    case kXScale: return Value::Number(sr.xscale);
+    case kYScale: return Value::Number(sr.yscale);
     case kAlpha: return Value::Number(i ? i->placement.cxform.multA * 100.0 / 256 : 100);
     case kVisible: return Value::Bool(!i || i->visible);
-    case kRotation: return Value::Number(std::atan2(m.b, m.a) * 180 / std::numbers::pi);
+    case kRotation: return Value::Number(sr.rotation);
     default: return Value();
   }
+}
+
+detail::Instance::ScaleRotation ScaleRotationOf(const detail::Instance& I) {
+  if (I.scaleRotation) return *I.scaleRotation;
+  const Matrix& m = I.placement.matrix;
+  return {std::hypot(m.a, m.b) * 100, std::hypot(m.c, m.d) * 100,
+          std::atan2(m.b, m.a) * 180 / std::numbers::pi};
 }
 
 void SetScaleRotation(Matrix& M, double X, double Y, double R) {
@@ -217,18 +229,32 @@ void SetScaleRotation(Matrix& M, double X, double Y, double R) {
 
 bool SetPlacementProperty(detail::Instance& I, int Index, const Value& V) {
   Matrix& m = I.placement.matrix;
-  const double xs = std::hypot(m.a, m.b), ys = std::hypot(m.c, m.d);
-  const double rot = std::atan2(m.b, m.a);
+  // A value that is no number leaves the property as it is.
+  const double n = V.ToNumber();
+  const bool given = std::isfinite(n);
   switch (Index) {
-    case kX: m.tx = std::clamp(Finite(V, m.tx / 20), -1e7, 1e7) * 20; break;
-    case kY: m.ty = std::clamp(Finite(V, m.ty / 20), -1e7, 1e7) * 20; break;
-    case kXScale: SetScaleRotation(m, std::clamp(Finite(V, xs * 100), -1e6, 1e6) / 100, ys, rot); break;
-    case kYScale: SetScaleRotation(m, xs, std::clamp(Finite(V, ys * 100), -1e6, 1e6) / 100, rot); break;
-    case kRotation:
-      SetScaleRotation(m, xs, ys, Finite(V, rot * 180 / std::numbers::pi) * std::numbers::pi / 180);
+    case kX: if (given) m.tx = Twips(n); break;
+    case kY: if (given) m.ty = Twips(n); break;
+    case kXScale:
+    case kYScale:
+    case kRotation: {
+      if (!given) break;
+      detail::Instance::ScaleRotation sr = ScaleRotationOf(I);
+      if (Index == kXScale) sr.xscale = std::clamp(n, -1e6, 1e6);
+      if (Index == kYScale) sr.yscale = std::clamp(n, -1e6, 1e6);
+      if (Index == kRotation) {
+        // Folded into -180..180 once, as the player keeps it.
+        double r = std::fmod(n, 360);
+        if (r > 180) r -= 360;
+        if (r < -180) r += 360;
+        sr.rotation = r;
+      }
+      SetScaleRotation(m, sr.xscale / 100, sr.yscale / 100, sr.rotation * std::numbers::pi / 180);
+      I.scaleRotation = sr;
       break;
+    }
     case kAlpha:
-      I.placement.cxform.multA = static_cast<int16_t>(std::clamp(Finite(V, 100) * 256 / 100, -32768.0, 32767.0));
+      if (given) I.placement.cxform.multA = static_cast<int16_t>(std::clamp(n * 256 / 100, -32768.0, 32767.0));
       break;
     default: return false;
   }
@@ -241,23 +267,21 @@ void Clip::SetProperty(int Index, const Value& V) {
   if (!i) return;  // the root of a level stays where it is
   if (SetPlacementProperty(*i, Index, V)) return;
   if (Index == kVisible) {
-    i->visible = Visible(V);
+    // A value that reads as no number leaves it as it is.
+    if (const std::optional<bool> v = Visible(V)) i->visible = *v;
     return;
   }
   if (Index != kWidth && Index != kHeight) return;
   // Scales the clip so that its bounds in the parent take the size asked.
-  Matrix& m = i->placement.matrix;
-  const double xs = std::hypot(m.a, m.b), ys = std::hypot(m.c, m.d);
-  const double rot = std::atan2(m.b, m.a);
   const Rect r = detail::PlacedBounds(*i);
   const double now = (Index == kWidth ? r.Width() : r.Height()) / 20;
-  const double want = std::clamp(Finite(V, now), 0.0, 1e7);
-  if (now <= 0) return;  // nothing shown: no size to scale from
-  const double f = want / now;
-  if (Index == kWidth)
-    SetScaleRotation(m, xs * f, ys, rot);
-  else
-    SetScaleRotation(m, xs, ys * f, rot);
+  const double n = V.ToNumber();
+  if (std::isnan(n) || now <= 0) return;  // no size asked, or none to scale from
+  const double f = std::clamp(n, 0.0, 1e7) / now;
+  detail::Instance::ScaleRotation sr = ScaleRotationOf(*i);
+  (Index == kWidth ? sr.xscale : sr.yscale) *= f;
+  SetScaleRotation(i->placement.matrix, sr.xscale / 100, sr.yscale / 100, sr.rotation * std::numbers::pi / 180);
+  i->scaleRotation = sr;
   i->scripted = true;
 }
 
@@ -297,6 +321,7 @@ void Clip::SetMatrix(const PlacementMatrix& M) {
   Matrix& m = i->placement.matrix;
   m = {fit(M.a, 1e6, m.a), fit(M.b, 1e6, m.b), fit(M.c, 1e6, m.c), fit(M.d, 1e6, m.d),
        fit(M.tx, 1e7, m.tx / 20) * 20, fit(M.ty, 1e7, m.ty / 20) * 20};
+  i->scaleRotation.reset();
   i->scripted = true;
 }
 

@@ -12,6 +12,8 @@
 #include "renderers/engine/script.h"
 #include "renderers/engine/src/script/drawing_target.h"
 
+#include "renderers/engine/src/player/display_list.h"
+
 namespace swf {
 class MoviePlayer;
 namespace detail {
@@ -27,6 +29,9 @@ void SetScaleRotation(Matrix& M, double X, double Y, double R);
 // (_x, _y, _xscale, _yscale, _rotation, _alpha) from a script value; false
 // for any other property.
 bool SetPlacementProperty(detail::Instance& I, int Index, const Value& V);
+// _xscale, _yscale and _rotation as scripts read them: what a script last
+// set, else what the placement's matrix says.
+detail::Instance::ScaleRotation ScaleRotationOf(const detail::Instance& I);
 
 class Clip : public ScriptClip, public DrawingTarget {
  public:

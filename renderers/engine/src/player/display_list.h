@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,13 @@ struct Instance {
   bool visible = true;                    // scripts may hide an instance (_visible)
   // A script set the matrix or colour transform: the timeline no longer moves it.
   bool scripted = false;
+  // _xscale, _yscale (percent) and _rotation (degrees) as a script last set
+  // them: kept as given (a negative scale, a rotation past 180 folded once)
+  // rather than read back from the matrix; a new matrix clears them.
+  struct ScaleRotation {
+    double xscale = 100, yscale = 100, rotation = 0;
+  };
+  std::optional<ScaleRotation> scaleRotation;
   // Its clip events so far: initialize and construct, then load.
   bool initialized = false;
   bool loadEventRun = false;

@@ -350,15 +350,18 @@ class Parser {
     auto list = std::make_shared<std::vector<ClipAction>>();
     const size_t at = B.Offset();
     try {
-      B.U16();                       // reserved
-      if (wide) B.U32(); else B.U16();  // every event used; each record names its own
+      B.U16();  // reserved
+      // Every event the records use: a record's event outside it never fires.
+      const uint32_t used = wide ? B.U32() : B.U16();
       while (!B.AtEnd()) {
         ClipAction a;
         a.events = wide ? B.U32() : B.U16();
         if (a.events == 0) break;
+        const uint32_t named = a.events;
+        a.events &= used;
         uint32_t size = B.U32();
         if (size > B.Remaining()) size = static_cast<uint32_t>(B.Remaining());  // cut off: what is there
-        if (a.events & kClipKeyPress) {
+        if (named & kClipKeyPress) {
           if (size == 0) break;
           a.keyCode = B.U8();
           --size;

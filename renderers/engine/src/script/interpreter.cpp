@@ -842,7 +842,8 @@ bool Interpreter::SetMember(Frame& F, const Value& Of, const std::string& Name, 
     if (!c) return false;
     int index = PropertyIndex(Name);
     if (index >= 0 && !c->Variables()->OwnProperty(Name)) {
-      c->SetProperty(index, V);
+      // A clip property takes an object by its valueOf.
+      c->SetProperty(index, V.IsObject() ? ToPrimitiveOf(V) : V);
       return true;
     }
     if (c->SetDisplayProperty(Name, V)) return true;
@@ -1349,7 +1350,7 @@ void Interpreter::Step(Frame& F, const Action& A) {
       Value v = Pop();
       int index = ClampInt(num());
       ScriptClip* c = TargetOf(F, Pop());
-      if (c && index >= 0 && index <= kLastProperty) c->SetProperty(index, v);
+      if (c && index >= 0 && index <= kLastProperty) c->SetProperty(index, v.IsObject() ? ToPrimitiveOf(v) : v);
       break;
     }
     case C::TargetPath: {

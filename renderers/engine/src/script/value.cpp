@@ -1,5 +1,6 @@
 // Values and their conversions, objects and their members, clip paths.
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -419,8 +420,15 @@ int PropertyIndex(const std::string& Name) {
                                 "_alpha",      "_visible",   "_width",       "_height",    "_rotation",     "_target",
                                 "_framesloaded", "_name",    "_droptarget",  "_url",       "_highquality",  "_focusrect",
                                 "_soundbuftime", "_quality", "_xmouse",      "_ymouse"};
+  // Display property names match in any case, in every version ("_X" is _x).
+  auto same = [&](const char* Known) {
+    size_t k = 0;
+    for (; Known[k] && k < Name.size(); ++k)
+      if (std::tolower(static_cast<unsigned char>(Name[k])) != Known[k]) return false;
+    return !Known[k] && k == Name.size();
+  };
   for (int i = 0; i < static_cast<int>(std::size(names)); ++i)
-    if (Name == names[i]) return i;
+    if (same(names[i])) return i;
   return -1;
 }
 
