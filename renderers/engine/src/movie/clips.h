@@ -101,6 +101,7 @@ class Clip : public ScriptClip {
   // The timeline of this clip's parent (the root's for a child of the root).
   detail::TimelineState* ParentTimeline();
   std::string StaticText() override;
+  std::optional<double> LibrarySoundLength(const std::string& Linkage) override;  // library_sounds.cpp
 
  private:
   // The clip placed on this clip's timeline at a script's Depth.
