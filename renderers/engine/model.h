@@ -416,6 +416,12 @@ struct EditText {
   int16_t leading = 0;              // twips
   std::string variableName;
   std::string initialText;          // UTF-8; HTML when html is set
+  // How the field's glyphs are smoothed (CSMTextSettings): advanced
+  // anti-aliasing, the grid fitting (0 none, 1 pixel, 2 subpixel), and the
+  // stroke thickness and sharpness it adds.
+  bool advancedAntiAlias = false;
+  uint8_t gridFit = 1;
+  float thickness = 0, sharpness = 0;
 };
 
 // ---- Morph shapes ----

@@ -332,6 +332,11 @@ class ScriptClip {
   virtual std::optional<Value> DisplayProperty(const std::string& /*Name*/) { return std::nullopt; }
   virtual bool SetDisplayProperty(const std::string& /*Name*/, const Value& /*V*/) { return false; }
 
+  // ---- library sounds, for Sound.attachSound ----
+  // The length in milliseconds of the sound exported as Linkage from the
+  // clip's movie; nullopt when no sound has that name.
+  virtual std::optional<double> LibrarySoundLength(const std::string& /*Linkage*/) { return std::nullopt; }
+
   ScriptClip* Root();              // the root of this clip's level
   std::string TargetPath();        // "_level0.a.b"
   std::string SlashPath();         // "/a/b" ("/" for a root)

@@ -112,6 +112,8 @@ class Clip : public ScriptClip, public DrawingTarget {
   // ---- the drawing methods (end of clips.cpp) ----
   detail::ShapeDrawing* Drawing() override;
 
+  std::optional<double> LibrarySoundLength(const std::string& Linkage) override;  // library_sounds.cpp
+
  private:
   // The clip placed on this clip's timeline at a script's Depth.
   ScriptClip* Placed(int Depth, detail::Instance* I);

@@ -35,6 +35,20 @@ detail::TimelineState* TimelineAt(MoviePlayer& P, const std::vector<uint16_t>& D
   return t;
 }
 
+// The field's box as its parent sees it: each corner placed by the field's
+// matrix and held in whole twips, as the player keeps coordinates.
+Rect BoxOnParent(const detail::Instance& I) {
+  const Rect& b = I.textField->field.bounds;
+  const Matrix& m = I.placement.matrix;
+  Rect out{INFINITY, INFINITY, -INFINITY, -INFINITY};
+  for (const Point corner : {Point{b.xmin, b.ymin}, Point{b.xmax, b.ymin}, Point{b.xmin, b.ymax}, Point{b.xmax, b.ymax}}) {
+    const Point p = m.Apply(corner);
+    const double x = std::round(p.x), y = std::round(p.y);
+    out = Rect{std::min(out.xmin, x), std::min(out.ymin, y), std::max(out.xmax, x), std::max(out.ymax, y)};
+  }
+  return out;
+}
+
 }  // namespace
 
 TextClip::TextClip(MovieInstance::State& S, int Level, std::vector<uint16_t> Depths, uint64_t Serial)
@@ -120,7 +134,7 @@ Value TextClip::GetProperty(int Index) {
     case kVisible: return Value::Bool(i->visible);
     case kWidth:
     case kHeight: {
-      const Rect r = detail::PlacedBounds(*i);
+      const Rect r = BoxOnParent(*i);
       return Value::Number((Index == kWidth ? r.Width() : r.Height()) / 20);
     }
     case kRotation: return Value::Number(std::atan2(m.b, m.a) * 180 / std::numbers::pi);
@@ -136,15 +150,12 @@ void TextClip::SetProperty(int Index, const Value& V) {
     return;
   }
   if (Index != kWidth && Index != kHeight) return;
-  // A text field takes the size asked as its box, not as a scale.
-  const Matrix& m = i->placement.matrix;
-  const double scale = Index == kWidth ? std::hypot(m.a, m.b) : std::hypot(m.c, m.d);
+  // A text field takes the size asked as its box's own, before its scale:
+  // at _xscale 200, _width = 20 makes a box 20 wide that shows 40 wide.
   Rect& b = i->textField->field.bounds;
-  const Rect placed = detail::PlacedBounds(*i);
-  const double now = (Index == kWidth ? placed.Width() : placed.Height()) / 20;
+  const double now = (Index == kWidth ? b.Width() : b.Height()) / 20;
   const double want = std::clamp(Finite(V, now), 0.0, 1e6);
-  if (scale <= 0) return;
-  const double size = std::min(std::round(want * 20 / scale), 2e7);
+  const double size = std::round(want * 20);
   if (Index == kWidth)
     b.xmax = b.xmin + size;
   else

@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -262,8 +263,10 @@ class Parser {
       case kDefineFontAlignZones:
         ReadFontAlignZones(B, l_, At);
         break;
-      case kCSMTextSettings:  // anti-aliasing hints for text: not used
-      case kDefineFontName:   // a font's full name and copyright: not shown
+      case kCSMTextSettings:
+        ReadTextSettings(B);
+        break;
+      case kDefineFontName:  // a font's full name and copyright: not shown
         break;
       case kDefineText:
       case kDefineText2: {
@@ -286,6 +289,23 @@ class Parser {
       default:
         break;  // unknown or unsupported tags are skipped by their length
     }
+  }
+
+  // CSMTextSettings: how an edit text defined before it smooths its glyphs
+  // (the settings of static text are not kept).
+  void ReadTextSettings(Stream& B) {
+    const uint16_t id = B.U16();
+    const uint32_t flashType = B.UB(2), gridFit = B.UB(3);
+    B.UB(3);
+    const uint32_t thickness = B.U32(), sharpness = B.U32();
+    auto found = l_.movie->dictionary.find(id);
+    if (found == l_.movie->dictionary.end()) return;
+    auto* text = std::get_if<EditText>(&found->second);
+    if (!text) return;
+    text->advancedAntiAlias = flashType == 1;
+    text->gridFit = static_cast<uint8_t>(std::min<uint32_t>(gridFit, 2));
+    text->thickness = std::bit_cast<float>(thickness);
+    text->sharpness = std::bit_cast<float>(sharpness);
   }
 
   // A sprite may only place characters defined before it, which rules out

@@ -36,6 +36,8 @@ void InstallBuiltins(ScriptRuntime& R) {
   InstallGeometry(R);
   InstallTextClasses(R);
   InstallMediaStubs(R);
+  InstallPrintJob(R);
+  InstallFileReferences(R);
   InstallExternalInterface(R);
   InstallBitmapData(R);
   InstallDrawing(R);

@@ -4,9 +4,11 @@
 // volume, pan and transform as set, no duration or position.
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <limits>
 #include <map>
+#include <optional>
 
 #include "renderers/engine/src/script/internal.h"
 
@@ -32,7 +34,19 @@ struct SoundTransform {
 struct SoundData : NativeData {
   bool forClip = false;
   std::string clipPath;
+  std::optional<double> length;  // milliseconds of the library sound attached
 };
+
+SoundData* ThisSound(NativeCall& C) {
+  Object* o = C.ThisObject();
+  return o ? dynamic_cast<SoundData*>(o->data.get()) : nullptr;
+}
+
+// The attached sound's length, whole milliseconds; undefined with none.
+Value SoundLength(NativeCall& C) {
+  SoundData* s = ThisSound(C);
+  return s && s->length ? Value::Number(std::round(*s->length)) : Value();
+}
 
 // The levels are the target's, shared by every Sound made for it: by the
 // clip instance's variables (nullptr: the whole movie), kept on
@@ -63,7 +77,11 @@ SoundTransform* Levels(NativeCall& C, Object* Prototype) {
   return &all->byTarget[target];
 }
 
-int32_t Pan(const SoundTransform& T) { return T.ll == 100 ? Wrap(int64_t{T.rr} - 100) : Wrap(100 - int64_t{T.ll}); }
+// The pan a transform shows: how far the quieter side is from full, by
+// magnitude (a side turned negative counts as loud as its opposite).
+int32_t Pan(const SoundTransform& T) {
+  return T.ll == 100 ? Wrap(std::abs(int64_t{T.rr}) - 100) : Wrap(100 - std::abs(int64_t{T.ll}));
+}
 
 void InstallSound(ScriptRuntime& R) {
   Object* proto = R.NewObject();
@@ -118,8 +136,10 @@ void InstallSound(ScriptRuntime& R) {
     const Value from = C.Arg(0);
     if (!t || !from.IsObject()) return Value();
     for (auto [name, slot] : {std::pair{"ll", &t->ll}, {"lr", &t->lr}, {"rr", &t->rr}, {"rl", &t->rl}}) {
+      // Only the object's own members count, not its prototype's.
+      if (!from.object()->Has(name)) continue;
       const Value v = C.Get(from, name);
-      if (!v.IsUndefined()) *slot = SoundLevel(C.ToNumber(v));
+      if (!v.IsUndefined()) *slot = WrapInt32(C.ToNumber(v));  // unlike the setters, wraps around
     }
     return Value();
   });
@@ -129,13 +149,26 @@ void InstallSound(ScriptRuntime& R) {
   });
   auto nothing = [](NativeCall&) { return Value(); };
   R.Method(proto, "stop", nothing);
-  R.Method(proto, "attachSound", nothing);
+  // attachSound(linkage): the exported sound of the target's movie (the
+  // calling clip's for a movie-wide Sound). Nothing plays it.
+  R.Method(proto, "attachSound", [](NativeCall& C) {
+    SoundData* s = ThisSound(C);
+    if (!s) return Value();
+    ScriptClip* clip = s->forClip ? C.runtime.ResolveTarget(C.clip, s->clipPath) : &C.clip;
+    if (!clip) return Value();
+    if (auto length = clip->LibrarySoundLength(C.ToString(C.Arg(0)))) s->length = length;
+    return Value();
+  });
   R.Method(proto, "start", nothing);
   if (R.SwfVersion() < 6) return;
-  // Nothing is loaded or playing: no duration, no position, no bytes.
-  R.Method(proto, "getDuration", nothing);
+  // Nothing is loaded or playing: an attached sound's length, else no
+  // duration; no position, no bytes.
+  R.Method(proto, "getDuration", SoundLength);
   R.Method(proto, "setDuration", nothing);
-  R.Method(proto, "getPosition", nothing);
+  R.Method(proto, "getPosition", [](NativeCall& C) {
+    SoundData* s = ThisSound(C);
+    return s && s->length ? Value::Number(0) : Value();
+  });
   R.Method(proto, "setPosition", nothing);
   R.Method(proto, "loadSound", nothing);
   R.Method(proto, "getBytesLoaded", nothing);
@@ -144,7 +177,7 @@ void InstallSound(ScriptRuntime& R) {
   // them stays on the sound.
   for (const char* name : {"duration", "id3", "position"}) {
     const std::string member = name;
-    Object* get = R.NewNative(nothing);
+    Object* get = R.NewNative(member == "duration" ? NativeFunction(SoundLength) : NativeFunction(nothing));
     Object* set = R.NewNative([member](NativeCall& C) {
       if (Object* self = C.ThisObject()) self->Define(member, C.Arg(0));
       return Value();

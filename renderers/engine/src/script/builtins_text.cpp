@@ -256,7 +256,7 @@ struct FieldProperty {
 // A name kept for scripts: one of the choices the test accepts, others ignored.
 #define CHOICE_PROPERTY(NAME, DEFAULT, ACCEPT)                                                    \
   FieldProperty {                                                                                 \
-    NAME, [](NativeCall&, ThisField& F) { return ScriptValue(F.vars, NAME, Value::String(DEFAULT)); }, \
+    NAME, [](NativeCall&, ThisField& F) { return ScriptValue(F.vars, NAME, Value::String(DEFAULT)); },      \
         [](NativeCall& C, ThisField& F, const Value& V) {                                         \
           const std::string s = C.ToString(V);                                                    \
           if (ACCEPT) ScriptValue(F.vars, NAME, Value()) = Value::String(s);                      \
@@ -264,13 +264,15 @@ struct FieldProperty {
         8                                                                                         \
   }
 
-// A number kept for scripts, as set.
-#define NUMBER_PROPERTY(NAME)                                                                              \
+// A number kept for scripts, as set (DEFAULT until then).
+#define NUMBER_PROPERTY(NAME, DEFAULT)                                                                              \
   FieldProperty {                                                                                          \
-    NAME, [](NativeCall&, ThisField& F) { return ScriptValue(F.vars, NAME, Value::Number(0)); },           \
+    NAME, [](NativeCall&, ThisField& F) { return ScriptValue(F.vars, NAME, Value::Number(DEFAULT)); },     \
         [](NativeCall& C, ThisField& F, const Value& V) { ScriptValue(F.vars, NAME, Value()) = Value::Number(C.ToNumber(V)); }, \
         8                                                                                                  \
   }
+
+const char* GridFitName(uint8_t GridFit) { return GridFit == 0 ? "none" : GridFit == 2 ? "subpixel" : "pixel"; }
 
 Value AutoSizeName(detail::TextField::AutoSize A) {
   using A_ = detail::TextField::AutoSize;
@@ -280,10 +282,11 @@ Value AutoSizeName(detail::TextField::AutoSize A) {
 // In the order the player creates them (for..in lists them last first).
 const std::vector<FieldProperty>& FieldProperties() {
   static const std::vector<FieldProperty> properties = {
-      CHOICE_PROPERTY("gridFitType", "pixel", s == "none" || s == "pixel" || s == "subpixel"),
-      CHOICE_PROPERTY("antiAliasType", "normal", s == "normal" || s == "advanced"),
-      NUMBER_PROPERTY("thickness"),
-      NUMBER_PROPERTY("sharpness"),
+      CHOICE_PROPERTY("gridFitType", GridFitName(F.field->field.gridFit), s == "none" || s == "pixel" || s == "subpixel"),
+      CHOICE_PROPERTY("antiAliasType", F.field->field.advancedAntiAlias ? "advanced" : "normal",
+                      s == "normal" || s == "advanced"),
+      NUMBER_PROPERTY("thickness", F.field->field.thickness),
+      NUMBER_PROPERTY("sharpness", F.field->field.sharpness),
       SCRIPT_PROPERTY("filters", Value(), 8),
       {"scroll", [](NativeCall&, ThisField& F) { return Value::Number(F.field->scroll); },
        [](NativeCall& C, ThisField& F, const Value& V) {
@@ -568,6 +571,7 @@ void InstallTextField(ScriptRuntime& R) {
     list = Value::Obj(C.runtime.NewArray(kept));
     return Value::Bool(removed);
   });
+  InstallStyleSheet(R, ctor);
   R.Method(ctor, "getFontList", [](NativeCall& C) {
     return Value::Obj(C.runtime.NewArray({Value::String("_sans"), Value::String("_serif"), Value::String("_typewriter")}));
   });

@@ -68,7 +68,10 @@ void InstallLoadVars(ScriptRuntime& R);           // builtins_loadvars.cpp
 void InstallMovieClipLoader(ScriptRuntime& R);    // builtins_movieclip_loader.cpp
 void InstallGeometry(ScriptRuntime& R);           // builtins_geometry.cpp: flash.geom
 void InstallTextClasses(ScriptRuntime& R);        // builtins_text.cpp: TextField, TextFormat
+void InstallStyleSheet(ScriptRuntime& R, Object* TextFieldClass);  // builtins_style_sheet.cpp: TextField.StyleSheet
 void InstallMediaStubs(ScriptRuntime& R);         // builtins_media.cpp: Color, Sound, ...
+void InstallPrintJob(ScriptRuntime& R);           // builtins_print_job.cpp
+void InstallFileReferences(ScriptRuntime& R);     // builtins_file_reference.cpp: flash.net.FileReference(List)
 // ---- packages (builtins_external.cpp) ----
 // The package object at a dotted path under _global ("flash.geom"), made
 // when missing.
