@@ -149,4 +149,17 @@ TEST(ScriptBitmap, DrawnShapesCountInBoundsAndDuplicates) {
   EXPECT_EQ(Traces(r.host), (std::vector<std::string>{"50", "100", "400", "50", "55", "0", "20"}));
 }
 
+TEST(ScriptBitmap, AttachedBitmapsCountInBounds) {
+  const std::string script =
+      "push \"mc\" 1 \"mc\" 2 \"this\"\ngetvariable\npush \"createEmptyMovieClip\"\ncallmethod\nsetvariable\n" +
+      NewBitmap("b", "4294967295 false 20 30", 4) + "\n" + Draw("attachBitmap", "1 \"b\"\ngetvariable", 2) +
+      TraceMember("mc", "_width") + TraceMember("mc", "_height") +
+      // clear leaves attached bitmaps; a second at the same depth replaces the first.
+      Draw("clear") + NewBitmap("c", "4294967295 false 5 5", 4) + "\n" +
+      Draw("attachBitmap", "1 \"c\"\ngetvariable", 2) + TraceMember("mc", "_width");
+  Rig r("size 400 400\nactions\n" + script + "end\nshow\n");
+  r.instance.Step();
+  EXPECT_EQ(Traces(r.host), (std::vector<std::string>{"30", "20", "5"}));
+}
+
 }  // namespace

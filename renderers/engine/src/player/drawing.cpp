@@ -5,6 +5,9 @@
 namespace swf::detail {
 
 void ShapeDrawing::MoveTo(Point P) {
+  // A fill's outline closes before the pen leaves it; the next one starts here.
+  if (fillStart_ && fill_ && pathOpen_ && !(pen_ == *fillStart_)) LineTo(*fillStart_);
+  if (fillStart_) fillStart_ = P;
   pen_ = P;
   pathOpen_ = false;
 }
@@ -65,7 +68,40 @@ void ShapeDrawing::SetLineStyle(std::optional<LineStyle> Line) {
   pathOpen_ = false;
 }
 
-void ShapeDrawing::Clear() { *this = ShapeDrawing(); }
+void ShapeDrawing::Clear() {
+  std::map<int, Attached> attached = std::move(attached_);
+  *this = ShapeDrawing();
+  attached_ = std::move(attached);
+}
+
+void ShapeDrawing::AttachBitmap(int Depth, Bitmap Pixels) {
+  // At most so many pixels in all, so a runaway script cannot take all memory.
+  size_t total = Pixels.pixels.size();
+  for (const auto& [depth, a] : attached_)
+    if (depth != Depth) total += static_cast<size_t>(a.shape->bounds.Width() / 20 * a.shape->bounds.Height() / 20);
+  if (total > kMaxAttachedPixels) return;
+  auto movie = std::make_shared<Movie>();
+  const double w = Pixels.width * 20.0, h = Pixels.height * 20.0;
+  movie->dictionary.emplace(1, Character{std::move(Pixels)});
+  auto shape = std::make_shared<Shape>();
+  FillStyle fill;
+  fill.type = FillType::ClippedBitmap;
+  fill.bitmapId = 1;
+  fill.matrix.a = fill.matrix.d = 20;
+  shape->fills.push_back(fill);
+  Path p;
+  p.fill1 = 1;
+  p.edges = {{false, {}, {w, 0}}, {false, {}, {w, h}}, {false, {}, {0, h}}, {false, {}, {0, 0}}};
+  shape->paths.push_back(std::move(p));
+  shape->bounds = {0, 0, w, h};
+  attached_[Depth] = {std::move(movie), std::move(shape)};
+}
+
+Rect ShapeDrawing::Bounds() const {
+  Rect r = shape_.bounds;
+  for (const auto& [depth, a] : attached_) r.Include(a.shape->bounds);
+  return r;
+}
 
 std::shared_ptr<const Shape> ShapeDrawing::Current() const {
   if (shape_.paths.empty()) return nullptr;

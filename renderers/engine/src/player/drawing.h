@@ -4,6 +4,7 @@
 // children and counted in its bounds. Coordinates are twips.
 
 #include <cstddef>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -22,12 +23,21 @@ class ShapeDrawing {
   void EndFill();
   // The line the next edges are drawn with; nullopt: none.
   void SetLineStyle(std::optional<LineStyle> Line);
-  void Clear();
+  void Clear();  // the lines and fills; attached bitmaps stay
+
+  // attachBitmap: a bitmap of these premultiplied pixels shown at Depth
+  // (replacing one there), at the clip's origin, one pixel a pixel.
+  void AttachBitmap(int Depth, Bitmap Pixels);
+  struct Attached {
+    std::shared_ptr<const Movie> pixels;  // the bitmap as character 1 of a movie of its own
+    std::shared_ptr<const Shape> shape;   // a rectangle filled with it
+  };
+  const std::map<int, Attached>& AttachedBitmaps() const { return attached_; }
 
   // The shape so far (a new object after every change, so scenes holding
   // an earlier one keep it); nullptr when nothing is drawn.
   std::shared_ptr<const Shape> Current() const;
-  Rect Bounds() const { return shape_.bounds; }
+  Rect Bounds() const;
 
  private:
   void Edge(const swf::Edge& E);
@@ -40,8 +50,10 @@ class ShapeDrawing {
   bool pathOpen_ = false;           // the last path continues from the pen
   // Edges this many at most, so a runaway script cannot take all memory.
   static constexpr size_t kMaxEdges = 1u << 20;
+  static constexpr size_t kMaxAttachedPixels = 1u << 25;
   size_t edges_ = 0;
   mutable std::shared_ptr<const Shape> current_;
+  std::map<int, Attached> attached_;
 };
 
 }  // namespace swf::detail

@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "renderers/engine/src/player/buttons.h"
+#include "renderers/engine/src/player/drawing.h"
 #include "renderers/engine/src/player/morph.h"
 #include "renderers/engine/src/player/player_state.h"
 #include "renderers/engine/src/player/text_field.h"
@@ -18,12 +19,24 @@ namespace {
 
 // What scripts drew into a timeline's clip, first: below its display list.
 void AppendDrawing(const TimelineState& T, std::vector<SceneNode>& Out) {
-  std::shared_ptr<const Shape> drawn = DrawnShape(T);
-  if (!drawn) return;
-  SceneNode node;
-  node.shape = drawn.get();
-  node.owner = std::move(drawn);
-  Out.push_back(std::move(node));
+  if (std::shared_ptr<const Shape> drawn = DrawnShape(T)) {
+    SceneNode node;
+    node.shape = drawn.get();
+    node.owner = std::move(drawn);
+    Out.push_back(std::move(node));
+  }
+  if (!T.drawing) return;
+  // Attached bitmaps: each a node painting from the movie that holds it.
+  for (const auto& [depth, attached] : T.drawing->AttachedBitmaps()) {
+    SceneNode inner;
+    inner.shape = attached.shape.get();
+    inner.owner = attached.shape;
+    SceneNode node;
+    node.children.push_back(std::move(inner));
+    node.movie = attached.pixels.get();
+    node.owner = attached.pixels;
+    Out.push_back(std::move(node));
+  }
 }
 
 // M: the movie whose dictionary List's characters come from.

@@ -53,6 +53,13 @@ void BitmapPixels::Set(int X, int Y, uint32_t Argb) {
   if (Contains(X, Y)) SetRaw(X, Y, transparent_ ? Premultiply(Argb) : Argb);
 }
 
+std::vector<uint32_t> BitmapPixels::Premultiplied() const {
+  std::vector<uint32_t> out = pixels_;
+  if (!transparent_)
+    for (uint32_t& p : out) p |= 0xFF000000u;
+  return out;
+}
+
 namespace {
 PixelRect Intersect(PixelRect A, PixelRect B) {
   const int x0 = std::max(A.x, B.x), y0 = std::max(A.y, B.y);

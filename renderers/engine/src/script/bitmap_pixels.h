@@ -41,6 +41,9 @@ class BitmapPixels {
   uint32_t Raw(int X, int Y) const { return pixels_[Index(X, Y)] | (transparent_ ? 0 : 0xFF000000u); }
   void SetRaw(int X, int Y, uint32_t V) { pixels_[Index(X, Y)] = V; }
 
+  // Every pixel premultiplied, rows top first (opaque ones with alpha 255).
+  std::vector<uint32_t> Premultiplied() const;
+
   void Fill(PixelRect R, uint32_t Argb);
   // Fills the area of one colour around (X, Y) with Argb; false when the
   // point is outside.
@@ -55,6 +58,11 @@ class BitmapPixels {
   bool transparent_;
   std::vector<uint32_t> pixels_;
 };
+
+class Value;
+// The pixels of V when it is a live flash.display.BitmapData, or nullptr
+// (builtins_bitmapdata.cpp).
+const BitmapPixels* BitmapDataPixels(const Value& V);
 
 // The part of Source's Rect that lands inside Dest at Point: the clipped
 // source rectangle and where it lands. Empty when nothing does.

@@ -368,6 +368,8 @@ void InstallUnpaintedMethods(ScriptRuntime& R, Object* Proto) {
 
 }  // namespace
 
+const BitmapPixels* BitmapDataPixels(const Value& V) { return Pixels(V); }
+
 void InstallBitmapData(ScriptRuntime& R) {
   Object* package = Package(R, "flash.display");
   Object* proto = R.NewObject();

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "renderers/engine/src/player/drawing.h"
+#include "renderers/engine/src/script/bitmap_pixels.h"
 #include "renderers/engine/src/script/drawing_target.h"
 #include "renderers/engine/src/script/internal.h"
 
@@ -173,6 +174,18 @@ void InstallDrawing(ScriptRuntime& R) {
     return Value();
   });
   R.Method(proto, "lineGradientStyle", [](NativeCall&) { return Value(); });
+  R.Method(proto, "attachBitmap", [](NativeCall& C) {
+    // The bitmap as it is now: later changes to it do not show.
+    ShapeDrawing* d = DrawingOf(C);
+    const BitmapPixels* pixels = BitmapDataPixels(C.Arg(0));
+    if (!d || !pixels || C.args.size() < 2) return Value();
+    Bitmap b;
+    b.width = pixels->Width();
+    b.height = pixels->Height();
+    b.pixels = pixels->Premultiplied();
+    d->AttachBitmap(WrapInt32(C.ToNumber(C.Arg(1))), std::move(b));
+    return Value();
+  });
   R.Method(proto, "clear", [](NativeCall& C) {
     if (ShapeDrawing* d = DrawingOf(C)) d->Clear();
     return Value();
