@@ -84,6 +84,22 @@ TEST(ReaderHeader, BadSignaturesAndShortInput) {
   EXPECT_NE(LoadError({}), "");
 }
 
+TEST(ReaderHeader, TheHeadersLengthEndsTheMovie) {
+  // Two frames, the length field naming the first only: the second is not
+  // part of the movie. A length below the stage size: one empty frame.
+  Bytes b = Movie(Cat({Tag(43, Bits().Str("one")), ShowFrame(), Tag(43, Bits().Str("two")), ShowFrame()}));
+  const uint32_t first = static_cast<uint32_t>(b.size() - 6 - 2 - 2);  // up to the first ShowFrame
+  for (int i = 0; i < 4; ++i) b[4 + i] = static_cast<uint8_t>(first >> (8 * i));
+  auto m = Load(b);
+  ASSERT_EQ(m->timeline.frames.size(), 1u);
+  EXPECT_EQ(m->timeline.frames[0].label, "one");
+  for (int i = 0; i < 4; ++i) b[4 + i] = 0;
+  m = Load(b);
+  EXPECT_EQ(m->timeline.frames.size(), 1u);
+  EXPECT_EQ(m->timeline.frames[0].label, "");
+  EXPECT_EQ(m->frameSize, swf::Rect{});
+}
+
 TEST(ReaderTags, UnknownTagsAreSkippedAndTimelineHasFrames) {
   // Unknown tag 777 with a long header; control tags after the last ShowFrame
   // still form a frame.

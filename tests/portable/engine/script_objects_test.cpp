@@ -493,3 +493,84 @@ TEST(ScriptObjects, GetterReadingItsOwnPropertyReadsUndefined) {
     trace
   )"), "undefined!");
 }
+
+TEST(ScriptObjects, LocalConnectionDeliversCopiesAFrameLater) {
+  // r listens as "Chan"; s sends it a date, an XML document, an object and
+  // a function, which arrive when the timers next run: the date and XML as
+  // themselves, the function as a plain object. A send to no one is an error.
+  World w(8);
+  EXPECT_EQ(w.Traces(R"(
+    push "r" 0 "LocalConnection"
+    newobject
+    setvariable
+    push "r"
+    getvariable
+    push "got"
+    function2 "" registers 6 args d=1 x=2 o=3 f=4
+      push 0 r1 "getTime"
+      callmethod
+      trace
+      push r2 "firstChild"
+      getmember
+      push "nodeName"
+      getmember
+      trace
+      push r3 "a"
+      getmember
+      trace
+      push r4
+      typeof
+      trace
+    end
+    setmember
+    push "Chan" 1 "r"
+    getvariable
+    push "connect"
+    callmethod
+    trace
+    push "other" 1 "r"
+    getvariable
+    push "connect"
+    callmethod
+    trace
+    push "s" 0 "LocalConnection"
+    newobject
+    setvariable
+    push "s"
+    getvariable
+    push "onStatus"
+    function2 "" registers 2 args i=1
+      push r1 "level"
+      getmember
+      trace
+    end
+    setmember
+    function ""
+    end
+    push "a" 7 1
+    initarray
+    push 1
+    initobject
+    push "<doc/>" 1 "XML"
+    newobject
+    push 5 1 "Date"
+    newobject
+    push "got" "chan" 6 "s"
+    getvariable
+    push "send"
+    callmethod
+    trace
+    push "got" "nobody" 2 "s"
+    getvariable
+    push "send"
+    callmethod
+    pop
+    push "sent"
+    trace
+  )"), "true\nfalse\ntrue\nsent");
+  w.host.traces.clear();
+  w.runtime.RunTimers(w.runtime.ClockMs() + 100, w.root, w.host);
+  std::string out;
+  for (const std::string& t : w.host.traces) out += t + "\n";
+  EXPECT_EQ(out, "5\ndoc\n7\nobject\nstatus\nerror\n");
+}

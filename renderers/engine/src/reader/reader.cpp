@@ -463,10 +463,26 @@ std::shared_ptr<const Movie> LoadMovie(const uint8_t* Data, size_t Size, const L
   state.movie = movie.get();
   state.modelBudget = std::max<size_t>(64u << 20, std::min(Limits.maxUncompressedBytes, SIZE_MAX / 4) * 4);
 
+  // The header's length ends the movie: what follows is not part of it, and
+  // a length too short for the stage size and frame rate leaves a movie of
+  // one empty frame.
+  const bool cut = movie->fileLength < size;
+  if (cut) {
+    size = std::max<size_t>(movie->fileLength, 8);
+    movie->loadNotes.push_back("the header's length ends the movie after " + std::to_string(size) + " bytes");
+  }
   detail::Stream s(bytes + 8, size - 8, 8);
-  movie->frameSize = s.ReadRect();
-  movie->frameRate = s.U16();
-  movie->frameCount = s.U16();
+  try {
+    movie->frameSize = s.ReadRect();
+    movie->frameRate = s.U16();
+    movie->frameCount = s.U16();
+  } catch (const FormatError&) {
+    if (!cut) throw;
+    movie->frameSize = Rect{};
+    movie->frameCount = 1;
+    movie->timeline.frames.resize(1);
+    return movie;
+  }
   uint32_t levels = 0;
   detail::Parser(state).ReadTimeline(s, movie->timeline, 0, levels);
   detail::ApplySceneLabels(movie->timeline, state);

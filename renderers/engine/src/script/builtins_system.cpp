@@ -7,6 +7,7 @@
 // pressed would, and tell their listeners of the changes scripts make.
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <map>
 
@@ -379,13 +380,124 @@ void InstallSharedObject(ScriptRuntime& R) {
   R.Method(proto, "setFps", [](NativeCall&) { return Value::Bool(false); });
 }
 
+// The connections movies opened here, by name in lower case, kept on
+// LocalConnection's prototype.
+class Connections : public NativeData {
+ public:
+  std::map<std::string, Object*> byName;
+  void References(std::vector<Object*>& Out) const override {
+    for (const auto& [name, o] : byName) Out.push_back(o);
+  }
+};
+
+Connections* ConnectionsOf(NativeCall& C) {
+  Object* proto = C.runtime.BuiltinPrototype("LocalConnection");
+  return proto ? dynamic_cast<Connections*>(proto->data.get()) : nullptr;
+}
+
+std::string ConnectionName(NativeCall& C, const Value& V) {
+  std::string name = C.ToString(V);
+  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return name;
+}
+
+// V as the receiving side gets it after the trip between movies: dates and
+// XML as themselves, arrays and other objects (functions too) as plain
+// copies of their enumerable members, clips and text fields as undefined.
+Value CopyAcross(NativeCall& C, const Value& V, int Depth, size_t& Budget) {
+  if (V.IsClip()) return Value();
+  if (!V.IsObject()) return V;
+  if (Depth > 32 || Budget == 0) return Value();
+  --Budget;
+  ChargeWork(1);
+  Object* o = V.object();
+  Object* global = C.runtime.Global();
+  if (o->prototype && o->prototype == C.runtime.BuiltinPrototype("Date"))
+    return C.Construct(global->Get("Date"), {Value::Number(C.ToNumber(V))});
+  if (o->prototype && o->prototype == C.runtime.BuiltinPrototype("XML"))
+    return C.Construct(global->Get("XML"), {Value::String(C.ToString(V))});
+  std::vector<Value> elements;
+  if (o->isArray) {
+    const double n = std::min(ArrayLength(*o), static_cast<double>(Budget));
+    for (double i = 0; i < n; ++i) elements.push_back(CopyAcross(C, o->Get(NumberToString(i)), Depth + 1, Budget));
+    return Value::Obj(C.runtime.NewArray(elements));
+  }
+  Object* copy = C.runtime.NewObject();
+  for (const auto& [name, value] : o->OwnValues()) copy->Set(name, CopyAcross(C, value, Depth + 1, Budget));
+  return Value::Obj(copy);
+}
+
+// The sender's onStatus with an info object of Level ("status" or "error").
+void TellSender(NativeCall& C, const Value& Sender, const char* Level) {
+  Object* info = C.runtime.NewObject();
+  info->Set("level", Value::String(Level));
+  C.Call(C.Get(Sender, "onStatus"), Sender, {Value::Obj(info)});
+}
+
 void InstallLocalConnection(ScriptRuntime& R) {
   Object* proto = R.NewObject();
   InstallClass(R, "LocalConnection", proto, [](NativeCall& C) { return C.thisValue; });
-  // No other movie listens here: connections and sends go nowhere.
-  R.Method(proto, "connect", [](NativeCall&) { return Value::Bool(false); }, kHidden);
-  R.Method(proto, "close", [](NativeCall&) { return Value(); }, kHidden);
-  R.Method(proto, "send", [](NativeCall&) { return Value::Bool(false); }, kHidden);
+  proto->data = std::make_unique<Connections>();
+  // No other movie listens here: a connection reaches the receivers this
+  // movie opened, a frame later (as a send travels between players).
+  R.Method(proto, "connect", [](NativeCall& C) {
+    Connections* all = ConnectionsOf(C);
+    Object* self = C.ThisObject();
+    if (!all || !self || C.args.empty() || !C.args[0].IsString()) return Value::Bool(false);
+    const std::string name = ConnectionName(C, C.args[0]);
+    if (name.empty() || all->byName.count(name) || all->byName.size() >= 1000) return Value::Bool(false);
+    for (const auto& [other, receiver] : all->byName)
+      if (receiver == self) return Value::Bool(false);  // one name a connection
+    all->byName[name] = self;
+    return Value::Bool(true);
+  }, kHidden);
+  R.Method(proto, "close", [](NativeCall& C) {
+    if (Connections* all = ConnectionsOf(C))
+      for (auto it = all->byName.begin(); it != all->byName.end();)
+        it = it->second == C.ThisObject() ? all->byName.erase(it) : std::next(it);
+    return Value();
+  }, kHidden);
+  R.Method(proto, "send", [](NativeCall& C) {
+    if (C.args.size() < 2 || !C.ThisObject()) return Value::Bool(false);
+    size_t budget = 10000;
+    std::vector<Value> copies;
+    for (size_t i = 2; i < C.args.size(); ++i) copies.push_back(CopyAcross(C, C.args[i], 0, budget));
+    // Delivered by a timer of no delay, which runs as the next frame begins.
+    Object* deliver = C.runtime.NewNative([](NativeCall& D) {
+      Connections* all = ConnectionsOf(D);
+      const Value sender = D.Arg(3);
+      Object* found = nullptr;
+      if (all) {
+        const auto it = all->byName.find(D.ToString(D.Arg(0)));
+        if (it != all->byName.end()) found = it->second;
+      }
+      if (!found) {
+        TellSender(D, sender, "error");
+        return Value();
+      }
+      const Value receiver = Value::Obj(found);
+      std::vector<Value> args;
+      if (D.Arg(2).IsObject()) {
+        const Object& list = *D.Arg(2).object();
+        const double n = std::min(ArrayLength(list), 10000.0);
+        for (double i = 0; i < n; ++i) args.push_back(list.Get(NumberToString(i)));
+      }
+      D.Call(D.Get(receiver, D.ToString(D.Arg(1))), receiver, args);
+      TellSender(D, sender, "status");
+      return Value();
+    });
+    std::vector<Value> args{Value::String(ConnectionName(C, C.args[0])), Value::String(C.ToString(C.args[1])),
+                            Value::Obj(C.runtime.NewArray(copies)), C.thisValue};
+    const Value setTimeout = C.runtime.Global()->Get("setTimeout");
+    const Value global = Value::Obj(C.runtime.Global());
+    if (!setTimeout.IsFunction()) {  // movies before SWF 8 have no setTimeout: at once
+      C.Call(Value::Obj(deliver), global, args);
+      return Value::Bool(true);
+    }
+    args.insert(args.begin(), {Value::Obj(deliver), Value::Number(0)});
+    C.Call(setTimeout, global, args);
+    return Value::Bool(true);
+  }, kHidden);
   R.Method(proto, "domain", [](NativeCall&) { return Value::String("localhost"); }, kHidden);
 }
 
