@@ -725,6 +725,7 @@ Value Interpreter::GetMember(Frame& F, const Value& Of, const std::string& Name)
       if (auto v = c->DisplayProperty(Name)) return *v;
       if (Name == "_parent") return ClipValue(c->Parent());
       if (Name == "_root") return ClipValue(c->Root());
+      if (Name == "_global" && runtime_.SwfVersion() >= 6) return Value::Obj(runtime_.Global());
       if (ScriptClip* child = c->Child(Name)) return ClipValue(child);
       return GetObjectMember(vars, Of, Name);
     }
@@ -812,7 +813,8 @@ void Interpreter::Goto(Frame& F, const Value& FrameValue, ScriptClip::After Then
 
 void Interpreter::CallFrame(Frame& F, const Value& FrameValue) {
   ScriptClip* clip = F.target;
-  Value frame = FrameValue;
+  // An object names its frame by its text (toString).
+  Value frame = FrameValue.IsObject() ? Value::String(ToStringOf(FrameValue)) : FrameValue;
   if (frame.IsString()) {
     const std::string& s = frame.string();
     size_t colon = s.rfind(':');
@@ -823,6 +825,8 @@ void Interpreter::CallFrame(Frame& F, const Value& FrameValue) {
     }
   }
   if (!clip) return;
+  // Frame numbers wrap as 32-bit integers do.
+  if (frame.IsNumber()) frame = Value::Number(ToInt32(frame.number()));
   std::vector<std::vector<uint8_t>> blocks = clip->FrameActions(frame);
   for (auto it = blocks.rbegin(); it != blocks.rend(); ++it) {
     std::shared_ptr<const ActionBlock> block;
@@ -1120,8 +1124,9 @@ void Interpreter::Step(Frame& F, const Action& A) {
     }
     case C::DefineLocal2: {
       std::string name = str();
-      Object* o = F.activation ? F.activation : F.target->Variables();
-      if (!o->Has(name)) o->Set(name, Value());
+      // A timeline variable its prototype already has stays as it is.
+      Object* o = F.activation ? F.activation : ScopeClip(F).Variables();
+      if (F.activation ? !o->Has(name) : !o->FindProperty(name)) o->Set(name, Value());
       break;
     }
     case C::Delete: {
