@@ -113,6 +113,7 @@ void Interpreter::RunBlock(std::shared_ptr<const ActionBlock> Block, ScriptClip&
   f.block = std::move(Block);
   f.registers.resize(4);
   f.target = f.original = &Target;
+  f.beganOnLiveClip = !Target.Removed();
   f.thisValue = ClipValue(&Target);
   f.stackBase = stack_.size();
   f.mode = Mode::Discard;
@@ -329,7 +330,7 @@ void Interpreter::Loop(size_t StopDepth) {
     if (f.haltIfRemoved) {
       // A call just returned: a block whose clip it removed ends here.
       f.haltIfRemoved = false;
-      if (f.original->Removed()) {
+      if (f.beganOnLiveClip && f.original->Removed()) {
         Finish(Value());
         continue;
       }
@@ -468,6 +469,7 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
   // An SWF 5 function called on a clip runs on that clip.
   if (runtime_.SwfVersion() < 6 && This.IsClip())
     if (ScriptClip* c = runtime_.ResolveTarget(*caller.target, This.string())) f.target = f.original = c;
+  f.beganOnLiveClip = !f.original->Removed();
   // A function called on nothing runs with its home clip as `this`.
   f.thisValue = This.IsUndefined() ? ClipValue(f.target) : This;
   f.home = Home ? Home : This.IsObject() ? This.object()->prototype : nullptr;
@@ -843,6 +845,7 @@ void Interpreter::CallFrame(Frame& F, const Value& FrameValue) {
     f.block = std::move(block);
     f.registers.resize(4);
     f.target = f.original = clip;
+    f.beganOnLiveClip = !clip->Removed();
     f.thisValue = ClipValue(clip);
     f.stackBase = stack_.size();
     frames_.push_back(std::move(f));

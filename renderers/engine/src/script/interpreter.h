@@ -71,8 +71,10 @@ class Interpreter {
       Value thrown;
     };
     std::vector<TryRegion> tries;
-    // A call left this frame: it ends when its clip was removed meanwhile.
+    // A call left this frame: it ends when its clip, there when it began
+    // (an unload handler's is not), was removed meanwhile.
     bool haltIfRemoved = false;
+    bool beganOnLiveClip = false;
   };
 
   // An empty frame on Clip's top level, to call or look up from.

@@ -107,8 +107,15 @@ std::optional<Value> Interpreter::ReadVariable(Object* O, const Value& This, con
 bool Interpreter::SetPlain(Frame& F, const std::string& Name, const Value& V) {
   if (Object* o = ScopeHolding(F, Name)) return SetObjectMember(o, Value::Obj(o), Name, V);
   // On the timeline: its properties, setters (its own or its prototype's) and watchers apply.
+  // On this clip itself, not one its path may name first (a sibling of the same name).
   ScriptClip& clip = ScopeClip(F);
-  return SetMember(F, ClipValue(&clip), Name, V);
+  Object* vars = clip.Variables();
+  if (int index = PropertyIndex(Name); index >= 0 && !vars->OwnProperty(Name)) {
+    clip.SetProperty(index, V);
+    return true;
+  }
+  if (clip.SetDisplayProperty(Name, V)) return true;
+  return SetObjectMember(vars, ClipValue(&clip), Name, V);
 }
 
 // A target path, step by step. The first step is a variable (or "..", or
