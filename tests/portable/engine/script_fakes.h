@@ -24,6 +24,18 @@ class FakeClip : public swf::ScriptClip {
     return ref;
   }
   void RemoveChild(const std::string& Name) { children_.erase(Name); }
+  // removeMovieClip: the clip leaves its parent but lives on, as a removed
+  // clip a script still runs on does.
+  bool Remove() override {
+    if (!parent_) return false;
+    auto it = parent_->children_.find(name_);
+    if (it == parent_->children_.end() || it->second.get() != this) return false;
+    removed_ = true;
+    parent_->gone_.push_back(std::move(it->second));
+    parent_->children_.erase(it);
+    return true;
+  }
+  bool Removed() override { return removed_; }
 
   ScriptClip* Parent() override { return parent_; }
   ScriptClip* Child(const std::string& Name) override {
@@ -74,6 +86,8 @@ class FakeClip : public swf::ScriptClip {
   std::map<int, FakeClip*>* levels_;
   int level_;
   std::map<std::string, std::unique_ptr<FakeClip>> children_;
+  std::vector<std::unique_ptr<FakeClip>> gone_;
+  bool removed_ = false;
 };
 
 class RecordingHost : public swf::ScriptHost {

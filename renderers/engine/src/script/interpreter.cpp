@@ -113,6 +113,7 @@ void Interpreter::RunBlock(std::shared_ptr<const ActionBlock> Block, ScriptClip&
   f.block = std::move(Block);
   f.registers.resize(4);
   f.target = f.original = &Target;
+  f.beganOnLiveClip = !Target.Removed();
   f.thisValue = ClipValue(&Target);
   f.stackBase = stack_.size();
   f.mode = Mode::Discard;
@@ -347,7 +348,7 @@ void Interpreter::Loop(size_t StopDepth) {
     if (f.haltIfRemoved) {
       // A call just returned: a block whose clip it removed ends here.
       f.haltIfRemoved = false;
-      if (f.original->Removed()) {
+      if (f.beganOnLiveClip && f.original->Removed()) {
         Finish(Value());
         continue;
       }
@@ -533,6 +534,7 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
   // An SWF 5 function called on a clip runs on that clip.
   if (runtime_.SwfVersion() < 6 && This.IsClip())
     if (ScriptClip* c = runtime_.ResolveTarget(*caller.target, This.string())) f.target = f.original = c;
+  f.beganOnLiveClip = !f.original->Removed();
   // A function called on nothing runs with its home clip as `this`.
   f.thisValue = This.IsUndefined() ? ClipValue(f.target) : This;
   f.superDepth = SuperDepth > 0 ? SuperDepth : SuperDepthOf(MembersOf(This), Home);
@@ -828,6 +830,7 @@ Value Interpreter::GetMember(Frame& F, const Value& Of, const std::string& Name)
       if (auto v = c->DisplayProperty(Name)) return *v;
       if (Name == "_parent") return ClipValue(c->Parent());
       if (Name == "_root") return ClipValue(c->Root());
+      if (Name == "_global" && runtime_.SwfVersion() >= 6) return Value::Obj(runtime_.Global());
       if (ScriptClip* child = c->Child(Name)) return ClipValue(child);
       return GetObjectMember(vars, Of, Name);
     }
@@ -926,7 +929,8 @@ void Interpreter::Goto(Frame& F, const Value& FrameValue, ScriptClip::After Then
 
 void Interpreter::CallFrame(Frame& F, const Value& FrameValue) {
   ScriptClip* clip = F.target;
-  Value frame = FrameValue;
+  // An object names its frame by its text (toString).
+  Value frame = FrameValue.IsObject() ? Value::String(ToStringOf(FrameValue)) : FrameValue;
   if (frame.IsString()) {
     const std::string& s = frame.string();
     size_t colon = s.rfind(':');
@@ -937,6 +941,8 @@ void Interpreter::CallFrame(Frame& F, const Value& FrameValue) {
     }
   }
   if (!clip) return;
+  // Frame numbers wrap as 32-bit integers do.
+  if (frame.IsNumber()) frame = Value::Number(ToInt32(frame.number()));
   std::vector<std::vector<uint8_t>> blocks = clip->FrameActions(frame);
   for (auto it = blocks.rbegin(); it != blocks.rend(); ++it) {
     std::shared_ptr<const ActionBlock> block;
@@ -953,6 +959,7 @@ void Interpreter::CallFrame(Frame& F, const Value& FrameValue) {
     f.block = std::move(block);
     f.registers.resize(4);
     f.target = f.original = clip;
+    f.beganOnLiveClip = !clip->Removed();
     f.thisValue = ClipValue(clip);
     f.stackBase = stack_.size();
     frames_.push_back(std::move(f));
@@ -1234,8 +1241,9 @@ void Interpreter::Step(Frame& F, const Action& A) {
     }
     case C::DefineLocal2: {
       std::string name = str();
-      Object* o = F.activation ? F.activation : F.target->Variables();
-      if (!o->Has(name)) o->Set(name, Value());
+      // A timeline variable its prototype already has stays as it is.
+      Object* o = F.activation ? F.activation : ScopeClip(F).Variables();
+      if (F.activation ? !o->Has(name) : !o->FindProperty(name)) o->Set(name, Value());
       break;
     }
     case C::Delete: {

@@ -75,8 +75,10 @@ class Interpreter {
       Value thrown;
     };
     std::vector<TryRegion> tries;
-    // A call left this frame: it ends when its clip was removed meanwhile.
+    // A call left this frame: it ends when its clip, there when it began
+    // (an unload handler's is not), was removed meanwhile.
     bool haltIfRemoved = false;
+    bool beganOnLiveClip = false;
   };
 
   // An empty frame on Clip's top level, to call or look up from.
@@ -138,6 +140,8 @@ class Interpreter {
   // The clip variables are found on: the frame's target, or the root of its
   // level once the target was removed.
   ScriptClip& ScopeClip(Frame& F);
+  // A variable of a scope object, its getter run on This; nullopt when it has none.
+  std::optional<Value> ReadVariable(Object* O, const Value& This, const std::string& Name);
   // What a target path ("/a/b", "../c", "a.b", "a:b") leads to; undefined when nothing.
   Value ResolvePath(Frame& F, const std::string& Path);
   // A clip reference as text: its path, or "" once nothing answers to it.

@@ -86,20 +86,36 @@ Value Interpreter::GetPlain(Frame& F, const std::string& Given) {
   if (Name == "super" && F.activation && F.superAllowed) return MakeSuper(F);
   if (IsLevelName(Name)) return ClipValue(clip.Level(std::stoi(Name.substr(6))));
   for (auto it = F.scope.rbegin(); it != F.scope.rend(); ++it)
-    if (auto v = (*it)->Find(Given)) return *v;
-  if (auto v = clip.Variables()->Find(Given)) return *v;
+    if (auto v = ReadVariable(*it, Value::Obj(*it), Given)) return *v;
+  if (auto v = ReadVariable(clip.Variables(), ClipValue(&clip), Given)) return *v;
+  // The timeline's own properties read as variables: `_x`, `_currentframe`.
+  if (int index = PropertyIndex(Given); index >= 0) return GetClipProperty(clip, index);
   if (ScriptClip* c = clip.Child(Given)) return ClipValue(c);
   if (auto v = runtime_.Global()->Find(Given)) return *v;
   return Value();
 }
 
+std::optional<Value> Interpreter::ReadVariable(Object* O, const Value& This, const std::string& Name) {
+  if (Name == "__proto__") return O->Find(Name);
+  const Object* holder = nullptr;
+  const Property* p = O->FindProperty(Name, &holder);
+  if (!p || (p->flags & HiddenFlags(runtime_.SwfVersion()))) return std::nullopt;
+  if (p->getter) return CallValue(Value::Obj(p->getter), This, {}, CurrentClip(), const_cast<Object*>(holder));
+  return p->value;
+}
+
 bool Interpreter::SetPlain(Frame& F, const std::string& Name, const Value& V) {
-  if (Object* o = ScopeHolding(F, Name)) {
-    o->Set(Name, V);
+  if (Object* o = ScopeHolding(F, Name)) return SetObjectMember(o, Value::Obj(o), Name, V);
+  // On the timeline: its properties, setters (its own or its prototype's) and watchers apply.
+  // On this clip itself, not one its path may name first (a sibling of the same name).
+  ScriptClip& clip = ScopeClip(F);
+  Object* vars = clip.Variables();
+  if (int index = PropertyIndex(Name); index >= 0 && !vars->OwnProperty(Name)) {
+    clip.SetProperty(index, V);
     return true;
   }
-  ScopeClip(F).Variables()->Set(Name, V);
-  return true;
+  if (clip.SetDisplayProperty(Name, V)) return true;
+  return SetObjectMember(vars, ClipValue(&clip), Name, V);
 }
 
 // A target path, step by step. The first step is a variable (or "..", or
