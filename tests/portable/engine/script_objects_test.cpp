@@ -459,6 +459,7 @@ TEST(ScriptObjects, NativesByNumber) {
       {"push 1 2 2 \"ASnative\"\ncallfunction\ntypeof", "undefined"},
       {Method(Global("ASnative"), "call", "2 200 null", 3) + "\npush \"\"\nadd2", "[type Function]"},
   }, setup);
+}
 
 TEST(ScriptObjects, GetterReadingItsOwnPropertyReadsUndefined) {
   // o.k's getter returns this.k: the inner read gives undefined instead of
