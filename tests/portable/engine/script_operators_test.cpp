@@ -81,6 +81,10 @@ TEST(ScriptOperators, Equality) {
       // Loose equality finds NaN equal to NaN; the SWF 4 equals does not.
       {8, "push \"NaN\"\ngetvariable\npush \"NaN\"\ngetvariable\nequals2\ntrace", "true"},
       {8, "push \"NaN\"\ngetvariable\npush \"NaN\"\ngetvariable\nequals\ntrace", "false"},
+      // Number text: blanks lead but do not follow; leading blanks turn octal off; octal and
+      // hexadecimal keep their low 32 bits.
+      {6, "push \"\t 12\"\ntonumber\ntrace\npush \"5 \"\ntonumber\ntrace\npush \" 010\"\ntonumber\ntrace", "12\nNaN\n10"},
+      {6, "push \"-037777777777\"\ntonumber\ntrace\npush \"0x1999999981ffffff\"\ntonumber\ntrace", "1\n-2113929217"},
       // "Infinity" is no number text.
       {8, "push \"Infinity\"\ntonumber\ntrace\npush \"-Infinity\"\ntonumber\ntrace", "NaN\nNaN"},
       // An object whose __proto__ is removed has no primitive: it equals undefined.
