@@ -54,8 +54,9 @@ TEST(ScriptOperators, ObjectsConvertThroughValueOfAndToString) {
       {5, "push \"o\" 0 \"Date\"\nnewobject\nsetvariable\n" + Method("toString", "t", "push \"T\"") +
               Method("valueOf", "v", "push \"V\"") + "push \"\"\n" + kO + "add2\ntrace",
        "v\nV"},
-      // SWF 4 reads an object as the number its text starts with.
+      // SWF 4 reads an object valueOf leaves unconverted as 0.
       {4, kObject + kO + "push 5\nadd\ntrace", "5"},
+      {4, kObject + Method("valueOf", "v", "push 2") + kO + "push 5\nadd\ntrace", "v\n7"},
       // Conversions do not ask __resolve.
       {8, kObject + "push \"o\"\ngetvariable\npush \"__proto__\" null\nsetmember\n" +
               Method("__resolve", "resolve", "push \"x\"") + "push 1\n" + kO + "add2\ntrace",
