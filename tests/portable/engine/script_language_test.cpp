@@ -43,9 +43,9 @@ TEST(ScriptLanguage, ConversionsFollowTheMovieVersion) {
       // Octal strings from SWF 6.
       {6, "push \"010\" 1\nadd\ntrace", "9"},
       {5, "push \"010\" 1\nadd\ntrace", "11"},
-      // Shifts and masks read back as signed 32-bit numbers; the unsigned shift as unsigned.
-      {8, "push 4294967295 0\nbiturshift\ntrace\npush -3 1\nbiturshift\ntrace\npush 4294967295\ntointeger\ntrace",
-       "4294967295\n2147483646\n-1"},
+      // Shifts and masks read back as signed 32-bit numbers; the unsigned shift as unsigned after SWF 8.
+      {8, "push 4294967295 0\nbiturshift\ntrace\npush 4294967295\ntointeger\ntrace", "-1\n-1"},
+      {9, "push 4294967295 0\nbiturshift\ntrace\npush -3 1\nbiturshift\ntrace", "4294967295\n2147483646"},
   });
 }
 

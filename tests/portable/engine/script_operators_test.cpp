@@ -54,8 +54,9 @@ TEST(ScriptOperators, ObjectsConvertThroughValueOfAndToString) {
       {5, "push \"o\" 0 \"Date\"\nnewobject\nsetvariable\n" + Method("toString", "t", "push \"T\"") +
               Method("valueOf", "v", "push \"V\"") + "push \"\"\n" + kO + "add2\ntrace",
        "v\nV"},
-      // SWF 4 reads an object as the number its text starts with.
+      // SWF 4 reads an object valueOf leaves unconverted as 0.
       {4, kObject + kO + "push 5\nadd\ntrace", "5"},
+      {4, kObject + Method("valueOf", "v", "push 2") + kO + "push 5\nadd\ntrace", "v\n7"},
       // Conversions do not ask __resolve.
       {8, kObject + "push \"o\"\ngetvariable\npush \"__proto__\" null\nsetmember\n" +
               Method("__resolve", "resolve", "push \"x\"") + "push 1\n" + kO + "add2\ntrace",
@@ -81,6 +82,10 @@ TEST(ScriptOperators, Equality) {
       // Loose equality finds NaN equal to NaN; the SWF 4 equals does not.
       {8, "push \"NaN\"\ngetvariable\npush \"NaN\"\ngetvariable\nequals2\ntrace", "true"},
       {8, "push \"NaN\"\ngetvariable\npush \"NaN\"\ngetvariable\nequals\ntrace", "false"},
+      // Number text: blanks lead but do not follow; leading blanks turn octal off; octal and
+      // hexadecimal keep their low 32 bits.
+      {6, "push \"\t 12\"\ntonumber\ntrace\npush \"5 \"\ntonumber\ntrace\npush \" 010\"\ntonumber\ntrace", "12\nNaN\n10"},
+      {6, "push \"-037777777777\"\ntonumber\ntrace\npush \"0x1999999981ffffff\"\ntonumber\ntrace", "1\n-2113929217"},
       // "Infinity" is no number text.
       {8, "push \"Infinity\"\ntonumber\ntrace\npush \"-Infinity\"\ntonumber\ntrace", "NaN\nNaN"},
       // An object whose __proto__ is removed has no primitive: it equals undefined.

@@ -234,9 +234,10 @@ double Interpreter::ToNumberOf(const Value& V) {
     case Value::Type::Null: return version < 7 ? 0 : NAN;
     case Value::Type::String: return version < 5 ? LeadingNumber(V.string()) : StringToNumber(V.string(), version);
     case Value::Type::Object: {
-      if (version < 5) return LeadingNumber(ToStringOf(V));  // SWF 4 reads the number its text starts with
+      // One valueOf leaves unconverted is NaN; 0 in SWF 4.
       Value p = ToPrimitiveOf(V);
-      return p.IsObject() ? NAN : ToNumberOf(p);
+      if (p.IsObject()) return version < 5 ? 0 : NAN;
+      return ToNumberOf(p);
     }
     default: return V.ToNumber();
   }
@@ -1157,7 +1158,9 @@ void Interpreter::Step(Frame& F, const Action& A) {
         case C::BitXor: r = a ^ b; break;
         case C::BitLShift: r = static_cast<int32_t>(ua << sh); break;
         case C::BitRShift: r = a >> sh; break;
-        default: r = ua >> sh; break;  // the only result read as unsigned
+        default:  // read back as signed up to SWF 8, as unsigned after
+          r = runtime_.SwfVersion() > 8 ? static_cast<double>(ua >> sh) : static_cast<int32_t>(ua >> sh);
+          break;
       }
       Push(Value::Number(r));
       break;

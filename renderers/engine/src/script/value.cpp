@@ -39,31 +39,34 @@ double LeadingNumber(const std::string& S) {
   return std::strtod(S.substr(start, i - start).c_str(), nullptr);
 }
 
+// Number text as Number() reads it: blanks may lead but not follow. From
+// SWF 6 a leading zero makes an octal number when only octal digits follow
+// ("010" is 8, " 010" is 10); octal and hexadecimal ("0x1F") numbers keep
+// their low 32 bits, read as signed.
 double StringToNumber(const std::string& S, int Version) {
-  size_t b = 0, e = S.size();
   auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; };
-  while (b < e && blank(S[b])) ++b;
-  while (e > b && blank(S[e - 1])) --e;
-  if (b == e) return NAN;
-  std::string t = S.substr(b, e - b);
-  // From SWF 6 a leading zero makes an octal number when only octal digits follow ("010" is 8).
-  if (Version >= 6) {
+  size_t b = 0;
+  while (b < S.size() && blank(S[b])) ++b;
+  if (b == S.size()) return NAN;
+  const std::string t = S.substr(b);
+  if (Version >= 6 && b == 0) {
     size_t d = t[0] == '-' || t[0] == '+' ? 1 : 0;
     if (t.size() > d + 1 && t[d] == '0' && t.find_first_not_of("01234567", d) == std::string::npos) {
-      double v = 0;
-      for (size_t i = d; i < t.size(); ++i) v = v * 8 + (t[i] - '0');
-      return t[0] == '-' ? -v : v;
+      uint32_t v = 0;
+      for (size_t i = d; i < t.size(); ++i) v = v * 8u + static_cast<uint32_t>(t[i] - '0');
+      double n = static_cast<int32_t>(v);
+      return t[0] == '-' ? -n : n;
     }
   }
   if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) {
-    double v = 0;
+    uint32_t v = 0;
     for (size_t i = 2; i < t.size(); ++i) {
       char c = t[i];
       int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
       if (d < 0) return NAN;
-      v = v * 16 + d;
+      v = v * 16u + static_cast<uint32_t>(d);
     }
-    return v;
+    return static_cast<int32_t>(v);
   }
   // Digits, sign, point and exponent only: strtod alone would take "nan" and "inf".
   for (char c : t)
