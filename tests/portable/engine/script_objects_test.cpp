@@ -408,6 +408,10 @@ TEST(ScriptObjects, ProtoHoldsAnyValueAndEndsTheChain) {
       {setProto("\"abc\"") + "pop\npush \"o\"\ngetvariable\npush \"__proto__\"\ndelete\npop\npush \"o\"\ngetvariable\n"
                              "push \"__proto__\"\ngetmember",
        "undefined"},
+      // A chain that loops stops the script at the first lookup that runs it to the end.
+      {"push \"o\"\ngetvariable\npush \"__proto__\" \"o\"\ngetvariable\nsetmember\n"
+       "push \"seen\"\ntrace\npush \"o\"\ngetvariable\npush \"x\"\ngetmember",
+       "seen"},
   }, setup);
 }
 

@@ -791,6 +791,11 @@ Value Interpreter::GetObjectMember(Object* O, const Value& This, const std::stri
   const Object* holder = nullptr;
   const Property* p = O->FindProperty(Name, &holder);
   if (!p) {
+    // A chain that does not end within 256 steps (one that loops) stops the
+    // script, as the reference player does.
+    int depth = 0;
+    for (const Object* o = O; o; o = o->prototype)
+      if (++depth > 256) throw ScriptAbort{"prototype chain deeper than 256"};
     // __resolve answers for members nothing else has.
     if (Name != "__resolve") {
       const Property* r = O->FindProperty("__resolve");
