@@ -424,6 +424,8 @@ TEST(ScriptObjects, ConstructorsAnswerAndOwnTheirObjects) {
   Check(8, {
       {"function \"F\"\nend\npush \"constructor\" 1 0 \"F\"\nnewobject\npush \"hasOwnProperty\"\ncallmethod", "false"},
       {"push \"x\" 1 \"Function\"\ncallfunction", "x"},
+      // A method called by name alone runs on the script's clip.
+      {"push \"v\" 1\nsetvariable\npush \"v\" 1 \"hasOwnProperty\"\ncallfunction", "true"},
   });
 }
 

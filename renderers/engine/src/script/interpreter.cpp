@@ -469,7 +469,9 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
   Frame& caller = frames_.back();
   if (fn->native) {
     NativeFunction native = fn->native;  // the object may change while it runs
-    NativeCall call{runtime_, host_, *caller.target, This, std::move(Args), this};
+    // A native called on nothing (watch("x", f) in a clip's script) runs on the caller's clip, as script functions do.
+    Value self = This.IsUndefined() && M != Mode::Construct ? ClipValue(caller.target) : This;
+    NativeCall call{runtime_, host_, *caller.target, std::move(self), std::move(Args), this};
     Value r = native(call);
     if (M == Mode::Push) Push(std::move(r));
     // A native constructor may answer with another object or a clip (new Object(_root)).
