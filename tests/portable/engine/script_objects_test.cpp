@@ -408,6 +408,10 @@ TEST(ScriptObjects, ProtoHoldsAnyValueAndEndsTheChain) {
       {setProto("\"abc\"") + "pop\npush \"o\"\ngetvariable\npush \"__proto__\"\ndelete\npop\npush \"o\"\ngetvariable\n"
                              "push \"__proto__\"\ngetmember",
        "undefined"},
+      // A chain that loops stops the script at the first lookup that runs it to the end.
+      {"push \"o\"\ngetvariable\npush \"__proto__\" \"o\"\ngetvariable\nsetmember\n"
+       "push \"seen\"\ntrace\npush \"o\"\ngetvariable\npush \"x\"\ngetmember",
+       "seen"},
   }, setup);
 }
 
@@ -420,6 +424,8 @@ TEST(ScriptObjects, ConstructorsAnswerAndOwnTheirObjects) {
   Check(8, {
       {"function \"F\"\nend\npush \"constructor\" 1 0 \"F\"\nnewobject\npush \"hasOwnProperty\"\ncallmethod", "false"},
       {"push \"x\" 1 \"Function\"\ncallfunction", "x"},
+      // A method called by name alone runs on the script's clip.
+      {"push \"v\" 1\nsetvariable\npush \"v\" 1 \"hasOwnProperty\"\ncallfunction", "true"},
   });
 }
 

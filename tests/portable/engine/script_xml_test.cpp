@@ -281,6 +281,14 @@ TEST(ScriptXml, ExternalInterfaceXmlHelpers) {
       {"XML back to values", New("x", "XML", {"\"<object><property id='n'><number>5</number></property></object>\""}) +
                                  "push \"o\"\n" + Call(ei, "_toAS", {"x.firstChild"}) + "setvariable\n" + Trace("o.n"),
        "5"},
+      // _toAS reads any object as a node: nodeName (a string) names the type, firstChild's text the value.
+      {"plain objects as nodes",
+       std::string("push \"o\" \"nodeName\" \"number\" \"firstChild\" \" -2.5\" 2\ninitobject\nsetvariable\n") +
+           Trace(Call(ei, "_toAS", {"o"})) +
+           "push \"o\"\ngetvariable\npush \"firstChild\" \"-2.5 \"\nsetmember\n" + Trace(Call(ei, "_toAS", {"o"})) +
+           "push \"o\"\ngetvariable\npush \"nodeName\" \"string\"\nsetmember\n" + Trace(Call(ei, "_toAS", {"o"})) +
+           "push \"o\"\ngetvariable\npush \"nodeName\" \"true\"\nsetmember\n" + Trace(Call(ei, "_toAS", {"o"})),
+       "-2.5\nNaN\n-2.5 \ntrue"},
   });
 }
 

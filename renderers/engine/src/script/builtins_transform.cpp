@@ -18,7 +18,9 @@ using Color = ScriptClip::PlacementColor;
 bool IsA(NativeCall& C, const Value& V, const std::string& Class) {
   Object* proto = C.runtime.BuiltinPrototype(Class);
   if (!V.IsObject() || !proto) return false;
-  for (const Object* o = V.object()->prototype; o; o = o->prototype)
+  // A chain may loop (a.__proto__ = b, b.__proto__ = a): as far as member lookups go.
+  int depth = 0;
+  for (const Object* o = V.object()->prototype; o && depth < 256; o = o->prototype, ++depth)
     if (o == proto) return true;
   return false;
 }

@@ -115,11 +115,6 @@ std::vector<Object*> Children(const Value& Node) {
   return n ? n->children : std::vector<Object*>{};
 }
 
-std::string NameOf(const Value& Node) {
-  const XmlNodeData* n = XmlNodeOf(Node);
-  return n && n->name.IsString() ? n->name.string() : "";
-}
-
 Value ObjectToAs(NativeCall& C, const Value& Node, int Depth) {
   Object* out = C.runtime.NewObject();
   for (Object* property : Children(Node)) {
@@ -146,27 +141,53 @@ Value ArrayToAs(NativeCall& C, const Value& Node, int Depth) {
   return Value::Obj(out);
 }
 
-// Text of a node's first child.
-Value FirstText(const Value& Node) {
-  const XmlNodeData* n = XmlNodeOf(Node);
-  if (!n || n->children.empty()) return Value();
-  const XmlNodeData* t = XmlNodeOf(n->children.front());
-  return t ? t->value : Value();
+// The node's name as _toAS reads it: a string, or a String object's; a
+// name of any other kind matches no type.
+std::string TypeName(NativeCall& C, const Value& Node) {
+  Value name = C.Get(Node, "nodeName");
+  if (name.IsString()) return name.string();
+  if (name.IsObject())
+    if (std::optional<Value> p = WrappedPrimitive(name.object()); p && p->IsString()) return p->string();
+  return "";
 }
 
-Value ToAs(NativeCall& C, const Value& Node, int Depth) {
-  if (Depth > kMaxNesting || !XmlNodeOf(Node)) return Value();
-  const std::string name = NameOf(Node);
-  if (name == "number") return Value::Number(FirstText(Node).IsString() ? StringToNumber(FirstText(Node).string()) : NAN);
-  if (name == "string") {
-    Value text = FirstText(Node);
-    return Value::String(text.IsUndefined() || text.IsNull() ? text.ToString() : UnescapeText(text.ToString()).ToString());
+// A number as _toAS reads one: blanks before it, then a whole decimal
+// number and nothing after; anything else is NaN.
+double StrictDecimal(const std::string& S) {
+  size_t i = S.find_first_not_of(" \t\r\n");
+  if (i == std::string::npos) return NAN;
+  size_t start = i;
+  if (S[i] == '+' || S[i] == '-') ++i;
+  size_t digits = 0;
+  for (; i < S.size() && S[i] >= '0' && S[i] <= '9'; ++i) ++digits;
+  if (i < S.size() && S[i] == '.')
+    for (++i; i < S.size() && S[i] >= '0' && S[i] <= '9'; ++i) ++digits;
+  if (digits == 0) return NAN;
+  if (i < S.size() && (S[i] == 'e' || S[i] == 'E')) {
+    size_t e = i + 1;
+    if (e < S.size() && (S[e] == '+' || S[e] == '-')) ++e;
+    size_t expDigits = 0;
+    for (; e < S.size() && S[e] >= '0' && S[e] <= '9'; ++e) ++expDigits;
+    if (expDigits == 0) return NAN;
+    i = e;
   }
+  if (i != S.size()) return NAN;
+  return StringToNumber(S.substr(start), 5);
+}
+
+// Reads a node as script code would: its nodeName says the type, the text
+// of its firstChild (whatever that converts to) the value.
+Value ToAs(NativeCall& C, const Value& Node, int Depth) {
+  if (Depth > kMaxNesting || !Node.IsObject()) return Value();
+  const std::string name = TypeName(C, Node);
+  auto content = [&] { return C.ToString(C.Get(Node, "firstChild")); };
+  if (name == "number" || name == "date") return Value::Number(StrictDecimal(content()));
+  if (name == "string") return Value::String(UnescapeText(content()).ToString());
   if (name == "false") return Value::Bool(false);
   if (name == "true") return Value::Bool(true);
   if (name == "null") return Value::Null();
   if (name == "undefined") return Value();
-  if (name == "date") return Value::Number(FirstText(Node).IsString() ? StringToNumber(FirstText(Node).string()) : NAN);
+  if (!XmlNodeOf(Node)) return Value();
   if (name == "object") return ObjectToAs(C, Node, Depth);
   if (name == "array") return ArrayToAs(C, Node, Depth);
   return Value();

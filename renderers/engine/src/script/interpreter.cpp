@@ -508,7 +508,9 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
   Frame& caller = frames_.back();
   if (fn->native) {
     NativeFunction native = fn->native;  // the object may change while it runs
-    NativeCall call{runtime_, host_, *caller.target, This, std::move(Args), this};
+    // A native called on nothing (watch("x", f) in a clip's script) runs on the caller's clip, as script functions do.
+    Value self = This.IsUndefined() && M != Mode::Construct ? ClipValue(caller.target) : This;
+    NativeCall call{runtime_, host_, *caller.target, std::move(self), std::move(Args), this};
     Value r = native(call);
     if (M == Mode::Push) Push(std::move(r));
     const bool refused = TakeRefusedInstance();
@@ -753,6 +755,11 @@ Value Interpreter::GetObjectMember(Object* O, const Value& This, const std::stri
   const Object* holder = nullptr;
   const Property* p = O->FindProperty(Name, &holder);
   if (!p) {
+    // A chain that does not end within 256 steps (one that loops) stops the
+    // script, as the reference player does.
+    int depth = 0;
+    for (const Object* o = O; o; o = o->prototype)
+      if (++depth > 256) throw ScriptAbort{"prototype chain deeper than 256"};
     // __resolve answers for members nothing else has.
     if (Name != "__resolve") {
       const Property* r = O->FindProperty("__resolve");

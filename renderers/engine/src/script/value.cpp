@@ -310,7 +310,6 @@ void Object::SetArrayLength(int32_t N) {
 void Object::Set(const std::string& Name, Value V) {
   if (Name == "__proto__") {
     // Only an object continues the chain; anything else ends it, and reads back as it was set.
-    if (V.IsObject() && V.object() == this) return;
     prototype = V.IsObject() ? V.object() : nullptr;
     protoValue = V.IsObject() ? Value() : std::move(V);
     return;
