@@ -108,8 +108,12 @@ ScriptClip* Clip::InstanceAtDepth(int Depth) {
   if (!t || !d) return nullptr;
   const auto it = t->list.find(*d);
   if (it == t->list.end()) return nullptr;
-  // What scripts cannot reach on its own (a shape) answers as this clip.
-  return it->second->sprite ? Placed(Depth, it->second.get()) : this;
+  if (it->second->sprite) return Placed(Depth, it->second.get());
+  // A text field answers as itself; what scripts cannot reach on its own (a
+  // shape, static text) as this clip.
+  if (it->second->textField)
+    if (ScriptClip* field = TextFieldChild(state_, level, depths, *t, it->second->ScriptName())) return field;
+  return this;
 }
 
 std::optional<std::array<double, 6>> Clip::ToStage() {
