@@ -340,4 +340,35 @@ show
                                 "undefined", "_level0.high", "_level0.b", "undefined", "f", "4294967292", "0"}));
 }
 
+TEST(MovieScriptClips, CloneSpriteCountsFromTheTimelinesDepthZero) {
+  // duplicateMovieClip(a, "b", 3) compiles to CloneSprite at 16387; a clone
+  // at 16384 takes depth 0, replacing what a script put there.
+  Rig r(Movie(R"(
+  push 0 "z" "Box" 3 "this"
+  getvariable
+  push "attachMovie"
+  callmethod
+  pop
+  push "z" "b" 16387
+  clonesprite
+  push 0 "b"
+  getvariable
+  push "getDepth"
+  callmethod
+  trace
+  push "z" "c" 16384
+  clonesprite
+  push "z"
+  getvariable
+  trace
+  push 0 "c"
+  getvariable
+  push "getDepth"
+  callmethod
+  trace
+)"));
+  r.instance.Step();
+  EXPECT_EQ(Traces(r.host), (std::vector<std::string>{"3", "undefined", "0"}));
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 // scripts ask of a clip (its frame on the stage, bounds, hit tests).
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "renderers/engine/src/movie/clips.h"
 #include "renderers/engine/src/movie/movie_state.h"
@@ -182,7 +183,11 @@ bool Clip::BeginConstruction() {
 }
 
 void Clip::CloneSprite(const std::string& Target, const std::string& NewName, int Depth) {
-  if (ScriptClip* c = state_.runtime.ResolveTarget(*this, Target)) c->Duplicate(NewName, Depth);
+  // The action's depth counts from the timeline's depth 0 (compilers add
+  // 16384 to the depth a script names).
+  const int64_t depth = int64_t{Depth} - kDepthOffset;
+  if (depth < INT32_MIN) return;
+  if (ScriptClip* c = state_.runtime.ResolveTarget(*this, Target)) c->Duplicate(NewName, static_cast<int>(depth));
 }
 
 void Clip::RemoveSprite(const std::string& Target) {
