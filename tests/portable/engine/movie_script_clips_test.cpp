@@ -253,4 +253,122 @@ show
   }
 }
 
+TEST(MovieScriptClips, TimelineDepthsNamesAndTabIndex) {
+  // Frame 1 renames the timeline's clip (through _NAME: property names match
+  // in any case), makes a clip among the timeline's
+  // depths (-100) and one among the scripts' (5), and reads a text field by
+  // its depth; frame 2 goes back to frame 1, which starts the timeline over.
+  Rig r(R"(
+edittext field 50 20 text "x"
+sprite kid
+end
+place kid 1 name a
+place field 2 name f
+actions
+  push "low"
+  getvariable
+  trace
+  push "high"
+  getvariable
+  trace
+  push "a"
+  getvariable
+  push "_NAME" "b"
+  setmember
+  push "b"
+  getvariable
+  trace
+  push "a"
+  getvariable
+  trace
+  push -16382 1 "this"
+  getvariable
+  push "getInstanceAtDepth"
+  callmethod
+  push "_name"
+  getmember
+  trace
+  push -100 "low" 2 "this"
+  getvariable
+  push "createEmptyMovieClip"
+  callmethod
+  pop
+  push 5 "high" 2 "this"
+  getvariable
+  push "createEmptyMovieClip"
+  callmethod
+  pop
+  push "high"
+  getvariable
+  push "tabIndex" -4
+  setmember
+  push "high"
+  getvariable
+  push "tabIndex"
+  getmember
+  trace
+  push "high"
+  getvariable
+  push "tabIndex" "x"
+  setmember
+  push "high"
+  getvariable
+  push "tabIndex"
+  getmember
+  trace
+end
+show
+actions
+  push "low"
+  getvariable
+  trace
+  push "high"
+  getvariable
+  trace
+  gotoframe 0
+  stop
+end
+show
+)");
+  r.instance.Step();
+  r.instance.Step();
+  r.instance.Step();
+  EXPECT_EQ(Traces(r.host), (std::vector<std::string>{
+                                "undefined", "undefined", "_level0.b", "undefined", "f", "4294967292", "0",
+                                "_level0.low", "_level0.high",  // frame 2
+                                // frame 1 again: the clip at -100 went, the one at 5 stayed
+                                "undefined", "_level0.high", "_level0.b", "undefined", "f", "4294967292", "0"}));
+}
+
+TEST(MovieScriptClips, CloneSpriteCountsFromTheTimelinesDepthZero) {
+  // duplicateMovieClip(a, "b", 3) compiles to CloneSprite at 16387; a clone
+  // at 16384 takes depth 0, replacing what a script put there.
+  Rig r(Movie(R"(
+  push 0 "z" "Box" 3 "this"
+  getvariable
+  push "attachMovie"
+  callmethod
+  pop
+  push "z" "b" 16387
+  clonesprite
+  push 0 "b"
+  getvariable
+  push "getDepth"
+  callmethod
+  trace
+  push "z" "c" 16384
+  clonesprite
+  push "z"
+  getvariable
+  trace
+  push 0 "c"
+  getvariable
+  push "getDepth"
+  callmethod
+  trace
+)"));
+  r.instance.Step();
+  EXPECT_EQ(Traces(r.host), (std::vector<std::string>{"3", "undefined", "0"}));
+}
+
 }  // namespace

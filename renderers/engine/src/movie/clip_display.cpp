@@ -3,6 +3,7 @@
 // scripts ask of a clip (its frame on the stage, bounds, hit tests).
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "renderers/engine/src/movie/clips.h"
 #include "renderers/engine/src/movie/movie_state.h"
@@ -108,8 +109,12 @@ ScriptClip* Clip::InstanceAtDepth(int Depth) {
   if (!t || !d) return nullptr;
   const auto it = t->list.find(*d);
   if (it == t->list.end()) return nullptr;
-  // What scripts cannot reach on its own (a shape) answers as this clip.
-  return it->second->sprite ? Placed(Depth, it->second.get()) : this;
+  if (it->second->sprite) return Placed(Depth, it->second.get());
+  // A text field answers as itself; what scripts cannot reach on its own (a
+  // shape, static text) as this clip.
+  if (it->second->textField)
+    if (ScriptClip* field = TextFieldChild(state_, level, depths, *t, it->second->ScriptName())) return field;
+  return this;
 }
 
 std::optional<std::array<double, 6>> Clip::ToStage() {
@@ -178,7 +183,11 @@ bool Clip::BeginConstruction() {
 }
 
 void Clip::CloneSprite(const std::string& Target, const std::string& NewName, int Depth) {
-  if (ScriptClip* c = state_.runtime.ResolveTarget(*this, Target)) c->Duplicate(NewName, Depth);
+  // The action's depth counts from the timeline's depth 0 (compilers add
+  // 16384 to the depth a script names).
+  const int64_t depth = int64_t{Depth} - kDepthOffset;
+  if (depth < INT32_MIN) return;
+  if (ScriptClip* c = state_.runtime.ResolveTarget(*this, Target)) c->Duplicate(NewName, static_cast<int>(depth));
 }
 
 void Clip::RemoveSprite(const std::string& Target) {

@@ -28,6 +28,16 @@ std::optional<Value> Default(const std::string& Name, int Version) {
   return std::nullopt;
 }
 
+// tabIndex keeps a whole number from 0 to 2^32 - 1 (-4 wraps to 4294967292;
+// what is no number is 0).
+double TabIndex(const Value& V) {
+  const double n = V.ToNumber();
+  if (!std::isfinite(n)) return 0;
+  double r = std::fmod(std::trunc(n), 4294967296.0);
+  if (r < 0) r += 4294967296.0;
+  return r;
+}
+
 }  // namespace
 
 std::optional<Value> Clip::DisplayProperty(const std::string& Name) {
@@ -75,6 +85,10 @@ bool Clip::SetDisplayProperty(const std::string& Name, const Value& V) {
   }
   if (version >= 8 && Name == "filters") return true;
   if (!Default(Name, version)) return false;
+  if (Name == "tabIndex" && !V.IsUndefined()) {
+    props_->Set(Name, Value::Number(TabIndex(V)));
+    return true;
+  }
   props_->Set(Name, Name == "_lockroot" ? Value::Bool(V.ToBoolean()) : V);
   return true;
 }

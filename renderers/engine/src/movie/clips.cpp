@@ -19,7 +19,7 @@ std::string InstanceName(const detail::Instance& I) {
 }
 
 enum Property {
-  kX = 0, kY, kXScale, kYScale, kAlpha = 6, kVisible, kWidth, kHeight, kRotation, kFramesLoaded = 12
+  kX = 0, kY, kXScale, kYScale, kAlpha = 6, kVisible, kWidth, kHeight, kRotation, kFramesLoaded = 12, kName
 };
 
 
@@ -266,6 +266,11 @@ void Clip::SetProperty(int Index, const Value& V) {
   detail::Instance* i = Instance();
   if (!i) return;  // the root of a level stays where it is
   if (SetPlacementProperty(*i, Index, V)) return;
+  if (Index == kName) {
+    i->placement.name = V.ToString();
+    i->renamed = true;
+    return;
+  }
   if (Index == kVisible) {
     // A value that reads as no number leaves it as it is.
     if (const std::optional<bool> v = Visible(V)) i->visible = *v;

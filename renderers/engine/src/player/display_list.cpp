@@ -125,7 +125,8 @@ void TimelineState::Seek(int32_t Target, InstanceBudget& Budget) {
   // the frames in between.
   Placements want;
   int32_t from = 0;
-  if (Target > frame) {
+  const bool rewind = Target < frame;
+  if (!rewind) {
     for (const auto& [depth, inst] : list) want.emplace(depth, inst->placement);
     from = frame + 1;
   }
@@ -137,8 +138,16 @@ void TimelineState::Seek(int32_t Target, InstanceBudget& Budget) {
   // Reconcile the live instances with the wanted placements.
   for (auto it = list.begin(); it != list.end();) {
     const auto w = want.find(it->first);
+    // Depths from 0 up, as scripts number them, are the scripts' own: the
+    // timeline never touches what is there (a timeline clip swapped there
+    // included). A script's clip among the timeline's depths stays while the
+    // timeline plays on, and goes when it starts over.
+    if (it->first >= kScriptDepthBase || (it->second->placement.dynamic && !rewind)) {
+      ++it;
+      continue;
+    }
     if (it->second->placement.dynamic) {
-      ++it;  // scripts placed it: the timeline leaves it be
+      it = list.erase(it);
       continue;
     }
     const bool keep = w != want.end() && w->second.characterId == it->second->placement.characterId &&
@@ -149,6 +158,7 @@ void TimelineState::Seek(int32_t Target, InstanceBudget& Budget) {
         w->second.matrix = p.matrix;
         w->second.cxform = p.cxform;
       }
+      if (it->second->renamed) w->second.name = p.name;
       p = w->second;
       UpdateMorph(*it->second);
       ++it;

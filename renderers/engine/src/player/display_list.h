@@ -97,6 +97,8 @@ struct Instance {
     double xscale = 100, yscale = 100, rotation = 0;
   };
   std::optional<ScaleRotation> scaleRotation;
+  // A script gave it another name (_name): the timeline keeps it.
+  bool renamed = false;
   // Its clip events so far: initialize and construct, then load.
   bool initialized = false;
   bool loadEventRun = false;
@@ -113,6 +115,9 @@ struct Instance {
   uint16_t morphRatio = 0;
   InstanceBudget& budget;
 };
+
+// The display list depth of a script's depth 0: the timeline's own lie below.
+inline constexpr uint16_t kScriptDepthBase = 16384;
 
 struct TimelineState {
   TimelineState(const Movie& M, const Timeline& T, uint32_t Level) : movie(&M), timeline(&T), level(Level) {}
