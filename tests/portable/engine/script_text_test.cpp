@@ -1,4 +1,5 @@
-// Text fields, TextFormat, Sound and NetConnection as scripts see them.
+// Text fields, TextFormat, TextField.StyleSheet, Sound, PrintJob, FileReference and NetConnection as
+// scripts see them.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -164,6 +165,134 @@ TEST(ScriptText, SnapshotFindsTextAsAskedAndNothingWithoutItsThreeArguments) {
   }
 }
 
+TEST(ScriptText, StyleSheetReadsCssAsThePlayerDoes) {
+  // r1 is a new sheet; parse(css) traces what parseCSS answers; member(sel,
+  // name) traces a member of the style getStyle gives.
+  const std::string sheet =
+      "push 0 \"TextField\"\ngetvariable\npush \"StyleSheet\"\nnewmethod\nstoreregister 1\npop\n";
+  auto parse = [](const std::string& Css) { return "push \"" + Css + "\" 1 r1 \"parseCSS\"\ncallmethod\ntrace\n"; };
+  auto style = [](const std::string& Sel) { return "push \"" + Sel + "\" 1 r1 \"getStyle\"\ncallmethod\n"; };
+  auto member = [&](const std::string& Sel, const std::string& Name) {
+    return style(Sel) + "push \"" + Name + "\"\ngetmember\ntrace\n";
+  };
+  struct Case {
+    std::string script, want;
+  };
+  const Case cases[] = {
+      // Selector lists share a block; a value keeps its trailing blanks up to '}'.
+      {parse("a, b { color: red; font-size: 5 }") + member("a", "color") + member("b", "fontSize"), "true\nred\n5 "},
+      // A blank inside a selector or a name rejects the whole text.
+      {parse("ok { c: 1 } long key { c: 2 }") + style("ok") + "trace\n", "false\nnull"},
+      {parse("k { some name: v }"), "false"},
+      // A name runs to ':' (';' included); after a ';' the next name starts at once.
+      {parse("e{k;o: v;}") + member("e", "k;o") + parse("b{;;k: v;;o: w;}") + member("b", ";o"), "true\nv\ntrue\nw"},
+      // ...so a stray ';' before '}' leaves a name with no ':'.
+      {parse("d{k: v;;}"), "false"},
+      // A block may stay open at the end, not inside a declaration.
+      {parse("a{") + style("a") + "typeof\ntrace\n" + parse("a{k:v") + parse("a{k:"), "true\nobject\nfalse\nfalse"},
+      // '}' before '{' is part of the selector; an empty name is dropped.
+      {parse("a}{:x}") + style("a}") + "typeof\ntrace\n" + member("a}", ""), "true\nobject\nundefined"},
+      {parse("{c:1}") + parse("only"), "false\nfalse"},
+      // A rejected text changes nothing; styles parsed before stay.
+      {parse("x{c:1}") + parse("x{c:2}; junk") + member("x", "c"), "true\nfalse\n1"},
+      // Dashes go from names and raise the next letter.
+      {parse("k{font-size: 1; a--b: 2; UP-X: 3}") + member("k", "fontSize") + member("k", "a-b") + member("k", "UPX"),
+       "true\n1\n2\n3"},
+      // Names are case-sensitive.
+      {parse("K{c:1}") + style("k") + "trace\n", "true\nnull"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    script_test::World w(8);
+    EXPECT_EQ(w.Traces(sheet + c.script), c.want);
+  }
+}
+
+TEST(ScriptText, StyleSheetKeepsCopiesAndTransformsThemToFormats) {
+  const std::string sheet =
+      "push 0 \"TextField\"\ngetvariable\npush \"StyleSheet\"\nnewmethod\nstoreregister 1\npop\n"
+      "push \"color\" \"#FF0000\" \"fontWeight\" \"bold\" \"textAlign\" \"center\" 3\ninitobject\nstoreregister 2\npop\n";
+  const std::string set = "push r2 \"s\" 2 r1 \"setStyle\"\ncallmethod\npop\n";
+  const std::string get = "push \"s\" 1 r1 \"getStyle\"\ncallmethod\n";
+  struct Case {
+    std::string script, want;
+  };
+  const Case cases[] = {
+      // No tables until a style is set.
+      {"push r1 \"_css\"\ngetmember\ntypeof\ntrace\n" + set + "push r1 \"_css\"\ngetmember\ntypeof\ntrace\n",
+       "undefined\nobject"},
+      // setStyle keeps a copy, getStyle gives a new copy each time.
+      {set + "push r2 \"color\" \"blue\"\nsetmember\n" + get + "push \"color\"\ngetmember\ntrace\n" + get + get +
+           "strictequals\ntrace\n",
+       "#FF0000\nfalse"},
+      // Anything but an object keeps the name with no style.
+      {"push 5 \"n\" 2 r1 \"setStyle\"\ncallmethod\npop\npush \"n\" 1 r1 \"getStyle\"\ncallmethod\ntrace\n"
+       "push 0 r1 \"getStyleNames\"\ncallmethod\ntrace\n",
+       "null\nn"},
+      // _styles holds the format transform makes of the style.
+      {set + "push r1 \"_styles\"\ngetmember\npush \"s\"\ngetmember\nstoreregister 3\npop\n"
+             "push r3 \"color\"\ngetmember\ntrace\npush r3 \"bold\"\ngetmember\ntrace\npush r3 \"align\"\ngetmember\ntrace\n",
+       "16711680\ntrue\ncenter"},
+      {set + "push 0 r1 \"clear\"\ncallmethod\npop\n" + get + "trace\n", "null"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    script_test::World w(8);
+    EXPECT_EQ(w.Traces(sheet + c.script), c.want);
+  }
+}
+
+TEST(ScriptText, FieldBoxesAreSizedBeforeTheirScaleAndMeasuredInTwips) {
+  const std::string stage = "edittext f 100 30 text \"x\"\nplace f 1 name fld";
+  struct Case {
+    std::string script, want;
+  };
+  const Case cases[] = {
+      // At _xscale 200, _width = 20 makes a box 20 wide that shows 40 wide.
+      {SetMember("fld", "_xscale", "200") + SetMember("fld", "_width", "20") + TraceMember("fld", "_width") +
+           TraceMember("fld", "_xscale"),
+       "40\n200"},
+      // A turned box's corners land on whole twips.
+      {SetMember("fld", "_rotation", "200") + TraceMember("fld", "_width") + TraceMember("fld", "_height"),
+       "104.2\n62.4"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    EXPECT_EQ(MovieTraces(stage, c.script), c.want);
+  }
+}
+
+TEST(ScriptMedia, PrintJobAndFileReferencesAnswerWithoutPrinterOrDialog) {
+  struct Case {
+    int version;
+    std::string script, want;
+  };
+  const std::string job = "push 0 \"PrintJob\"\nnewobject\nstoreregister 1\npop\n";
+  const std::string list =
+      "push 0 \"flash\"\ngetvariable\npush \"net\"\ngetmember\npush \"FileReferenceList\"\nnewmethod\nstoreregister 1\npop\n";
+  const std::string file =
+      "push 0 \"flash\"\ngetvariable\npush \"net\"\ngetmember\npush \"FileReference\"\nnewmethod\nstoreregister 1\npop\n";
+  const Case cases[] = {
+      // The sizes read 0 and stay so; the methods come with SWF 7.
+      {7, job + "push r1 \"pageWidth\" 5\nsetmember\npush r1 \"pageWidth\"\ngetmember\ntrace\n"
+                "push 0 r1 \"start\"\ncallmethod\ntrace\n",
+       "0\nfalse"},
+      {6, job + "push r1 \"paperHeight\"\ngetmember\ntrace\npush r1 \"start\"\ngetmember\ntypeof\ntrace\n", "0\nundefined"},
+      // Broadcasters with no listeners yet; browse opens a dialog no one answers.
+      {8, list + "push r1 \"_listeners\"\ngetmember\npush \"length\"\ngetmember\ntrace\n"
+                 "push 0 r1 \"browse\"\ncallmethod\ntrace\npush r1 \"fileList\"\ngetmember\ntrace\n",
+       "0\ntrue\nundefined"},
+      {8, file + "push 0 r1 \"download\"\ncallmethod\ntrace\npush \"u\" 1 r1 \"download\"\ncallmethod\ntrace\n"
+                 "push \"u\" 1 r1 \"upload\"\ncallmethod\ntrace\npush r1 \"name\"\ngetmember\ntrace\n",
+       "false\ntrue\nfalse\nundefined"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    script_test::World w(c.version);
+    EXPECT_EQ(w.Traces(c.script), c.want);
+  }
+}
+
 TEST(ScriptMedia, SoundLevelsBelongToTheClipAndNumbersWrapAsThePlayers) {
   const std::string stage = "sprite s\nshow\nend\nplace s 1 name mc";
   auto sound = [](const char* Var, const char* Target) {
@@ -181,6 +310,35 @@ TEST(ScriptMedia, SoundLevelsBelongToTheClipAndNumbersWrapAsThePlayers) {
       call("a", "getVolume", "", 0) + "trace\n" + sound("g", "undefined") + call("g", "getVolume", "", 0) + "trace\n" +
       sound("gone", "\"nothing\"") + call("gone", "getVolume", "", 0) + "trace\n";
   EXPECT_EQ(MovieTraces(stage, script), "50\n-25\n-2147483648\n100\nundefined");
+}
+
+TEST(ScriptMedia, SoundTransformTakesOwnMembersAndPanCountsMagnitudes) {
+  const std::string make = "push 0 \"Sound\"\nnewobject\nstoreregister 1\npop\n";
+  auto transform = [](const std::string& Members, int Count) {
+    return "push " + Members + " " + std::to_string(Count) + "\ninitobject\nstoreregister 2\npop\n"
+           "push r2 1 r1 \"setTransform\"\ncallmethod\npop\n";
+  };
+  const std::string pan = "push 0 r1 \"getPan\"\ncallmethod\ntrace\n";
+  const std::string ll = "push 0 r1 \"getTransform\"\ncallmethod\npush \"ll\"\ngetmember\ntrace\n";
+  struct Case {
+    std::string script, want;
+  };
+  const Case cases[] = {
+      // A side turned negative pans as far as its magnitude.
+      {transform("\"ll\" -100 \"rr\" 100", 2) + pan + transform("\"ll\" 100 \"rr\" -50", 2) + pan, "0\n-50"},
+      // setTransform wraps numbers to 32 bits (NaN is 0).
+      {transform("\"ll\" 3000000000", 1) + ll + transform("\"ll\" \"x\"", 1) + ll, "-1294967296\n0"},
+      // Members the object inherits are not taken.
+      {transform("\"ll\" 10", 1) + "push \"p\" \"ll\" 50 1\ninitobject\nsetvariable\n"
+                                     "push 0\ninitobject\nstoreregister 2\npush \"__proto__\" \"p\"\ngetvariable\nsetmember\n"
+                                     "push r2 1 r1 \"setTransform\"\ncallmethod\npop\n" + ll,
+       "10"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    script_test::World w(8);
+    EXPECT_EQ(w.Traces(make + c.script), c.want);
+  }
 }
 
 TEST(ScriptMedia, NetConnectionReportsLocalConnectionsOnly) {

@@ -92,12 +92,13 @@ class Faces {
   std::map<std::pair<std::string, int>, std::unique_ptr<DeviceFace>> device_;
 };
 
-std::vector<TextSpan> Spans(const EditText& E, const std::string& Text) {
+std::vector<TextSpan> Spans(const EditText& E, double LetterSpacing, const std::string& Text) {
   CharFormat f;
   f.fontId = E.fontId;
   if (!E.fontId) f.face = E.fontClass;
   f.size = E.fontHeight;
   f.color = E.color;
+  f.letterSpacing = LetterSpacing;
   ParaFormat p;
   p.align = E.align;
   p.leftMargin = E.leftMargin;
@@ -159,7 +160,7 @@ void TextField::SetFontName(const std::string& Name) {
 std::string TextField::PlainText() const {
   if (!field.html) return text_;
   std::string out;
-  for (const TextSpan& s : Spans(field, text_.substr(0, kMaxTextBytes)))
+  for (const TextSpan& s : Spans(field, letterSpacing, text_.substr(0, kMaxTextBytes)))
     for (char32_t c : s.text) AppendUtf8(out, c == U'\n' ? U'\r' : c);
   return out;
 }
@@ -167,8 +168,8 @@ std::string TextField::PlainText() const {
 TextField::Extent TextField::Measure(FontService* Fonts) const {
   Faces faces(movie_, field, Fonts);
   TextBox box{field.bounds, field.wordWrap, true, field.password};
-  const TextLayout layout =
-      LayOutText(box, Spans(field, text_.substr(0, kMaxTextBytes)), [&](const CharFormat& F) { return faces.Find(F); });
+  const std::vector<TextSpan> spans = Spans(field, letterSpacing, text_.substr(0, kMaxTextBytes));
+  const TextLayout layout = LayOutText(box, spans, [&](const CharFormat& F) { return faces.Find(F); });
   Extent e;
   if (layout.lines.empty()) return e;
   const double top = layout.lines.front().top;
@@ -176,7 +177,9 @@ TextField::Extent TextField::Measure(FontService* Fonts) const {
     e.width = std::max(e.width, l.width);
     e.lineBottoms.push_back(l.baseline + l.descent - top);
   }
+  // Leading counts between lines, and after a line that stands alone.
   e.height = e.lineBottoms.back();
+  if (layout.lines.size() == 1 && !spans.empty()) e.height += std::max(spans.front().para.leading, 0.0);
   return e;
 }
 
@@ -214,7 +217,7 @@ std::shared_ptr<const TextField::Drawing> TextField::Draw(FontService* Fonts) co
   Faces faces(movie_, field, Fonts);
   TextBox box{bounds, field.wordWrap, field.multiline, field.password};
   const std::string text = text_.substr(0, kMaxTextBytes);
-  const TextLayout layout = LayOutText(box, Spans(field, text), [&](const CharFormat& F) { return faces.Find(F); });
+  const TextLayout layout = LayOutText(box, Spans(field, letterSpacing, text), [&](const CharFormat& F) { return faces.Find(F); });
 
   if (field.border || background) {
     d->background = Rectangle(bounds, background, field.border, backgroundColor, borderColor);

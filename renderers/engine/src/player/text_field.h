@@ -31,6 +31,7 @@ class TextField {
   RGBA backgroundColor{255, 255, 255, 255}, borderColor{0, 0, 0, 255};
   AutoSize autoSize = AutoSize::None;
   int scroll = 1, hscroll = 0;  // the first line shown (from 1), and twips scrolled sideways
+  double letterSpacing = 0;      // twips added after each character (TextFormat.letterSpacing)
 
   const std::string& Text() const { return text_; }
   void SetText(std::string Text);

@@ -451,7 +451,7 @@ Object* FieldFormat(NativeCall& C, const ThisField& F) {
   d->values[kBullet] = Value::Bool(false);
   d->values[kTabStops] = Value::Obj(C.runtime.NewArray({}));
   d->values[kKerning] = Value::Bool(false);
-  d->values[kLetterSpacing] = Value::Number(0);
+  d->values[kLetterSpacing] = Value::Number(F.field->letterSpacing / 20);
   return o;
 }
 
@@ -471,6 +471,8 @@ void ApplyFormat(NativeCall& C, ThisField& F, const Value& Format) {
   if (d->values[kLeftMargin].IsNumber()) e.leftMargin = static_cast<uint16_t>(std::max(twips(d->values[kLeftMargin], 65535), 0.0));
   if (d->values[kRightMargin].IsNumber()) e.rightMargin = static_cast<uint16_t>(std::max(twips(d->values[kRightMargin], 65535), 0.0));
   if (d->values[kIndent].IsNumber()) e.indent = static_cast<uint16_t>(std::max(twips(d->values[kIndent], 65535), 0.0));
+  if (d->values[kLetterSpacing].IsNumber() && std::isfinite(d->values[kLetterSpacing].number()))
+    F.field->letterSpacing = twips(d->values[kLetterSpacing], 1e5);
   if (d->values[kLeading].IsNumber()) e.leading = static_cast<int16_t>(twips(d->values[kLeading], 32767));
   F.field->Changed();
   F.clip->Refit();

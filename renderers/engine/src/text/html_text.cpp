@@ -240,6 +240,7 @@ class HtmlReader {
         const double v = Number(*s, relative ? 0 : f.size / 20) * 20;
         f.size = std::clamp(relative ? f.size + v : v, 0.0, 127.0 * 20);
       }
+      if (const std::string* l = attr("letterspacing")) f.letterSpacing = std::clamp(Number(*l, 0) * 20, -1e5, 1e5);
       if (const std::string* c = attr("color"); c && c->size() == 7 && (*c)[0] == '#') {
         char* end = nullptr;
         const unsigned long rgb = std::strtoul(c->c_str() + 1, &end, 16);

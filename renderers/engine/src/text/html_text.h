@@ -1,6 +1,6 @@
 #pragma once
 // The HTML subset text fields show: <p align>, <br>, <b>, <i>, <u>,
-// <font face size color>, <a href>, <textformat leftmargin rightmargin indent
+// <font face size color letterspacing>, <a href>, <textformat leftmargin rightmargin indent
 // leading> and the common entities, into formatted spans. Tolerant: unknown
 // tags are ignored, a stray '<' or '&' is shown as text, and nesting deeper
 // than kMaxHtmlDepth keeps the format it has. Portable.

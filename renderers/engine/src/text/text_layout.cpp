@@ -135,6 +135,7 @@ class Layout {
     const TextFace::Glyph g = m.face->Lookup(C.code);
     C.shape = g.shape;
     C.advance = std::isfinite(g.advance) ? g.advance * m.scale : 0;
+    C.advance += spans_[C.span].format.letterSpacing;
     if (!chars_.empty()) {
       const Char& prev = chars_.back();
       if (prev.code != U'\n' && metrics_[prev.span].face == m.face) {

@@ -40,6 +40,7 @@ struct CharFormat {
   RGBA color{0, 0, 0, 255};
   bool bold = false, italic = false, underline = false;
   std::string url;
+  double letterSpacing = 0;  // twips added after each character
   friend bool operator==(const CharFormat&, const CharFormat&) = default;
 };
 
