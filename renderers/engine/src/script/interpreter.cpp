@@ -201,12 +201,13 @@ Value Interpreter::ConversionMethod(const Value& V, const std::string& Name) {
 }
 
 // An object's primitive for the operators: what its valueOf returns (a
-// Date's toString from SWF 6 on). A method that is missing or no function
+// Date's toString from SWF 6 on, except where a number is wanted). A method that is missing or no function
 // gives undefined; one that returns an object leaves the object itself,
 // which then reads as NaN and as its toString's text.
-Value Interpreter::ToPrimitiveOf(const Value& V) {
+Value Interpreter::ToPrimitiveOf(const Value& V, bool NumberWanted) {
   if (!V.IsObject()) return V;
-  const char* method = runtime_.SwfVersion() >= 6 && IsDateObject(*V.object()) ? "toString" : "valueOf";
+  const bool dateText = !NumberWanted && runtime_.SwfVersion() >= 6 && IsDateObject(*V.object());
+  const char* method = dateText ? "toString" : "valueOf";
   Value fn = ConversionMethod(V, method);
   if (!fn.IsFunction()) return Value();
   Value r = CallNested(fn, V, {});
@@ -235,7 +236,7 @@ double Interpreter::ToNumberOf(const Value& V) {
     case Value::Type::String: return version < 5 ? LeadingNumber(V.string()) : StringToNumber(V.string(), version);
     case Value::Type::Object: {
       // One valueOf leaves unconverted is NaN; 0 in SWF 4.
-      Value p = ToPrimitiveOf(V);
+      Value p = ToPrimitiveOf(V, true);
       if (p.IsObject()) return version < 5 ? 0 : NAN;
       return ToNumberOf(p);
     }
@@ -901,9 +902,9 @@ bool Interpreter::Equals2(const Value& A, const Value& B, int Depth) {
 // The left operand is converted first; one that stays an object (valueOf
 // gave an object) makes the comparison false at once.
 Value Interpreter::Less2(const Value& A, const Value& B) {
-  Value a = ToPrimitiveOf(A);
+  Value a = ToPrimitiveOf(A, true);
   if (a.IsObject()) return Truth(false);
-  Value b = ToPrimitiveOf(B);
+  Value b = ToPrimitiveOf(B, true);
   if (b.IsObject()) return Truth(false);
   if (a.IsString() && b.IsString()) return Truth(a.string() < b.string());
   double x = ToNumberOf(a), y = ToNumberOf(b);

@@ -29,7 +29,7 @@ class Interpreter {
   // What natives ask of the run (NativeCall's helpers). Calls back into
   // script code run to their end before these return; an exception they
   // throw passes on as ScriptThrow.
-  Value ToPrimitiveOf(const Value& V);
+  Value ToPrimitiveOf(const Value& V, bool NumberWanted = false);
   Value ConversionMethod(const Value& V, const std::string& Name);
   std::string ToStringOf(const Value& V);
   double ToNumberOf(const Value& V);
