@@ -77,6 +77,44 @@ TEST(ScriptOperators, AddConvertsItsRightOperandFirst) {
   });
 }
 
+TEST(ScriptOperators, Swf4OperatorsConvertInTheirOwnOrder) {
+  std::string objects = "push \"l\" 0\ninitobject\nsetvariable\npush \"r\" 0\ninitobject\nsetvariable\n"
+                        "push \"l\"\ngetvariable\npush \"valueOf\"\nfunction \"\"\npush \"L\"\ntrace\npush \"1\"\nreturn\nend\nsetmember\n"
+                        "push \"r\"\ngetvariable\npush \"valueOf\"\nfunction \"\"\npush \"R\"\ntrace\npush \"2\"\nreturn\nend\nsetmember\n"
+                        "push \"l\"\ngetvariable\npush \"toString\"\nfunction \"\"\npush \"l\"\ntrace\npush \"a\"\nreturn\nend\nsetmember\n"
+                        "push \"r\"\ngetvariable\npush \"toString\"\nfunction \"\"\npush \"r\"\ntrace\npush \"b\"\nreturn\nend\nsetmember\n"
+                        "push \"l\"\ngetvariable\npush \"r\"\ngetvariable\n";
+  RunCases({
+      // Add and Multiply convert left first; Subtract, Divide and the string operators right first.
+      {8, objects + "add\ntrace", "L\nR\n3"},
+      {8, objects + "multiply\ntrace", "L\nR\n2"},
+      {8, objects + "subtract\ntrace", "R\nL\n-1"},
+      {8, objects + "divide\ntrace", "R\nL\n0.5"},
+      {8, objects + "stringadd\ntrace", "r\nl\nab"},
+      {8, objects + "stringequals\ntrace", "r\nl\nfalse"},
+      // A valueOf returning a numeric string counts as that number.
+      {8, objects + "less\ntrace", "L\nR\ntrue"},
+  });
+}
+
+TEST(ScriptOperators, ToStringGivingANonStringReadsAsTypeObject) {
+  RunCases({
+      {8, kObject + Method("toString", "t", "push 2") + kO + "trace", "t\n[type Object]"},
+      {8, kObject + Method("toString", "t", "push true") + "push \"x\"\n" + kO + "stringadd\ntrace",
+       "t\nx[type Object]"},
+  });
+}
+
+TEST(ScriptOperators, AFunctionsLocalsInheritNothing) {
+  // The inner function finds the outer one's local "toString", not Object.prototype.toString.
+  RunCases({
+      {8, "function \"outer\"\npush \"toString\" \"x\"\ndefinelocal\npush \"f\"\nfunction \"\"\n"
+          "push \"toString\"\ngetvariable\nreturn\nend\ndefinelocal\npush 0 \"f\"\ncallfunction\nreturn\nend\n"
+          "push 0 \"outer\"\ncallfunction\ntrace",
+       "x"},
+  });
+}
+
 TEST(ScriptOperators, Equality) {
   RunCases({
       // Loose equality finds NaN equal to NaN; the SWF 4 equals does not.

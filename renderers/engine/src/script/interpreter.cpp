@@ -217,15 +217,15 @@ Value Interpreter::ToPrimitiveOf(const Value& V, bool NumberWanted) {
 // Before SWF 7 undefined reads as "" and 0, and null as 0; strings are true
 // when they read as a non-zero number. SWF 4 reads only the number a string
 // starts with. An object reads as what its toString returns; without one,
-// or when it returns an object or nothing, as "[type Object]" ("[type Function]").
+// or when it returns anything but a string, as "[type Object]" ("[type Function]").
 std::string Interpreter::ToStringOf(const Value& V) {
   if (V.IsUndefined() && runtime_.SwfVersion() < 7) return "";
   if (V.IsClip()) return ClipText(V);
   if (!V.IsObject()) return V.ToString();
   Value fn = ConversionMethod(V, "toString");
   Value r = fn.IsFunction() ? CallNested(fn, V, {}) : V;
-  if (r.IsObject() || r.IsUndefined()) return V.object()->IsFunction() ? "[type Function]" : "[type Object]";
-  return r.ToString();
+  if (!r.IsString()) return V.object()->IsFunction() ? "[type Function]" : "[type Object]";
+  return r.string();
 }
 
 double Interpreter::ToNumberOf(const Value& V) {
@@ -531,6 +531,9 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
   f.constants = sf.constants;
   f.scope = sf.scope;
   f.activation = runtime_.NewObject();
+  // A function's locals inherit nothing: "toString" inside it is a local
+  // or an outer scope's, never Object.prototype's method.
+  f.activation->prototype = nullptr;
   f.scope.push_back(f.activation);
   ScriptClip* home = runtime_.ResolveTarget(*caller.target, sf.clipPath);
   if (!home) home = StandInHome(caller, This);
@@ -987,10 +990,17 @@ void Interpreter::Step(Frame& F, const Action& A) {
     double x = ToNumberOf(a);
     return std::pair<double, double>(x, ToNumberOf(b));
   };
+  // Subtract and Divide convert their right operand first.
+  auto numsRightFirst = [&] {
+    Value b = Pop(), a = Pop();
+    double y = ToNumberOf(b);
+    return std::pair<double, double>(ToNumberOf(a), y);
+  };
+  // The string operators convert their right operand first.
   auto strs = [&] {
     Value b = Pop(), a = Pop();
-    std::string x = ToStringOf(a);
-    return std::pair<std::string, std::string>(std::move(x), ToStringOf(b));
+    std::string y = ToStringOf(b);
+    return std::pair<std::string, std::string>(ToStringOf(a), std::move(y));
   };
   switch (A.code) {
     case C::NextFrame: F.target->NextFrame(); break;
@@ -1080,7 +1090,7 @@ void Interpreter::Step(Frame& F, const Action& A) {
       break;
     }
     case C::Subtract: {
-      auto [a, b] = nums();
+      auto [a, b] = numsRightFirst();
       Push(Value::Number(a - b));
       break;
     }
@@ -1090,7 +1100,7 @@ void Interpreter::Step(Frame& F, const Action& A) {
       break;
     }
     case C::Divide: {
-      auto [a, b] = nums();
+      auto [a, b] = numsRightFirst();
       if (b == 0 && runtime_.SwfVersion() < 5 && !F.activation) Push(Value::String("#ERROR#"));
       else Push(Value::Number(a / b));
       break;
