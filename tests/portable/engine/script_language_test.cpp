@@ -60,14 +60,15 @@ TEST(ScriptLanguage, Swf5FunctionsCloseOverNothing) {
 }
 
 TEST(ScriptLanguage, OperandsConvertLeftFirst) {
-  // valueOf of each operand traces its name: add converts its left operand first.
+  // valueOf of each operand traces its name: multiply converts its left operand first
+  // (subtract its right one, see script_operators_test).
   const char* objects =
       "push \"l\"\nfunction \"\"\npush \"L\"\ntrace\npush 1\nreturn\nend\npush \"valueOf\"\nstackswap\npush 1\ninitobject\n"
       "setvariable\n"
       "push \"r\"\nfunction \"\"\npush \"R\"\ntrace\npush 2\nreturn\nend\npush \"valueOf\"\nstackswap\npush 1\ninitobject\n"
       "setvariable\n";
   RunCases({
-      {8, (std::string(objects) + "push \"l\"\ngetvariable\npush \"r\"\ngetvariable\nsubtract\ntrace").c_str(), "L\nR\n-1"},
+      {8, (std::string(objects) + "push \"l\"\ngetvariable\npush \"r\"\ngetvariable\nmultiply\ntrace").c_str(), "L\nR\n2"},
   });
 }
 
