@@ -112,4 +112,23 @@ TEST(ScriptPaths, RemovedClips) {
   }
 }
 
+TEST(ScriptPaths, TellTargetAndShadowedNames) {
+  RunCases({
+      // A timeline variable named _root, _parent or _global hides the built-in one.
+      {"push \"_root\" \"fake\"\nsetvariable\npush \"_root\"\ngetvariable\ntrace\n"
+       "push \"_global\" \"g\"\nsetvariable\npush \"_global\"\ngetvariable\ntrace",
+       "fake\ng"},
+      // tellTarget of an object goes where its toString names.
+      {"push \"toString\"\nfunction \"\"\npush \"named\"\ntrace\npush \"a\"\nreturn\nend\npush 1\ninitobject\n"
+       "settarget2\npush \"\" 13\ngetproperty\ntrace",
+       "named\na"},
+      // A target that names nothing: its properties read as nothing, variables are the root's.
+      {"push \"v\" \"root\"\nsetvariable\nsettarget \"nothing\"\npush \"\" 13\ngetproperty\ntrace\n"
+       "push \"v\"\ngetvariable\ntrace\nsettarget \"\"\npush \"\" 0\ngetproperty\ntrace",
+       "undefined\nroot\n0"},
+      // An empty step inside a path leads nowhere.
+      {"push \"//a\" 13\ngetproperty\ntrace\npush \"/a\" 13\ngetproperty\ntrace", "undefined\na"},
+  });
+}
+
 }  // namespace

@@ -541,6 +541,8 @@ void Interpreter::Invoke(const Value& Function, const Value& This, std::vector<V
   // An SWF 5 function called on a clip runs on that clip.
   if (runtime_.SwfVersion() < 6 && This.IsClip())
     if (ScriptClip* c = runtime_.ResolveTarget(*caller.target, This.string())) f.target = f.original = c;
+  // An SWF 5 function called on nothing runs on the caller's clip.
+  if (runtime_.SwfVersion() < 6 && This.IsUndefined() && !caller.target->Removed()) f.target = f.original = caller.target;
   f.beganOnLiveClip = !f.original->Removed();
   // A function called on nothing runs with its home clip as `this`.
   f.thisValue = This.IsUndefined() ? ClipValue(f.target) : This;
@@ -1016,15 +1018,15 @@ void Interpreter::Step(Frame& F, const Action& A) {
     }
     case C::SetTarget: {
       ScriptClip* c = A.strings[0].empty() ? F.original : runtime_.ResolveTarget(*F.original, A.strings[0]);
-      F.target = c ? c : F.original;
+      Retarget(F, c);
       break;
     }
     case C::SetTarget2: {
       Value t = Pop();
-      ScriptClip* c = t.IsClip() ? ClipOf(F, t)
-                      : t.ToString().empty() ? F.original
-                                             : runtime_.ResolveTarget(*F.original, t.ToString());
-      F.target = c ? c : F.original;
+      // An object names its target by its toString.
+      const std::string path = t.IsClip() || t.IsUndefined() ? std::string() : t.IsObject() ? ToStringOf(t) : t.ToString();
+      ScriptClip* c = t.IsClip() ? ClipOf(F, t) : path.empty() ? F.original : runtime_.ResolveTarget(*F.original, path);
+      Retarget(F, c);
       break;
     }
     case C::GetURL: {

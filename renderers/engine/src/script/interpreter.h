@@ -54,6 +54,7 @@ class Interpreter {
     Object* activation = nullptr;    // nullptr for a top-level block
     ScriptClip* target = nullptr;    // changed by SetTarget
     ScriptClip* original = nullptr;  // the clip the block or function runs on
+    bool targetLost = false;         // SetTarget named nothing: the level's root stands in
     Value thisValue;
     // How many __proto__ steps from `this` the running method was found (at
     // least 1; 0: no `super`). `super` walks `this`'s chain again on each use,
@@ -133,6 +134,9 @@ class Interpreter {
   bool SetMember(Frame& F, const Value& Of, const std::string& Name, const Value& V);
   ScriptClip* ClipOf(Frame& F, const Value& V);
   ScriptClip* TargetOf(Frame& F, const Value& V);
+  // tellTarget: to a clip, or, when it names nothing, to its level's root
+  // for variables while the target's own properties read as nothing.
+  void Retarget(Frame& F, ScriptClip* To);
   Value ClipValue(ScriptClip* C) { return C ? Value::ClipPath(C->TargetPath()) : Value(); }
   Value GetClipProperty(ScriptClip& C, int Index);
   Object* ScopeHolding(Frame& F, const std::string& Name);

@@ -51,8 +51,20 @@ ScriptClip* Interpreter::ClipOf(Frame& F, const Value& V) {
 
 ScriptClip* Interpreter::TargetOf(Frame& F, const Value& V) {
   if (V.IsClip()) return ClipOf(F, V);
-  if (V.IsUndefined()) return F.target;
-  return runtime_.ResolveTarget(*F.target, V.ToString());
+  if (V.IsUndefined()) return F.targetLost ? nullptr : F.target;
+  const std::string path = V.ToString();
+  if (path.empty() && F.targetLost) return nullptr;
+  return runtime_.ResolveTarget(*F.target, path);
+}
+
+void Interpreter::Retarget(Frame& F, ScriptClip* To) {
+  F.targetLost = !To;
+  if (To) {
+    F.target = To;
+    return;
+  }
+  ScriptClip* root = F.original->Level(F.original->LevelNumber());
+  F.target = root ? root : F.original->Root();
 }
 
 ScriptClip& Interpreter::ScopeClip(Frame& F) {
@@ -79,6 +91,14 @@ Value Interpreter::GetPlain(Frame& F, const std::string& Given) {
     // in SWF 5, the timeline's `this` (its clip) from SWF 6.
     if (!F.thisHidden) return F.thisValue;
     return runtime_.SwfVersion() < 6 ? Value() : ClipValue(F.original);
+  }
+  if (Name == "_root" || Name == "_parent" || Name == "_global") {
+    // A variable of that name (`_root = "x"` on the timeline) hides the built-in one.
+    for (auto it = F.scope.rbegin(); it != F.scope.rend(); ++it)
+      if ((*it)->OwnProperty(Given))
+        if (auto v = ReadVariable(*it, Value::Obj(*it), Given)) return *v;
+    if (clip.Variables()->OwnProperty(Given))
+      if (auto v = ReadVariable(clip.Variables(), ClipValue(&clip), Given)) return *v;
   }
   if (Name == "_root") return ClipValue(clip.Root());
   if (Name == "_parent") return ClipValue(clip.Parent());

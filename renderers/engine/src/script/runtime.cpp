@@ -291,8 +291,10 @@ ScriptClip* ScriptRuntime::ResolveTarget(ScriptClip& From, const std::string& Ta
     // ".." is a segment of its own in slash paths.
     if (next == pos && Target.compare(pos, 2, "..") == 0) next = pos + 2;
     std::string seg = Target.substr(pos, next == std::string::npos ? std::string::npos : next - pos);
-    if (seg.empty() || seg == "this") {
-      // nothing: "a//b", a trailing separator, "this"
+    if (seg.empty() && next != std::string::npos && Target[next] == '/' && next > 0 && Target[next - 1] == '/') {
+      return nullptr;  // an empty step inside the path ("a//b", "//") leads nowhere
+    } else if (seg.empty() || seg == "this") {
+      // nothing: a trailing separator, "this"
     } else if (seg == ".." || seg == "_parent") {
       c = c->Parent();
     } else if (seg == "_root") {
