@@ -108,7 +108,18 @@ void InstallObjectMethods(ScriptRuntime& R, Object* P) {
     if (name.empty() || !getter.IsFunction()) return Value::Bool(false);
     // A null setter makes the member read-only; anything else but a function is refused.
     if (!setter.IsFunction() && !setter.IsNull()) return Value::Bool(false);
+    Value old = o->OwnProperty(name) ? o->OwnProperty(name)->value : Value();
     o->DefineAccessor(name, getter.object(), setter.IsFunction() ? setter.object() : nullptr);
+    // A watcher of the name hears of the new accessor; its answer is kept
+    // as the accessor's own value (what the watcher sees as old next time).
+    if (o->watchers) {
+      auto w = o->watchers->find(name);
+      if (w != o->watchers->end()) {
+        auto [callback, data] = w->second;
+        Value kept = C.Call(Value::Obj(callback), C.thisValue, {Value::String(name), old, Value(), data});
+        if (Property* p = o->OwnProperty(name); p && (p->getter || p->setter)) p->value = kept;
+      }
+    }
     return Value::Bool(true);
   });
   R.Method(P, "watch", [](NativeCall& C) {
@@ -121,7 +132,10 @@ void InstallObjectMethods(ScriptRuntime& R, Object* P) {
   R.Method(P, "unwatch", [](NativeCall& C) {
     Object* o = ThisMembers(C);
     if (!o || !o->watchers || C.args.empty()) return Value::Bool(false);
-    return Value::Bool(o->watchers->erase(C.ToString(C.args[0])) > 0);
+    std::string name = C.ToString(C.args[0]);
+    // The watcher of an accessor stays: unwatch refuses it.
+    if (const Property* p = o->OwnProperty(name); p && (p->getter || p->setter)) return Value::Bool(false);
+    return Value::Bool(o->watchers->erase(name) > 0);
   });
 }
 

@@ -775,18 +775,27 @@ Value Interpreter::GetObjectMember(Object* O, const Value& This, const std::stri
   }
   if (p->flags & HiddenFlags(runtime_.SwfVersion())) return Value();  // ASSetPropFlags' version bits
   if (p->getter) {
-    // A getter that reads its own property (return this.k) gets undefined
-    // rather than calling itself without end.
-    const std::pair<const Object*, const Object*> running{p->getter, This.IsObject() ? This.object() : O};
-    if (std::find(runningGetters_.begin(), runningGetters_.end(), running) != runningGetters_.end()) return Value();
-    runningGetters_.push_back(running);
-    struct Pop {
-      std::vector<std::pair<const Object*, const Object*>>& running;
-      ~Pop() { running.pop_back(); }
-    } pop{runningGetters_};
-    return CallValue(Value::Obj(p->getter), This, {}, CurrentClip(), const_cast<Object*>(holder));
+    if (!AccessorMayRun(O, p->name)) return p->value;
+    return RunAccessor(p->getter, O, p->name, This, {}, const_cast<Object*>(holder));
   }
   return p->value;
+}
+
+bool Interpreter::AccessorMayRun(const Object* O, const std::string& Name) const {
+  if (runtime_.SwfVersion() >= 7) return runningAccessors_.size() < kAccessorDepth;
+  for (const auto& [object, name] : runningAccessors_)
+    if (object == O && name == Name) return false;  // Name as the member first spelled it
+  return true;
+}
+
+Value Interpreter::RunAccessor(Object* Fn, const Object* O, const std::string& Name, const Value& This,
+                               std::vector<Value> Args, Object* Holder) {
+  runningAccessors_.emplace_back(O, Name);
+  struct Pop {
+    std::vector<std::pair<const Object*, std::string>>& running;
+    ~Pop() { running.pop_back(); }
+  } pop{runningAccessors_};
+  return CallValue(Value::Obj(Fn), This, std::move(Args), CurrentClip(), Holder);
 }
 
 bool Interpreter::SetObjectMember(Object* O, const Value& This, const std::string& Name, const Value& V) {
@@ -799,9 +808,33 @@ bool Interpreter::SetObjectMember(Object* O, const Value& This, const std::strin
     p = nullptr;
   }
   if (p && (p->getter || p->setter)) {
+    Value value = V;
+    if (O->watchers) {
+      auto w = O->watchers->find(Name);
+      if (w != O->watchers->end()) {
+        // A watched accessor keeps the watcher's last answer as its own
+        // value: the watcher sees that as the old value (never the getter's),
+        // and the setter gets the answer.
+        Property* own = holder == O ? O->OwnProperty(Name) : nullptr;
+        Value old = own ? own->value : Value();
+        auto [callback, data] = w->second;  // a copy: the callback may unwatch
+        value = CallNested(Value::Obj(callback), This, {Value::String(Name), old, V, data});
+        own = O->OwnProperty(Name);
+        if (own && (own->getter || own->setter)) own->value = value;
+        p = O->FindProperty(Name, &holder);
+        if (!p || !(p->getter || p->setter)) {
+          O->Set(Name, std::move(value));
+          return true;
+        }
+      }
+    }
     // An accessor without a setter is read-only.
-    if (p->setter) CallValue(Value::Obj(p->setter), This, {V}, CurrentClip(), const_cast<Object*>(holder));
-    return p->setter != nullptr;
+    if (!p->setter) return false;
+    if (!AccessorMayRun(O, p->name)) return true;
+    RunAccessor(p->setter, O, p->name, This, {value}, const_cast<Object*>(holder));
+    // The member keeps what its setter was last given, read when its getter may not run.
+    if (Property* own = O->OwnProperty(Name); own && (own->getter || own->setter)) own->value = value;
+    return true;
   }
   if (p && holder == O && (p->flags & kReadOnly)) return false;
   Value value = V;

@@ -173,10 +173,16 @@ class Interpreter {
   // Runs Use on a frame of From's pushed for the lookup, popped after.
   template <typename Fn>
   auto WithPathFrame(ScriptClip& From, Fn Use);
-  // ---- addProperty getters ----
-  // The getters running, with the objects they run on: one read again on
-  // the same object from inside itself reads undefined.
-  std::vector<std::pair<const Object*, const Object*>> runningGetters_;
+  // ---- addProperty accessors ----
+  // The accessors running, by the object and member name they run for.
+  // Before SWF 7 a member's accessor does not run again inside itself; from
+  // SWF 7 accessors nest up to kAccessorDepth deep. One that may not run
+  // reads the member's kept value, or leaves a write unheard.
+  static constexpr size_t kAccessorDepth = 65;
+  std::vector<std::pair<const Object*, std::string>> runningAccessors_;
+  bool AccessorMayRun(const Object* O, const std::string& Name) const;
+  Value RunAccessor(Object* Fn, const Object* O, const std::string& Name, const Value& This,
+                    std::vector<Value> Args, Object* Holder);
 };
 
 // Frame runs for a frame's Call action are decoded on the spot; so are the blocks RunActions gets.
