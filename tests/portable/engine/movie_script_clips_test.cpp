@@ -371,4 +371,39 @@ TEST(MovieScriptClips, CloneSpriteCountsFromTheTimelinesDepthZero) {
   EXPECT_EQ(Traces(r.host), (std::vector<std::string>{"3", "undefined", "0"}));
 }
 
+TEST(MovieScriptClips, DuplicateMovieClipConvertsTheNameBeforeTheDepth) {
+  Rig r(Movie(R"(
+  push 0 "z" "Box" 3 "this"
+  getvariable
+  push "attachMovie"
+  callmethod
+  pop
+  push "valueOf"
+  function ""
+    push "depth"
+    trace
+    push 4
+    return
+  end
+  push 1
+  initobject
+  push "toString"
+  function ""
+    push "name"
+    trace
+    push "d"
+    return
+  end
+  push 1
+  initobject
+  push 2 "z"
+  getvariable
+  push "duplicateMovieClip"
+  callmethod
+  trace
+)"));
+  r.instance.Step();
+  EXPECT_EQ(Traces(r.host), (std::vector<std::string>{"name", "depth", "_level0.d"}));
+}
+
 }  // namespace

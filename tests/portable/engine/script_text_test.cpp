@@ -87,6 +87,10 @@ TEST(ScriptText, CreatedFieldsFollowAutoSizeAndGoWhenRemoved) {
   EXPECT_EQ(MovieTraces("", make + "push 0 \"t\"\ngetvariable\npush \"removeTextField\"\ncallmethod\npop\n" +
                                 "push \"t\"\ngetvariable\ntypeof\ntrace"),
             "_level0.t\nundefined");
+  // tabIndex wraps into 0..2^32-1 as a clip's does; what is no number is 0.
+  EXPECT_EQ(MovieTraces("", make + SetMember("t", "tabIndex", "-4") + TraceMember("t", "tabIndex") +
+                                SetMember("t", "tabIndex", "\"x\"") + TraceMember("t", "tabIndex")),
+            "_level0.t\n4294967292\n0");
 }
 
 TEST(ScriptText, TextFormatMembersAreNullUntilSetAndRoundAsTheVersionDoes) {

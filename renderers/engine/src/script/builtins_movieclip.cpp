@@ -215,9 +215,12 @@ void InstallMovieClip(ScriptRuntime& R) {
   });
   R.Method(Methods, "duplicateMovieClip", [](NativeCall& C) {
     ScriptClip* clip = ThisClip(C);
+    if (!clip || C.args.size() < 2) return Value();
+    // The name is converted before the depth (a script sees toString, then valueOf).
+    const std::string name = C.ToString(C.Arg(0));
     const auto depth = DepthArg(C, C.Arg(1));
-    if (!clip || C.args.size() < 2 || !depth) return Value();
-    ScriptClip* made = clip->Duplicate(C.ToString(C.Arg(0)), *depth);
+    if (!depth) return Value();
+    ScriptClip* made = clip->Duplicate(name, *depth);
     CopyInitObject(C, made, C.Arg(2));
     return ClipValue(made);
   });

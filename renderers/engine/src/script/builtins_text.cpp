@@ -316,7 +316,19 @@ const std::vector<FieldProperty>& FieldProperties() {
          F.field->field.color = ColorFrom(C, V, F.field->field.color.a);
          F.field->Changed();
        }},
-      SCRIPT_PROPERTY("tabIndex", Value(), 6),
+      // tabIndex keeps a whole number from 0 to 2^32 - 1, as a clip's does.
+      {"tabIndex", [](NativeCall&, ThisField& F) { return ScriptValue(F.vars, "tabIndex", Value()); },
+       [](NativeCall& C, ThisField& F, const Value& V) {
+         if (V.IsUndefined()) {
+           ScriptValue(F.vars, "tabIndex", Value()) = V;
+           return;
+         }
+         const double n = C.ToNumber(V);
+         double r = std::isfinite(n) ? std::fmod(std::trunc(n), 4294967296.0) : 0;
+         if (r < 0) r += 4294967296.0;
+         ScriptValue(F.vars, "tabIndex", Value()) = Value::Number(r);
+       },
+       6},
       {"autoSize", [](NativeCall&, ThisField& F) { return AutoSizeName(F.field->autoSize); },
        [](NativeCall& C, ThisField& F, const Value& V) {
          using A = detail::TextField::AutoSize;
