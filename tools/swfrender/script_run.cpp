@@ -2,6 +2,7 @@
 // and answers requests from files, driven by the events of the command line.
 #include "tools/swfrender/script_run.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <fstream>
@@ -68,7 +69,12 @@ class PrintingHost : public swf::MovieHost {
     return it == options_.answers.end() ? std::string() : it->second;
   }
   void Invalidate(const swf::IntRect&) override {}
-  void Log(const std::string& Text) override { out_ << "log " << Text << "\n"; }
+  // A carriage return in a trace breaks the line, as the player's log shows it.
+  void Log(const std::string& Text) override {
+    std::string line = Text;
+    std::replace(line.begin(), line.end(), '\r', '\n');
+    out_ << "log " << line << "\n";
+  }
   // Device fonts come from the DejaVu files where the system has them.
   swf::FontService* Fonts() override { return fonts_.get(); }
 

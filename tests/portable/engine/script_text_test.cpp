@@ -135,6 +135,37 @@ TEST(ScriptText, FieldFormatAppliesAndReadsBack) {
   EXPECT_EQ(MovieTraces(stage, script), "Courier\n20\nright\n1056816");
 }
 
+TEST(ScriptText, HtmlColoursAndParagraphEndsReadAsThePlayers) {
+  const std::string stage =
+      "edittext f 100 20 html text \"x\"\nplace f 1 name one\n"
+      "edittext g 100 20 html multiline text \"x\"\nplace g 2 name two";
+  // The inner font's colour as getTextFormat(1, 3) reads it, inside an outer #123456.
+  auto inner = [](const std::string& Color) {
+    return SetMember("one", "htmlText", "\"<font color='#123456'>x<font color='" + Color + "'>in</font>x</font>\"") +
+           "push 16 1 3 1 2 \"one\"\ngetvariable\npush \"getTextFormat\"\ncallmethod\npush \"color\"\n"
+           "getmember\npush \"toString\"\ncallmethod\ntrace\n";
+  };
+  struct Case {
+    std::string script, want;
+  };
+  const Case cases[] = {
+      // '#', any blanks, then hex digits up to another character; the last six count.
+      {inner("#abc") + inner("# 234567") + inner("#2g") + inner("#23456789a") + inner("#ABC"),
+       "abc\n234567\n2\n56789a\nabc"},
+      // Without '#' or a digit the colour is ignored: the outer one stays.
+      {inner("202020") + inner("#g1") + inner(" #234567"), "123456\n123456\n123456"},
+      // A multi-line field's text keeps the break ending its last paragraph; a single-line one drops it.
+      {SetMember("one", "htmlText", "\"<p>a</p>\"") + SetMember("two", "htmlText", "\"<p>a</p><p>b</p>\"") +
+           "push \"[\" \"one\"\ngetvariable\npush \"text\"\ngetmember\nadd2\npush \"]\"\nadd2\ntrace\n"
+           "push \"[\" \"two\"\ngetvariable\npush \"text\"\ngetmember\nadd2\npush \"]\"\nadd2\ntrace\n",
+       "[a]\n[a\rb\r]"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    EXPECT_EQ(MovieTraces(stage, c.script), c.want);
+  }
+}
+
 // A clip showing static text.
 class TextClip : public script_test::FakeClip {
  public:

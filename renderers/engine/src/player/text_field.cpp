@@ -92,7 +92,7 @@ class Faces {
   std::map<std::pair<std::string, int>, std::unique_ptr<DeviceFace>> device_;
 };
 
-std::vector<TextSpan> Spans(const EditText& E, double LetterSpacing, const std::string& Text) {
+std::vector<TextSpan> Spans(const EditText& E, double LetterSpacing, const std::string& Text, bool KeepLastBreak = false) {
   CharFormat f;
   f.fontId = E.fontId;
   if (!E.fontId) f.face = E.fontClass;
@@ -105,7 +105,7 @@ std::vector<TextSpan> Spans(const EditText& E, double LetterSpacing, const std::
   p.rightMargin = E.rightMargin;
   p.indent = E.indent;
   p.leading = E.leading;
-  if (E.html) return ParseHtmlText(Text, f, p);
+  if (E.html) return ParseHtmlText(Text, f, p, KeepLastBreak);
   return {TextSpan{DecodeUtf8(Text), f, p}};
 }
 
@@ -160,9 +160,24 @@ void TextField::SetFontName(const std::string& Name) {
 std::string TextField::PlainText() const {
   if (!field.html) return text_;
   std::string out;
-  for (const TextSpan& s : Spans(field, letterSpacing, text_.substr(0, kMaxTextBytes)))
+  // A multi-line field's text keeps the break that ends its last paragraph.
+  for (const TextSpan& s : Spans(field, letterSpacing, text_.substr(0, kMaxTextBytes), field.multiline))
     for (char32_t c : s.text) AppendUtf8(out, c == U'\n' ? U'\r' : c);
   return out;
+}
+
+std::optional<RGBA> TextField::RangeColor(size_t Begin, size_t End) const {
+  if (!field.html || Begin >= End) return std::nullopt;
+  std::optional<RGBA> shared;
+  size_t at = 0;
+  for (const TextSpan& s : Spans(field, letterSpacing, text_.substr(0, kMaxTextBytes), field.multiline)) {
+    const size_t from = at;
+    at += s.text.size();
+    if (at <= Begin || from >= End) continue;
+    if (shared && !(*shared == s.format.color)) return std::nullopt;
+    shared = s.format.color;
+  }
+  return shared;
 }
 
 TextField::Extent TextField::Measure(FontService* Fonts) const {

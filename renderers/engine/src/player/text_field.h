@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,9 @@ class TextField {
   void SetText(std::string Text);
   // The text without markup (what `text` reads in an HTML field).
   std::string PlainText() const;
+  // The colour the characters in [Begin, End) of the plain text share, in an
+  // HTML field whose markup colours them; nothing when they differ or none is there.
+  std::optional<RGBA> RangeColor(size_t Begin, size_t End) const;
   void Changed() { drawing_.reset(); }
 
   // The font the field's own format names (the embedded font's name when it

@@ -512,7 +512,18 @@ void InstallTextField(ScriptRuntime& R) {
     ThisField f = FieldOf(C);
     return f.field ? Value::Obj(FieldFormat(C, f)) : Value();
   };
-  R.Method(proto, "getTextFormat", format);
+  R.Method(proto, "getTextFormat", [format](NativeCall& C) {
+    Value v = format(C);
+    // getTextFormat(begin[, end]) reads the colour the markup gives those characters.
+    ThisField f = FieldOf(C);
+    if (!f.field || !v.IsObject() || C.args.empty()) return v;
+    const double begin = std::max(Truncated(C.ToNumber(C.args[0])), 0.0);
+    const double end = C.args.size() > 1 ? Truncated(C.ToNumber(C.args[1])) : begin + 1;
+    if (!(begin < end) || begin > 1e9) return v;
+    const auto color = f.field->RangeColor(static_cast<size_t>(begin), static_cast<size_t>(std::min(end, 1e9)));
+    if (FormatData* d = FormatOf(v); d && color) d->values[kColor] = Value::Number(Color(*color));
+    return v;
+  });
   R.Method(proto, "getNewTextFormat", format);
   auto setFormat = [](NativeCall& C) {
     ThisField f = FieldOf(C);

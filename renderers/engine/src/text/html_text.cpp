@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <optional>
 
 #include "renderers/engine/src/utf8.h"
 
@@ -119,11 +120,27 @@ double Number(const std::string& S, double Fallback) {
   return end != S.c_str() && std::isfinite(v) ? v : Fallback;
 }
 
+// A color attribute: '#', then any blanks, then hex digits up to the first
+// other character, of which the last six count; nothing when no digit follows.
+std::optional<uint32_t> HtmlColor(const std::string& S) {
+  if (S.empty() || S[0] != '#') return std::nullopt;
+  size_t i = 1;
+  while (i < S.size() && (S[i] == ' ' || S[i] == '\t' || S[i] == '\r' || S[i] == '\n')) ++i;
+  uint32_t rgb = 0;
+  bool any = false;
+  for (; i < S.size() && std::isxdigit(static_cast<unsigned char>(S[i])); ++i, any = true) {
+    const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(S[i])));
+    rgb = ((rgb << 4) | static_cast<uint32_t>(c <= '9' ? c - '0' : c - 'a' + 10)) & 0xFFFFFF;
+  }
+  if (!any) return std::nullopt;
+  return rgb;
+}
+
 class HtmlReader {
  public:
   HtmlReader(const CharFormat& Base, const ParaFormat& Para) : para_(Para) { chars_.push_back({"", Base}); }
 
-  std::vector<TextSpan> Read(const std::string& Html) {
+  std::vector<TextSpan> Read(const std::string& Html, bool KeepLastBreak) {
     for (size_t i = 0; i < Html.size();) {
       const char c = Html[i];
       if (c == '<') {
@@ -142,7 +159,7 @@ class HtmlReader {
     }
     Flush();
     // The last paragraph's end adds no empty line.
-    if (endedParagraph_ && !out_.empty() && !out_.back().text.empty() && out_.back().text.back() == U'\n') {
+    if (!KeepLastBreak && endedParagraph_ && !out_.empty() && !out_.back().text.empty() && out_.back().text.back() == U'\n') {
       out_.back().text.pop_back();
       if (out_.back().text.empty()) out_.pop_back();
     }
@@ -241,13 +258,11 @@ class HtmlReader {
         f.size = std::clamp(relative ? f.size + v : v, 0.0, 127.0 * 20);
       }
       if (const std::string* l = attr("letterspacing")) f.letterSpacing = std::clamp(Number(*l, 0) * 20, -1e5, 1e5);
-      if (const std::string* c = attr("color"); c && c->size() == 7 && (*c)[0] == '#') {
-        char* end = nullptr;
-        const unsigned long rgb = std::strtoul(c->c_str() + 1, &end, 16);
-        if (!*end) {
-          f.color.r = static_cast<uint8_t>(rgb >> 16);
-          f.color.g = static_cast<uint8_t>(rgb >> 8);
-          f.color.b = static_cast<uint8_t>(rgb);
+      if (const std::string* c = attr("color")) {
+        if (const std::optional<uint32_t> rgb = HtmlColor(*c)) {
+          f.color.r = static_cast<uint8_t>(*rgb >> 16);
+          f.color.g = static_cast<uint8_t>(*rgb >> 8);
+          f.color.b = static_cast<uint8_t>(*rgb);
         }
       }
     }
@@ -274,8 +289,9 @@ class HtmlReader {
 
 }  // namespace
 
-std::vector<TextSpan> ParseHtmlText(const std::string& Html, const CharFormat& Base, const ParaFormat& BasePara) {
-  return HtmlReader(Base, BasePara).Read(Html);
+std::vector<TextSpan> ParseHtmlText(const std::string& Html, const CharFormat& Base, const ParaFormat& BasePara,
+                                    bool KeepLastBreak) {
+  return HtmlReader(Base, BasePara).Read(Html, KeepLastBreak);
 }
 
 }  // namespace swf::detail

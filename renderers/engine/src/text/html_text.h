@@ -16,6 +16,9 @@ namespace swf::detail {
 inline constexpr size_t kMaxHtmlDepth = 64;
 
 // Base and BasePara: the field's own format, which the markup changes.
-std::vector<TextSpan> ParseHtmlText(const std::string& Html, const CharFormat& Base, const ParaFormat& BasePara);
+// KeepLastBreak keeps the line break that ends the last paragraph (a
+// multi-line field's text has it).
+std::vector<TextSpan> ParseHtmlText(const std::string& Html, const CharFormat& Base, const ParaFormat& BasePara,
+                                    bool KeepLastBreak = false);
 
 }  // namespace swf::detail
