@@ -21,6 +21,8 @@ bool StartsWithNoCase(const std::string& S, const std::string& Prefix) {
   return true;
 }
 
+}  // namespace
+
 // "_levelN" as a level number; -1 for anything else.
 int LevelOf(const std::string& Target) {
   if (!StartsWithNoCase(Target, "_level") || Target.size() == 6 || Target.size() > 11) return -1;
@@ -31,8 +33,6 @@ int LevelOf(const std::string& Target) {
   }
   return n <= 65535 ? n : -1;
 }
-
-}  // namespace
 
 namespace {
 

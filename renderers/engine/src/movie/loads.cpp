@@ -180,26 +180,11 @@ std::shared_ptr<const Movie> MovieInstance::State::EmptyMovie() {
 
 // ---- MovieClipLoader loads ----
 
-namespace {
-
-// "_levelN" as a level number; -1 for anything else.
-int LevelNumber(const std::string& Target) {
-  if (Target.size() <= 6 || Target.size() > 11 || Target.compare(0, 6, "_level") != 0) return -1;
-  int n = 0;
-  for (size_t i = 6; i < Target.size(); ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(Target[i]))) return -1;
-    n = n * 10 + (Target[i] - '0');
-  }
-  return n <= 65535 ? n : -1;
-}
-
-}  // namespace
-
 bool movie::Bridge::LoadClip(const std::string& Url, const std::string& Target, Object* Loader) {
   if (!Loader || Url.empty()) return false;
   Request q;
   q.loader = RootedObject(state_.runtime, Loader);
-  q.level = LevelNumber(Target);
+  q.level = LevelOf(Target);
   q.kind = q.level >= 0 ? Request::Kind::Movie : Request::Kind::ClipMovie;
   q.target = Target;
   state_.StartRequest(Url, "", std::move(q));
@@ -208,7 +193,7 @@ bool movie::Bridge::LoadClip(const std::string& Url, const std::string& Target, 
 
 bool movie::Bridge::UnloadClip(const std::string& Target) {
   MovieInstance::State& s = state_;
-  const int level = LevelNumber(Target);
+  const int level = LevelOf(Target);
   // Loads into the clip still in flight go: a loader's hears it started, no more.
   for (auto it = s.requests.begin(); it != s.requests.end();) {
     Request& r = it->second;

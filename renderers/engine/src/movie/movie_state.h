@@ -18,6 +18,9 @@
 namespace swf {
 namespace movie {
 
+// "_levelN" (any case) as a level number; -1 for anything else.
+int LevelOf(const std::string& Target);
+
 // What scripts ask of the world, passed on to the MovieHost.
 class Bridge : public ScriptHost {
  public:
