@@ -80,4 +80,12 @@ struct Rig {
   }
 };
 
+// The movie's trace lines, in order.
+inline std::vector<std::string> Traces(const RecordingHost& H) {
+  std::vector<std::string> out;
+  for (const auto& l : H.logs)
+    if (l.rfind("trace: ", 0) == 0) out.push_back(l.substr(7));
+  return out;
+}
+
 }  // namespace movie_test

@@ -178,12 +178,7 @@ end
 show
 )";
 
-std::vector<std::string> Traces(const movie_test::RecordingHost& H) {
-  std::vector<std::string> out;
-  for (const std::string& l : H.logs)
-    if (l.rfind("trace: ", 0) == 0) out.push_back(l.substr(7));
-  return out;
-}
+using movie_test::Traces;
 
 TEST(MovieClipLoader, TellsListenersHowEachLoadGoesAsTheNextFrameBegins) {
   Rig r(LoaderMovie(LoadClip("\"c\" \"child.swf?v=q\"", 2) + LoadClip("5 \"missing.swf\"", 2) +

@@ -11,12 +11,7 @@ namespace {
 using movie_test::Compile;
 using movie_test::Rig;
 
-std::vector<std::string> Traces(const movie_test::RecordingHost& H) {
-  std::vector<std::string> out;
-  for (const auto& l : H.logs)
-    if (l.rfind("trace: ", 0) == 0) out.push_back(l.substr(7));
-  return out;
-}
+using movie_test::Traces;
 
 // A library sprite "Box" (a 10x10 square) and the root's first frame script.
 std::string Movie(const std::string& Script) {

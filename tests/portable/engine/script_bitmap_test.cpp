@@ -117,12 +117,7 @@ TEST(ScriptBitmap, SearchesAndTests) {
 
 using movie_test::Rig;
 
-std::vector<std::string> Traces(const movie_test::RecordingHost& H) {
-  std::vector<std::string> out;
-  for (const auto& l : H.logs)
-    if (l.rfind("trace: ", 0) == 0) out.push_back(l.substr(7));
-  return out;
-}
+using movie_test::Traces;
 
 // mc.Method(Args) for the clip in variable "mc", result dropped.
 std::string Draw(const std::string& Method, const std::string& Args = "", int Count = 0) {
