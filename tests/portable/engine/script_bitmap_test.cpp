@@ -92,6 +92,14 @@ TEST(ScriptBitmap, CopiesCheckTheirArguments) {
       {Call("t", "copyChannel", CopyArgs("o", "4 1"), 5), "-1"},
       {Call("t", "merge", CopyArgs("o", "256 128 64 32"), 7), "-1"},
       {Call("t", "threshold", CopyArgs("o", "16711680 0 858993459 \"!=\""), 7), "4"},
+      // threshold writes premultiplied pixels as they are, even into an
+      // opaque bitmap, which then reads them back translucent.
+      {Then(Call("o", "threshold", CopyArgs("t", "16711680 2863311530 0 \"!=\""), 7), Call("o", "getPixel32", "1 1", 2)),
+       "-1435405967"},  // 0xAA717171
+      {Then(Call("o", "threshold", CopyArgs("t", "true 16711680 2863311530 0 \"==\""), 8),
+            Call("o", "getPixel32", "1 1", 2)),
+       "-1434613613"},  // 0xAA7D8893
+      {Then(Call("o", "setPixel32", "305419896 1 1", 3), Call("o", "getPixel32", "1 1", 2)), "-13347208"},
   });
 }
 
