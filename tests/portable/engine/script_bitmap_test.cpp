@@ -165,4 +165,26 @@ TEST(ScriptBitmap, AttachedBitmapsCountInBounds) {
   EXPECT_EQ(Traces(r.host), (std::vector<std::string>{"30", "20", "5"}));
 }
 
+// An empty clip's bounds: the player's marker, which widens by a twip for
+// good once a SWF 8 movie asks (getRect, of SWF 8, answers it widened).
+TEST(ScriptBitmap, EmptyClipsAnswerTheNoBoundsMarker) {
+  const std::string make = "push \"mc\" 1 \"mc\" 2 \"this\"\ngetvariable\npush \"createEmptyMovieClip\"\ncallmethod\nsetvariable\n";
+  auto xMin = [](const char* Method) { return Call("mc", Method) + "\npush \"xMin\"\ngetmember\ntrace\n"; };
+  struct Row {
+    int version;
+    std::string script;
+    std::vector<std::string> want;
+  };
+  const Row rows[] = {
+      {7, xMin("getBounds") + xMin("getBounds"), {"6710886.35", "6710886.35"}},
+      {8, xMin("getBounds") + xMin("getBounds"), {"6710886.35", "6710886.4"}},
+      {8, xMin("getRect") + xMin("getBounds"), {"6710886.4", "6710886.4"}},
+  };
+  for (const Row& row : rows) {
+    Rig r("version " + std::to_string(row.version) + "\nactions\n" + make + row.script + "end\nshow\n");
+    r.instance.Step();
+    EXPECT_EQ(Traces(r.host), row.want) << row.script;
+  }
+}
+
 }  // namespace
