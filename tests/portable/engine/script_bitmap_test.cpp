@@ -118,6 +118,8 @@ TEST(ScriptBitmap, SearchesAndTests) {
        "-7899548"},  // 0xFF877664: the colours' differences
       {Then(Call("t", "noise", "128", 1), Call("t", "getPixel", "0 0", 2)), "8425696"},
       {Then(Call("t", "noise", "true 1 255 0 -1", 5), Call("t", "getPixel", "0 0", 2)), "5131854"},
+      // An opaque bitmap takes no number for alpha: the second pixel has the second.
+      {Then(Call("o", "noise", "true -1 255 0 128", 5), Call("o", "getPixel", "0 1", 2)), "9474192"},  // 0x909090
   });
 }
 

@@ -271,7 +271,8 @@ void Noise(BitmapPixels& B, int64_t Seed, int Low, int High, int Channels, bool 
         if (Channels & 2) g = next();
         if (Channels & 4) b = next();
       }
-      if (Channels & 8) a = next();
+      // An opaque bitmap draws no alpha, nor a number for it.
+      if ((Channels & 8) && B.Transparent()) a = next();
       B.Set(x, y, Pack(a, r, g, b));
     }
 }
