@@ -620,7 +620,7 @@ void Interpreter::DefineFunction(Frame& F, const Action& A, size_t Index) {
   } else if (F.activation) {
     F.activation->Set(A.function->name, v);
   } else {
-    F.target->Variables()->Set(A.function->name, v);
+    DefineOnTimeline(F, A.function->name, v);
   }
   F.pc = A.target;
 }
@@ -1297,9 +1297,8 @@ void Interpreter::Step(Frame& F, const Action& A) {
     }
     case C::DefineLocal2: {
       std::string name = str();
-      // A timeline variable its prototype already has stays as it is.
-      Object* o = F.activation ? F.activation : ScopeClip(F).Variables();
-      if (F.activation ? !o->Has(name) : !o->FindProperty(name)) o->Set(name, Value());
+      if (!F.activation) DeclareOnTimeline(F, name);
+      else if (!F.activation->Has(name)) F.activation->Set(name, Value());
       break;
     }
     case C::Delete: {

@@ -124,6 +124,10 @@ class Interpreter {
   // Variables and members.
   Value GetVariable(Frame& F, const std::string& Name);
   bool SetVariable(Frame& F, const std::string& Name, const Value& V);
+  // `var` and named functions on a timeline (no function's locals): a name
+  // that is a path ("/:v", "_root.o.v") defines the member it leads to.
+  void DefineOnTimeline(Frame& F, const std::string& Name, const Value& V);
+  void DeclareOnTimeline(Frame& F, const std::string& Name);
   Value GetPlain(Frame& F, const std::string& Name);
   bool SetPlain(Frame& F, const std::string& Name, const Value& V);
   Value GetMember(Frame& F, const Value& Of, const std::string& Name);

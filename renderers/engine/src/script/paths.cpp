@@ -204,6 +204,33 @@ bool Interpreter::SetVariable(Frame& F, const std::string& Name, const Value& V)
   return SetMember(F, of, Name.substr(sep + 1), V);
 }
 
+namespace {
+
+bool IsPathName(const std::string& Name) { return Name.find_first_of("/:.") != std::string::npos && !IsNumeric(Name); }
+
+}  // namespace
+
+void Interpreter::DefineOnTimeline(Frame& F, const std::string& Name, const Value& V) {
+  if (IsPathName(Name)) SetVariable(F, Name, V);
+  else F.target->Variables()->Set(Name, V);
+}
+
+void Interpreter::DeclareOnTimeline(Frame& F, const std::string& Name) {
+  Object* holder = ScopeClip(F).Variables();
+  std::string member = Name;
+  if (IsPathName(Name)) {
+    const size_t sep = VariableSeparator(Name);
+    if (sep != std::string::npos) {
+      const Value of = sep == 0 ? ClipValue(&ScopeClip(F)) : ResolvePath(F, Name.substr(0, sep));
+      ScriptClip* c = ClipOf(F, of);
+      holder = of.IsObject() ? of.object() : c ? c->Variables() : nullptr;
+      member = Name.substr(sep + 1);
+    }
+  }
+  // A variable the holder or its prototype already has stays as it is.
+  if (holder && !holder->FindProperty(member)) holder->Set(member, Value());
+}
+
 std::string Interpreter::ClipText(const Value& V) {
   if (frames_.empty()) return V.string();
   return ClipOf(frames_.back(), V) ? V.string() : "";
