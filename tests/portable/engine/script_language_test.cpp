@@ -124,6 +124,45 @@ TEST(ScriptLanguage, SuperAndInterfaces) {
   });
 }
 
+TEST(ScriptLanguage, NumbersAndStringsPrintAndCompareAsThePlayer) {
+  const char* split =
+      "push \",\" 1 \"a,b\"\npush \"split\"\ncallmethod\npush \"length\"\ngetmember\ntrace\n"
+      "push 0 \"a,b\"\npush \"split\"\ncallmethod\npush \"length\"\ngetmember\ntrace\n"
+      "push \"\" 1 \"a,b\"\npush \"split\"\ncallmethod\npush \"length\"\ngetmember\ntrace";
+  RunCases({
+      // Rounding to 15 digits would overflow: the largest number prints cut, not rounded up.
+      {8, "push \"Number\"\ngetvariable\npush \"MAX_VALUE\"\ngetmember\ntrace", "1.79769313486231e+308"},
+      {8, "push 0 \"Number\"\ngetvariable\npush \"MAX_VALUE\"\ngetmember\nsubtract\ntrace", "-1.79769313486231e+308"},
+      {8, "push 2\npush 3\ndivide\ntrace\npush 1.7976931348623e308\ntrace", "0.666666666666667\n1.7976931348623e+308"},
+      // SWF 5 splits on a comma without a separator and keeps the string whole for an empty one.
+      {5, split, "2\n2\n1"},
+      {6, split, "2\n1\n3"},
+      // A character outside the basic plane written as two UTF-16 halves is that character:
+      // it sorts after the basic plane and counts two units.
+      {8, "push \"\xEF\xBD\xA1\" \"\xED\xA0\x80\xED\xB0\x82\"\nless2\ntrace\n"
+          "push \"\xED\xA0\x80\xED\xB0\x82\"\npush \"length\"\ngetmember\ntrace\n"
+          "push \"\xED\xA0\x80\xED\xB0\x82\" \"\xF0\x90\x80\x82\"\nstrictequals\ntrace",
+       "true\n2\ntrue"},
+  });
+}
+
+TEST(ScriptLanguage, TimelineDeclarationsFollowPaths) {
+  RunCases({
+      // `var /:v;` declares v on the root, once; a function named by a path lands there too.
+      {6, "push \"a\"\ngetvariable\npush \"w\" 1\nsetmember\n"
+          "push \"/a/:v\"\ndefinelocal2\npush \"/a/:w\"\ndefinelocal2\n"
+          "push \"v\" 1 \"a\"\ngetvariable\npush \"hasOwnProperty\"\ncallmethod\ntrace\n"
+          "push \"/a:w\"\ngetvariable\ntrace\n"
+          "function \"/a:f\"\npush \"in f\"\ntrace\nend\n"
+          "push 0 \"a\"\ngetvariable\npush \"f\"\ncallmethod\npop",
+       "true\n1\nin f"},
+      // Inside a function `var` makes a local of that very name, paths or not.
+      {6, "function \"f\"\npush \"/:x\" 5\ndefinelocal\npush \"/:x\"\ngetvariable\ntrace\nend\n"
+          "push 0 \"f\"\ncallfunction\npop\npush \"x\"\ngetvariable\ntrace",
+       "undefined\nundefined"},
+  });
+}
+
 // A function the host calls that throws ends the call, not the process.
 TEST(ScriptLanguage, AnExceptionLeavingAHostCallEndsOnlyThatCall) {
   World w;
