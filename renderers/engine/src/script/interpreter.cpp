@@ -921,6 +921,13 @@ Value Interpreter::Add2(const Value& A, const Value& B) {
 bool Interpreter::Equals2(const Value& A, const Value& B, int Depth) {
   using T = Value::Type;
   if (A.IsNumber() && B.IsNumber() && std::isnan(A.number()) && std::isnan(B.number())) return true;
+  if (A.IsObject() && B.IsObject() && !(A == B) && runtime_.SwfVersion() < 6 && Depth == 0) {
+    // SWF 5 compares two objects by what their valueOf gives (boxed numbers
+    // by their numbers); objects without a primitive value by identity.
+    Value a = ToPrimitiveOf(A, true), b = ToPrimitiveOf(B, true);
+    if (a.IsObject() && b.IsObject()) return a == b;
+    return Equals2(a, b, Depth + 1);
+  }
   if (A.type() == B.type()) return A == B;
   bool aNullish = A.IsUndefined() || A.IsNull(), bNullish = B.IsUndefined() || B.IsNull();
   if (Depth > 2) return false;
@@ -954,7 +961,8 @@ Value Interpreter::Less2(const Value& A, const Value& B) {
 
 void Interpreter::Goto(Frame& F, const Value& FrameValue, ScriptClip::After Then, int Bias) {
   ScriptClip* clip = F.target;
-  Value frame = FrameValue;
+  // An object names its frame by its toString: a number or a label.
+  Value frame = FrameValue.IsObject() ? Value::String(ToStringOf(FrameValue)) : FrameValue;
   if (frame.IsString()) {
     std::string s = frame.string();
     size_t colon = s.rfind(':');
@@ -1085,7 +1093,10 @@ void Interpreter::Step(Frame& F, const Action& A) {
     case C::WaitForFrame:
     case C::WaitForFrame2:
       // Every frame is loaded before a script runs, so the skip never happens.
-      if (A.code == C::WaitForFrame2) Pop();
+      if (A.code == C::WaitForFrame2) {
+        // An object frame is read by its toString all the same.
+        if (Value frame = Pop(); frame.IsObject()) ToStringOf(frame);
+      }
       break;
     case C::Push:
       for (const PushItem& item : A.push) {
@@ -1405,15 +1416,17 @@ void Interpreter::Step(Frame& F, const Action& A) {
     }
     case C::GetProperty: {
       int index = ClampInt(num());
-      ScriptClip* c = TargetOf(F, Pop());
+      ScriptClip* c = PropertyTarget(F, Pop());
       Push(c ? GetClipProperty(*c, index) : Value());
       break;
     }
     case C::SetProperty: {
       Value v = Pop();
       int index = ClampInt(num());
-      ScriptClip* c = TargetOf(F, Pop());
-      if (c && index >= 0 && index <= kLastProperty) c->SetProperty(index, v.IsObject() ? ToPrimitiveOf(v) : v);
+      ScriptClip* c = PropertyTarget(F, Pop());
+      if (index < 0 || index > kLastProperty) break;
+      v = PropertyValue(index, v);
+      if (c) c->SetProperty(index, v);
       break;
     }
     case C::TargetPath: {
@@ -1429,10 +1442,13 @@ void Interpreter::Step(Frame& F, const Action& A) {
     }
     case C::RemoveSprite: F.target->RemoveSprite(str()); break;
     case C::StartDrag: {
-      Pop();
-      Pop();
-      if (Pop().ToBoolean())
-        for (int i = 0; i < 4; ++i) Pop();
+      // The target, whether to lock the centre and whether to constrain
+      // (only a value of exactly 1 does), then the rectangle bottom up; each
+      // object is read by its toString or valueOf, in that order.
+      if (Value target = Pop(); target.IsObject()) ToStringOf(target);
+      num();
+      if (num() == 1)
+        for (int i = 0; i < 4; ++i) num();
       break;
     }
     case C::Trace: {

@@ -152,6 +152,8 @@ class Interpreter {
   std::optional<Value> ReadVariable(Object* O, const Value& This, const std::string& Name);
   // What a target path ("/a/b", "../c", "a.b", "a:b") leads to; undefined when nothing.
   Value ResolvePath(Frame& F, const std::string& Path);
+  ScriptClip* PropertyTarget(Frame& F, const Value& V);
+  Value PropertyValue(int Index, const Value& V);
   // A clip reference as text: its path, or "" once nothing answers to it.
   std::string ClipText(const Value& V);
   // Where a function whose clip was removed runs: on the clip it is called

@@ -57,6 +57,24 @@ ScriptClip* Interpreter::TargetOf(Frame& F, const Value& V) {
   return runtime_.ResolveTarget(*F.target, path);
 }
 
+// GetProperty and SetProperty: an object (not a clip) is read by its
+// toString but names no clip.
+ScriptClip* Interpreter::PropertyTarget(Frame& F, const Value& V) {
+  if (!V.IsObject()) return TargetOf(F, V);
+  ToStringOf(V);
+  return nullptr;
+}
+
+// The value SetProperty stores: an object is read by its toString for
+// _name, not at all for the read-only texts (_target, _droptarget, _url),
+// by its valueOf for the rest.
+Value Interpreter::PropertyValue(int Index, const Value& V) {
+  if (!V.IsObject()) return V;
+  if (Index == 13) return Value::String(ToStringOf(V));
+  if (Index == 11 || Index == 14 || Index == 15) return V;
+  return ToPrimitiveOf(V);
+}
+
 void Interpreter::Retarget(Frame& F, ScriptClip* To) {
   F.targetLost = !To;
   if (To) {
