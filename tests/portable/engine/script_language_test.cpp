@@ -163,6 +163,36 @@ TEST(ScriptLanguage, TimelineDeclarationsFollowPaths) {
   });
 }
 
+TEST(ScriptLanguage, ClipActionsReadObjectOperandsInThePlayersOrder) {
+  // o(N) is an object whose valueOf traces "vN" and gives N, whose toString traces "sN" and gives "N".
+  const std::string objects =
+      "function \"o\" \"n\"\npush \"n\" \"n\"\ngetvariable\n"
+      "push \"valueOf\"\nfunction \"\"\npush \"v\" \"this\"\ngetvariable\npush \"n\"\ngetmember\nadd2\ntrace\n"
+      "push \"this\"\ngetvariable\npush \"n\"\ngetmember\nreturn\nend\n"
+      "push \"toString\"\nfunction \"\"\npush \"s\" \"this\"\ngetvariable\npush \"n\"\ngetmember\nadd2\ntrace\n"
+      "push \"\" \"this\"\ngetvariable\npush \"n\"\ngetmember\nadd2\nreturn\nend\npush 3\ninitobject\nreturn\nend\n";
+  auto o = [](int N) { return "push " + std::to_string(N) + " 1 \"o\"\ncallfunction\n"; };
+  const std::string getProperty = objects + o(0) + o(7) + "getproperty\ntrace";
+  const std::string setProperty = objects + o(0) + o(7) + o(1) + "setproperty\n" + o(0) + "push 13\n" + o(4) +
+                                  "setproperty\n" + o(0) + "push 15\n" + o(5) + "setproperty";
+  const std::string startDrag = objects + o(4) + o(3) + o(2) + o(1) + o(1) + o(9) + o(0) + "startdrag\n" + o(2) + o(8) +
+                                o(0) + "startdrag\npush \"after\"\ntrace";
+  const std::string frames = objects + o(2) + "gotoframe2 stop\n" + o(3) + "bytes 8D 01 00 00\npush \"loaded\"\ntrace";
+  RunCases({
+      // The index by valueOf, then the target by toString, which names no clip.
+      {8, getProperty.c_str(), "v7\ns0\nundefined"},
+      // The value by valueOf; _name by toString; _url not at all.
+      {8, setProperty.c_str(), "v7\ns0\nv1\ns0\ns4\ns0"},
+      // The rectangle is read only when the constrain flag is exactly 1.
+      {8, startDrag.c_str(), "s0\nv9\nv1\nv1\nv2\nv3\nv4\ns0\nv8\nv2\nafter"},
+      {8, frames.c_str(), "s2\ns3\nloaded"},
+      // SWF 5 finds two boxed numbers equal by their values; later versions by identity.
+      {5, (objects + o(1) + o(1) + "equals2\ntrace\npush 0\ninitobject\npush 0\ninitobject\nequals2\ntrace").c_str(),
+       "v1\nv1\ntrue\nfalse"},
+      {6, (objects + o(1) + o(1) + "equals2\ntrace").c_str(), "false"},
+  });
+}
+
 // A function the host calls that throws ends the call, not the process.
 TEST(ScriptLanguage, AnExceptionLeavingAHostCallEndsOnlyThatCall) {
   World w;
