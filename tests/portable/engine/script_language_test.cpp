@@ -156,10 +156,13 @@ TEST(ScriptLanguage, TimelineDeclarationsFollowPaths) {
           "function \"/a:f\"\npush \"in f\"\ntrace\nend\n"
           "push 0 \"a\"\ngetvariable\npush \"f\"\ncallmethod\npop",
        "true\n1\nin f"},
-      // Inside a function `var` makes a local of that very name, paths or not.
-      {6, "function \"f\"\npush \"/:x\" 5\ndefinelocal\npush \"/:x\"\ngetvariable\ntrace\nend\n"
-          "push 0 \"f\"\ncallfunction\npop\npush \"x\"\ngetvariable\ntrace",
-       "undefined\nundefined"},
+      // Inside a function `var` of a path defines that very name, unparsed, on the timeline.
+      {6, "function \"f\"\npush \"/:x\" 5\ndefinelocal\npush \"/:y\"\ndefinelocal2\npush \"/:x\"\ngetvariable\ntrace\n"
+          "push \"z\" 6\ndefinelocal\nend\n"
+          "push 0 \"f\"\ncallfunction\npop\npush \"x\"\ngetvariable\ntrace\npush \"z\"\ngetvariable\ntrace\n"
+          "push \"this\"\ngetvariable\npush \"/:x\"\ngetmember\ntrace\n"
+          "push \"/:y\" 1 \"this\"\ngetvariable\npush \"hasOwnProperty\"\ncallmethod\ntrace",
+       "undefined\nundefined\nundefined\n5\ntrue"},
   });
 }
 

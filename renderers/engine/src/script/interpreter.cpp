@@ -1302,14 +1302,11 @@ void Interpreter::Step(Frame& F, const Action& A) {
     case C::DefineLocal: {
       Value v = Pop();
       std::string name = str();
-      if (F.activation) F.activation->Set(name, std::move(v));
-      else SetVariable(F, name, v);
+      DefineLocal(F, name, v);
       break;
     }
     case C::DefineLocal2: {
-      std::string name = str();
-      if (!F.activation) DeclareOnTimeline(F, name);
-      else if (!F.activation->Has(name)) F.activation->Set(name, Value());
+      DeclareLocal(F, str());
       break;
     }
     case C::Delete: {

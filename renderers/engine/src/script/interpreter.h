@@ -128,6 +128,9 @@ class Interpreter {
   // that is a path ("/:v", "_root.o.v") defines the member it leads to.
   void DefineOnTimeline(Frame& F, const std::string& Name, const Value& V);
   void DeclareOnTimeline(Frame& F, const std::string& Name);
+  // `var`: a local in a function, else on the timeline as above.
+  void DefineLocal(Frame& F, const std::string& Name, const Value& V);
+  void DeclareLocal(Frame& F, const std::string& Name);
   Value GetPlain(Frame& F, const std::string& Name);
   bool SetPlain(Frame& F, const std::string& Name, const Value& V);
   Value GetMember(Frame& F, const Value& Of, const std::string& Name);

@@ -233,6 +233,23 @@ void Interpreter::DefineOnTimeline(Frame& F, const std::string& Name, const Valu
   else F.target->Variables()->Set(Name, V);
 }
 
+// Inside a function a path name is no local: the player defines that very
+// name, unparsed, on the function's timeline.
+void Interpreter::DefineLocal(Frame& F, const std::string& Name, const Value& V) {
+  if (!F.activation) SetVariable(F, Name, V);
+  else if (IsPathName(Name)) ScopeClip(F).Variables()->Set(Name, V);
+  else F.activation->Set(Name, V);
+}
+
+void Interpreter::DeclareLocal(Frame& F, const std::string& Name) {
+  if (!F.activation) {
+    DeclareOnTimeline(F, Name);
+    return;
+  }
+  Object* holder = IsPathName(Name) ? ScopeClip(F).Variables() : F.activation;
+  if (!holder->Has(Name)) holder->Set(Name, Value());
+}
+
 void Interpreter::DeclareOnTimeline(Frame& F, const std::string& Name) {
   Object* holder = ScopeClip(F).Variables();
   std::string member = Name;
