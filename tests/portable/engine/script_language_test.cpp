@@ -134,6 +134,11 @@ TEST(ScriptLanguage, NumbersAndStringsPrintAndCompareAsThePlayer) {
       {8, "push \"Number\"\ngetvariable\npush \"MAX_VALUE\"\ngetmember\ntrace", "1.79769313486231e+308"},
       {8, "push 0 \"Number\"\ngetvariable\npush \"MAX_VALUE\"\ngetmember\nsubtract\ntrace", "-1.79769313486231e+308"},
       {8, "push 2\npush 3\ndivide\ntrace\npush 1.7976931348623e308\ntrace", "0.666666666666667\n1.7976931348623e+308"},
+      // Boolean() reads a string as conditions do: before SWF 7 by the number it reads as.
+      {6, "push \"Hello\" 1 \"Boolean\"\ncallfunction\ntrace\npush \" 5\" 1 \"Boolean\"\ncallfunction\ntrace\n"
+          "push \"5 \" 1 \"Boolean\"\ncallfunction\ntrace",
+       "false\ntrue\nfalse"},
+      {7, "push \"Hello\" 1 \"Boolean\"\ncallfunction\ntrace", "true"},
       // SWF 5 splits on a comma without a separator and keeps the string whole for an empty one.
       {5, split, "2\n2\n1"},
       {6, split, "2\n1\n3"},
