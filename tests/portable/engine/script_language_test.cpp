@@ -194,6 +194,11 @@ TEST(ScriptLanguage, ClipActionsReadObjectOperandsInThePlayersOrder) {
       // The rectangle is read only when the constrain flag is exactly 1.
       {8, startDrag.c_str(), "s0\nv9\nv1\nv1\nv2\nv3\nv4\ns0\nv8\nv2\nafter"},
       {8, frames.c_str(), "s2\ns3\nloaded"},
+      // Frames past the player's limit are not loaded: WaitForFrame2 skips its actions.
+      {8, "push 16001\nbytes 8D 01 00 02\npush \"a\"\ntrace\npush 16002\nbytes 8D 01 00 02\npush \"b\"\ntrace\n"
+          "push 2147483649\nbytes 8D 01 00 01\nfunction \"f\"\nend\npush \"c\"\ntrace\n"
+          "push 16002\nbytes 8D 01 00 01\nfunction \"g\"\npush \"no\"\ntrace\nend\npush \"d\"\ntrace",
+       "a\nc\nd"},
       // SWF 5 finds two boxed numbers equal by their values; later versions by identity.
       {5, (objects + o(1) + o(1) + "equals2\ntrace\npush 0\ninitobject\npush 0\ninitobject\nequals2\ntrace").c_str(),
        "v1\nv1\ntrue\nfalse"},

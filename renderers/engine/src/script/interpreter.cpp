@@ -14,6 +14,19 @@ namespace {
 
 constexpr int kLastProperty = 21;  // _ymouse
 
+// Whether WaitForFrame2 finds its frame loaded. Every frame of a movie is
+// loaded before its scripts run, and the player counts as loaded any frame
+// up to its limit of 16000 past the first; a whole frame number beyond it
+// (counted as a 32-bit integer, so very large ones wrap round to negative
+// and are loaded) is not. Labels and anything else are loaded.
+bool WaitedFrameLoaded(const Value& Frame) {
+  if (!Frame.IsNumber()) return true;
+  const double n = Frame.number();
+  if (!std::isfinite(n) || n != std::floor(n)) return true;
+  const auto index = static_cast<int32_t>(static_cast<uint32_t>(WrapInt32(n)) - 1u);
+  return index <= 16000;
+}
+
 int ClampInt(double V) {
   if (std::isnan(V)) return 0;
   return static_cast<int>(std::clamp(V, -1e9, 1e9));
@@ -598,6 +611,17 @@ void Interpreter::Construct(const Value& Ctor, std::vector<Value> Args) {
   Invoke(Ctor, Value::Obj(obj), std::move(Args), Mode::Construct, Value::Obj(obj));
 }
 
+// Skips the next Count actions of the block; a function definition is one
+// action with its body.
+void Interpreter::SkipActions(Frame& F, size_t Count) {
+  const auto& actions = F.block->actions;
+  for (size_t k = 0; k < Count && F.pc < F.end && F.pc < actions.size(); ++k) {
+    const Action& next = actions[F.pc];
+    const bool function = next.code == ActionCode::DefineFunction || next.code == ActionCode::DefineFunction2;
+    F.pc = function ? next.target : F.pc + 1;
+  }
+}
+
 void Interpreter::DefineFunction(Frame& F, const Action& A, size_t Index) {
   Object* fn = runtime_.NewObject();
   auto sf = std::make_unique<ScriptFunction>();
@@ -1092,10 +1116,13 @@ void Interpreter::Step(Frame& F, const Action& A) {
     }
     case C::WaitForFrame:
     case C::WaitForFrame2:
-      // Every frame is loaded before a script runs, so the skip never happens.
+      // Every frame is loaded before a script runs, so the skip never happens
+      // but for a frame past the player's limit.
       if (A.code == C::WaitForFrame2) {
-        // An object frame is read by its toString all the same.
-        if (Value frame = Pop(); frame.IsObject()) ToStringOf(frame);
+        Value frame = Pop();
+        // An object frame is read by its toString.
+        if (frame.IsObject()) frame = Value::String(ToStringOf(frame));
+        if (!WaitedFrameLoaded(frame)) SkipActions(F, static_cast<size_t>(A.number));
       }
       break;
     case C::Push:

@@ -156,6 +156,7 @@ class Interpreter {
   // What a target path ("/a/b", "../c", "a.b", "a:b") leads to; undefined when nothing.
   Value ResolvePath(Frame& F, const std::string& Path);
   ScriptClip* PropertyTarget(Frame& F, const Value& V);
+  void SkipActions(Frame& F, size_t Count);
   Value PropertyValue(int Index, const Value& V);
   // A clip reference as text: its path, or "" once nothing answers to it.
   std::string ClipText(const Value& V);
