@@ -161,6 +161,13 @@ TEST(ScriptLanguage, TimelineDeclarationsFollowPaths) {
           "function \"/a:f\"\npush \"in f\"\ntrace\nend\n"
           "push 0 \"a\"\ngetvariable\npush \"f\"\ncallmethod\npop",
        "true\n1\nin f"},
+      // A function called by name runs on the with object it was found on, or on what its path leads to.
+      {6, "push \"o\" \"tag\" \"O\" \"f\"\nfunction \"\"\npush \"this\"\ngetvariable\npush \"tag\"\ngetmember\ntrace\nend\n"
+          "push 2\ninitobject\nsetvariable\n"
+          "push \"o\"\ngetvariable\nwith\npush 0 \"f\"\ncallfunction\npop\nend\n"
+          "push 0 \"o.f\"\ncallfunction\npop\n"
+          "push \"g\" \"o\"\ngetvariable\npush \"f\"\ngetmember\nsetvariable\npush 0 \"g\"\ncallfunction\npop",
+       "O\nO\nundefined"},
       // Inside a function `var` of a path defines that very name, unparsed, on the timeline.
       {6, "function \"f\"\npush \"/:x\" 5\ndefinelocal\npush \"/:y\"\ndefinelocal2\npush \"/:x\"\ngetvariable\ntrace\n"
           "push \"z\" 6\ndefinelocal\nend\n"

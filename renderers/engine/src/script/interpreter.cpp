@@ -349,6 +349,7 @@ void Interpreter::Loop(size_t StopDepth) {
     while (!f.withs.empty() && (f.pc < f.withs.back().first || f.pc >= f.withs.back().second)) {
       f.withs.pop_back();
       f.scope.pop_back();
+      if (!f.withValues.empty()) f.withValues.pop_back();
     }
     // A finally body may end where the frame does: what it finishes comes first.
     if (!f.tries.empty() && LeaveTries(f, StopDepth)) continue;
@@ -1410,7 +1411,11 @@ void Interpreter::Step(Frame& F, const Action& A) {
       std::vector<Value> args = PopArgs();
       F.haltIfRemoved = true;
       if (name == "super" && F.superAllowed) CallMethod(F, MakeSuper(F), Value(), std::move(args));
-      else Invoke(GetVariable(F, name), Value(), std::move(args), Mode::Push);
+      else {
+        Value self;
+        Value fn = FunctionByName(F, name, self);
+        Invoke(fn, self, std::move(args), Mode::Push);
+      }
       break;
     }
     case C::CallMethod: {
@@ -1435,6 +1440,7 @@ void Interpreter::Step(Frame& F, const Action& A) {
       if (o) {
         F.scope.push_back(o);
         F.withs.emplace_back(F.pc, A.target);
+        F.withValues.push_back(v);
       }
       break;
     }

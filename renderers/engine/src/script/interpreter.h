@@ -51,6 +51,7 @@ class Interpreter {
     std::vector<Value> registers;
     std::vector<Object*> scope;      // activations and with objects, outermost first
     std::vector<std::pair<size_t, size_t>> withs;  // [start, end) of each with object at the scope's tail
+    std::vector<Value> withValues;                 // the value each with was given (a clip or an object)
     Object* activation = nullptr;    // nullptr for a top-level block
     ScriptClip* target = nullptr;    // changed by SetTarget
     ScriptClip* original = nullptr;  // the clip the block or function runs on
@@ -156,6 +157,7 @@ class Interpreter {
   // What a target path ("/a/b", "../c", "a.b", "a:b") leads to; undefined when nothing.
   Value ResolvePath(Frame& F, const std::string& Path);
   ScriptClip* PropertyTarget(Frame& F, const Value& V);
+  Value FunctionByName(Frame& F, const std::string& Name, Value& This);
   void SkipActions(Frame& F, size_t Count);
   Value PropertyValue(int Index, const Value& V);
   // A clip reference as text: its path, or "" once nothing answers to it.

@@ -2,6 +2,7 @@
 // paths scripts write to reach other clips: "/a/b:v", "../c", "a.b.c",
 // "_level1/a:v", "a:b.c:v".
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -55,6 +56,29 @@ ScriptClip* Interpreter::TargetOf(Frame& F, const Value& V) {
   const std::string path = V.ToString();
   if (path.empty() && F.targetLost) return nullptr;
   return runtime_.ResolveTarget(*F.target, path);
+}
+
+// CallFunction: the function a name reaches and the `this` it runs with.
+// A function found on a with object runs on that object (its clip); one a
+// path reaches runs on what the path leads to; otherwise `this` is left to
+// the call.
+Value Interpreter::FunctionByName(Frame& F, const std::string& Name, Value& This) {
+  This = Value();
+  if (Name.find_first_of("/:.") == std::string::npos || IsNumeric(Name)) {
+    const size_t withs = std::min(F.withValues.size(), F.scope.size());
+    for (size_t i = F.scope.size(); i-- > 0;) {
+      if (!F.scope[i]->FindProperty(Name)) continue;
+      if (i >= F.scope.size() - withs) This = F.withValues[i - (F.scope.size() - withs)];
+      break;
+    }
+    return GetPlain(F, Name);
+  }
+  const size_t sep = VariableSeparator(Name);
+  if (sep == std::string::npos) return ResolvePath(F, Name);
+  const Value of = sep == 0 ? ClipValue(&ScopeClip(F)) : ResolvePath(F, Name.substr(0, sep));
+  if (of.IsUndefined() || of.IsNull()) return Value();
+  This = of;
+  return GetMember(F, of, Name.substr(sep + 1));
 }
 
 // GetProperty and SetProperty: an object (not a clip) is read by its
