@@ -124,6 +124,95 @@ TEST(ScriptLanguage, SuperAndInterfaces) {
   });
 }
 
+TEST(ScriptLanguage, NumbersAndStringsPrintAndCompareAsThePlayer) {
+  const char* split =
+      "push \",\" 1 \"a,b\"\npush \"split\"\ncallmethod\npush \"length\"\ngetmember\ntrace\n"
+      "push 0 \"a,b\"\npush \"split\"\ncallmethod\npush \"length\"\ngetmember\ntrace\n"
+      "push \"\" 1 \"a,b\"\npush \"split\"\ncallmethod\npush \"length\"\ngetmember\ntrace";
+  RunCases({
+      // Rounding to 15 digits would overflow: the largest number prints cut, not rounded up.
+      {8, "push \"Number\"\ngetvariable\npush \"MAX_VALUE\"\ngetmember\ntrace", "1.79769313486231e+308"},
+      {8, "push 0 \"Number\"\ngetvariable\npush \"MAX_VALUE\"\ngetmember\nsubtract\ntrace", "-1.79769313486231e+308"},
+      {8, "push 2\npush 3\ndivide\ntrace\npush 1.7976931348623e308\ntrace", "0.666666666666667\n1.7976931348623e+308"},
+      // Boolean() reads a string as conditions do: before SWF 7 by the number it reads as.
+      {6, "push \"Hello\" 1 \"Boolean\"\ncallfunction\ntrace\npush \" 5\" 1 \"Boolean\"\ncallfunction\ntrace\n"
+          "push \"5 \" 1 \"Boolean\"\ncallfunction\ntrace",
+       "false\ntrue\nfalse"},
+      {7, "push \"Hello\" 1 \"Boolean\"\ncallfunction\ntrace", "true"},
+      // SWF 5 splits on a comma without a separator and keeps the string whole for an empty one.
+      {5, split, "2\n2\n1"},
+      {6, split, "2\n1\n3"},
+      // A character outside the basic plane written as two UTF-16 halves is that character:
+      // it sorts after the basic plane and counts two units.
+      {8, "push \"\xEF\xBD\xA1\" \"\xED\xA0\x80\xED\xB0\x82\"\nless2\ntrace\n"
+          "push \"\xED\xA0\x80\xED\xB0\x82\"\npush \"length\"\ngetmember\ntrace\n"
+          "push \"\xED\xA0\x80\xED\xB0\x82\" \"\xF0\x90\x80\x82\"\nstrictequals\ntrace",
+       "true\n2\ntrue"},
+  });
+}
+
+TEST(ScriptLanguage, TimelineDeclarationsFollowPaths) {
+  RunCases({
+      // `var /:v;` declares v on the root, once; a function named by a path lands there too.
+      {6, "push \"a\"\ngetvariable\npush \"w\" 1\nsetmember\n"
+          "push \"/a/:v\"\ndefinelocal2\npush \"/a/:w\"\ndefinelocal2\n"
+          "push \"v\" 1 \"a\"\ngetvariable\npush \"hasOwnProperty\"\ncallmethod\ntrace\n"
+          "push \"/a:w\"\ngetvariable\ntrace\n"
+          "function \"/a:f\"\npush \"in f\"\ntrace\nend\n"
+          "push 0 \"a\"\ngetvariable\npush \"f\"\ncallmethod\npop",
+       "true\n1\nin f"},
+      // A function called by name runs on the with object it was found on, or on what its path leads to.
+      {6, "push \"o\" \"tag\" \"O\" \"f\"\nfunction \"\"\npush \"this\"\ngetvariable\npush \"tag\"\ngetmember\ntrace\nend\n"
+          "push 2\ninitobject\nsetvariable\n"
+          "push \"o\"\ngetvariable\nwith\npush 0 \"f\"\ncallfunction\npop\nend\n"
+          "push 0 \"o.f\"\ncallfunction\npop\n"
+          "push \"g\" \"o\"\ngetvariable\npush \"f\"\ngetmember\nsetvariable\npush 0 \"g\"\ncallfunction\npop",
+       "O\nO\nundefined"},
+      // Inside a function `var` of a path defines that very name, unparsed, on the timeline.
+      {6, "function \"f\"\npush \"/:x\" 5\ndefinelocal\npush \"/:y\"\ndefinelocal2\npush \"/:x\"\ngetvariable\ntrace\n"
+          "push \"z\" 6\ndefinelocal\nend\n"
+          "push 0 \"f\"\ncallfunction\npop\npush \"x\"\ngetvariable\ntrace\npush \"z\"\ngetvariable\ntrace\n"
+          "push \"this\"\ngetvariable\npush \"/:x\"\ngetmember\ntrace\n"
+          "push \"/:y\" 1 \"this\"\ngetvariable\npush \"hasOwnProperty\"\ncallmethod\ntrace",
+       "undefined\nundefined\nundefined\n5\ntrue"},
+  });
+}
+
+TEST(ScriptLanguage, ClipActionsReadObjectOperandsInThePlayersOrder) {
+  // o(N) is an object whose valueOf traces "vN" and gives N, whose toString traces "sN" and gives "N".
+  const std::string objects =
+      "function \"o\" \"n\"\npush \"n\" \"n\"\ngetvariable\n"
+      "push \"valueOf\"\nfunction \"\"\npush \"v\" \"this\"\ngetvariable\npush \"n\"\ngetmember\nadd2\ntrace\n"
+      "push \"this\"\ngetvariable\npush \"n\"\ngetmember\nreturn\nend\n"
+      "push \"toString\"\nfunction \"\"\npush \"s\" \"this\"\ngetvariable\npush \"n\"\ngetmember\nadd2\ntrace\n"
+      "push \"\" \"this\"\ngetvariable\npush \"n\"\ngetmember\nadd2\nreturn\nend\npush 3\ninitobject\nreturn\nend\n";
+  auto o = [](int N) { return "push " + std::to_string(N) + " 1 \"o\"\ncallfunction\n"; };
+  const std::string getProperty = objects + o(0) + o(7) + "getproperty\ntrace";
+  const std::string setProperty = objects + o(0) + o(7) + o(1) + "setproperty\n" + o(0) + "push 13\n" + o(4) +
+                                  "setproperty\n" + o(0) + "push 15\n" + o(5) + "setproperty";
+  const std::string startDrag = objects + o(4) + o(3) + o(2) + o(1) + o(1) + o(9) + o(0) + "startdrag\n" + o(2) + o(8) +
+                                o(0) + "startdrag\npush \"after\"\ntrace";
+  const std::string frames = objects + o(2) + "gotoframe2 stop\n" + o(3) + "bytes 8D 01 00 00\npush \"loaded\"\ntrace";
+  RunCases({
+      // The index by valueOf, then the target by toString, which names no clip.
+      {8, getProperty.c_str(), "v7\ns0\nundefined"},
+      // The value by valueOf; _name by toString; _url not at all.
+      {8, setProperty.c_str(), "v7\ns0\nv1\ns0\ns4\ns0"},
+      // The rectangle is read only when the constrain flag is exactly 1.
+      {8, startDrag.c_str(), "s0\nv9\nv1\nv1\nv2\nv3\nv4\ns0\nv8\nv2\nafter"},
+      {8, frames.c_str(), "s2\ns3\nloaded"},
+      // Frames past the player's limit are not loaded: WaitForFrame2 skips its actions.
+      {8, "push 16001\nbytes 8D 01 00 02\npush \"a\"\ntrace\npush 16002\nbytes 8D 01 00 02\npush \"b\"\ntrace\n"
+          "push 2147483649\nbytes 8D 01 00 01\nfunction \"f\"\nend\npush \"c\"\ntrace\n"
+          "push 16002\nbytes 8D 01 00 01\nfunction \"g\"\npush \"no\"\ntrace\nend\npush \"d\"\ntrace",
+       "a\nc\nd"},
+      // SWF 5 finds two boxed numbers equal by their values; later versions by identity.
+      {5, (objects + o(1) + o(1) + "equals2\ntrace\npush 0\ninitobject\npush 0\ninitobject\nequals2\ntrace").c_str(),
+       "v1\nv1\ntrue\nfalse"},
+      {6, (objects + o(1) + o(1) + "equals2\ntrace").c_str(), "false"},
+  });
+}
+
 // A function the host calls that throws ends the call, not the process.
 TEST(ScriptLanguage, AnExceptionLeavingAHostCallEndsOnlyThatCall) {
   World w;

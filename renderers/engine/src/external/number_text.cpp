@@ -1,5 +1,6 @@
 #include "renderers/engine/src/external/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -18,8 +19,20 @@ std::string FormatExternalNumber(double Value) {
   // 15 significant digits, d.ddddddddddddddde[+-]x: the digits and the
   // decimal exponent after rounding.
   char buf[40];
-  const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(Value), std::chars_format::scientific, 14);
-  const std::string_view sci(buf, static_cast<size_t>(r.ptr - buf));
+  auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(Value), std::chars_format::scientific, 14);
+  std::string_view sci(buf, static_cast<size_t>(r.ptr - buf));
+  double back = 0;
+  if (std::from_chars(sci.data(), sci.data() + sci.size(), back).ec == std::errc::result_out_of_range) {
+    // Rounded up past the largest double (Number.MAX_VALUE): the digits are
+    // cut instead, so the text still reads back as a finite number.
+    r = std::to_chars(buf, buf + sizeof buf, std::fabs(Value), std::chars_format::scientific, 17);
+    sci = std::string_view(buf, static_cast<size_t>(r.ptr - buf));
+    const size_t at = sci.find('e');
+    std::string cut(sci.substr(0, 16));
+    cut.append(sci.substr(at));
+    std::copy(cut.begin(), cut.end(), buf);
+    sci = std::string_view(buf, cut.size());
+  }
   const size_t e = sci.find('e');
   std::string digits;
   digits += sci[0];

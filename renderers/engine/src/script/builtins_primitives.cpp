@@ -51,7 +51,13 @@ std::string IntegerInRadix(double N, int Radix) {
 void InstallBoolean(ScriptRuntime& R) {
   Object* proto = R.NewObject();
   InstallClass(R, "Boolean", proto, [](NativeCall& C) {
-    bool b = C.Arg(0).ToBoolean();
+    // Before SWF 7 a string is true when it reads as a non-zero number, as in conditions.
+    const Value& arg = C.Arg(0);
+    bool b = arg.ToBoolean();
+    if (arg.IsString() && C.runtime.SwfVersion() < 7) {
+      const double n = C.ToNumber(arg);
+      b = n != 0 && !std::isnan(n);
+    }
     if (!IsConstructing(C)) return C.args.empty() ? Value() : Value::Bool(b);
     MakeWrapper(C.ThisObject(), Value::Bool(b));
     return C.thisValue;

@@ -88,7 +88,11 @@ std::string MapCase(const std::string& S, bool Upper) {
 
 Value Split(NativeCall& C, const std::string& S) {
   Object* out = C.runtime.NewArray({});
+  // SWF 5 movies split on a comma when given no separator, and keep the
+  // string whole for an empty one (later ones cut it into characters).
+  const bool swf5 = C.runtime.SwfVersion() < 6;
   Value sepArg = C.Arg(0);
+  if (swf5 && sepArg.IsUndefined()) sepArg = Value::String(",");
   if (sepArg.IsUndefined()) {
     // No separator: the whole string, whatever the limit.
     out->Set("0", Value::String(S));
@@ -107,6 +111,10 @@ Value Split(NativeCall& C, const std::string& S) {
     return true;
   };
   std::string sep = C.ToString(sepArg);
+  if (sep.empty() && swf5) {
+    add(S);
+    return Value::Obj(out);
+  }
   if (sep.empty()) {
     std::u16string u = ToUtf16(S);
     for (char16_t c : u)

@@ -10,6 +10,31 @@
 namespace swf {
 namespace {
 
+// Compilers write a character outside the basic plane either as UTF-8's
+// four bytes or as its two UTF-16 halves, three bytes each. The halves are
+// joined into the four bytes, so the string compares, counts and prints as
+// the character it stands for.
+void JoinSurrogatePairs(std::string& S) {
+  auto byte = [&](size_t I) { return static_cast<unsigned char>(S[I]); };
+  size_t out = 0;
+  for (size_t i = 0; i < S.size();) {
+    if (i + 6 <= S.size() && byte(i) == 0xED && (byte(i + 1) & 0xF0) == 0xA0 && (byte(i + 2) & 0xC0) == 0x80 &&
+        byte(i + 3) == 0xED && (byte(i + 4) & 0xF0) == 0xB0 && (byte(i + 5) & 0xC0) == 0x80) {
+      const uint32_t high = 0xD000u | ((byte(i + 1) & 0x3Fu) << 6) | (byte(i + 2) & 0x3Fu);
+      const uint32_t low = 0xD000u | ((byte(i + 4) & 0x3Fu) << 6) | (byte(i + 5) & 0x3Fu);
+      const uint32_t c = 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+      S[out++] = static_cast<char>(0xF0 | (c >> 18));
+      S[out++] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      S[out++] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      S[out++] = static_cast<char>(0x80 | (c & 0x3F));
+      i += 6;
+    } else {
+      S[out++] = S[i++];
+    }
+  }
+  S.resize(out);
+}
+
 [[noreturn]] void Fail(const std::string& What, size_t Offset) {
   throw FormatError("actions: " + What + " at offset " + std::to_string(Offset));
 }
@@ -46,6 +71,7 @@ class Payload {
     size_t n = static_cast<size_t>(static_cast<const uint8_t*>(nul) - (data_ + pos_));
     std::string s(reinterpret_cast<const char*>(data_ + pos_), n);
     pos_ += n + 1;
+    JoinSurrogatePairs(s);
     return s;
   }
 

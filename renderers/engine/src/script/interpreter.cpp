@@ -14,6 +14,19 @@ namespace {
 
 constexpr int kLastProperty = 21;  // _ymouse
 
+// Whether WaitForFrame2 finds its frame loaded. Every frame of a movie is
+// loaded before its scripts run, and the player counts as loaded any frame
+// up to its limit of 16000 past the first; a whole frame number beyond it
+// (counted as a 32-bit integer, so very large ones wrap round to negative
+// and are loaded) is not. Labels and anything else are loaded.
+bool WaitedFrameLoaded(const Value& Frame) {
+  if (!Frame.IsNumber()) return true;
+  const double n = Frame.number();
+  if (!std::isfinite(n) || n != std::floor(n)) return true;
+  const auto index = static_cast<int32_t>(static_cast<uint32_t>(WrapInt32(n)) - 1u);
+  return index <= 16000;
+}
+
 int ClampInt(double V) {
   if (std::isnan(V)) return 0;
   return static_cast<int>(std::clamp(V, -1e9, 1e9));
@@ -348,6 +361,7 @@ void Interpreter::Loop(size_t StopDepth) {
     while (!f.withs.empty() && (f.pc < f.withs.back().first || f.pc >= f.withs.back().second)) {
       f.withs.pop_back();
       f.scope.pop_back();
+      if (!f.withValues.empty()) f.withValues.pop_back();
     }
     // A finally body may end where the frame does: what it finishes comes first.
     if (!f.tries.empty() && LeaveTries(f, StopDepth)) continue;
@@ -610,6 +624,17 @@ void Interpreter::Construct(const Value& Ctor, std::vector<Value> Args) {
   Invoke(Ctor, Value::Obj(obj), std::move(Args), Mode::Construct, Value::Obj(obj));
 }
 
+// Skips the next Count actions of the block; a function definition is one
+// action with its body.
+void Interpreter::SkipActions(Frame& F, size_t Count) {
+  const auto& actions = F.block->actions;
+  for (size_t k = 0; k < Count && !RanOut(F.pc, F.end, *F.block); ++k) {
+    const Action& next = actions[F.pc];
+    const bool function = next.code == ActionCode::DefineFunction || next.code == ActionCode::DefineFunction2;
+    F.pc = function ? next.target : F.pc + 1;
+  }
+}
+
 void Interpreter::DefineFunction(Frame& F, const Action& A, size_t Index) {
   Object* fn = runtime_.NewObject();
   auto sf = std::make_unique<ScriptFunction>();
@@ -632,7 +657,7 @@ void Interpreter::DefineFunction(Frame& F, const Action& A, size_t Index) {
   } else if (F.activation) {
     F.activation->Set(A.function->name, v);
   } else {
-    F.target->Variables()->Set(A.function->name, v);
+    DefineOnTimeline(F, A.function->name, v);
   }
   F.pc = A.target;
 }
@@ -933,6 +958,13 @@ Value Interpreter::Add2(const Value& A, const Value& B) {
 bool Interpreter::Equals2(const Value& A, const Value& B, int Depth) {
   using T = Value::Type;
   if (A.IsNumber() && B.IsNumber() && std::isnan(A.number()) && std::isnan(B.number())) return true;
+  if (A.IsObject() && B.IsObject() && !(A == B) && runtime_.SwfVersion() < 6 && Depth == 0) {
+    // SWF 5 compares two objects by what their valueOf gives (boxed numbers
+    // by their numbers); objects without a primitive value by identity.
+    Value a = ToPrimitiveOf(A, true), b = ToPrimitiveOf(B, true);
+    if (a.IsObject() && b.IsObject()) return a == b;
+    return Equals2(a, b, Depth + 1);
+  }
   if (A.type() == B.type()) return A == B;
   bool aNullish = A.IsUndefined() || A.IsNull(), bNullish = B.IsUndefined() || B.IsNull();
   if (Depth > 2) return false;
@@ -966,7 +998,8 @@ Value Interpreter::Less2(const Value& A, const Value& B) {
 
 void Interpreter::Goto(Frame& F, const Value& FrameValue, ScriptClip::After Then, int Bias) {
   ScriptClip* clip = F.target;
-  Value frame = FrameValue;
+  // An object names its frame by its toString: a number or a label.
+  Value frame = FrameValue.IsObject() ? Value::String(ToStringOf(FrameValue)) : FrameValue;
   if (frame.IsString()) {
     std::string s = frame.string();
     size_t colon = s.rfind(':');
@@ -1092,8 +1125,14 @@ void Interpreter::Step(Frame& F, const Action& A) {
     }
     case C::WaitForFrame:
     case C::WaitForFrame2:
-      // Every frame is loaded before a script runs, so the skip never happens.
-      if (A.code == C::WaitForFrame2) Pop();
+      // Every frame is loaded before a script runs, so the skip never happens
+      // but for a frame past the player's limit.
+      if (A.code == C::WaitForFrame2) {
+        Value frame = Pop();
+        // An object frame is read by its toString.
+        if (frame.IsObject()) frame = Value::String(ToStringOf(frame));
+        if (!WaitedFrameLoaded(frame)) SkipActions(F, static_cast<size_t>(A.number));
+      }
       break;
     case C::Push:
       for (const PushItem& item : A.push) {
@@ -1299,15 +1338,11 @@ void Interpreter::Step(Frame& F, const Action& A) {
     case C::DefineLocal: {
       Value v = Pop();
       std::string name = str();
-      if (F.activation) F.activation->Set(name, std::move(v));
-      else SetVariable(F, name, v);
+      DefineLocal(F, name, v);
       break;
     }
     case C::DefineLocal2: {
-      std::string name = str();
-      // A timeline variable its prototype already has stays as it is.
-      Object* o = F.activation ? F.activation : ScopeClip(F).Variables();
-      if (F.activation ? !o->Has(name) : !o->FindProperty(name)) o->Set(name, Value());
+      DeclareLocal(F, str());
       break;
     }
     case C::Delete: {
@@ -1384,7 +1419,11 @@ void Interpreter::Step(Frame& F, const Action& A) {
       std::vector<Value> args = PopArgs();
       F.haltIfRemoved = true;
       if (name == "super" && F.superAllowed) CallMethod(F, MakeSuper(F), Value(), std::move(args));
-      else Invoke(GetVariable(F, name), Value(), std::move(args), Mode::Push);
+      else {
+        Value self;
+        Value fn = FunctionByName(F, name, self);
+        Invoke(fn, self, std::move(args), Mode::Push);
+      }
       break;
     }
     case C::CallMethod: {
@@ -1409,20 +1448,23 @@ void Interpreter::Step(Frame& F, const Action& A) {
       if (o) {
         F.scope.push_back(o);
         F.withs.emplace_back(F.pc, A.target2);
+        F.withValues.push_back(v);
       }
       break;
     }
     case C::GetProperty: {
       int index = ClampInt(num());
-      ScriptClip* c = TargetOf(F, Pop());
+      ScriptClip* c = PropertyTarget(F, Pop());
       Push(c ? GetClipProperty(*c, index) : Value());
       break;
     }
     case C::SetProperty: {
       Value v = Pop();
       int index = ClampInt(num());
-      ScriptClip* c = TargetOf(F, Pop());
-      if (c && index >= 0 && index <= kLastProperty) c->SetProperty(index, v.IsObject() ? ToPrimitiveOf(v) : v);
+      ScriptClip* c = PropertyTarget(F, Pop());
+      if (index < 0 || index > kLastProperty) break;
+      v = PropertyValue(index, v);
+      if (c) c->SetProperty(index, v);
       break;
     }
     case C::TargetPath: {
@@ -1438,10 +1480,13 @@ void Interpreter::Step(Frame& F, const Action& A) {
     }
     case C::RemoveSprite: F.target->RemoveSprite(str()); break;
     case C::StartDrag: {
-      Pop();
-      Pop();
-      if (Pop().ToBoolean())
-        for (int i = 0; i < 4; ++i) Pop();
+      // The target, whether to lock the centre and whether to constrain
+      // (only a value of exactly 1 does), then the rectangle bottom up; each
+      // object is read by its toString or valueOf, in that order.
+      if (Value target = Pop(); target.IsObject()) ToStringOf(target);
+      num();
+      if (num() == 1)
+        for (int i = 0; i < 4; ++i) num();
       break;
     }
     case C::Trace: {

@@ -51,6 +51,7 @@ class Interpreter {
     std::vector<Value> registers;
     std::vector<Object*> scope;      // activations and with objects, outermost first
     std::vector<std::pair<size_t, size_t>> withs;  // [start, end) of each with object at the scope's tail
+    std::vector<Value> withValues;                 // the value each with was given (a clip or an object)
     Object* activation = nullptr;    // nullptr for a top-level block
     ScriptClip* target = nullptr;    // changed by SetTarget
     ScriptClip* original = nullptr;  // the clip the block or function runs on
@@ -124,6 +125,13 @@ class Interpreter {
   // Variables and members.
   Value GetVariable(Frame& F, const std::string& Name);
   bool SetVariable(Frame& F, const std::string& Name, const Value& V);
+  // `var` and named functions on a timeline (no function's locals): a name
+  // that is a path ("/:v", "_root.o.v") defines the member it leads to.
+  void DefineOnTimeline(Frame& F, const std::string& Name, const Value& V);
+  void DeclareOnTimeline(Frame& F, const std::string& Name);
+  // `var`: a local in a function, else on the timeline as above.
+  void DefineLocal(Frame& F, const std::string& Name, const Value& V);
+  void DeclareLocal(Frame& F, const std::string& Name);
   Value GetPlain(Frame& F, const std::string& Name);
   bool SetPlain(Frame& F, const std::string& Name, const Value& V);
   Value GetMember(Frame& F, const Value& Of, const std::string& Name);
@@ -148,6 +156,10 @@ class Interpreter {
   std::optional<Value> ReadVariable(Object* O, const Value& This, const std::string& Name);
   // What a target path ("/a/b", "../c", "a.b", "a:b") leads to; undefined when nothing.
   Value ResolvePath(Frame& F, const std::string& Path);
+  ScriptClip* PropertyTarget(Frame& F, const Value& V);
+  Value FunctionByName(Frame& F, const std::string& Name, Value& This);
+  void SkipActions(Frame& F, size_t Count);
+  Value PropertyValue(int Index, const Value& V);
   // A clip reference as text: its path, or "" once nothing answers to it.
   std::string ClipText(const Value& V);
   // Where a function whose clip was removed runs: on the clip it is called

@@ -2,6 +2,7 @@
 // paths scripts write to reach other clips: "/a/b:v", "../c", "a.b.c",
 // "_level1/a:v", "a:b.c:v".
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -55,6 +56,47 @@ ScriptClip* Interpreter::TargetOf(Frame& F, const Value& V) {
   const std::string path = V.ToString();
   if (path.empty() && F.targetLost) return nullptr;
   return runtime_.ResolveTarget(*F.target, path);
+}
+
+// CallFunction: the function a name reaches and the `this` it runs with.
+// A function found on a with object runs on that object (its clip); one a
+// path reaches runs on what the path leads to; otherwise `this` is left to
+// the call.
+Value Interpreter::FunctionByName(Frame& F, const std::string& Name, Value& This) {
+  This = Value();
+  if (Name.find_first_of("/:.") == std::string::npos || IsNumeric(Name)) {
+    const size_t withs = std::min(F.withValues.size(), F.scope.size());
+    for (size_t i = F.scope.size(); i-- > 0;) {
+      if (!F.scope[i]->FindProperty(Name)) continue;
+      if (i >= F.scope.size() - withs) This = F.withValues[i - (F.scope.size() - withs)];
+      break;
+    }
+    return GetPlain(F, Name);
+  }
+  const size_t sep = VariableSeparator(Name);
+  if (sep == std::string::npos) return ResolvePath(F, Name);
+  const Value of = sep == 0 ? ClipValue(&ScopeClip(F)) : ResolvePath(F, Name.substr(0, sep));
+  if (of.IsUndefined() || of.IsNull()) return Value();
+  This = of;
+  return GetMember(F, of, Name.substr(sep + 1));
+}
+
+// GetProperty and SetProperty: an object (not a clip) is read by its
+// toString but names no clip.
+ScriptClip* Interpreter::PropertyTarget(Frame& F, const Value& V) {
+  if (!V.IsObject()) return TargetOf(F, V);
+  ToStringOf(V);
+  return nullptr;
+}
+
+// The value SetProperty stores: an object is read by its toString for
+// _name, not at all for the read-only texts (_target, _droptarget, _url),
+// by its valueOf for the rest.
+Value Interpreter::PropertyValue(int Index, const Value& V) {
+  if (!V.IsObject()) return V;
+  if (Index == 13) return Value::String(ToStringOf(V));
+  if (Index == 11 || Index == 14 || Index == 15) return V;
+  return ToPrimitiveOf(V);
 }
 
 void Interpreter::Retarget(Frame& F, ScriptClip* To) {
@@ -202,6 +244,50 @@ bool Interpreter::SetVariable(Frame& F, const std::string& Name, const Value& V)
   Value of = sep == 0 ? ClipValue(&ScopeClip(F)) : ResolvePath(F, Name.substr(0, sep));
   if (!of.IsClip() && !of.IsObject()) return false;
   return SetMember(F, of, Name.substr(sep + 1), V);
+}
+
+namespace {
+
+bool IsPathName(const std::string& Name) { return Name.find_first_of("/:.") != std::string::npos && !IsNumeric(Name); }
+
+}  // namespace
+
+void Interpreter::DefineOnTimeline(Frame& F, const std::string& Name, const Value& V) {
+  if (IsPathName(Name)) SetVariable(F, Name, V);
+  else F.target->Variables()->Set(Name, V);
+}
+
+// Inside a function a path name is no local: the player defines that very
+// name, unparsed, on the function's timeline.
+void Interpreter::DefineLocal(Frame& F, const std::string& Name, const Value& V) {
+  if (!F.activation) SetVariable(F, Name, V);
+  else if (IsPathName(Name)) ScopeClip(F).Variables()->Set(Name, V);
+  else F.activation->Set(Name, V);
+}
+
+void Interpreter::DeclareLocal(Frame& F, const std::string& Name) {
+  if (!F.activation) {
+    DeclareOnTimeline(F, Name);
+    return;
+  }
+  Object* holder = IsPathName(Name) ? ScopeClip(F).Variables() : F.activation;
+  if (!holder->Has(Name)) holder->Set(Name, Value());
+}
+
+void Interpreter::DeclareOnTimeline(Frame& F, const std::string& Name) {
+  Object* holder = ScopeClip(F).Variables();
+  std::string member = Name;
+  if (IsPathName(Name)) {
+    const size_t sep = VariableSeparator(Name);
+    if (sep != std::string::npos) {
+      const Value of = sep == 0 ? ClipValue(&ScopeClip(F)) : ResolvePath(F, Name.substr(0, sep));
+      ScriptClip* c = ClipOf(F, of);
+      holder = of.IsObject() ? of.object() : c ? c->Variables() : nullptr;
+      member = Name.substr(sep + 1);
+    }
+  }
+  // A variable the holder or its prototype already has stays as it is.
+  if (holder && !holder->FindProperty(member)) holder->Set(member, Value());
 }
 
 std::string Interpreter::ClipText(const Value& V) {
