@@ -465,6 +465,38 @@ TEST(ScriptObjects, NativesByNumber) {
       {"push 1 2 2 \"ASnative\"\ncallfunction\ntypeof", "undefined"},
       {Method(Global("ASnative"), "call", "2 200 null", 3) + "\npush \"\"\nadd2", "[type Function]"},
   }, setup);
+  // A leading version ("8name") makes a new member hidden from older movies,
+  // where the chain above answers for it; a member that exists keeps its
+  // flags and takes the function. ASSetNativeAccessor makes getters.
+  const std::string objects = R"(
+    push "p" "a" "base" 1
+    initobject
+    setvariable
+    push "o" 0
+    initobject
+    setvariable
+    push "o"
+    getvariable
+    push "__proto__" "p"
+    getvariable
+    setmember
+  )";
+  auto set = [](const std::string& Fn, const std::string& On, const std::string& Names) {
+    return "push \"" + Names + "\" 200\n" + Global(On) + "\npush 3 \"" + Fn + "\"\ncallfunction\npop\n";
+  };
+  auto read = [](const std::string& On, const std::string& Name) {
+    return Global(On) + "\npush \"" + Name + "\"\ngetmember\n";
+  };
+  Check(7, {
+      {set("ASSetNative", "o", "8b,6c,10d,11e") + read("o", "b") + "typeof\n" + read("o", "c") + "typeof\nadd2\n" +
+           read("o", "d") + "typeof\nadd2\n" + read("o", "1e") + "typeof\nadd2",
+       "undefinedfunctionundefinedfunction"},
+      {set("ASSetNative", "o", "8a") + read("o", "a"), "base"},
+      {set("ASSetNative", "p", "8a") + read("p", "a") + "typeof", "function"},
+      {set("ASSetNativeAccessor", "p", "a") + read("p", "a"), "NaN"},
+      {set("ASSetNativeAccessor", "p", "8a") + read("p", "a"), "undefined"},
+  }, objects);
+  Check(8, {{set("ASSetNative", "o", "8b") + read("o", "b") + "typeof", "function"}}, objects);
 }
 
 TEST(ScriptObjects, AccessorsInsideThemselves) {

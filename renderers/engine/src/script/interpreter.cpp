@@ -760,6 +760,12 @@ Value Interpreter::GetObjectMember(Object* O, const Value& This, const std::stri
   if (Name == "__proto__") return O->Get(Name);
   const Object* holder = nullptr;
   const Property* p = O->FindProperty(Name, &holder);
+  // A member hidden from this version (ASSetPropFlags' version bits) reads
+  // as if it were not there: the chain above it answers.
+  for (int depth = 0; p && (p->flags & HiddenFlags(runtime_.SwfVersion())) && holder->prototype; ++depth) {
+    if (depth > 256) throw ScriptAbort{"prototype chain deeper than 256"};
+    p = holder->prototype->FindProperty(Name, &holder);
+  }
   if (!p) {
     // A chain that does not end within 256 steps (one that loops) stops the
     // script, as the reference player does.
