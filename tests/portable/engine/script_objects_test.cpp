@@ -413,6 +413,10 @@ TEST(ScriptObjects, ProtoHoldsAnyValueAndEndsTheChain) {
        "push \"seen\"\ntrace\npush \"o\"\ngetvariable\npush \"x\"\ngetmember",
        "seen"},
   }, setup);
+  // Before SWF 7 __proto__ is matched in any case, as other names are.
+  const std::string upper = "push \"o\"\ngetvariable\npush \"__PROTO__\"\ngetmember\npush \"\"\nadd2";
+  Check(6, {{upper, "[object Object]"}}, setup);
+  Check(7, {{upper, "undefined"}}, setup);
 }
 
 TEST(ScriptObjects, ConstructorsAnswerAndOwnTheirObjects) {
@@ -442,7 +446,10 @@ TEST(ScriptObjects, GlobalClassesByVersion) {
   };
   Check(6, everywhere);
   Check(8, everywhere);
-  Check(6, {{"push \"flash\"\ngetvariable\ntypeof", "undefined"}});
+  // A SWF 6 print job stands outside Object's chain.
+  const std::string job = "push 0 \"PrintJob\"\nnewobject";
+  Check(6, {{"push \"flash\"\ngetvariable\ntypeof", "undefined"}, {job, "[type Object]"}});
+  Check(7, {{job, "[object Object]"}});
   Check(8, {
       {"push \"flash.filters.BlurFilter\"\ngetvariable\ntypeof", "function"},
       {"push \"flash.external.ExternalInterface\"\ngetvariable\ntypeof", "function"},

@@ -51,7 +51,13 @@ std::string IntegerInRadix(double N, int Radix) {
 void InstallBoolean(ScriptRuntime& R) {
   Object* proto = R.NewObject();
   InstallClass(R, "Boolean", proto, [](NativeCall& C) {
+    // Before SWF 7 a string counts by the number it reads as ("0" and
+    // "abc" are false), as conditions take it.
     bool b = C.Arg(0).ToBoolean();
+    if (C.Arg(0).IsString() && C.runtime.SwfVersion() < 7) {
+      double n = C.ToNumber(C.Arg(0));
+      b = n != 0 && !std::isnan(n);
+    }
     if (!IsConstructing(C)) return C.args.empty() ? Value() : Value::Bool(b);
     MakeWrapper(C.ThisObject(), Value::Bool(b));
     return C.thisValue;

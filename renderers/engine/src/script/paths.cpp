@@ -116,7 +116,7 @@ Value Interpreter::GetPlain(Frame& F, const std::string& Given) {
 }
 
 std::optional<Value> Interpreter::ReadVariable(Object* O, const Value& This, const std::string& Name) {
-  if (Name == "__proto__") return O->Find(Name);
+  if (O->NamesProto(Name)) return O->Find(Name);
   const Object* holder = nullptr;
   const Property* p = O->FindProperty(Name, &holder);
   if (!p || (p->flags & HiddenFlags(runtime_.SwfVersion()))) return std::nullopt;
