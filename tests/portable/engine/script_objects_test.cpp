@@ -419,6 +419,40 @@ TEST(ScriptObjects, ProtoHoldsAnyValueAndEndsTheChain) {
   Check(7, {{upper, "undefined"}}, setup);
 }
 
+TEST(ScriptObjects, CalledFunctionsRunOnWhatHoldsThem) {
+  // o.f returns this.v. A function called by name runs on the with object
+  // that holds it, or on the object a path names; found elsewhere it runs
+  // on no particular object.
+  const std::string setup = R"(
+    push "o" "v" "W" 1
+    initobject
+    setvariable
+    push "o"
+    getvariable
+    push "f"
+    function ""
+      push "this"
+      getvariable
+      push "v"
+      getmember
+      return
+    end
+    setmember
+    push "g" "o"
+    getvariable
+    push "f"
+    getmember
+    setvariable
+  )";
+  Check(7, {
+      {"push \"o\"\ngetvariable\nwith\n  push 0 \"f\"\n  callfunction\n  trace\nend\npush \"done\"", "W\ndone"},
+      {"push 0 \"o.f\"\ncallfunction", "W"},
+      {"push 0 \"g\"\ncallfunction", "undefined"},
+      {"push \"o\"\ngetvariable\nwith\n  push 0 \"g\"\n  callfunction\n  trace\nend\npush \"done\"",
+       "undefined\ndone"},
+  }, setup);
+}
+
 TEST(ScriptObjects, ConstructorsAnswerAndOwnTheirObjects) {
   Check(6, {
       // Before SWF 7 an object made by new owns its constructor.

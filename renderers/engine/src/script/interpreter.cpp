@@ -335,6 +335,7 @@ void Interpreter::Loop(size_t StopDepth) {
     Frame& f = frames_.back();
     while (!f.withs.empty() && (f.pc < f.withs.back().first || f.pc >= f.withs.back().second)) {
       f.withs.pop_back();
+      f.withValues.pop_back();
       f.scope.pop_back();
     }
     // A finally body may end where the frame does: what it finishes comes first.
@@ -1382,7 +1383,11 @@ void Interpreter::Step(Frame& F, const Action& A) {
       std::vector<Value> args = PopArgs();
       F.haltIfRemoved = true;
       if (name == "super" && F.superAllowed) CallMethod(F, MakeSuper(F), Value(), std::move(args));
-      else Invoke(GetVariable(F, name), Value(), std::move(args), Mode::Push);
+      else {
+        Value thisValue;
+        Value fn = CalleeOf(F, name, thisValue);
+        Invoke(fn, thisValue, std::move(args), Mode::Push);
+      }
       break;
     }
     case C::CallMethod: {
@@ -1407,6 +1412,7 @@ void Interpreter::Step(Frame& F, const Action& A) {
       if (o) {
         F.scope.push_back(o);
         F.withs.emplace_back(F.pc, A.target);
+        F.withValues.push_back(v);
       }
       break;
     }

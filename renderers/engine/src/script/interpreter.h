@@ -51,6 +51,7 @@ class Interpreter {
     std::vector<Value> registers;
     std::vector<Object*> scope;      // activations and with objects, outermost first
     std::vector<std::pair<size_t, size_t>> withs;  // [start, end) of each with object at the scope's tail
+    std::vector<Value> withValues;   // what each with named (a clip as its reference), as withs
     Object* activation = nullptr;    // nullptr for a top-level block
     ScriptClip* target = nullptr;    // changed by SetTarget
     ScriptClip* original = nullptr;  // the clip the block or function runs on
@@ -125,6 +126,9 @@ class Interpreter {
   Value GetVariable(Frame& F, const std::string& Name);
   bool SetVariable(Frame& F, const std::string& Name, const Value& V);
   Value GetPlain(Frame& F, const std::string& Name);
+  // The function CallFunction names and the `this` it runs on: the object a
+  // path names ("a.b.f"), or the with object that holds the name.
+  Value CalleeOf(Frame& F, const std::string& Name, Value& This);
   bool SetPlain(Frame& F, const std::string& Name, const Value& V);
   Value GetMember(Frame& F, const Value& Of, const std::string& Name);
   // Members of an object with getters, setters, watchers and read-only

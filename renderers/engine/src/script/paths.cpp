@@ -2,6 +2,7 @@
 // paths scripts write to reach other clips: "/a/b:v", "../c", "a.b.c",
 // "_level1/a:v", "a:b.c:v".
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -193,6 +194,28 @@ Value Interpreter::GetVariable(Frame& F, const std::string& Name) {
   Value of = sep == 0 ? ClipValue(&ScopeClip(F)) : ResolvePath(F, Name.substr(0, sep));
   if (of.IsUndefined() || of.IsNull()) return Value();
   return GetMember(F, of, Name.substr(sep + 1));
+}
+
+Value Interpreter::CalleeOf(Frame& F, const std::string& Name, Value& This) {
+  if (Name.find_first_of("/:.") != std::string::npos && !IsNumeric(Name)) {
+    size_t sep = VariableSeparator(Name);
+    if (sep == std::string::npos) return ResolvePath(F, Name);
+    Value of = sep == 0 ? ClipValue(&ScopeClip(F)) : ResolvePath(F, Name.substr(0, sep));
+    if (of.IsUndefined() || of.IsNull()) return Value();
+    This = of;
+    return GetMember(F, of, Name.substr(sep + 1));
+  }
+  const std::string lower = Lowercase(Name);
+  const bool special = lower == "this" || lower == "super" || lower == "_root" || lower == "_parent" ||
+                       lower == "_global" || IsLevelName(lower);
+  const size_t withCount = std::min({F.withs.size(), F.withValues.size(), F.scope.size()});
+  for (size_t i = 0; i < withCount && !special; ++i) {
+    Object* o = F.scope[F.scope.size() - 1 - i];
+    if (!o->FindProperty(Name)) continue;
+    This = F.withValues[F.withValues.size() - 1 - i];
+    return GetMember(F, This, Name);
+  }
+  return GetVariable(F, Name);
 }
 
 bool Interpreter::SetVariable(Frame& F, const std::string& Name, const Value& V) {
