@@ -158,24 +158,32 @@ struct Action {
   int32_t number = 0;                    // GotoFrame: frame; StoreRegister: register; GetURL2, GotoFrame2, Try: flags;
                                          // WaitForFrame(2): skip count
   int32_t number2 = 0;                   // GotoFrame2: scene bias; WaitForFrame: frame; Try: the catch register
-  size_t target = 0;                     // Jump, If: index of the action to go to (may be the list's size);
-                                         // DefineFunction(2), With: index of the first action after the body;
+  size_t target = 0;                     // Jump, If: index of the action to go to (`length` for the end);
+                                         // DefineFunction(2), With: where control goes after the body;
                                          // Try: the first action after the try body
-  size_t target2 = 0, target3 = 0;       // Try: the first action after the catch body, after the finally body
+  size_t target2 = 0, target3 = 0;       // Try: the first action after the catch body, after the finally body;
+                                         // DefineFunction(2), With: the index past the body's last action
   std::shared_ptr<const FunctionDef> function;  // DefineFunction(2)
 };
 
-// Decoded actions of one block. `actions` ends before the End action (or the
-// end of the bytes); an index equal to actions.size() means "the end".
+// Decoded actions of one block. The first `length` actions are the block's
+// records in order, ending before its End action (or its damage, or the end
+// of the data); index `length` is the block's end. Records reached only by a
+// jump into the middle of another follow, after an End action at index
+// `length`, each run ending in a Jump back to a decoded record or the end.
 struct ActionBlock {
   std::vector<Action> actions;
-  size_t byteLength = 0;  // bytes decoded, up to and including End
+  size_t length = 0;
+  size_t byteLength = 0;  // bytes of the main run, up to and including End
+  std::string damage;     // the first record that could not be read, with its offset; empty if none
 };
 
-// Decodes a block. Throws FormatError naming the offset for truncated
-// records, lengths past the end, jumps outside the block or into the middle
-// of an action, function or with bodies that do not end on an action, and
-// unknown push types. Never reads outside [Data, Data + Size).
+// Decodes a block as far as it can be read: the first damaged record (cut
+// off, a length past the end, a string without its NUL, an unknown push
+// type) ends its run and is named in `damage`. Jumps outside the data lead
+// to the end; bodies running past the data end with it; a body ending inside
+// a record leaves that record out. Never reads outside [Data, Data + Size);
+// the actions are bounded by the data's size.
 ActionBlock DecodeActions(const uint8_t* Data, size_t Size);
 inline ActionBlock DecodeActions(const std::vector<uint8_t>& Bytes) { return DecodeActions(Bytes.data(), Bytes.size()); }
 

@@ -449,9 +449,9 @@ class ScriptRuntime {
   ScriptRuntime(const ScriptRuntime&) = delete;
   ScriptRuntime& operator=(const ScriptRuntime&) = delete;
 
-  // Runs a block on Target. A malformed block is logged ("script skipped:
-  // ...") and not run; a run that exceeds the budget stops with the log line
-  // "script aborted: ...". Returns false in either case.
+  // Runs a block on Target. A damaged block is logged ("script damaged:
+  // ...") and runs up to its damage; a run that exceeds the budget stops with
+  // the log line "script aborted: ..." and returns false.
   bool RunActions(const uint8_t* Data, size_t Size, ScriptClip& Target, ScriptHost& Host, const Budget& Limits = {});
   bool RunActions(std::shared_ptr<const ActionBlock> Block, ScriptClip& Target, ScriptHost& Host,
                   const Budget& Limits = {});

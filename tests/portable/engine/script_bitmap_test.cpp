@@ -92,6 +92,14 @@ TEST(ScriptBitmap, CopiesCheckTheirArguments) {
       {Call("t", "copyChannel", CopyArgs("o", "4 1"), 5), "-1"},
       {Call("t", "merge", CopyArgs("o", "256 128 64 32"), 7), "-1"},
       {Call("t", "threshold", CopyArgs("o", "16711680 0 858993459 \"!=\""), 7), "4"},
+      // threshold writes premultiplied pixels as they are, even into an
+      // opaque bitmap, which then reads them back translucent.
+      {Then(Call("o", "threshold", CopyArgs("t", "16711680 2863311530 0 \"!=\""), 7), Call("o", "getPixel32", "1 1", 2)),
+       "-1435405967"},  // 0xAA717171
+      {Then(Call("o", "threshold", CopyArgs("t", "true 16711680 2863311530 0 \"==\""), 8),
+            Call("o", "getPixel32", "1 1", 2)),
+       "-1434613613"},  // 0xAA7D8893
+      {Then(Call("o", "setPixel32", "305419896 1 1", 3), Call("o", "getPixel32", "1 1", 2)), "-13347208"},
   });
 }
 
@@ -110,6 +118,8 @@ TEST(ScriptBitmap, SearchesAndTests) {
        "-7899548"},  // 0xFF877664: the colours' differences
       {Then(Call("t", "noise", "128", 1), Call("t", "getPixel", "0 0", 2)), "8425696"},
       {Then(Call("t", "noise", "true 1 255 0 -1", 5), Call("t", "getPixel", "0 0", 2)), "5131854"},
+      // An opaque bitmap takes no number for alpha: the second pixel has the second.
+      {Then(Call("o", "noise", "true -1 255 0 128", 5), Call("o", "getPixel", "0 1", 2)), "9474192"},  // 0x909090
   });
 }
 
@@ -155,6 +165,28 @@ TEST(ScriptBitmap, AttachedBitmapsCountInBounds) {
   Rig r("size 400 400\nactions\n" + script + "end\nshow\n");
   r.instance.Step();
   EXPECT_EQ(Traces(r.host), (std::vector<std::string>{"30", "20", "5"}));
+}
+
+// An empty clip's bounds: the player's marker, which widens by a twip for
+// good once a SWF 8 movie asks (getRect, of SWF 8, answers it widened).
+TEST(ScriptBitmap, EmptyClipsAnswerTheNoBoundsMarker) {
+  const std::string make = "push \"mc\" 1 \"mc\" 2 \"this\"\ngetvariable\npush \"createEmptyMovieClip\"\ncallmethod\nsetvariable\n";
+  auto xMin = [](const char* Method) { return Call("mc", Method) + "\npush \"xMin\"\ngetmember\ntrace\n"; };
+  struct Row {
+    int version;
+    std::string script;
+    std::vector<std::string> want;
+  };
+  const Row rows[] = {
+      {7, xMin("getBounds") + xMin("getBounds"), {"6710886.35", "6710886.35"}},
+      {8, xMin("getBounds") + xMin("getBounds"), {"6710886.35", "6710886.4"}},
+      {8, xMin("getRect") + xMin("getBounds"), {"6710886.4", "6710886.4"}},
+  };
+  for (const Row& row : rows) {
+    Rig r("version " + std::to_string(row.version) + "\nactions\n" + make + row.script + "end\nshow\n");
+    r.instance.Step();
+    EXPECT_EQ(Traces(r.host), row.want) << row.script;
+  }
 }
 
 }  // namespace

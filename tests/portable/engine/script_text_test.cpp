@@ -347,6 +347,22 @@ TEST(ScriptMedia, SoundLevelsBelongToTheClipAndNumbersWrapAsThePlayers) {
   EXPECT_EQ(MovieTraces(stage, script), "50\n-25\n-2147483648\n100\nundefined");
 }
 
+// A clip whose class extends Sound (super() runs Sound on the clip) keeps
+// its levels on the clip.
+TEST(ScriptMedia, SoundMethodsWorkOnAClipMadeASound) {
+  const std::string stage = "sprite s\nshow\nend\nplace s 1 name mc";
+  auto method = [](const char* Name) {
+    return std::string("\"Sound\"\ngetvariable\npush \"prototype\"\ngetmember\npush \"") + Name +
+           "\"\ngetmember\npush \"call\"\ncallmethod\n";
+  };
+  const std::string script = "push \"mc\"\ngetvariable\npush 1 \"Sound\"\ngetvariable\npush \"call\"\ncallmethod\npop\n"
+                             "push \"mc\"\ngetvariable\npush 1 " + method("getVolume") + "trace\n"
+                             "push 10 \"mc\"\ngetvariable\npush 2 " + method("setVolume") + "pop\n"
+                             "push \"mc\"\ngetvariable\npush 1 " + method("getVolume") + "trace\n"
+                             "push 0\ninitobject\npush 1 " + method("getVolume") + "trace\n";
+  EXPECT_EQ(MovieTraces(stage, script), "100\n10\nundefined");
+}
+
 TEST(ScriptMedia, SoundTransformTakesOwnMembersAndPanCountsMagnitudes) {
   const std::string make = "push 0 \"Sound\"\nnewobject\nstoreregister 1\npop\n";
   auto transform = [](const std::string& Members, int Count) {

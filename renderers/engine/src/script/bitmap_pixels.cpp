@@ -44,13 +44,16 @@ uint32_t Unpremultiply(uint32_t P) {
 BitmapPixels::BitmapPixels(int Width, int Height, bool Transparent, uint32_t Fill)
     : width_(std::max(0, Width)), height_(std::max(0, Height)), transparent_(Transparent) {
   pixels_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_),
-                 transparent_ ? Premultiply(Fill) : Fill);
+                 transparent_ ? Premultiply(Fill) : Fill | 0xFF000000u);
 }
 
-uint32_t BitmapPixels::Get(int X, int Y) const { return Contains(X, Y) ? Unpremultiply(Raw(X, Y)) : 0; }
+uint32_t BitmapPixels::Get(int X, int Y) const {
+  if (!Contains(X, Y)) return 0;
+  return transparent_ ? Unpremultiply(Raw(X, Y)) : Raw(X, Y);
+}
 
 void BitmapPixels::Set(int X, int Y, uint32_t Argb) {
-  if (Contains(X, Y)) SetRaw(X, Y, transparent_ ? Premultiply(Argb) : Argb);
+  if (Contains(X, Y)) SetRaw(X, Y, transparent_ ? Premultiply(Argb) : Argb | 0xFF000000u);
 }
 
 std::vector<uint32_t> BitmapPixels::Premultiplied() const {
@@ -215,7 +218,8 @@ int Threshold(const BitmapPixels& Source, const PixelCopy& Copy, BitmapPixels& D
       case ThresholdOp::NotEqual: pass = v != limit; break;
     }
     if (pass) {
-      Dest.Set(x, y, Color);
+      // Premultiplied as it is, even into an opaque bitmap.
+      Dest.SetRaw(x, y, Premultiply(Color));
       ++passed;
     } else if (CopySource) {
       Dest.SetRaw(x, y, raw);
@@ -267,7 +271,8 @@ void Noise(BitmapPixels& B, int64_t Seed, int Low, int High, int Channels, bool 
         if (Channels & 2) g = next();
         if (Channels & 4) b = next();
       }
-      if (Channels & 8) a = next();
+      // An opaque bitmap draws no alpha, nor a number for it.
+      if ((Channels & 8) && B.Transparent()) a = next();
       B.Set(x, y, Pack(a, r, g, b));
     }
 }

@@ -36,9 +36,10 @@ class BitmapPixels {
   // nothing outside.
   void Set(int X, int Y, uint32_t Argb);
   // The premultiplied value, and setting it unchanged. An opaque bitmap
-  // keeps the alpha it was given (getColorBoundsRect sees it) but shows
-  // every pixel opaque.
-  uint32_t Raw(int X, int Y) const { return pixels_[Index(X, Y)] | (transparent_ ? 0 : 0xFF000000u); }
+  // holds opaque pixels, except those threshold copies in unchanged from a
+  // translucent source: they read back with their alpha and colour as
+  // stored, yet show opaque.
+  uint32_t Raw(int X, int Y) const { return pixels_[Index(X, Y)]; }
   void SetRaw(int X, int Y, uint32_t V) { pixels_[Index(X, Y)] = V; }
 
   // Every pixel premultiplied, rows top first (opaque ones with alpha 255).

@@ -37,8 +37,18 @@ struct SoundData : NativeData {
   std::optional<double> length;  // milliseconds of the library sound attached
 };
 
+// The object a Sound method works on: this, or the variables of the clip
+// this names (a clip whose registered class extends Sound is a sound too).
+Object* SoundObject(NativeCall& C) {
+  if (C.thisValue.IsClip()) {
+    ScriptClip* clip = C.runtime.ResolveTarget(C.clip, C.thisValue.string());
+    return clip ? clip->Variables() : nullptr;
+  }
+  return C.ThisObject();
+}
+
 SoundData* ThisSound(NativeCall& C) {
-  Object* o = C.ThisObject();
+  Object* o = SoundObject(C);
   return o ? dynamic_cast<SoundData*>(o->data.get()) : nullptr;
 }
 
@@ -63,8 +73,7 @@ struct SoundLevels : NativeData {
 
 // The levels of the sound, or nullptr when its clip has gone.
 SoundTransform* Levels(NativeCall& C, Object* Prototype) {
-  Object* o = C.ThisObject();
-  auto* s = o ? dynamic_cast<SoundData*>(o->data.get()) : nullptr;
+  SoundData* s = ThisSound(C);
   auto* all = dynamic_cast<SoundLevels*>(Prototype->data.get());
   if (!s || !all) return nullptr;
   Object* target = nullptr;
@@ -87,8 +96,9 @@ void InstallSound(ScriptRuntime& R) {
   Object* proto = R.NewObject();
   proto->data = std::make_unique<SoundLevels>();
   InstallClass(R, "Sound", proto, [](NativeCall& C) {
-    Object* self = C.ThisObject();
-    if (!self) return Value();
+    Object* self = SoundObject(C);
+    // An object holding another class's state (a text field's) keeps it.
+    if (!self || (self->data && !dynamic_cast<SoundData*>(self->data.get()))) return Value();
     auto data = std::make_unique<SoundData>();
     const Value target = C.Arg(0);
     if (target.IsClip() || target.IsString()) {

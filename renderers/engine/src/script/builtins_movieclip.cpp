@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <memory>
 #include <utility>
 
 #include "renderers/engine/src/script/internal.h"
@@ -80,9 +81,17 @@ void MovePoint(NativeCall& C, bool ToGlobal) {
   C.Set(point, "y", Value::Number(std::round(y) / 20));
 }
 
+// What getBounds and getRect answer for a clip with no bounds: 0x7FFFFFF
+// twips, until a SWF 8 movie has asked for the bounds of such a clip; from
+// then on 0x8000000, for every movie the player runs (getRect, itself of
+// SWF 8, answers that already the first time).
+struct NoBoundsMarker {
+  bool widened = false;
+};
+
 // getBounds and getRect: the clip's bounds in the space of the clip given
 // (itself when none), in pixels.
-Value Bounds(NativeCall& C) {
+Value Bounds(NativeCall& C, NoBoundsMarker& Marker, bool Rect) {
   ScriptClip* clip = ThisClip(C);
   if (!clip) return Value();
   ScriptClip* space = clip;
@@ -95,9 +104,11 @@ Value Bounds(NativeCall& C) {
   const auto local = clip->LocalBounds();
   const auto from = clip->ToStage(), to = space->ToStage();
   if (!local || !from || !to) {
-    // Nothing shown: the reference player's marker for no bounds.
-    const double none = 6710886.35;
+    // Nothing shown: the player's marker for no bounds.
+    if (Rect) Marker.widened = true;
+    const double none = Marker.widened ? 6710886.4 : 6710886.35;
     for (const char* name : {"xMin", "xMax", "yMin", "yMax"}) out->Set(name, Value::Number(none));
+    if (C.clip.SwfVersion() >= 8) Marker.widened = true;
     return Value::Obj(out);
   }
   // The clip's frame, then out of the stage into the space's frame.
@@ -269,8 +280,9 @@ void InstallMovieClip(ScriptRuntime& R) {
   });
 
   // ---- geometry ----
-  R.Method(Methods, "getBounds", Bounds);
-  R.Method(Methods, "getRect", Bounds);
+  auto marker = std::make_shared<NoBoundsMarker>();
+  R.Method(Methods, "getBounds", [marker](NativeCall& C) { return Bounds(C, *marker, false); });
+  R.Method(Methods, "getRect", [marker](NativeCall& C) { return Bounds(C, *marker, true); });
   R.Method(Methods, "hitTest", HitTest);
   R.Method(Methods, "localToGlobal", [](NativeCall& C) {
     MovePoint(C, true);

@@ -1,6 +1,7 @@
 // Action bytes into the decoded list: one pass over the records, then jump
 // targets and body ends mapped from byte offsets to action indexes.
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 
@@ -179,76 +180,161 @@ void DecodePayload(Payload& P, Action& A, size_t& BodySize, int32_t& Branch, siz
   }
 }
 
+// Decodes the record at Pos into A; Next receives the offset after it.
+// Throws FormatError for a record that cannot be read.
+struct Record {
+  size_t next = 0;
+  bool hasBody = false;  // DefineFunction(2), With: bodyEnd is the body's end
+  bool branches = false;  // Jump, If: branchTo is the target offset (may lie outside the data)
+  size_t bodyEnd = 0;
+  int64_t branchTo = 0;
+  size_t tryEnds[3] = {0, 0, 0};
+};
+
+Record DecodeRecord(const uint8_t* Data, size_t Size, size_t Pos, Action& A) {
+  Record r;
+  A.offset = static_cast<uint32_t>(Pos);
+  A.code = static_cast<ActionCode>(Data[Pos]);
+  r.next = Pos + 1;
+  if (Data[Pos] < 0x80) return r;
+  if (Size - Pos < 3) Fail(ActionName(A.code) + " is cut off before its length", Pos);
+  size_t length = Data[Pos + 1] | (Data[Pos + 2] << 8);
+  if (Size - Pos - 3 < length) Fail(ActionName(A.code) + "'s length " + std::to_string(length) + " runs past the end", Pos);
+  Payload p(Data + Pos + 3, length, Pos + 3, A.code);
+  size_t bodySize = 0;
+  int32_t branch = 0;
+  size_t trySizes[3] = {0, 0, 0};
+  DecodePayload(p, A, bodySize, branch, trySizes);
+  r.next = Pos + 3 + length;
+  // Bodies that run past the data end with it, as the player reads them.
+  if (A.code == ActionCode::Try) {
+    size_t end = r.next;
+    for (int i = 0; i < 3; ++i) r.tryEnds[i] = end = std::min(Size, end + trySizes[i]);
+  } else if (A.code == ActionCode::Jump || A.code == ActionCode::If) {
+    r.branches = true;
+    r.branchTo = static_cast<int64_t>(r.next) + branch;
+  } else if (A.code == ActionCode::DefineFunction || A.code == ActionCode::DefineFunction2 ||
+             A.code == ActionCode::With) {
+    r.hasBody = true;
+    r.bodyEnd = std::min(Size, r.next + bodySize);
+  }
+  return r;
+}
+
+// The player runs action bytes from wherever control goes, so a damaged
+// block runs up to its damage, and a jump into the middle of an action runs
+// the records read from that byte. The main run is decoded first; every such
+// jump target then gets a run of its own, appended after an End placed at
+// the main run's end, that goes back to the first record already decoded.
+class Decoder {
+ public:
+  Decoder(const uint8_t* Data, size_t Size) : data_(Data), size_(Size) {}
+
+  ActionBlock Decode() {
+    size_t endOffset = DecodeRun(0, true);
+    block_.length = block_.actions.size();
+    block_.byteLength = endOffset < size_ && data_[endOffset] == 0 ? endOffset + 1 : endOffset;
+    starts_.emplace(endOffset, block_.length);
+    // Resolving one record's targets may decode new runs, which add records to resolve.
+    for (size_t i = 0; i < pending_.size(); ++i) Resolve(pending_[i]);
+    return std::move(block_);
+  }
+
+ private:
+  struct Pending {
+    size_t index;  // the record
+    size_t run;    // the first index past its run
+    Record record;
+  };
+
+  // Decodes records from Offset until End, the data's end, damage or a
+  // record already decoded; returns the offset where the main run stopped.
+  size_t DecodeRun(size_t Offset, bool Main) {
+    size_t firstPending = pending_.size();
+    size_t pos = Offset;
+    while (pos < size_ && data_[pos] != 0 && !starts_.count(pos)) {
+      Action a;
+      Record r;
+      try {
+        r = DecodeRecord(data_, size_, pos, a);
+      } catch (const FormatError& e) {
+        if (block_.damage.empty()) block_.damage = e.what();
+        break;
+      }
+      starts_.emplace(pos, block_.actions.size());
+      if (r.hasBody || r.branches || a.code == ActionCode::Try) pending_.push_back({block_.actions.size(), 0, r});
+      block_.actions.push_back(std::move(a));
+      pos = r.next;
+    }
+    for (size_t p = firstPending; p < pending_.size(); ++p) pending_[p].run = block_.actions.size();
+    if (!Main) {
+      // Back to where the bytes lead: a record already decoded, or the end.
+      Action back;
+      back.code = ActionCode::Jump;
+      back.offset = static_cast<uint32_t>(pos);
+      auto known = starts_.find(pos);
+      back.target = known != starts_.end() ? known->second : block_.length;
+      block_.actions.push_back(std::move(back));
+    }
+    return pos;
+  }
+
+  // The index control reaches at Offset, decoding a run from it if it lies
+  // inside a record.
+  size_t IndexAt(int64_t Offset) {
+    if (Offset < 0 || static_cast<uint64_t>(Offset) >= size_) return block_.length;
+    auto known = starts_.find(static_cast<size_t>(Offset));
+    if (known != starts_.end()) return known->second;
+    if (block_.actions.size() == block_.length) {
+      Action end;
+      end.code = ActionCode::End;
+      end.offset = static_cast<uint32_t>(block_.byteLength);
+      block_.actions.push_back(std::move(end));
+    }
+    size_t index = block_.actions.size();
+    DecodeRun(static_cast<size_t>(Offset), false);
+    return index;
+  }
+
+  // The end of a body within its own run: the first record at or past
+  // Offset, so a body ending inside a record leaves that record out.
+  size_t EndWithin(size_t Index, size_t RunEnd, size_t Offset) const {
+    auto known = starts_.find(Offset);
+    if (known != starts_.end() && known->second > Index && known->second <= RunEnd) return known->second;
+    size_t j = Index + 1;
+    while (j < RunEnd && block_.actions[j].offset < Offset) ++j;
+    return j;
+  }
+
+  void Resolve(Pending P) {
+    size_t index = P.index, run = P.run;
+    const Record& r = P.record;
+    if (r.branches) {
+      size_t to = IndexAt(r.branchTo);
+      block_.actions[index].target = to;
+    } else if (r.hasBody) {
+      size_t bodyEnd = EndWithin(index, run, r.bodyEnd);
+      size_t after = IndexAt(static_cast<int64_t>(r.bodyEnd));
+      block_.actions[index].target = after;
+      block_.actions[index].target2 = bodyEnd;
+    } else {
+      Action& a = block_.actions[index];
+      a.target = EndWithin(index, run, r.tryEnds[0]);
+      a.target2 = EndWithin(index, run, r.tryEnds[1]);
+      a.target3 = EndWithin(index, run, r.tryEnds[2]);
+    }
+  }
+
+  const uint8_t* data_;
+  size_t size_;
+  ActionBlock block_;
+  std::map<size_t, size_t> starts_;  // offset of each decoded record -> its index
+  std::vector<Pending> pending_;
+};
+
 }  // namespace
 
-ActionBlock DecodeActions(const uint8_t* Data, size_t Size) {
-  ActionBlock block;
-  struct Pending {
-    size_t index, at;  // the action and its offset
-    size_t targetOffset;
-    bool body;  // a body end rather than a branch
-    int field = 0;  // 0 target, 1 target2, 2 target3
-  };
-  std::vector<Pending> pending;
-  size_t pos = 0;
-  while (pos < Size && Data[pos] != 0) {
-    Action a;
-    a.offset = static_cast<uint32_t>(pos);
-    a.code = static_cast<ActionCode>(Data[pos]);
-    size_t next = pos + 1;
-    if (Data[pos] >= 0x80) {
-      if (Size - pos < 3) Fail(ActionName(a.code) + " is cut off before its length", pos);
-      size_t length = Data[pos + 1] | (Data[pos + 2] << 8);
-      if (Size - pos - 3 < length) Fail(ActionName(a.code) + "'s length " + std::to_string(length) + " runs past the end", pos);
-      Payload p(Data + pos + 3, length, pos + 3, a.code);
-      size_t bodySize = 0;
-      int32_t branch = 0;
-      size_t trySizes[3] = {0, 0, 0};
-      bool hasBody = a.code == ActionCode::DefineFunction || a.code == ActionCode::DefineFunction2 ||
-                     a.code == ActionCode::With;
-      DecodePayload(p, a, bodySize, branch, trySizes);
-      next = pos + 3 + length;
-      if (a.code == ActionCode::Try) {
-        size_t end = next;
-        for (int i = 0; i < 3; ++i) {
-          if (Size - end < trySizes[i]) Fail("Try's body runs past the end", pos);
-          end += trySizes[i];
-          pending.push_back({block.actions.size(), pos, end, true, i});
-        }
-      }
-      if (a.code == ActionCode::Jump || a.code == ActionCode::If) {
-        int64_t t = static_cast<int64_t>(next) + branch;
-        if (t < 0 || static_cast<uint64_t>(t) > Size) Fail(ActionName(a.code) + " leads outside the block", pos);
-        pending.push_back({block.actions.size(), pos, static_cast<size_t>(t), false});
-      } else if (hasBody) {
-        if (Size - next < bodySize) Fail(ActionName(a.code) + "'s body runs past the end", pos);
-        pending.push_back({block.actions.size(), pos, next + bodySize, true});
-      }
-    }
-    block.actions.push_back(std::move(a));
-    pos = next;
-  }
-  size_t endOffset = pos;
-  block.byteLength = pos < Size ? pos + 1 : pos;
-  // Offsets of action starts, and the end.
-  std::map<size_t, size_t> index;
-  for (size_t i = 0; i < block.actions.size(); ++i) index[block.actions[i].offset] = i;
-  index[endOffset] = block.actions.size();
-  for (const Pending& p : pending) {
-    auto it = index.find(p.targetOffset);
-    if (it == index.end()) {
-      if (p.targetOffset > endOffset)
-        Fail(ActionName(block.actions[p.index].code) + (p.body ? "'s body runs past the end" : " leads outside the block"),
-             p.at);
-      Fail(ActionName(block.actions[p.index].code) +
-               (p.body ? "'s body ends inside an action" : " leads into the middle of an action"),
-           p.at);
-    }
-    Action& a = block.actions[p.index];
-    (p.field == 0 ? a.target : p.field == 1 ? a.target2 : a.target3) = it->second;
-  }
-  return block;
-}
+ActionBlock DecodeActions(const uint8_t* Data, size_t Size) { return Decoder(Data, Size).Decode(); }
 
 std::string ActionName(ActionCode Code) {
   switch (Code) {

@@ -107,9 +107,21 @@ Interpreter::Frame Interpreter::TopFrame(ScriptClip& Clip) {
   return f;
 }
 
+namespace {
+
+// Whether a frame running [.., End) has run out at Pc. Records decoded from
+// the middle of others (past the block's `length`) belong to whichever frame
+// jumps there, and lead back by a jump of their own.
+bool RanOut(size_t Pc, size_t End, const ActionBlock& B) {
+  if (Pc >= B.actions.size() || Pc == End) return true;
+  return End <= B.length && Pc >= End && Pc <= B.length;
+}
+
+}  // namespace
+
 void Interpreter::RunBlock(std::shared_ptr<const ActionBlock> Block, ScriptClip& Target) {
   Frame f;
-  f.end = Block->actions.size();
+  f.end = Block->length;
   f.block = std::move(Block);
   f.registers.resize(4);
   f.target = f.original = &Target;
@@ -340,7 +352,7 @@ void Interpreter::Loop(size_t StopDepth) {
     }
     // A finally body may end where the frame does: what it finishes comes first.
     if (!f.tries.empty() && LeaveTries(f, StopDepth)) continue;
-    if (f.pc >= f.end || f.pc >= f.block->actions.size()) {
+    if (RanOut(f.pc, f.end, *f.block)) {
       Finish(Value());
       continue;
     }
@@ -604,7 +616,7 @@ void Interpreter::DefineFunction(Frame& F, const Action& A, size_t Index) {
   auto sf = std::make_unique<ScriptFunction>();
   sf->block = F.block;
   sf->begin = Index + 1;
-  sf->end = A.target;
+  sf->end = A.target2;
   sf->def = A.function;
   // SWF 5 functions close over nothing: they see their own locals, then their clip and _global.
   if (runtime_.SwfVersion() >= 6) sf->scope = F.scope;
@@ -1000,16 +1012,12 @@ void Interpreter::CallFrame(Frame& F, const Value& FrameValue) {
   std::vector<std::vector<uint8_t>> blocks = clip->FrameActions(frame);
   for (auto it = blocks.rbegin(); it != blocks.rend(); ++it) {
     std::shared_ptr<const ActionBlock> block;
-    try {
-      block = std::make_shared<ActionBlock>(DecodeActions(*it));
-    } catch (const FormatError& e) {
-      host_.Log(std::string("script skipped: ") + e.what());
-      continue;
-    }
+    block = std::make_shared<ActionBlock>(DecodeActions(*it));
+    if (!block->damage.empty()) host_.Log("script damaged: " + block->damage);
     if (frames_.size() >= budget_.maxCallDepth)
       throw ScriptAbort{"calls nested deeper than " + std::to_string(budget_.maxCallDepth)};
     Frame f;
-    f.end = block->actions.size();
+    f.end = block->length;
     f.block = std::move(block);
     f.registers.resize(4);
     f.target = f.original = clip;
@@ -1411,7 +1419,7 @@ void Interpreter::Step(Frame& F, const Action& A) {
       if (ScriptClip* c = ClipOf(F, v)) o = c->Variables();
       if (o) {
         F.scope.push_back(o);
-        F.withs.emplace_back(F.pc, A.target);
+        F.withs.emplace_back(F.pc, A.target2);
         F.withValues.push_back(v);
       }
       break;

@@ -184,13 +184,9 @@ class RunScope {
 
 bool ScriptRuntime::RunActions(const uint8_t* Data, size_t Size, ScriptClip& Target, ScriptHost& Host,
                                const Budget& Limits) {
-  std::shared_ptr<const ActionBlock> block;
-  try {
-    block = std::make_shared<ActionBlock>(DecodeActions(Data, Size));
-  } catch (const FormatError& e) {
-    Host.Log(std::string("script skipped: ") + e.what());
-    return false;
-  }
+  auto block = std::make_shared<const ActionBlock>(DecodeActions(Data, Size));
+  // A damaged block runs up to its damage, as the player runs it.
+  if (!block->damage.empty()) Host.Log("script damaged: " + block->damage);
   return RunActions(std::move(block), Target, Host, Limits);
 }
 
