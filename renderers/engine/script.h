@@ -217,6 +217,9 @@ class Object {
   // What a script stored in __proto__ when it is no object (a number, a
   // string, null, a clip): read back as it was, while the chain ends here.
   Value protoValue;
+  // Whether Name is "__proto__" as this object matches names (any case
+  // before SWF 7).
+  bool NamesProto(const std::string& Name) const;
 
  private:
   friend class ScriptRuntime;

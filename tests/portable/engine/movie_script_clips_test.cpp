@@ -102,8 +102,8 @@ TEST(MovieScriptClips, DisplayListMethods) {
 }
 
 TEST(MovieScriptClips, RegisteredClassAndInitObject) {
-  // attachMovie copies the init object, then calls the class's constructor
-  // on the new clip, which takes the class's prototype.
+  // attachMovie gives the new clip the class's prototype, copies the init
+  // object through the prototype's setters, then calls the constructor.
   Rig r(Movie(R"(
   push "Cls"
   function "" 
@@ -124,6 +124,22 @@ TEST(MovieScriptClips, RegisteredClassAndInitObject) {
     trace
   end
   setmember
+  function "" "x"
+    push "set "
+    push "x"
+    getvariable
+    add2
+    trace
+  end
+  function ""
+  end
+  push "s" 3 "Cls"
+  getvariable
+  push "prototype"
+  getmember
+  push "addProperty"
+  callmethod
+  pop
   push "Cls"
   getvariable
   push "Box" 2 "Object"
@@ -131,7 +147,7 @@ TEST(MovieScriptClips, RegisteredClassAndInitObject) {
   push "registerClass"
   callmethod
   pop
-  push "v" "init" 1
+  push "v" "init" "s" "S" 2
   initobject
   push 1 "a" "Box" 4 "this"
   getvariable
@@ -145,7 +161,7 @@ TEST(MovieScriptClips, RegisteredClassAndInitObject) {
   pop
 )"));
   r.instance.Step();
-  EXPECT_EQ(Traces(r.host), (std::vector<std::string>{"init", "proto"}));
+  EXPECT_EQ(Traces(r.host), (std::vector<std::string>{"set S", "init", "proto"}));
 }
 
 TEST(MovieScriptClips, EventsAroundFrames) {

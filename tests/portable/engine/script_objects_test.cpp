@@ -413,6 +413,44 @@ TEST(ScriptObjects, ProtoHoldsAnyValueAndEndsTheChain) {
        "push \"seen\"\ntrace\npush \"o\"\ngetvariable\npush \"x\"\ngetmember",
        "seen"},
   }, setup);
+  // Before SWF 7 __proto__ is matched in any case, as other names are.
+  const std::string upper = "push \"o\"\ngetvariable\npush \"__PROTO__\"\ngetmember\npush \"\"\nadd2";
+  Check(6, {{upper, "[object Object]"}}, setup);
+  Check(7, {{upper, "undefined"}}, setup);
+}
+
+TEST(ScriptObjects, CalledFunctionsRunOnWhatHoldsThem) {
+  // o.f returns this.v. A function called by name runs on the with object
+  // that holds it, or on the object a path names; found elsewhere it runs
+  // on no particular object.
+  const std::string setup = R"(
+    push "o" "v" "W" 1
+    initobject
+    setvariable
+    push "o"
+    getvariable
+    push "f"
+    function ""
+      push "this"
+      getvariable
+      push "v"
+      getmember
+      return
+    end
+    setmember
+    push "g" "o"
+    getvariable
+    push "f"
+    getmember
+    setvariable
+  )";
+  Check(7, {
+      {"push \"o\"\ngetvariable\nwith\n  push 0 \"f\"\n  callfunction\n  trace\nend\npush \"done\"", "W\ndone"},
+      {"push 0 \"o.f\"\ncallfunction", "W"},
+      {"push 0 \"g\"\ncallfunction", "undefined"},
+      {"push \"o\"\ngetvariable\nwith\n  push 0 \"g\"\n  callfunction\n  trace\nend\npush \"done\"",
+       "undefined\ndone"},
+  }, setup);
 }
 
 TEST(ScriptObjects, ConstructorsAnswerAndOwnTheirObjects) {
@@ -442,7 +480,10 @@ TEST(ScriptObjects, GlobalClassesByVersion) {
   };
   Check(6, everywhere);
   Check(8, everywhere);
-  Check(6, {{"push \"flash\"\ngetvariable\ntypeof", "undefined"}});
+  // A SWF 6 print job stands outside Object's chain.
+  const std::string job = "push 0 \"PrintJob\"\nnewobject";
+  Check(6, {{"push \"flash\"\ngetvariable\ntypeof", "undefined"}, {job, "[type Object]"}});
+  Check(7, {{job, "[object Object]"}});
   Check(8, {
       {"push \"flash.filters.BlurFilter\"\ngetvariable\ntypeof", "function"},
       {"push \"flash.external.ExternalInterface\"\ngetvariable\ntypeof", "function"},
@@ -465,6 +506,38 @@ TEST(ScriptObjects, NativesByNumber) {
       {"push 1 2 2 \"ASnative\"\ncallfunction\ntypeof", "undefined"},
       {Method(Global("ASnative"), "call", "2 200 null", 3) + "\npush \"\"\nadd2", "[type Function]"},
   }, setup);
+  // A leading version ("8name") makes a new member hidden from older movies,
+  // where the chain above answers for it; a member that exists keeps its
+  // flags and takes the function. ASSetNativeAccessor makes getters.
+  const std::string objects = R"(
+    push "p" "a" "base" 1
+    initobject
+    setvariable
+    push "o" 0
+    initobject
+    setvariable
+    push "o"
+    getvariable
+    push "__proto__" "p"
+    getvariable
+    setmember
+  )";
+  auto set = [](const std::string& Fn, const std::string& On, const std::string& Names) {
+    return "push \"" + Names + "\" 200\n" + Global(On) + "\npush 3 \"" + Fn + "\"\ncallfunction\npop\n";
+  };
+  auto read = [](const std::string& On, const std::string& Name) {
+    return Global(On) + "\npush \"" + Name + "\"\ngetmember\n";
+  };
+  Check(7, {
+      {set("ASSetNative", "o", "8b,6c,10d,11e") + read("o", "b") + "typeof\n" + read("o", "c") + "typeof\nadd2\n" +
+           read("o", "d") + "typeof\nadd2\n" + read("o", "1e") + "typeof\nadd2",
+       "undefinedfunctionundefinedfunction"},
+      {set("ASSetNative", "o", "8a") + read("o", "a"), "base"},
+      {set("ASSetNative", "p", "8a") + read("p", "a") + "typeof", "function"},
+      {set("ASSetNativeAccessor", "p", "a") + read("p", "a"), "NaN"},
+      {set("ASSetNativeAccessor", "p", "8a") + read("p", "a"), "undefined"},
+  }, objects);
+  Check(8, {{set("ASSetNative", "o", "8b") + read("o", "b") + "typeof", "function"}}, objects);
 }
 
 TEST(ScriptObjects, AccessorsInsideThemselves) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <utility>
 
 #include "renderers/engine/src/script/internal.h"
 
@@ -38,7 +39,8 @@ std::optional<int> DepthArg(NativeCall& C, const Value& V) {
   return static_cast<int>(static_cast<int32_t>(static_cast<uint32_t>(u)));
 }
 
-// Copies an init object's enumerable members onto a new clip.
+// Copies an init object's enumerable members onto a new clip, oldest first,
+// each set as a script would, so setters of the clip's class hear them.
 void CopyInitObject(NativeCall& C, ScriptClip* Clip, const Value& Init) {
   if (!Clip || !Init.IsObject()) return;
   for (const auto& [name, value] : Init.object()->OwnValues()) {
@@ -213,9 +215,18 @@ void InstallMovieClip(ScriptRuntime& R) {
     const auto depth = DepthArg(C, C.Arg(2));
     if (!clip || C.args.size() < 3 || !depth) return Value();
     ScriptClip* made = clip->AttachMovie(C.ToString(C.Arg(0)), C.ToString(C.Arg(1)), *depth);
-    CopyInitObject(C, made, C.Arg(3));
+    // The init object goes onto the clip once its class's prototype is in
+    // place and before the constructor runs.
+    bool copied = false;
+    auto copy = [&] {
+      if (!std::exchange(copied, true)) CopyInitObject(C, made, C.Arg(3));
+    };
     if (made && made->BeginConstruction())
-      ApplyRegisteredClass(C.runtime, *made, [&C](const Value& Ctor, const Value& This) { C.Call(Ctor, This, {}); });
+      ApplyRegisteredClass(C.runtime, *made, [&](const Value& Ctor, const Value& This) {
+        copy();
+        C.Call(Ctor, This, {});
+      });
+    copy();
     return ClipValue(made);
   });
   R.Method(Methods, "createEmptyMovieClip", [](NativeCall& C) {

@@ -8,6 +8,9 @@ namespace swf {
 void InstallPrintJob(ScriptRuntime& R) {
   if (R.SwfVersion() < 6) return;
   Object* proto = R.NewObject();
+  // A SWF 6 movie gets a bare prototype, outside Object's chain: a job has
+  // no toString there and traces as [type Object].
+  if (R.SwfVersion() < 7) proto->prototype = nullptr;
   InstallClass(R, "PrintJob", proto, [](NativeCall&) { return Value(); });
   // The sizes are read-only members of the prototype, listed by for..in.
   for (const char* name : {"paperHeight", "paperWidth", "pageHeight", "pageWidth", "orientation"}) {

@@ -794,9 +794,15 @@ Value Interpreter::GetClipProperty(ScriptClip& C, int Index) {
 }
 
 Value Interpreter::GetObjectMember(Object* O, const Value& This, const std::string& Name) {
-  if (Name == "__proto__") return O->Get(Name);
+  if (O->NamesProto(Name)) return O->Get(Name);
   const Object* holder = nullptr;
   const Property* p = O->FindProperty(Name, &holder);
+  // A member hidden from this version (ASSetPropFlags' version bits) reads
+  // as if it were not there: the chain above it answers.
+  for (int depth = 0; p && (p->flags & HiddenFlags(runtime_.SwfVersion())) && holder->prototype; ++depth) {
+    if (depth > 256) throw ScriptAbort{"prototype chain deeper than 256"};
+    p = holder->prototype->FindProperty(Name, &holder);
+  }
   if (!p) {
     // A chain that does not end within 256 steps (one that loops) stops the
     // script, as the reference player does.
@@ -837,7 +843,7 @@ Value Interpreter::RunAccessor(Object* Fn, const Object* O, const std::string& N
 
 bool Interpreter::SetObjectMember(Object* O, const Value& This, const std::string& Name, const Value& V) {
   const Object* holder = nullptr;
-  const Property* p = Name == "__proto__" ? nullptr : O->FindProperty(Name, &holder);
+  const Property* p = O->NamesProto(Name) ? nullptr : O->FindProperty(Name, &holder);
   if (p && (p->flags & HiddenFlags(runtime_.SwfVersion()))) {
     // A member hidden from this version is written as if it were not there.
     if (holder == O) O->SetFlags(Name, 0, kVersionFlags | kReadOnly);
@@ -878,7 +884,7 @@ bool Interpreter::SetObjectMember(Object* O, const Value& This, const std::strin
   if (O->watchers) {
     auto w = O->watchers->find(Name);
     if (w != O->watchers->end()) {
-      Value old = Name == "__proto__" ? O->Get(Name) : p && holder == O ? p->value : Value();
+      Value old = O->NamesProto(Name) ? O->Get(Name) : p && holder == O ? p->value : Value();
       auto [callback, data] = w->second;  // a copy: the callback may unwatch
       value = CallNested(Value::Obj(callback), This, {Value::String(Name), old, V, data});
     }
@@ -1420,9 +1426,9 @@ void Interpreter::Step(Frame& F, const Action& A) {
       F.haltIfRemoved = true;
       if (name == "super" && F.superAllowed) CallMethod(F, MakeSuper(F), Value(), std::move(args));
       else {
-        Value self;
-        Value fn = FunctionByName(F, name, self);
-        Invoke(fn, self, std::move(args), Mode::Push);
+        Value thisValue;
+        Value fn = CalleeOf(F, name, thisValue);
+        Invoke(fn, thisValue, std::move(args), Mode::Push);
       }
       break;
     }

@@ -133,6 +133,9 @@ class Interpreter {
   void DefineLocal(Frame& F, const std::string& Name, const Value& V);
   void DeclareLocal(Frame& F, const std::string& Name);
   Value GetPlain(Frame& F, const std::string& Name);
+  // The function CallFunction names and the `this` it runs on: the object a
+  // path names ("a.b.f"), or the with object that holds the name.
+  Value CalleeOf(Frame& F, const std::string& Name, Value& This);
   bool SetPlain(Frame& F, const std::string& Name, const Value& V);
   Value GetMember(Frame& F, const Value& Of, const std::string& Name);
   // Members of an object with getters, setters, watchers and read-only
@@ -157,7 +160,6 @@ class Interpreter {
   // What a target path ("/a/b", "../c", "a.b", "a:b") leads to; undefined when nothing.
   Value ResolvePath(Frame& F, const std::string& Path);
   ScriptClip* PropertyTarget(Frame& F, const Value& V);
-  Value FunctionByName(Frame& F, const std::string& Name, Value& This);
   void SkipActions(Frame& F, size_t Count);
   Value PropertyValue(int Index, const Value& V);
   // A clip reference as text: its path, or "" once nothing answers to it.

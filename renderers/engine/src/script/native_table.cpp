@@ -62,30 +62,90 @@ Value AsNative(NativeCall& C) {
   return Lookup(C.runtime, table, index);
 }
 
-// ASSetNative(object, table, names, first): each comma-separated name takes
-// the next number from first on (an empty name uses one up too); names the
-// table has nothing for are left alone.
+// A name in ASSetNative's list may start with the SWF version it belongs
+// to ("6name" .. "9name", "10name"): the member is created hidden from
+// older movies. A leading "1" alone is a marker with no version; other
+// digits are part of the name.
+struct NativeName {
+  std::string name;
+  uint16_t flags = 0;
+};
+
+NativeName ParseNativeName(const std::string& Text) {
+  if (Text.size() > 2 && Text[0] == '1' && Text[1] == '0') return {Text.substr(2), 16384};
+  if (Text.size() > 1) {
+    switch (Text[0]) {
+      case '1': return {Text.substr(1), 0};
+      case '6': return {Text.substr(1), 128};
+      case '7': return {Text.substr(1), 1024};
+      case '8': return {Text.substr(1), 4096};
+      case '9': return {Text.substr(1), 8192};
+      default: break;
+    }
+  }
+  return {Text, 0};
+}
+
+// Calls Each(name, index) for every comma-separated name of the list, the
+// index counting from First (an empty name uses a number up too).
+template <typename F>
+void ForEachNativeName(const std::string& Names, double First, F Each) {
+  double index = First;
+  size_t pos = 0;
+  while (pos <= Names.size()) {
+    ChargeWork(1);
+    size_t comma = Names.find(',', pos);
+    if (comma == std::string::npos) comma = Names.size();
+    std::string text = Names.substr(pos, comma - pos);
+    if (!text.empty()) Each(ParseNativeName(text), index);
+    index += 1;
+    pos = comma + 1;
+  }
+}
+
+// ASSetNative(object, table, names, first): each name takes the next
+// native function. A member that exists keeps its place and flags and takes
+// the function as its value; names the table has nothing for are left
+// alone.
 Value AsSetNative(NativeCall& C) {
   if (C.args.size() < 3) return Value();
   Object* target = C.Arg(0).IsObject() ? C.args[0].object() : nullptr;
   if (!target) return Value();
   double table = C.ToNumber(C.args[1]);
   std::string names = C.ToString(C.args[2]);
-  double index = C.args.size() > 3 ? C.ToNumber(C.args[3]) : 0;
-  if (!std::isfinite(index)) index = 0;
-  size_t pos = 0;
-  while (pos <= names.size()) {
-    ChargeWork(1);
-    size_t comma = names.find(',', pos);
-    if (comma == std::string::npos) comma = names.size();
-    std::string name = names.substr(pos, comma - pos);
-    if (!name.empty()) {
-      Value fn = Lookup(C.runtime, table, index);
-      if (fn.IsFunction()) target->Set(name, fn);
-    }
-    index += 1;
-    pos = comma + 1;
-  }
+  double first = C.args.size() > 3 ? C.ToNumber(C.args[3]) : 0;
+  if (!std::isfinite(first)) first = 0;
+  ForEachNativeName(names, first, [&](const NativeName& n, double index) {
+    Value fn = Lookup(C.runtime, table, index);
+    if (!fn.IsFunction()) return;
+    bool existed = target->OwnProperty(n.name) != nullptr;
+    target->Set(n.name, fn);
+    if (!existed) target->SetFlags(n.name, n.flags, 0);
+  });
+  return Value();
+}
+
+// ASSetNativeAccessor(object, table, names, first): each name becomes a
+// property whose getter is the native numbered for it and whose setter the
+// next one, replacing any member of that name. Called with nothing it
+// answers itself.
+Value AsSetNativeAccessor(NativeCall& C) {
+  if (C.args.empty()) return C.runtime.Global()->Get("ASSetNativeAccessor");
+  if (C.args.size() < 3) return Value();
+  Object* target = C.Arg(0).IsObject() ? C.args[0].object() : nullptr;
+  if (!target) return Value();
+  double table = C.ToNumber(C.args[1]);
+  std::string names = C.ToString(C.args[2]);
+  double first = C.args.size() > 3 ? C.ToNumber(C.args[3]) : 0;
+  if (!std::isfinite(first)) first = 0;
+  ForEachNativeName(names, first, [&](const NativeName& n, double index) {
+    Value get = Lookup(C.runtime, table, index);
+    Value set = Lookup(C.runtime, table, index + 1);
+    if (!get.IsFunction()) return;
+    Object* setter = set.IsFunction() ? set.object() : C.runtime.NewNative([](NativeCall&) { return Value(); });
+    target->DefineAccessor(n.name, get.object(), setter);
+    target->SetFlags(n.name, n.flags, kVersionFlags);
+  });
   return Value();
 }
 
@@ -100,6 +160,7 @@ void InstallNativeTable(ScriptRuntime& R) {
   }
   R.Method(R.Global(), "ASnative", AsNative);
   R.Method(R.Global(), "ASSetNative", AsSetNative);
+  R.Method(R.Global(), "ASSetNativeAccessor", AsSetNativeAccessor);
 }
 
 }  // namespace swf

@@ -58,29 +58,6 @@ ScriptClip* Interpreter::TargetOf(Frame& F, const Value& V) {
   return runtime_.ResolveTarget(*F.target, path);
 }
 
-// CallFunction: the function a name reaches and the `this` it runs with.
-// A function found on a with object runs on that object (its clip); one a
-// path reaches runs on what the path leads to; otherwise `this` is left to
-// the call.
-Value Interpreter::FunctionByName(Frame& F, const std::string& Name, Value& This) {
-  This = Value();
-  if (Name.find_first_of("/:.") == std::string::npos || IsNumeric(Name)) {
-    const size_t withs = std::min(F.withValues.size(), F.scope.size());
-    for (size_t i = F.scope.size(); i-- > 0;) {
-      if (!F.scope[i]->FindProperty(Name)) continue;
-      if (i >= F.scope.size() - withs) This = F.withValues[i - (F.scope.size() - withs)];
-      break;
-    }
-    return GetPlain(F, Name);
-  }
-  const size_t sep = VariableSeparator(Name);
-  if (sep == std::string::npos) return ResolvePath(F, Name);
-  const Value of = sep == 0 ? ClipValue(&ScopeClip(F)) : ResolvePath(F, Name.substr(0, sep));
-  if (of.IsUndefined() || of.IsNull()) return Value();
-  This = of;
-  return GetMember(F, of, Name.substr(sep + 1));
-}
-
 // GetProperty and SetProperty: an object (not a clip) is read by its
 // toString but names no clip.
 ScriptClip* Interpreter::PropertyTarget(Frame& F, const Value& V) {
@@ -158,7 +135,7 @@ Value Interpreter::GetPlain(Frame& F, const std::string& Given) {
 }
 
 std::optional<Value> Interpreter::ReadVariable(Object* O, const Value& This, const std::string& Name) {
-  if (Name == "__proto__") return O->Find(Name);
+  if (O->NamesProto(Name)) return O->Find(Name);
   const Object* holder = nullptr;
   const Property* p = O->FindProperty(Name, &holder);
   if (!p || (p->flags & HiddenFlags(runtime_.SwfVersion()))) return std::nullopt;
@@ -235,6 +212,28 @@ Value Interpreter::GetVariable(Frame& F, const std::string& Name) {
   Value of = sep == 0 ? ClipValue(&ScopeClip(F)) : ResolvePath(F, Name.substr(0, sep));
   if (of.IsUndefined() || of.IsNull()) return Value();
   return GetMember(F, of, Name.substr(sep + 1));
+}
+
+Value Interpreter::CalleeOf(Frame& F, const std::string& Name, Value& This) {
+  if (Name.find_first_of("/:.") != std::string::npos && !IsNumeric(Name)) {
+    size_t sep = VariableSeparator(Name);
+    if (sep == std::string::npos) return ResolvePath(F, Name);
+    Value of = sep == 0 ? ClipValue(&ScopeClip(F)) : ResolvePath(F, Name.substr(0, sep));
+    if (of.IsUndefined() || of.IsNull()) return Value();
+    This = of;
+    return GetMember(F, of, Name.substr(sep + 1));
+  }
+  const std::string lower = Lowercase(Name);
+  const bool special = lower == "this" || lower == "super" || lower == "_root" || lower == "_parent" ||
+                       lower == "_global" || IsLevelName(lower);
+  const size_t withCount = std::min({F.withs.size(), F.withValues.size(), F.scope.size()});
+  for (size_t i = 0; i < withCount && !special; ++i) {
+    Object* o = F.scope[F.scope.size() - 1 - i];
+    if (!o->FindProperty(Name)) continue;
+    This = F.withValues[F.withValues.size() - 1 - i];
+    return GetMember(F, This, Name);
+  }
+  return GetVariable(F, Name);
 }
 
 bool Interpreter::SetVariable(Frame& F, const std::string& Name, const Value& V) {

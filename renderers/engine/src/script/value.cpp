@@ -198,6 +198,8 @@ std::string Object::Key(const std::string& Name) const {
   return k;
 }
 
+bool Object::NamesProto(const std::string& Name) const { return Name.size() == 9 && Key(Name) == "__proto__"; }
+
 Property* Object::OwnProperty(const std::string& Name) {
   auto it = members_.find(Key(Name));
   return it == members_.end() ? nullptr : &it->second;
@@ -209,12 +211,12 @@ const Property* Object::OwnProperty(const std::string& Name) const {
 }
 
 bool Object::Has(const std::string& Name) const {
-  if (Name == "__proto__") return prototype != nullptr || !protoValue.IsUndefined();
+  if (NamesProto(Name)) return prototype != nullptr || !protoValue.IsUndefined();
   return OwnProperty(Name) != nullptr;
 }
 
 Value Object::Get(const std::string& Name) const {
-  if (Name == "__proto__") return prototype ? Value::Obj(prototype) : protoValue;
+  if (NamesProto(Name)) return prototype ? Value::Obj(prototype) : protoValue;
   const Property* p = OwnProperty(Name);
   return p ? p->value : Value();
 }
@@ -231,7 +233,7 @@ const Property* Object::FindProperty(const std::string& Name, const Object** Hol
 }
 
 std::optional<Value> Object::Find(const std::string& Name) const {
-  if (Name == "__proto__") {
+  if (NamesProto(Name)) {
     if (prototype) return Value::Obj(prototype);
     return protoValue.IsUndefined() ? std::nullopt : std::optional<Value>(protoValue);
   }
@@ -308,7 +310,7 @@ void Object::SetArrayLength(int32_t N) {
 }
 
 void Object::Set(const std::string& Name, Value V) {
-  if (Name == "__proto__") {
+  if (NamesProto(Name)) {
     // Only an object continues the chain; anything else ends it, and reads back as it was set.
     prototype = V.IsObject() ? V.object() : nullptr;
     protoValue = V.IsObject() ? Value() : std::move(V);
@@ -329,7 +331,7 @@ void Object::Set(const std::string& Name, Value V) {
 }
 
 void Object::Define(const std::string& Name, Value V, uint8_t Flags) {
-  if (Name == "__proto__") {
+  if (NamesProto(Name)) {
     Set(Name, std::move(V));
     return;
   }
@@ -355,7 +357,7 @@ bool Object::SetFlags(const std::string& Name, uint16_t Set, uint16_t Clear) {
 }
 
 bool Object::Delete(const std::string& Name) {
-  if (Name == "__proto__") {
+  if (NamesProto(Name)) {
     bool had = Has(Name);
     prototype = nullptr;
     protoValue = Value();
