@@ -317,7 +317,7 @@ void MovieInstance::State::LoadIntoClip(const std::string& Target, std::shared_p
   }
   const std::shared_ptr<const Movie> loaded = M;
   if (!levels.at(level)->LoadIntoSprite(clip->depths, clip->serial, std::move(M))) return;
-  RequestLibraries(level, *loaded, "");
+  RequestLibraries(level, *loaded, "", Target);
   // The clip keeps its instance; its variables start afresh (its children's
   // clips go as their instances did), and the new movie's frames have run no
   // initialising actions.
