@@ -457,6 +457,28 @@ done:
 end
 )",
        {"v", "high", "low"}},
+      // _lockroot makes the clip _root for the clips under it.
+      {R"(place box 1 name c
+actions
+  push "c"
+  getvariable
+  push "_lockroot" true
+  setmember
+  push 1 "d" 2 "c"
+  getvariable
+  push "createEmptyMovieClip"
+  callmethod
+  push "_root"
+  getmember
+  trace
+  push "c"
+  getvariable
+  push "_root"
+  getmember
+  trace
+end
+)",
+       {"_level0.c", "_level0.c"}},
   };
   for (const auto& c : cases) {
     Rig r(std::string(R"(
