@@ -131,6 +131,9 @@ class MoviePlayer {
   // The character the movie exports under the linkage name Name, or imports
   // under it from a library that has arrived; nothing otherwise.
   std::optional<LinkedCharacter> FindLinkage(const std::string& Name) const;
+  // The same in the library of In: the level's movie or one loaded into one
+  // of its clips (whose clips attach from their own movie's library).
+  std::optional<LinkedCharacter> FindLinkage(const Movie& In, const std::string& Name) const;
 
   // ---- text fields scripts make (createTextField; text_field_placement.cpp) ----
   // Places a new text field Field at Depth of Timeline (replacing what is

@@ -348,6 +348,11 @@ class ScriptClip {
   // True once the clip's instance has left the display list: scripts on it
   // find variables on its level's root, and a block on it ends after a call.
   virtual bool Removed() { return false; }
+
+  // ---- for..in over a clip ----
+  // The names of the child clips and text fields, in depth order: for..in
+  // gives them after the clip's own variables.
+  virtual std::vector<std::string> ChildNames() { return {}; }
 };
 
 // A get-URL action as the host sees it. FSCommands arrive here too: a URL

@@ -178,3 +178,31 @@ TEST(MovieLibraries, CyclesThroughLibrariesEnd) {
 }
 
 }  // namespace
+
+TEST(MovieLibraries, ALibrarysInitActionsRunInTheClipThatImports) {
+  // Every block of the library runs when it arrives, for the sprite imported
+  // or not, with the importing movie's clip as this.
+  const std::string library = R"(
+size 100 100
+sprite a
+end
+sprite b
+end
+export b as "B"
+initactions a
+  push "a " "this"
+  getvariable
+  add2
+  trace
+end
+initactions b
+  push "b"
+  trace
+end
+show
+)";
+  Rig r("size 100 100\nimport \"lib.swf\" b as \"B\"\nshow\n");
+  r.instance.Step();
+  Serve(r.instance, 1, Bytes(library));
+  EXPECT_EQ(movie_test::Traces(r.host), (std::vector<std::string>{"a _level0", "b"}));
+}

@@ -417,4 +417,100 @@ TEST(MovieScriptClips, DuplicateMovieClipConvertsTheNameBeforeTheDepth) {
   EXPECT_EQ(Traces(r.host), (std::vector<std::string>{"name", "depth", "_level0.d"}));
 }
 
+TEST(MovieScriptClips, TimelineClipsClassesAndEnumeration) {
+  // The root's first frame: what it holds before its script (the library
+  // sprite "box" is defined already), and the traces of one frame step.
+  const struct {
+    const char* frame;
+    std::vector<std::string> traces;
+  } cases[] = {
+      // A class registered by the frame's init actions applies to the clip
+      // the same frame places.
+      {R"(initactions box
+  push "Cls"
+  function ""
+    push "ctor"
+    trace
+  end
+  definelocal
+  push "Cls"
+  getvariable
+  push "Box" 2 "Object"
+  getvariable
+  push "registerClass"
+  callmethod
+  pop
+end
+place box 1 name b
+actions
+  push "b"
+  getvariable
+  push "Cls"
+  getvariable
+  instanceof
+  trace
+end
+)",
+       {"ctor", "true"}},
+      // for..in over a clip: its variables, then its children from the top.
+      {R"(place box 1 name low
+place box 5 name high
+actions
+  push "v" 1
+  setvariable
+  push "this"
+  getvariable
+  enumerate2
+next:
+  storeregister 0
+  push null
+  equals2
+  if done
+  push r0
+  trace
+  jump next
+done:
+end
+)",
+       {"v", "high", "low"}},
+      // _lockroot makes the clip _root for the clips under it.
+      {R"(place box 1 name c
+actions
+  push "c"
+  getvariable
+  push "_lockroot" true
+  setmember
+  push 1 "d" 2 "c"
+  getvariable
+  push "createEmptyMovieClip"
+  callmethod
+  push "_root"
+  getmember
+  trace
+  push "c"
+  getvariable
+  push "_root"
+  getmember
+  trace
+end
+)",
+       {"_level0.c", "_level0.c"}},
+  };
+  for (const auto& c : cases) {
+    Rig r(std::string(R"(
+size 200 200
+shape dot
+  fill f solid #0000ff
+  rect 0 0 10 10 fill f
+end
+sprite box
+  place dot 1
+end
+export box as "Box"
+)") + c.frame + "show\nshow\n");
+    r.instance.Step();
+    EXPECT_EQ(Traces(r.host), c.traces) << c.frame;
+  }
+}
+
 }  // namespace

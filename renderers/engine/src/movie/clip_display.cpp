@@ -43,7 +43,7 @@ ScriptClip* Clip::AttachMovie(const std::string& Linkage, const std::string& Nam
   detail::TimelineState* t = Timeline();
   const auto d = ListDepth(Depth);
   if (!t || !d) return nullptr;
-  const auto linked = Player()->FindLinkage(Linkage);
+  const auto linked = Player()->FindLinkage(*t->movie, Linkage);
   if (!linked || !std::holds_alternative<Sprite>(*linked->character)) return nullptr;
   detail::Placement p;
   p.characterId = linked->id;

@@ -132,6 +132,15 @@ ScriptClip* Clip::Child(const std::string& Name) {
   return nullptr;
 }
 
+std::vector<std::string> Clip::ChildNames() {
+  std::vector<std::string> names;
+  detail::TimelineState* t = Timeline();
+  if (!t) return names;
+  for (const auto& [depth, inst] : t->list)
+    if (inst->sprite || inst->textField) names.push_back(InstanceName(*inst));
+  return names;
+}
+
 ScriptClip* Clip::Level(int N) { return state_.RootClip(N); }
 
 std::string Clip::Name() {

@@ -108,6 +108,7 @@ class Clip : public ScriptClip, public DrawingTarget {
   detail::TimelineState* ParentTimeline();
   std::string StaticText() override;
   bool Removed() override { return !Alive(); }
+  std::vector<std::string> ChildNames() override;
 
   // ---- the drawing methods (end of clips.cpp) ----
   detail::ShapeDrawing* Drawing() override;

@@ -252,13 +252,20 @@ bool MovieInstance::State::RunFrameScripts() {
     }
     detail::TimelineState* t = clip->Timeline();
     if (!t) continue;
+    // A movie's own timeline (a level's, or one loaded into a sprite) runs
+    // its initialising actions, before the frame's new clips are built so
+    // that the classes they register apply to them; a sprite's timeline has
+    // none.
+    if (v.entered && t->frame >= 0 && t->timeline == &t->movie->timeline) {
+      ran = true;
+      RunInitActions(v.level, v.serial, t->frame, t->timeline->frames[static_cast<size_t>(t->frame)], *clip);
+      t = clip->Timeline();
+      if (!t) continue;
+    }
     InitializeChildren(v.level, *t, v.depths);
     if (!v.entered || t->frame < 0) continue;
     ran = true;
     const Frame& frame = t->timeline->frames[static_cast<size_t>(t->frame)];
-    // A movie's own timeline (a level's, or one loaded into a sprite) runs
-    // its initialising actions; a sprite's timeline has none.
-    if (t->timeline == &t->movie->timeline) RunInitActions(v.level, v.serial, t->frame, frame, *clip);
     // A copy: the blocks may move this timeline while they run.
     const auto blocks = frame.actions;
     for (const auto& b : blocks) runtime.RunActions(b.data(), b.size(), *clip, bridge, self.budget);

@@ -17,7 +17,8 @@ void MovieInstance::State::StartLibraries(int Level, const std::string& Url) {
   RequestLibraries(Level, it->second->movie(), Url);
 }
 
-void MovieInstance::State::RequestLibraries(int Level, const Movie& M, const std::string& Base) {
+void MovieInstance::State::RequestLibraries(int Level, const Movie& M, const std::string& Base,
+                                            const std::string& Importer) {
   std::set<std::string>& asked = libraryUrls[Level];
   for (const std::string& url : detail::LibraryUrls(M, Base)) {
     if (asked.count(url)) continue;
@@ -29,6 +30,7 @@ void MovieInstance::State::RequestLibraries(int Level, const Movie& M, const std
     movie::Request r;
     r.kind = movie::Request::Kind::Library;
     r.level = Level;
+    r.target = Importer;
     StartRequest(url, "", std::move(r));
   }
 }
@@ -50,7 +52,21 @@ void MovieInstance::State::ApplyLibrary(const movie::Request& R) {
   if (level == levels.end()) return;  // the level went while the library was on its way
   for (const std::string& note : library->loadNotes) host.Log(what + note);
   if (!level->second->AddLibrary(R.url, library)) return;
-  RequestLibraries(R.level, *library, R.url);
+  RequestLibraries(R.level, *library, R.url, R.target);
+  RunLibraryInitActions(R, *library);
+}
+
+void MovieInstance::State::RunLibraryInitActions(const movie::Request& R, const Movie& Library) {
+  // Every block of the library runs, whether its sprite is imported or not,
+  // with the importing movie's clip as this.
+  movie::Clip* clip = R.target.empty() ? RootClip(R.level)
+                                       : dynamic_cast<movie::Clip*>(runtime.ResolveTarget(Clip0(), R.target));
+  if (!clip) return;  // the importer went while the library was on its way
+  for (const Frame& f : Library.timeline.frames)
+    for (const InitAction& a : f.initActions) {
+      if (!clip->Alive()) return;
+      runtime.RunActions(a.actions.data(), a.actions.size(), *clip, bridge, self.budget);
+    }
 }
 
 }  // namespace swf

@@ -317,12 +317,18 @@ void MovieInstance::State::LoadIntoClip(const std::string& Target, std::shared_p
   }
   const std::shared_ptr<const Movie> loaded = M;
   if (!levels.at(level)->LoadIntoSprite(clip->depths, clip->serial, std::move(M))) return;
-  RequestLibraries(level, *loaded, "");
+  RequestLibraries(level, *loaded, "", Target);
   // The clip keeps its instance; its variables start afresh (its children's
   // clips go as their instances did), and the new movie's frames have run no
   // initialising actions.
   initActionsRun.erase({level, clip->serial});
-  clips.erase({level, clip->serial});
+  // _lockroot set before the load holds for the movie loaded.
+  const std::optional<Value> locked = clip->DisplayProperty("_lockroot");
+  const std::vector<uint16_t> depths = clip->depths;
+  const uint64_t serial = clip->serial;
+  clips.erase({level, serial});
+  if (locked && locked->ToBoolean())
+    if (movie::Clip* fresh = ClipAt(level, depths, serial)) fresh->SetDisplayProperty("_lockroot", *locked);
 }
 
 void MovieInstance::LoadMovie(int Layer, const std::string& Url) {

@@ -63,7 +63,7 @@ struct Request {
   enum class Kind { Movie, ClipMovie, Variables, Unload, Library, Data, ClipUnload };
   Kind kind = Kind::Movie;
   int level = 0;       // Movie, Unload: the level it replaces or removes; Library: the level that imports
-  std::string target;  // ClipMovie, Variables, ClipUnload: the clip's target path
+  std::string target;  // ClipMovie, Variables, ClipUnload: the clip's target path; Library: the importer's ("" its level)
   std::string url;     // as requested
   std::vector<uint8_t> data;
   bool finished = false;
@@ -161,10 +161,13 @@ struct MovieInstance::State {
   // imports from.
   void StartLibraries(int Level, const std::string& Url);
   // Requests each library M imports (named relative to Base) that the level
-  // has not asked for yet.
-  void RequestLibraries(int Level, const Movie& M, const std::string& Base);
-  // A library request finished: loaded, its characters resolved in the level.
+  // has not asked for yet. Importer: the target path of the clip M was
+  // loaded into ("" for the level's root).
+  void RequestLibraries(int Level, const Movie& M, const std::string& Base, const std::string& Importer = "");
+  // A library request finished: loaded, its characters resolved in the level,
+  // and its initialising actions run in the clip of the movie that imports.
   void ApplyLibrary(const movie::Request& R);
+  void RunLibraryInitActions(const movie::Request& R, const Movie& Library);
   std::map<int, std::set<std::string>> libraryUrls;  // by level: the URLs requested
 
   // ---- MovieClipLoader loads (loads.cpp) ----

@@ -15,8 +15,12 @@ bool MoviePlayer::AddLibrary(const std::string& Url, std::shared_ptr<const Movie
 }
 
 std::optional<LinkedCharacter> MoviePlayer::FindLinkage(const std::string& Name) const {
+  return FindLinkage(*state_->movie, Name);
+}
+
+std::optional<LinkedCharacter> MoviePlayer::FindLinkage(const Movie& In, const std::string& Name) const {
   uint16_t id = 0;
-  const auto found = state_->imports.FindLinkage(*state_->movie, Name, id);
+  const auto found = state_->imports.FindLinkage(In, Name, id);
   if (!found) return std::nullopt;
   return LinkedCharacter{id, found->character, found->movie};
 }

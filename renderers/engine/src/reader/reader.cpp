@@ -85,7 +85,6 @@ class Parser {
   // body this is (0 for the root), Level: how deep it nests.
   void ReadTimeline(Stream& S, Timeline& T, uint16_t Sprite, uint32_t& Levels) {
     Frame pending;
-    bool pendingContent = false;
     Levels = 1;
     const std::string owner = Sprite ? "sprite " + std::to_string(Sprite) : std::string("movie");
     for (;;) {
@@ -122,7 +121,6 @@ class Parser {
           l_.Charge(sizeof(Frame), tagAt);
           T.frames.push_back(std::move(pending));
           pending = Frame{};
-          pendingContent = false;
           break;
         case kPlaceObject:
         case kPlaceObject2:
@@ -131,7 +129,6 @@ class Parser {
           if (Sprite && p.characterId && !CheckSpriteChild(Sprite, *p.characterId, Levels, tagAt)) break;
           l_.Charge(sizeof(ControlTag) + (p.name ? p.name->size() : 0), tagAt);
           pending.tags.emplace_back(std::move(p));
-          pendingContent = true;
           break;
         }
         case kRemoveObject:
@@ -141,31 +138,28 @@ class Parser {
           r.depth = body.U16();
           l_.Charge(sizeof(ControlTag), tagAt);
           pending.tags.emplace_back(r);
-          pendingContent = true;
           break;
         }
         case kFrameLabel:
           pending.label = body.String();
           l_.Charge(pending.label.size(), tagAt);
-          pendingContent = true;
           break;
         case kDoAction:
           l_.Charge(length + sizeof(std::vector<uint8_t>), tagAt);
           pending.actions.emplace_back(body.Here(), body.Here() + length);
-          pendingContent = true;
           break;
         default: {
           const OtherTag other = ReadOtherTag(body, code, tagAt, Sprite, pending, l_);
-          if (other == OtherTag::FrameContent) pendingContent = true;
           // Inside a sprite only control tags count; definitions are skipped.
           if (other == OtherTag::Unknown && !Sprite) ReadDefinition(body, code, tagAt);
           break;
         }
       }
     }
-    // Control tags after the last ShowFrame still make a frame, and every
-    // timeline has at least one.
-    if (pendingContent || T.frames.empty()) {
+    // Control tags after the last ShowFrame make no frame: the reference
+    // player never finishes loading that frame, so never shows it or runs
+    // its actions. Every timeline has at least one frame, though.
+    if (T.frames.empty()) {
       if (T.frames.size() >= l_.limits.maxFrames) Fail("too many frames", S.Offset());
       T.frames.push_back(std::move(pending));
     }

@@ -181,7 +181,7 @@ void Request(NativeCall& C, const std::string& Url, const std::string& Target, c
 void ApplyRegisteredClass(ScriptRuntime& R, ScriptClip& Clip,
                           const std::function<void(const Value& Ctor, const Value& This)>& Call) {
   const std::string linkage = Clip.LinkageName();
-  const Value ctor = linkage.empty() ? Value() : RegisteredClass(R, linkage);
+  const Value ctor = linkage.empty() ? Value() : RegisteredClass(R, linkage, Clip.SwfVersion());
   if (!ctor.IsFunction()) return;
   const Value proto = ctor.object()->Get("prototype");
   if (proto.IsObject()) Clip.Variables()->prototype = proto.object();

@@ -152,21 +152,22 @@ uint16_t HiddenFlags(int SwfVersion) {
   return hidden;
 }
 
-Object* RegisteredClasses(ScriptRuntime& R) {
+Object* RegisteredClasses(ScriptRuntime& R, int SwfVersion) {
+  if (SwfVersion < 0) SwfVersion = R.SwfVersion();
   // Kept among the built-in prototypes, which pins it for the runtime's life.
-  static const std::string kSlot = " registered classes";
-  Object* table = R.BuiltinPrototype(kSlot);
+  const std::string slot = " registered classes " + std::to_string(SwfVersion);
+  Object* table = R.BuiltinPrototype(slot);
   if (!table) {
     table = R.NewObject();
     table->prototype = nullptr;
-    table->caseless = false;
-    R.SetBuiltinPrototype(kSlot, table);
+    table->caseless = SwfVersion < 7;
+    R.SetBuiltinPrototype(slot, table);
   }
   return table;
 }
 
-Value RegisteredClass(ScriptRuntime& R, const std::string& Symbol) {
-  Value v = RegisteredClasses(R)->Get(Symbol);
+Value RegisteredClass(ScriptRuntime& R, const std::string& Symbol, int SwfVersion) {
+  Value v = RegisteredClasses(R, SwfVersion)->Get(Symbol);
   return v.IsFunction() ? v : Value();
 }
 
@@ -183,8 +184,9 @@ void InstallObject(ScriptRuntime& R) {
   R.Method(ctor, "registerClass", [](NativeCall& C) {
     if (C.args.size() < 2) return Value::Bool(false);
     std::string name = C.ToString(C.args[0]);
-    if (C.args[1].IsFunction()) RegisteredClasses(C.runtime)->Set(name, C.args[1]);
-    else RegisteredClasses(C.runtime)->Delete(name);
+    Object* table = RegisteredClasses(C.runtime, C.clip.SwfVersion());
+    if (C.args[1].IsFunction()) table->Set(name, C.args[1]);
+    else table->Delete(name);
     return Value::Bool(true);
   });
   R.Method(R.Global(), "ASSetPropFlags", AsSetPropFlags);

@@ -109,8 +109,11 @@ bool IsConstructing(const NativeCall& C);
 // registered for them (members of a pinned object; empty until a movie
 // registers one). attachMovie gives a new clip of a registered symbol the
 // constructor's prototype and runs the constructor on it.
-Object* RegisteredClasses(ScriptRuntime& R);
-Value RegisteredClass(ScriptRuntime& R, const std::string& Symbol);
+// Each SWF version has its own table (names caseless before SWF 7): a
+// movie loaded from another version neither sees nor replaces the classes
+// registered by the first. Version -1: the runtime's own.
+Object* RegisteredClasses(ScriptRuntime& R, int SwfVersion = -1);
+Value RegisteredClass(ScriptRuntime& R, const std::string& Symbol, int SwfVersion = -1);
 void InstallColor(ScriptRuntime& R);              // builtins_color.cpp (from InstallGeometry)
 void InstallTransform(ScriptRuntime& R);          // builtins_transform.cpp (from InstallGeometry)
 // ---- registered classes on clips (builtins_movieclip.cpp) ----

@@ -1517,13 +1517,20 @@ void Interpreter::Step(Frame& F, const Action& A) {
       Value v = Pop();
       if (A.code == C::Enumerate) v = GetVariable(F, v.ToString());
       Object* o = v.IsObject() ? v.object() : nullptr;
-      if (ScriptClip* c = ClipOf(F, v)) o = c->Variables();
+      ScriptClip* clip = ClipOf(F, v);
+      if (clip) o = clip->Variables();
       Push(Value::Null());
       if (o) {
-        // Own members in the order they were made, then those of each
-        // prototype not yet named; the loop takes them from the top.
+        // A clip's children (the loop takes them last), then own members in
+        // the order they were made, then those of each prototype not yet
+        // named; the loop takes them from the top.
         std::vector<std::string> names;
         std::set<std::string> seen;
+        if (clip)
+          for (std::string& child : clip->ChildNames()) {
+            if (child.empty() || o->OwnProperty(child)) continue;
+            if (seen.insert(o->caseless ? Lowercase(child) : child).second) names.push_back(std::move(child));
+          }
         int depth = 0;
         for (const Object* p = o; p && depth < 256; p = p->prototype, ++depth) {
           for (const std::string& k : p->Keys(true)) {

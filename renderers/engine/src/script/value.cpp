@@ -391,10 +391,14 @@ std::vector<std::pair<std::string, Value>> Object::OwnValues() const {
 // ---- clips ----
 
 ScriptClip* ScriptClip::Root() {
+  // The level's root, unless a clip on the way up locks _root to itself
+  // (_lockroot, set on the clip a movie is loaded into).
   ScriptClip* c = this;
   for (int i = 0; i < 4096; ++i) {
     ScriptClip* p = c->Parent();
     if (!p) break;
+    const std::optional<Value> locked = c->DisplayProperty("_lockroot");
+    if (locked && locked->type() == Value::Type::Boolean && locked->boolean()) break;
     c = p;
   }
   return c;
