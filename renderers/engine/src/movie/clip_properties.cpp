@@ -21,7 +21,8 @@ constexpr std::array<const char*, 14> kBlendNames = {"normal",     "layer", "mul
 std::optional<Value> Default(const std::string& Name, int Version) {
   if (Name == "enabled" || Name == "useHandCursor") return Value::Bool(true);
   if (Name == "_lockroot") return Value::Bool(false);
-  if (Name == "focusEnabled" || Name == "tabEnabled" || Name == "tabIndex" || Name == "tabChildren" ||
+  // focusEnabled is a plain variable: Selection reads it, delete removes it.
+  if (Name == "tabEnabled" || Name == "tabIndex" || Name == "tabChildren" ||
       Name == "hitArea" || Name == "menu" || Name == "trackAsMenu")
     return Value();
   if (Version >= 8 && (Name == "opaqueBackground" || Name == "scale9Grid")) return Value();

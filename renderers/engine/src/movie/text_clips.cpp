@@ -10,6 +10,7 @@
 #include "renderers/engine/src/movie/movie_state.h"
 #include "renderers/engine/src/player/display_list.h"
 #include "renderers/engine/src/player/text_field.h"
+#include "renderers/engine/src/script/focus.h"
 #include "renderers/engine/src/utf8.h"
 
 namespace swf::movie {
@@ -147,6 +148,8 @@ void TextClip::SetProperty(int Index, const Value& V) {
   if (!i || SetPlacementProperty(*i, Index, V)) return;
   if (Index == kVisible) {
     i->visible = V.ToBoolean();
+    // A hidden field cannot keep the keyboard focus.
+    if (!i->visible) DropFocusFromHidden(state_.runtime, state_.bridge, *this);
     return;
   }
   if (Index != kWidth && Index != kHeight) return;

@@ -33,6 +33,10 @@ class TextField {
   AutoSize autoSize = AutoSize::None;
   int scroll = 1, hscroll = 0;  // the first line shown (from 1), and twips scrolled sideways
   double letterSpacing = 0;      // twips added after each character (TextFormat.letterSpacing)
+  // The selection in characters of the plain text: from the anchor to the
+  // caret (either way round). Nothing selected is the caret at 0.
+  size_t selectionAnchor = 0, selectionCaret = 0;
+  bool selectionShown = false;  // since it took the focus, Selection reports it
 
   const std::string& Text() const { return text_; }
   void SetText(std::string Text);

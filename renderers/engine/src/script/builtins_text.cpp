@@ -551,11 +551,19 @@ void InstallTextField(ScriptRuntime& R) {
     return Value();
   });
   R.Method(proto, "replaceSel", [](NativeCall& C) {
-    // Nothing is selected without focus: the text goes in at the end.
+    // The selection (the caret at 0 in a field never focused) gives way to
+    // the text, and the caret follows it.
     ThisField f = FieldOf(C);
     if (!f.field) return Value();
-    const std::string add = C.ToString(C.Arg(0));
-    f.field->SetText(f.field->Text() + (f.field->field.html ? EscapeHtml(add) : add));
+    const std::u32string add = detail::DecodeUtf8(C.ToString(C.Arg(0)));
+    std::u32string text = detail::DecodeUtf8(f.field->PlainText());
+    const size_t begin = std::min({f.field->selectionAnchor, f.field->selectionCaret, text.size()});
+    const size_t end = std::min(std::max(f.field->selectionAnchor, f.field->selectionCaret), text.size());
+    text.replace(begin, end - begin, add);
+    std::string out;
+    for (const char32_t c : text) detail::AppendUtf8(out, c);
+    f.field->SetText(f.field->field.html ? EscapeHtml(out) : out);
+    f.field->selectionAnchor = f.field->selectionCaret = begin + add.size();
     f.clip->Refit();
     return Value();
   });
