@@ -130,6 +130,8 @@ ScriptClip* Clip::Child(const std::string& Name) {
   }
   // Text field instances are found by name too (text_clips.cpp).
   if (ScriptClip* field = TextFieldChild(state_, level, depths, *t, Name)) return field;
+  // And buttons (button_clips.cpp).
+  if (ScriptClip* button = ButtonChild(state_, level, depths, *t, Name)) return button;
   return nullptr;
 }
 

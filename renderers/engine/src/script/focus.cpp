@@ -33,6 +33,13 @@ void TellListeners(NativeCall& C, Object* Selection, const std::string& Old, con
   }
 }
 
+// The text field at Path, or nullptr.
+detail::TextField* FieldAt(NativeCall& C, const std::string& Path) {
+  ScriptClip* clip = Path.empty() ? nullptr : C.runtime.ResolveTarget(C.clip, Path);
+  ScriptTextField* text = clip ? AsTextField(clip) : nullptr;
+  return text ? text->Field() : nullptr;
+}
+
 }  // namespace
 
 std::string FocusPath(ScriptRuntime& R) {
@@ -55,12 +62,12 @@ void MoveFocus(NativeCall& C, const std::string& Path) {
   if (!selection) return;
   const std::string old = selection->Get(kFocusSlot).ToString();
   if (old == Path) return;
+  // The field losing the focus no longer shows its selection.
+  if (detail::TextField* f = FieldAt(C, old)) f->selectionShown = false;
   selection->Define(kFocusSlot, Value::String(Path), kDontEnum | kDontDelete);
   TellListeners(C, selection, old, Path);
-  if (Path.empty() || FocusPath(C.runtime) != Path) return;
-  ScriptClip* target = C.runtime.ResolveTarget(C.clip, Path);
-  ScriptTextField* text = target ? AsTextField(target) : nullptr;
-  if (detail::TextField* f = text ? text->Field() : nullptr) {
+  if (FocusPath(C.runtime) != Path) return;
+  if (detail::TextField* f = FieldAt(C, Path)) {
     f->selectionAnchor = 0;
     f->selectionCaret = detail::DecodeUtf8(f->PlainText()).size();
     f->selectionShown = true;
