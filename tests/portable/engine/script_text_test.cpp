@@ -404,6 +404,18 @@ const std::string kIndices = CallSelection("getBeginIndex", "", 0) + CallSelecti
 
 }  // namespace
 
+TEST(ScriptText, KerningComesFromTheMarkupForTheTextOnly) {
+  const std::string stage =
+      "edittext f 100 20 html text \"<p><font face='Arial' kerning='1'>a</font></p>\"\nplace f 1 name fld";
+  auto kerning = [](const std::string& Method) {
+    return "push 0 \"fld\"\ngetvariable\npush \"" + Method + "\"\ncallmethod\npush \"kerning\"\ngetmember\ntrace\n";
+  };
+  EXPECT_EQ(MovieTraces(stage, kerning("getTextFormat") + kerning("getNewTextFormat")), "true\nfalse");
+  EXPECT_EQ(MovieTraces(stage, SetMember("fld", "htmlText", "\"<font kerning='0'>b</font>\"") +
+                                   kerning("getTextFormat")),
+            "false");
+}
+
 TEST(ScriptText, FocusGoesWhereItMayAndSelectsTheFieldsText) {
   const std::string stage =
       "edittext f 100 20 text \"abcd\"\nplace f 1 name fld\nsprite s\nend\nplace s 2 name clip";
