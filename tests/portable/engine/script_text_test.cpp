@@ -40,6 +40,7 @@ TEST(ScriptText, PlacedFieldIsAnObjectWithTheDefinitionsProperties) {
       {TraceMember("fld", "_x") + TraceMember("fld", "_y") + TraceMember("fld", "_width") + TraceMember("fld", "_name"),
        "10\n20\n100\nfld"},
       {TraceMember("fld", "length") + TraceMember("fld", "variable") + TraceMember("fld", "type"), "8\nv\ndynamic"},
+      {TraceMember("fld", "_focusrect"), "null"},
       {TraceMember("fld", "border") + TraceMember("fld", "background") + TraceMember("fld", "multiline") +
            TraceMember("fld", "wordWrap"),
        "true\ntrue\ntrue\nfalse"},

@@ -16,7 +16,7 @@
 namespace swf::movie {
 namespace {
 
-enum Property { kX = 0, kY, kXScale, kYScale, kAlpha = 6, kVisible, kWidth, kHeight, kRotation };
+enum Property { kX = 0, kY, kXScale, kYScale, kAlpha = 6, kVisible, kWidth, kHeight, kRotation, kFocusRect = 17 };
 
 std::string InstanceName(const detail::Instance& I) { return I.ScriptName(); }
 
@@ -139,6 +139,7 @@ Value TextClip::GetProperty(int Index) {
       return Value::Number((Index == kWidth ? r.Width() : r.Height()) / 20);
     }
     case kRotation: return Value::Number(std::atan2(m.b, m.a) * 180 / std::numbers::pi);
+    case kFocusRect: return Value::Null();  // a field has no focus rectangle of its own
     default: return Value();
   }
 }
