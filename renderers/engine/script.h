@@ -344,6 +344,11 @@ class ScriptClip {
   std::string TargetPath();        // "_level0.a.b"
   std::string SlashPath();         // "/a/b" ("/" for a root)
 
+  // ---- buttons ----
+  // A button instance (typeof "object", its variables' prototype
+  // Button.prototype) rather than a movie clip.
+  virtual bool IsButton() { return false; }
+
   // ---- removed clips, for the scripts still running on them ----
   // True once the clip's instance has left the display list: scripts on it
   // find variables on its level's root, and a block on it ends after a call.

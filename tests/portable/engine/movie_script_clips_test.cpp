@@ -345,10 +345,10 @@ show
   r.instance.Step();
   r.instance.Step();
   EXPECT_EQ(Traces(r.host), (std::vector<std::string>{
-                                "undefined", "undefined", "_level0.b", "undefined", "f", "4294967292", "0",
+                                "undefined", "undefined", "_level0.b", "undefined", "f", "-4", "-2147483648",
                                 "_level0.low", "_level0.high",  // frame 2
                                 // frame 1 again: the clip at -100 went, the one at 5 stayed
-                                "undefined", "_level0.high", "_level0.b", "undefined", "f", "4294967292", "0"}));
+                                "undefined", "_level0.high", "_level0.b", "undefined", "f", "-4", "-2147483648"}));
 }
 
 TEST(MovieScriptClips, CloneSpriteCountsFromTheTimelinesDepthZero) {
@@ -510,6 +510,64 @@ export box as "Box"
 )") + c.frame + "show\nshow\n");
     r.instance.Step();
     EXPECT_EQ(Traces(r.host), c.traces) << c.frame;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A button "btn" (a 10x10 square) at (20, 30) and the root's first frame script.
+std::string ButtonMovie(const std::string& Script) {
+  return R"(
+size 200 200
+shape dot
+  fill f solid #0000ff
+  rect 0 0 10 10 fill f
+end
+button go
+  up+over+down+hit dot
+end
+place go 1 at 20 30 name btn
+actions
+)" + Script + R"(
+end
+show
+)";
+}
+
+TEST(MovieScriptButtons, ButtonsAreObjectsWithTheirOwnProperties) {
+  struct Case {
+    std::string script;
+    std::vector<std::string> want;
+  };
+  const std::string btn = "push \"btn\"\ngetvariable\n";
+  auto trace = [&](const std::string& Member) { return btn + "push \"" + Member + "\"\ngetmember\ntrace\n"; };
+  auto set = [&](const std::string& Member, const std::string& V) {
+    return btn + "push \"" + Member + "\" " + V + "\nsetmember\n";
+  };
+  const Case cases[] = {
+      {btn + "trace\n" + btn + "typeof\ntrace\n" + trace("_x") + trace("_y") + trace("_width") + trace("_name"),
+       {"_level0.btn", "object", "20", "30", "10", "btn"}},
+      {trace("useHandCursor") + set("useHandCursor", "false") + trace("useHandCursor") + trace("enabled") +
+           trace("_focusrect"),
+       {"true", "false", "true", "null"}},
+      {"push 0\n" + btn + "push \"getDepth\"\ncallmethod\ntrace\n" + trace("_parent"), {"-16383", "_level0"}},
+      // tabIndex: a signed 32-bit whole number; what is none is -2^31.
+      {set("tabIndex", "-4") + trace("tabIndex") + set("tabIndex", "\"x\"") + trace("tabIndex") +
+           set("tabIndex", "1.5") + trace("tabIndex"),
+       {"-4", "-2147483648", "1"}},
+      {set("_x", "50") + trace("_x") + set("_visible", "false") + trace("_visible"), {"50", "false"}},
+      // A button takes the focus.
+      {btn + "push 1 \"Selection\"\ngetvariable\npush \"setFocus\"\ncallmethod\ntrace\n"
+             "push 0 \"Selection\"\ngetvariable\npush \"getFocus\"\ncallmethod\ntrace\n",
+       {"true", "_level0.btn"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    Rig r(ButtonMovie(c.script));
+    r.instance.Step();
+    EXPECT_EQ(Traces(r.host), c.want);
   }
 }
 

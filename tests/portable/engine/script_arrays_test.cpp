@@ -292,6 +292,10 @@ TEST(ScriptArrays, SystemObjectsKeepStateAndTellTheirListeners) {
     push "displayState"
     getmember
     trace
+    push "a"
+    getvariable
+    push "focusEnabled" true
+    setmember
     push "a" 1 "Selection"
     getvariable
     push "setFocus"

@@ -40,6 +40,7 @@ TEST(ScriptText, PlacedFieldIsAnObjectWithTheDefinitionsProperties) {
       {TraceMember("fld", "_x") + TraceMember("fld", "_y") + TraceMember("fld", "_width") + TraceMember("fld", "_name"),
        "10\n20\n100\nfld"},
       {TraceMember("fld", "length") + TraceMember("fld", "variable") + TraceMember("fld", "type"), "8\nv\ndynamic"},
+      {TraceMember("fld", "_focusrect"), "null"},
       {TraceMember("fld", "border") + TraceMember("fld", "background") + TraceMember("fld", "multiline") +
            TraceMember("fld", "wordWrap"),
        "true\ntrue\ntrue\nfalse"},
@@ -405,3 +406,72 @@ TEST(ScriptMedia, NetConnectionReportsLocalConnectionsOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string CallSelection(const std::string& Method, const std::string& Args, int Count) {
+  return "push " + Args + (Args.empty() ? "" : " ") + std::to_string(Count) +
+         " \"Selection\"\ngetvariable\npush \"" + Method + "\"\ncallmethod\ntrace\n";
+}
+std::string Focus(const std::string& Var) {
+  return "push \"" + Var + "\"\ngetvariable\npush 1 \"Selection\"\ngetvariable\npush \"setFocus\"\ncallmethod\ntrace\n";
+}
+const std::string kIndices = CallSelection("getBeginIndex", "", 0) + CallSelection("getCaretIndex", "", 0) +
+                             CallSelection("getEndIndex", "", 0);
+
+}  // namespace
+
+TEST(ScriptText, KerningComesFromTheMarkupForTheTextOnly) {
+  const std::string stage =
+      "edittext f 100 20 html text \"<p><font face='Arial' kerning='1'>a</font></p>\"\nplace f 1 name fld";
+  auto kerning = [](const std::string& Method) {
+    return "push 0 \"fld\"\ngetvariable\npush \"" + Method + "\"\ncallmethod\npush \"kerning\"\ngetmember\ntrace\n";
+  };
+  EXPECT_EQ(MovieTraces(stage, kerning("getTextFormat") + kerning("getNewTextFormat")), "true\nfalse");
+  EXPECT_EQ(MovieTraces(stage, SetMember("fld", "htmlText", "\"<font kerning='0'>b</font>\"") +
+                                   kerning("getTextFormat")),
+            "false");
+}
+
+TEST(ScriptText, FocusGoesWhereItMayAndSelectsTheFieldsText) {
+  const std::string stage =
+      "edittext f 100 20 text \"abcd\"\nplace f 1 name fld\nsprite s\nend\nplace s 2 name clip";
+  const std::string listen =
+      "push \"l\" 0\ninitobject\nsetvariable\npush \"l\"\ngetvariable\npush \"onSetFocus\"\n"
+      "function2 \"\" registers 3 args o=1 n=2\npush r1 \">\" \nadd2\npush r2\nadd2\ntrace\nend\nsetmember\n"
+      "push \"l\"\ngetvariable\npush 1 \"Selection\"\ngetvariable\npush \"addListener\"\ncallmethod\npop\n";
+  struct Case {
+    std::string script, want;
+  };
+  const Case cases[] = {
+      // A clip takes the focus only when focusEnabled or a button handler says it may.
+      {Focus("clip") + CallSelection("getFocus", "", 0), "false\nnull"},
+      {SetMember("clip", "focusEnabled", "true") + Focus("clip") + CallSelection("getFocus", "", 0),
+       "true\n_level0.clip"},
+      {SetMember("clip", "onRelease", "1") + Focus("clip"), "true"},
+      {"push false 1 \"Selection\"\ngetvariable\npush \"setFocus\"\ncallmethod\ntrace\n" +
+           CallSelection("setFocus", "null", 1),
+       "false\ntrue"},
+      // Listeners hear the change before the field's text is selected.
+      {listen + "push \"l\"\ngetvariable\npush \"onSetFocus\"\nfunction2 \"\" registers 1\n" + kIndices +
+           "end\nsetmember\n" + Focus("fld") + kIndices,
+       "-1\n-1\n-1\ntrue\n0\n4\n4"},
+      // The selection runs from the first end given to the second, held within the text.
+      {Focus("fld") + CallSelection("setSelection", "1 3", 2) + kIndices + CallSelection("setSelection", "0 -1", 1) +
+           kIndices,
+       "true\nundefined\n1\n1\n3\nundefined\n0\n4\n4"},
+      // replaceSel puts its text in place of the selection: the caret at 0 without focus.
+      {"push \"|\" 1 \"fld\"\ngetvariable\npush \"replaceSel\"\ncallmethod\npop\n" + TraceMember("fld", "text") +
+           Focus("fld") + "push \"|\" 1 \"fld\"\ngetvariable\npush \"replaceSel\"\ncallmethod\npop\n" +
+           "push \"-\" 1 \"fld\"\ngetvariable\npush \"replaceSel\"\ncallmethod\npop\n" + TraceMember("fld", "text"),
+       "|abcd\ntrue\n|-"},
+      // What is hidden loses the focus at once.
+      {listen + SetMember("clip", "focusEnabled", "true") + Focus("clip") + SetMember("clip", "_visible", "false") +
+           CallSelection("getFocus", "", 0) + Focus("fld") + SetMember("fld", "_visible", "false"),
+       "null>_level0.clip\ntrue\n_level0.clip>null\nnull\nnull>_level0.fld\ntrue\n_level0.fld>null"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    EXPECT_EQ(MovieTraces(stage, c.script), c.want);
+  }
+}

@@ -114,6 +114,8 @@ ScriptClip* Clip::InstanceAtDepth(int Depth) {
   // shape, static text) as this clip.
   if (it->second->textField)
     if (ScriptClip* field = TextFieldChild(state_, level, depths, *t, it->second->ScriptName())) return field;
+  if (it->second->button)
+    if (ScriptClip* button = ButtonChild(state_, level, depths, *t, it->second->ScriptName())) return button;
   return this;
 }
 

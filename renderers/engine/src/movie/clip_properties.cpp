@@ -21,21 +21,21 @@ constexpr std::array<const char*, 14> kBlendNames = {"normal",     "layer", "mul
 std::optional<Value> Default(const std::string& Name, int Version) {
   if (Name == "enabled" || Name == "useHandCursor") return Value::Bool(true);
   if (Name == "_lockroot") return Value::Bool(false);
-  if (Name == "focusEnabled" || Name == "tabEnabled" || Name == "tabIndex" || Name == "tabChildren" ||
+  // focusEnabled, tabEnabled and tabChildren are plain variables (Selection
+  // reads focusEnabled; delete removes them).
+  if (Name == "tabIndex" ||
       Name == "hitArea" || Name == "menu" || Name == "trackAsMenu")
     return Value();
   if (Version >= 8 && (Name == "opaqueBackground" || Name == "scale9Grid")) return Value();
   return std::nullopt;
 }
 
-// tabIndex keeps a whole number from 0 to 2^32 - 1 (-4 wraps to 4294967292;
-// what is no number is 0).
+// tabIndex keeps a signed 32-bit whole number; what is no number or lies
+// beyond that range is -2^31.
 double TabIndex(const Value& V) {
-  const double n = V.ToNumber();
-  if (!std::isfinite(n)) return 0;
-  double r = std::fmod(std::trunc(n), 4294967296.0);
-  if (r < 0) r += 4294967296.0;
-  return r;
+  const double n = std::trunc(V.ToNumber());
+  if (!(n >= -2147483648.0 && n <= 2147483647.0)) return -2147483648.0;
+  return n + 0.0;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <numbers>
 
 #include "renderers/engine/src/movie/movie_state.h"
+#include "renderers/engine/src/script/focus.h"
 #include "renderers/engine/src/player/display_list.h"
 #include "renderers/engine/src/player/drawing.h"
 
@@ -129,6 +130,8 @@ ScriptClip* Clip::Child(const std::string& Name) {
   }
   // Text field instances are found by name too (text_clips.cpp).
   if (ScriptClip* field = TextFieldChild(state_, level, depths, *t, Name)) return field;
+  // And buttons (button_clips.cpp).
+  if (ScriptClip* button = ButtonChild(state_, level, depths, *t, Name)) return button;
   return nullptr;
 }
 
@@ -283,6 +286,8 @@ void Clip::SetProperty(int Index, const Value& V) {
   if (Index == kVisible) {
     // A value that reads as no number leaves it as it is.
     if (const std::optional<bool> v = Visible(V)) i->visible = *v;
+    // A hidden clip cannot keep the keyboard focus.
+    if (!i->visible) DropFocusFromHidden(state_.runtime, state_.bridge, *this);
     return;
   }
   if (Index != kWidth && Index != kHeight) return;

@@ -12,6 +12,7 @@
 #include "renderers/engine/movie.h"
 #include "renderers/engine/player.h"
 #include "renderers/engine/script.h"
+#include "renderers/engine/src/movie/button_clips.h"
 #include "renderers/engine/src/movie/clips.h"
 #include "renderers/engine/src/movie/text_clips.h"
 
@@ -96,6 +97,8 @@ struct MovieInstance::State {
   std::map<std::pair<int, uint64_t>, std::unique_ptr<movie::Clip>> clips;  // by level and serial (0: root)
   // Text field instances as scripts see them, by level and serial (text_clips.cpp).
   std::map<std::pair<int, uint64_t>, std::unique_ptr<movie::TextClip>> textClips;
+  // Button instances as scripts see them, by level and serial (button_clips.cpp).
+  std::map<std::pair<int, uint64_t>, std::unique_ptr<movie::ButtonClip>> buttonClips;
   std::map<int, movie::Request> requests;
   int nextRequest = 1;
   int width = 0, height = 0;

@@ -10,12 +10,13 @@
 #include "renderers/engine/src/movie/movie_state.h"
 #include "renderers/engine/src/player/display_list.h"
 #include "renderers/engine/src/player/text_field.h"
+#include "renderers/engine/src/script/focus.h"
 #include "renderers/engine/src/utf8.h"
 
 namespace swf::movie {
 namespace {
 
-enum Property { kX = 0, kY, kXScale, kYScale, kAlpha = 6, kVisible, kWidth, kHeight, kRotation };
+enum Property { kX = 0, kY, kXScale, kYScale, kAlpha = 6, kVisible, kWidth, kHeight, kRotation, kFocusRect = 17 };
 
 std::string InstanceName(const detail::Instance& I) { return I.ScriptName(); }
 
@@ -138,6 +139,7 @@ Value TextClip::GetProperty(int Index) {
       return Value::Number((Index == kWidth ? r.Width() : r.Height()) / 20);
     }
     case kRotation: return Value::Number(std::atan2(m.b, m.a) * 180 / std::numbers::pi);
+    case kFocusRect: return Value::Null();  // a field has no focus rectangle of its own
     default: return Value();
   }
 }
@@ -147,6 +149,8 @@ void TextClip::SetProperty(int Index, const Value& V) {
   if (!i || SetPlacementProperty(*i, Index, V)) return;
   if (Index == kVisible) {
     i->visible = V.ToBoolean();
+    // A hidden field cannot keep the keyboard focus.
+    if (!i->visible) DropFocusFromHidden(state_.runtime, state_.bridge, *this);
     return;
   }
   if (Index != kWidth && Index != kHeight) return;

@@ -40,6 +40,7 @@ void MovieInstance::State::BindTextFields() {
     walk(level, p->RootTimeline(), path, 0);
   }
   movie::PruneTextClips(*this);
+  movie::PruneButtonClips(*this);
 }
 
 }  // namespace swf

@@ -121,6 +121,12 @@ struct TextField::Drawing {
   std::vector<SceneNode> nodes;
 };
 
+void TextField::SetHtmlText(std::string Html) {
+  const std::vector<TextSpan> spans = ParseHtmlText(Html.substr(0, kMaxTextBytes), CharFormat{}, ParaFormat{});
+  kerning = !spans.empty() && spans.front().format.kerning;
+  SetText(std::move(Html));
+}
+
 void TextField::SetText(std::string Text) {
   if (Text == text_) return;
   text_ = std::move(Text);

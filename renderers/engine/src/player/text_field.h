@@ -18,7 +18,9 @@ namespace swf::detail {
 class TextField {
  public:
   TextField(const Movie& M, const EditText& E)
-      : field(E), background(E.border), movie_(M), text_(E.initialText) {}
+      : field(E), background(E.border), movie_(M), text_(E.initialText) {
+    if (E.html) SetHtmlText(E.initialText);
+  }
 
   // The definition as scripts have changed it (call Changed after a change).
   EditText field;
@@ -33,9 +35,17 @@ class TextField {
   AutoSize autoSize = AutoSize::None;
   int scroll = 1, hscroll = 0;  // the first line shown (from 1), and twips scrolled sideways
   double letterSpacing = 0;      // twips added after each character (TextFormat.letterSpacing)
+  bool kerning = false;          // TextFormat.kerning of the text: what its markup or a script set
+  bool newTextKerning = false;   // and of the format new text takes
+  // The selection in characters of the plain text: from the anchor to the
+  // caret (either way round). Nothing selected is the caret at 0.
+  size_t selectionAnchor = 0, selectionCaret = 0;
+  bool selectionShown = false;  // since it took the focus, Selection reports it
 
   const std::string& Text() const { return text_; }
   void SetText(std::string Text);
+  // Sets HTML text, the field's own format taking what its markup gives the first character.
+  void SetHtmlText(std::string Html);
   // The text without markup (what `text` reads in an HTML field).
   std::string PlainText() const;
   // The colour the characters in [Begin, End) of the plain text share, in an

@@ -41,6 +41,7 @@ void InstallBuiltins(ScriptRuntime& R) {
   InstallExternalInterface(R);
   InstallBitmapData(R);
   InstallDrawing(R);
+  InstallButton(R);
   InstallClassStubs(R);
   InstallNativeTable(R);
 }

@@ -11,7 +11,11 @@
 #include <cmath>
 #include <map>
 
+#include "renderers/engine/src/player/text_field.h"
+#include "renderers/engine/src/script/focus.h"
 #include "renderers/engine/src/script/internal.h"
+#include "renderers/engine/src/script/text_field_object.h"
+#include "renderers/engine/src/text/text_layout.h"
 
 namespace swf {
 namespace {
@@ -97,6 +101,15 @@ void Accessor(ScriptRuntime& R, Object* O, const std::string& Name, NativeFuncti
 Value Stored(NativeCall& C, const std::string& Slot) {
   Object* o = C.ThisObject();
   return o ? o->Get(Slot) : Value();
+}
+
+// The text field holding the focus, or nullptr.
+detail::TextField* FocusedField(NativeCall& C) {
+  const std::string path = FocusPath(C.runtime);
+  ScriptClip* clip = path.empty() ? nullptr : C.runtime.ResolveTarget(C.clip, path);
+  ScriptTextField* text = clip ? AsTextField(clip) : nullptr;
+  detail::TextField* field = text ? text->Field() : nullptr;
+  return field && field->selectionShown ? field : nullptr;
 }
 
 // ---- System ----
@@ -234,36 +247,54 @@ void InstallStage(ScriptRuntime& R) {
 void InstallSelection(ScriptRuntime& R) {
   Object* selection = NewSingleton(R, "Selection");
   MakeBroadcaster(R, selection);
-  // The focus is kept as the target path of a clip or text field ("" for none).
+  // focus.cpp keeps the focus on the object, found again as a built-in.
   selection->Define("_focus", Value::String(""), kHidden);
+  R.SetBuiltinPrototype("Selection", selection);
   R.Method(selection, "getFocus", [](NativeCall& C) {
-    std::string path = Stored(C, "_focus").ToString();
+    const std::string path = FocusPath(C.runtime);
     return path.empty() ? Value::Null() : Value::String(path);
   });
   R.Method(selection, "setFocus", [](NativeCall& C) {
-    Object* self = C.ThisObject();
-    if (!self) return Value::Bool(false);
-    Value target = C.Arg(0);
+    const Value target = C.Arg(0);
     std::string path;
-    if (target.IsClip()) {
-      path = target.string();
-    } else if (target.IsString()) {
+    if (target.IsClip() || target.IsString()) {
       ScriptClip* clip = C.runtime.ResolveTarget(C.clip, target.string());
-      if (!clip) return Value::Bool(false);
+      if (!clip || !TakesFocus(C, *clip)) return Value::Bool(false);
       path = clip->TargetPath();
     } else if (!target.IsUndefined() && !target.IsNull()) {
       return Value::Bool(false);
     }
-    std::string old = self->Get("_focus").ToString();
-    if (old == path) return Value::Bool(true);
-    self->Define("_focus", Value::String(path), kHidden);
-    auto clipValue = [](const std::string& P) { return P.empty() ? Value::Null() : Value::ClipPath(P); };
-    Broadcast(C, C.thisValue, "onSetFocus", {clipValue(old), clipValue(path)});
+    MoveFocus(C, path);
     return Value::Bool(true);
   });
-  for (const char* name : {"getBeginIndex", "getEndIndex", "getCaretIndex"})
-    R.Method(selection, name, [](NativeCall&) { return Value::Number(-1); });
-  R.Method(selection, "setSelection", [](NativeCall&) { return Value(); });
+  // The selection in the focused text field; -1 when no field has the focus.
+  auto index = [](size_t (*Which)(const detail::TextField&)) {
+    return [Which](NativeCall& C) {
+      const detail::TextField* f = FocusedField(C);
+      return Value::Number(f ? static_cast<double>(Which(*f)) : -1);
+    };
+  };
+  R.Method(selection, "getBeginIndex", index([](const detail::TextField& F) {
+             return std::min(F.selectionAnchor, F.selectionCaret);
+           }));
+  R.Method(selection, "getEndIndex", index([](const detail::TextField& F) {
+             return std::max(F.selectionAnchor, F.selectionCaret);
+           }));
+  R.Method(selection, "getCaretIndex", index([](const detail::TextField& F) { return F.selectionCaret; }));
+  R.Method(selection, "setSelection", [](NativeCall& C) {
+    detail::TextField* f = FocusedField(C);
+    if (!f || C.args.empty()) return Value();
+    const double length = static_cast<double>(detail::DecodeUtf8(f->PlainText()).size());
+    // Each end held within the text; a missing end is the text's end.
+    auto at = [&](const Value& V) {
+      if (V.IsUndefined()) return static_cast<size_t>(length);
+      const double n = C.ToNumber(V);
+      return static_cast<size_t>(std::isnan(n) ? 0 : std::clamp(std::trunc(n), 0.0, length));
+    };
+    f->selectionAnchor = at(C.args[0]);
+    f->selectionCaret = at(C.Arg(1));
+    return Value();
+  });
 }
 
 // ---- ContextMenu and ContextMenuItem ----

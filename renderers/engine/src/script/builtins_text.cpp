@@ -363,7 +363,7 @@ const std::vector<FieldProperty>& FieldProperties() {
          return Value::String(F.field->field.html ? F.field->Text() : F.field->PlainText());
        },
        [](NativeCall& C, ThisField& F, const Value& V) {
-         F.field->SetText(C.ToString(V));
+         F.field->field.html ? F.field->SetHtmlText(C.ToString(V)) : F.field->SetText(C.ToString(V));
          F.clip->Refit();
        }},
       {"variable",
@@ -462,7 +462,7 @@ Object* FieldFormat(NativeCall& C, const ThisField& F) {
   d->values[kBlockIndent] = Value::Number(0);
   d->values[kBullet] = Value::Bool(false);
   d->values[kTabStops] = Value::Obj(C.runtime.NewArray({}));
-  d->values[kKerning] = Value::Bool(false);
+  d->values[kKerning] = Value::Bool(F.field->kerning);
   d->values[kLetterSpacing] = Value::Number(F.field->letterSpacing / 20);
   return o;
 }
@@ -485,6 +485,7 @@ void ApplyFormat(NativeCall& C, ThisField& F, const Value& Format) {
   if (d->values[kIndent].IsNumber()) e.indent = static_cast<uint16_t>(std::max(twips(d->values[kIndent], 65535), 0.0));
   if (d->values[kLetterSpacing].IsNumber() && std::isfinite(d->values[kLetterSpacing].number()))
     F.field->letterSpacing = twips(d->values[kLetterSpacing], 1e5);
+  if (d->values[kKerning].type() == Value::Type::Boolean) F.field->kerning = d->values[kKerning].boolean();
   if (d->values[kLeading].IsNumber()) e.leading = static_cast<int16_t>(twips(d->values[kLeading], 32767));
   F.field->Changed();
   F.clip->Refit();
@@ -524,7 +525,13 @@ void InstallTextField(ScriptRuntime& R) {
     if (FormatData* d = FormatOf(v); d && color) d->values[kColor] = Value::Number(Color(*color));
     return v;
   });
-  R.Method(proto, "getNewTextFormat", format);
+  // The format new text takes: kerning is its own, not what the markup gives the text.
+  R.Method(proto, "getNewTextFormat", [format](NativeCall& C) {
+    Value v = format(C);
+    ThisField f = FieldOf(C);
+    if (FormatData* d = FormatOf(v); d && f.field) d->values[kKerning] = Value::Bool(f.field->newTextKerning);
+    return v;
+  });
   auto setFormat = [](NativeCall& C) {
     ThisField f = FieldOf(C);
     // setTextFormat([begin, [end,]] format): the format comes last.
@@ -532,7 +539,12 @@ void InstallTextField(ScriptRuntime& R) {
     return Value();
   };
   R.Method(proto, "setTextFormat", setFormat);
-  R.Method(proto, "setNewTextFormat", setFormat);
+  R.Method(proto, "setNewTextFormat", [setFormat](NativeCall& C) {
+    ThisField f = FieldOf(C);
+    FormatData* d = f.field && !C.args.empty() ? FormatOf(C.args.back()) : nullptr;
+    if (d && d->values[kKerning].type() == Value::Type::Boolean) f.field->newTextKerning = d->values[kKerning].boolean();
+    return setFormat(C);
+  });
   R.Method(proto, "replaceText", [](NativeCall& C) {
     ThisField f = FieldOf(C);
     if (!f.field || C.args.size() < 3) return Value();
@@ -551,11 +563,19 @@ void InstallTextField(ScriptRuntime& R) {
     return Value();
   });
   R.Method(proto, "replaceSel", [](NativeCall& C) {
-    // Nothing is selected without focus: the text goes in at the end.
+    // The selection (the caret at 0 in a field never focused) gives way to
+    // the text, and the caret follows it.
     ThisField f = FieldOf(C);
     if (!f.field) return Value();
-    const std::string add = C.ToString(C.Arg(0));
-    f.field->SetText(f.field->Text() + (f.field->field.html ? EscapeHtml(add) : add));
+    const std::u32string add = detail::DecodeUtf8(C.ToString(C.Arg(0)));
+    std::u32string text = detail::DecodeUtf8(f.field->PlainText());
+    const size_t begin = std::min({f.field->selectionAnchor, f.field->selectionCaret, text.size()});
+    const size_t end = std::min(std::max(f.field->selectionAnchor, f.field->selectionCaret), text.size());
+    text.replace(begin, end - begin, add);
+    std::string out;
+    for (const char32_t c : text) detail::AppendUtf8(out, c);
+    f.field->SetText(f.field->field.html ? EscapeHtml(out) : out);
+    f.field->selectionAnchor = f.field->selectionCaret = begin + add.size();
     f.clip->Refit();
     return Value();
   });

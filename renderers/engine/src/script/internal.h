@@ -80,6 +80,7 @@ void InstallExternalInterface(ScriptRuntime& R);  // builtins_external.cpp: flas
 void InstallBitmapData(ScriptRuntime& R);         // builtins_bitmapdata.cpp: flash.display.BitmapData
 void InstallDrawing(ScriptRuntime& R);            // builtins_drawing.cpp: MovieClip's moveTo, lineTo, beginFill, ...
 // builtins_classes.cpp: Error, and the classes movies find by name that have nothing behind them yet (last).
+void InstallButton(ScriptRuntime& R);            // builtins_button.cpp
 void InstallClassStubs(ScriptRuntime& R);
 // native_table.cpp: ASnative and ASSetNative, the built-in methods by number (after the library).
 void InstallNativeTable(ScriptRuntime& R);

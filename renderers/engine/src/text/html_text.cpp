@@ -258,6 +258,7 @@ class HtmlReader {
         f.size = std::clamp(relative ? f.size + v : v, 0.0, 127.0 * 20);
       }
       if (const std::string* l = attr("letterspacing")) f.letterSpacing = std::clamp(Number(*l, 0) * 20, -1e5, 1e5);
+      if (const std::string* k = attr("kerning")) f.kerning = Number(*k, 0) != 0;
       if (const std::string* c = attr("color")) {
         if (const std::optional<uint32_t> rgb = HtmlColor(*c)) {
           f.color.r = static_cast<uint8_t>(*rgb >> 16);

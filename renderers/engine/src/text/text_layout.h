@@ -41,6 +41,7 @@ struct CharFormat {
   bool bold = false, italic = false, underline = false;
   std::string url;
   double letterSpacing = 0;  // twips added after each character
+  bool kerning = false;      // the font's kerning pairs apply (as scripts report it)
   friend bool operator==(const CharFormat&, const CharFormat&) = default;
 };
 
