@@ -13,9 +13,8 @@ using movie_test::Rig;
 
 using movie_test::Traces;
 
-// A library sprite "Box" (a 10x10 square) and the root's first frame script.
-std::string Movie(const std::string& Script) {
-  return R"(
+// A library sprite "Box" (a 10x10 square).
+const char* const kBoxLibrary = R"(
 size 200 200
 shape dot
   fill f solid #0000ff
@@ -25,8 +24,11 @@ sprite box
   place dot 1
 end
 export box as "Box"
-actions
-)" + Script + R"(
+)";
+
+// The Box library and the root's first frame script.
+std::string Movie(const std::string& Script) {
+  return std::string(kBoxLibrary) + "actions\n" + Script + R"(
 end
 show
 show
@@ -497,17 +499,7 @@ end
        {"_level0.c", "_level0.c"}},
   };
   for (const auto& c : cases) {
-    Rig r(std::string(R"(
-size 200 200
-shape dot
-  fill f solid #0000ff
-  rect 0 0 10 10 fill f
-end
-sprite box
-  place dot 1
-end
-export box as "Box"
-)") + c.frame + "show\nshow\n");
+    Rig r(std::string(kBoxLibrary) + c.frame + "show\nshow\n");
     r.instance.Step();
     EXPECT_EQ(Traces(r.host), c.traces) << c.frame;
   }

@@ -16,17 +16,6 @@ namespace {
 
 enum Property { kX = 0, kY, kXScale, kYScale, kAlpha = 6, kVisible, kWidth, kHeight, kRotation, kFocusRect = 17 };
 
-// The timeline at the first Count of Depths from the level's root.
-detail::TimelineState* TimelineAt(MoviePlayer& P, const std::vector<uint16_t>& Depths, size_t Count) {
-  detail::TimelineState* t = &P.RootTimeline();
-  for (size_t i = 0; i < Count; ++i) {
-    const auto it = t->list.find(Depths[i]);
-    if (it == t->list.end() || !it->second->sprite) return nullptr;
-    t = it->second->sprite.get();
-  }
-  return t;
-}
-
 // A button's tabIndex keeps a signed 32-bit whole number; what is no number
 // or lies beyond that range is -2^31.
 double TabIndex(const Value& V) {
@@ -38,52 +27,12 @@ double TabIndex(const Value& V) {
 }  // namespace
 
 ButtonClip::ButtonClip(MovieInstance::State& S, int Level, std::vector<uint16_t> Depths, uint64_t Serial)
-    : level(Level),
-      depths(std::move(Depths)),
-      serial(Serial),
-      state_(S),
-      player_(Player()),
-      vars_(S.runtime.NewClipObject()),
-      props_(S.runtime, S.runtime.NewObject()) {
-  if (Object* proto = S.runtime.BuiltinPrototype("Button")) vars_->prototype = proto;
+    : PlacedClip(S, Level, std::move(Depths), Serial, "Button"), props_(S.runtime, S.runtime.NewObject()) {
   // A button starts with a tabIndex of its own, undefined until set.
   vars_->Set("tabIndex", Value());
 }
 
-MoviePlayer* ButtonClip::Player() {
-  const auto it = state_.levels.find(level);
-  return it == state_.levels.end() ? nullptr : it->second.get();
-}
-
-detail::TimelineState* ButtonClip::Holder() {
-  MoviePlayer* p = Player();
-  if (!p || p != player_ || depths.empty()) return nullptr;
-  return TimelineAt(*p, depths, depths.size() - 1);
-}
-
-detail::Instance* ButtonClip::Instance() {
-  detail::TimelineState* t = Holder();
-  if (!t) return nullptr;
-  const auto it = t->list.find(depths.back());
-  if (it == t->list.end() || !it->second->button || it->second->serial != serial) return nullptr;
-  return it->second.get();
-}
-
-ScriptClip* ButtonClip::Parent() {
-  if (!Holder()) return nullptr;
-  if (depths.size() == 1) return state_.RootClip(level);
-  const std::vector<uint16_t> up(depths.begin(), depths.end() - 1);
-  detail::TimelineState* above = TimelineAt(*Player(), depths, depths.size() - 2);
-  const auto it = above->list.find(up.back());
-  return state_.ClipAt(level, up, it->second->serial);
-}
-
-ScriptClip* ButtonClip::Level(int N) { return state_.RootClip(N); }
-
-std::string ButtonClip::Name() {
-  detail::Instance* i = Instance();
-  return i ? i->ScriptName() : "";
-}
+bool ButtonClip::Holds(const detail::Instance& I) const { return I.button != nullptr; }
 
 std::optional<int> ButtonClip::Depth() {
   if (!Alive()) return std::nullopt;
@@ -142,29 +91,10 @@ bool ButtonClip::SetDisplayProperty(const std::string& Name, const Value& V) {
 
 ScriptClip* ButtonChild(MovieInstance::State& S, int Level, const std::vector<uint16_t>& Depths,
                         detail::TimelineState& T, const std::string& Name) {
-  const bool caseless = S.runtime.SwfVersion() < 7;
-  auto same = [caseless](const std::string& A, const std::string& B) {
-    if (!caseless) return A == B;
-    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
-             return std::tolower(static_cast<unsigned char>(X)) == std::tolower(static_cast<unsigned char>(Y));
-           });
-  };
-  for (const auto& [depth, inst] : T.list) {
-    if (!inst->button || !same(inst->ScriptName(), Name)) continue;
-    auto& slot = S.buttonClips[{Level, inst->serial}];
-    if (!slot || !slot->Alive()) {
-      std::vector<uint16_t> down = Depths;
-      down.push_back(depth);
-      slot = std::make_unique<ButtonClip>(S, Level, std::move(down), inst->serial);
-    }
-    return slot->Alive() ? slot.get() : nullptr;
-  }
-  return nullptr;
+  return PlacedChild<ButtonClip>(S, S.buttonClips, Level, Depths, T, Name,
+                             [](const detail::Instance& I) { return I.button != nullptr; });
 }
 
-void PruneButtonClips(MovieInstance::State& S) {
-  for (auto it = S.buttonClips.begin(); it != S.buttonClips.end();)
-    it = it->second->Alive() ? std::next(it) : S.buttonClips.erase(it);
-}
+void PruneButtonClips(MovieInstance::State& S) { PruneGone(S.buttonClips); }
 
 }  // namespace swf::movie

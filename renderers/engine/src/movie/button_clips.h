@@ -8,43 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "renderers/engine/movie.h"
-#include "renderers/engine/script.h"
+#include "renderers/engine/src/movie/placed_clips.h"
 
-namespace swf {
-class MoviePlayer;
-namespace detail {
-struct Instance;
-struct TimelineState;
-}  // namespace detail
+namespace swf::movie {
 
-namespace movie {
-
-class ButtonClip : public ScriptClip {
+class ButtonClip : public PlacedClip {
  public:
   ButtonClip(MovieInstance::State& S, int Level, std::vector<uint16_t> Depths, uint64_t Serial);
 
-  const int level;
-  const std::vector<uint16_t> depths;  // from the level's root, the button's own last
-  const uint64_t serial;
-
-  detail::Instance* Instance();  // nullptr when gone
-  bool Alive() { return Instance() != nullptr; }
-
-  ScriptClip* Parent() override;
-  ScriptClip* Child(const std::string&) override { return nullptr; }
-  ScriptClip* Level(int N) override;
-  int LevelNumber() override { return level; }
-  std::string Name() override;
-  Object* Variables() override { return vars_.get(); }
-  void Play() override {}
-  void Stop() override {}
-  void NextFrame() override {}
-  void PrevFrame() override {}
-  void GotoFrame(int, After) override {}
-  bool GotoLabel(const std::string&, After) override { return false; }
-  int CurrentFrame() override { return 0; }
-  int TotalFrames() override { return 0; }
   Value GetProperty(int Index) override;
   void SetProperty(int Index, const Value& V) override;
   std::optional<int> Depth() override;
@@ -53,12 +24,8 @@ class ButtonClip : public ScriptClip {
   bool IsButton() override { return true; }
 
  private:
-  MoviePlayer* Player();
-  detail::TimelineState* Holder();  // the timeline the button is placed on
+  bool Holds(const detail::Instance& I) const override;
 
-  MovieInstance::State& state_;
-  MoviePlayer* player_;  // of the level when the button was found
-  RootedObject vars_;
   RootedObject props_;  // values scripts gave enabled, useHandCursor and tabIndex
 };
 
@@ -69,5 +36,4 @@ ScriptClip* ButtonChild(MovieInstance::State& S, int Level, const std::vector<ui
 // Forgets the clips of buttons that have gone (at a safe point: no script runs).
 void PruneButtonClips(MovieInstance::State& S);
 
-}  // namespace movie
-}  // namespace swf
+}  // namespace swf::movie

@@ -18,22 +18,9 @@ namespace {
 
 enum Property { kX = 0, kY, kXScale, kYScale, kAlpha = 6, kVisible, kWidth, kHeight, kRotation, kFocusRect = 17 };
 
-std::string InstanceName(const detail::Instance& I) { return I.ScriptName(); }
-
 double Finite(const Value& V, double Fallback) {
   const double n = V.ToNumber();
   return std::isfinite(n) ? n : Fallback;
-}
-
-// The timeline at Depths from the level's root (empty: the root's).
-detail::TimelineState* TimelineAt(MoviePlayer& P, const std::vector<uint16_t>& Depths, size_t Count) {
-  detail::TimelineState* t = &P.RootTimeline();
-  for (size_t i = 0; i < Count; ++i) {
-    const auto it = t->list.find(Depths[i]);
-    if (it == t->list.end() || !it->second->sprite) return nullptr;
-    t = it->second->sprite.get();
-  }
-  return t;
 }
 
 // The field's box as its parent sees it: each corner placed by the field's
@@ -53,44 +40,9 @@ Rect BoxOnParent(const detail::Instance& I) {
 }  // namespace
 
 TextClip::TextClip(MovieInstance::State& S, int Level, std::vector<uint16_t> Depths, uint64_t Serial)
-    : level(Level), depths(std::move(Depths)), serial(Serial), state_(S), player_(Player()), vars_(S.runtime.NewClipObject()) {
-  if (Object* proto = S.runtime.BuiltinPrototype("TextField")) vars_->prototype = proto;
-}
+    : PlacedClip(S, Level, std::move(Depths), Serial, "TextField") {}
 
-MoviePlayer* TextClip::Player() {
-  const auto it = state_.levels.find(level);
-  return it == state_.levels.end() ? nullptr : it->second.get();
-}
-
-detail::TimelineState* TextClip::Holder() {
-  MoviePlayer* p = Player();
-  if (!p || p != player_ || depths.empty()) return nullptr;
-  return TimelineAt(*p, depths, depths.size() - 1);
-}
-
-detail::Instance* TextClip::Instance() {
-  detail::TimelineState* t = Holder();
-  if (!t) return nullptr;
-  const auto it = t->list.find(depths.back());
-  if (it == t->list.end() || !it->second->textField || it->second->serial != serial) return nullptr;
-  return it->second.get();
-}
-
-ScriptClip* TextClip::Parent() {
-  if (!Holder()) return nullptr;
-  if (depths.size() == 1) return state_.RootClip(level);
-  const std::vector<uint16_t> up(depths.begin(), depths.end() - 1);
-  detail::TimelineState* above = TimelineAt(*Player(), depths, depths.size() - 2);
-  const auto it = above->list.find(up.back());
-  return state_.ClipAt(level, up, it->second->serial);
-}
-
-ScriptClip* TextClip::Level(int N) { return state_.RootClip(N); }
-
-std::string TextClip::Name() {
-  detail::Instance* i = Instance();
-  return i ? InstanceName(*i) : "";
-}
+bool TextClip::Holds(const detail::Instance& I) const { return I.textField != nullptr; }
 
 detail::TextField* TextClip::Field() {
   detail::Instance* i = Instance();
@@ -170,30 +122,11 @@ void TextClip::SetProperty(int Index, const Value& V) {
 
 ScriptClip* TextFieldChild(MovieInstance::State& S, int Level, const std::vector<uint16_t>& Depths,
                            detail::TimelineState& T, const std::string& Name) {
-  const bool caseless = S.runtime.SwfVersion() < 7;
-  auto same = [caseless](const std::string& A, const std::string& B) {
-    if (!caseless) return A == B;
-    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
-             return std::tolower(static_cast<unsigned char>(X)) == std::tolower(static_cast<unsigned char>(Y));
-           });
-  };
-  for (const auto& [depth, inst] : T.list) {
-    if (!inst->textField || !same(InstanceName(*inst), Name)) continue;
-    auto& slot = S.textClips[{Level, inst->serial}];
-    if (!slot || !slot->Alive()) {
-      std::vector<uint16_t> down = Depths;
-      down.push_back(depth);
-      slot = std::make_unique<TextClip>(S, Level, std::move(down), inst->serial);
-    }
-    return slot->Alive() ? slot.get() : nullptr;
-  }
-  return nullptr;
+  return PlacedChild<TextClip>(S, S.textClips, Level, Depths, T, Name,
+                             [](const detail::Instance& I) { return I.textField != nullptr; });
 }
 
-void PruneTextClips(MovieInstance::State& S) {
-  for (auto it = S.textClips.begin(); it != S.textClips.end();)
-    it = it->second->Alive() ? std::next(it) : S.textClips.erase(it);
-}
+void PruneTextClips(MovieInstance::State& S) { PruneGone(S.textClips); }
 
 }  // namespace swf::movie
 

@@ -7,44 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "renderers/engine/movie.h"
-#include "renderers/engine/script.h"
+#include "renderers/engine/src/movie/placed_clips.h"
 #include "renderers/engine/src/script/text_field_object.h"
 
-namespace swf {
-class MoviePlayer;
-namespace detail {
-struct Instance;
-struct TimelineState;
-}  // namespace detail
+namespace swf::movie {
 
-namespace movie {
-
-class TextClip : public ScriptClip, public ScriptTextField {
+class TextClip : public PlacedClip, public ScriptTextField {
  public:
   TextClip(MovieInstance::State& S, int Level, std::vector<uint16_t> Depths, uint64_t Serial);
 
-  const int level;
-  const std::vector<uint16_t> depths;  // from the level's root, the field's own last
-  const uint64_t serial;
-
-  detail::Instance* Instance();  // nullptr when gone
-  bool Alive() { return Instance() != nullptr; }
-
-  ScriptClip* Parent() override;
-  ScriptClip* Child(const std::string&) override { return nullptr; }
-  ScriptClip* Level(int N) override;
-  int LevelNumber() override { return level; }
-  std::string Name() override;
-  Object* Variables() override { return vars_.get(); }
-  void Play() override {}
-  void Stop() override {}
-  void NextFrame() override {}
-  void PrevFrame() override {}
-  void GotoFrame(int, After) override {}
-  bool GotoLabel(const std::string&, After) override { return false; }
-  int CurrentFrame() override { return 0; }
-  int TotalFrames() override { return 0; }
   Value GetProperty(int Index) override;
   void SetProperty(int Index, const Value& V) override;
   bool IsTextField() override { return true; }
@@ -57,12 +28,7 @@ class TextClip : public ScriptClip, public ScriptTextField {
   void Refit() override;
 
  private:
-  MoviePlayer* Player();
-  detail::TimelineState* Holder();  // the timeline the field is placed on
-
-  MovieInstance::State& state_;
-  MoviePlayer* player_;  // of the level when the field was found: a new movie there is another field
-  RootedObject vars_;
+  bool Holds(const detail::Instance& I) const override;
 };
 
 // The text field instance named Name on timeline T of the clip at Depths
@@ -72,5 +38,4 @@ ScriptClip* TextFieldChild(MovieInstance::State& S, int Level, const std::vector
 // Forgets the clips of text fields that have gone (at a safe point: no script runs).
 void PruneTextClips(MovieInstance::State& S);
 
-}  // namespace movie
-}  // namespace swf
+}  // namespace swf::movie

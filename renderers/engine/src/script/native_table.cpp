@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <map>
+#include <optional>
 #include <utility>
 
 #include "renderers/engine/src/script/internal.h"
@@ -103,19 +104,36 @@ void ForEachNativeName(const std::string& Names, double First, F Each) {
   }
 }
 
+// The arguments ASSetNative and ASSetNativeAccessor share: (object, table,
+// names, first); nothing when there is no object.
+struct NativeTarget {
+  Object* object;
+  double table;
+  std::string names;
+  double first;
+};
+
+std::optional<NativeTarget> ReadNativeTarget(NativeCall& C) {
+  if (C.args.size() < 3) return std::nullopt;
+  Object* target = C.Arg(0).IsObject() ? C.args[0].object() : nullptr;
+  if (!target) return std::nullopt;
+  double table = C.ToNumber(C.args[1]);
+  std::string names = C.ToString(C.args[2]);
+  double first = C.args.size() > 3 ? C.ToNumber(C.args[3]) : 0;
+  if (!std::isfinite(first)) first = 0;
+  return NativeTarget{target, table, std::move(names), first};
+}
+
 // ASSetNative(object, table, names, first): each name takes the next
 // native function. A member that exists keeps its place and flags and takes
 // the function as its value; names the table has nothing for are left
 // alone.
 Value AsSetNative(NativeCall& C) {
-  if (C.args.size() < 3) return Value();
-  Object* target = C.Arg(0).IsObject() ? C.args[0].object() : nullptr;
-  if (!target) return Value();
-  double table = C.ToNumber(C.args[1]);
-  std::string names = C.ToString(C.args[2]);
-  double first = C.args.size() > 3 ? C.ToNumber(C.args[3]) : 0;
-  if (!std::isfinite(first)) first = 0;
-  ForEachNativeName(names, first, [&](const NativeName& n, double index) {
+  const std::optional<NativeTarget> t = ReadNativeTarget(C);
+  if (!t) return Value();
+  Object* target = t->object;
+  const double table = t->table;
+  ForEachNativeName(t->names, t->first, [&](const NativeName& n, double index) {
     Value fn = Lookup(C.runtime, table, index);
     if (!fn.IsFunction()) return;
     bool existed = target->OwnProperty(n.name) != nullptr;
@@ -131,14 +149,11 @@ Value AsSetNative(NativeCall& C) {
 // answers itself.
 Value AsSetNativeAccessor(NativeCall& C) {
   if (C.args.empty()) return C.runtime.Global()->Get("ASSetNativeAccessor");
-  if (C.args.size() < 3) return Value();
-  Object* target = C.Arg(0).IsObject() ? C.args[0].object() : nullptr;
-  if (!target) return Value();
-  double table = C.ToNumber(C.args[1]);
-  std::string names = C.ToString(C.args[2]);
-  double first = C.args.size() > 3 ? C.ToNumber(C.args[3]) : 0;
-  if (!std::isfinite(first)) first = 0;
-  ForEachNativeName(names, first, [&](const NativeName& n, double index) {
+  const std::optional<NativeTarget> t = ReadNativeTarget(C);
+  if (!t) return Value();
+  Object* target = t->object;
+  const double table = t->table;
+  ForEachNativeName(t->names, t->first, [&](const NativeName& n, double index) {
     Value get = Lookup(C.runtime, table, index);
     Value set = Lookup(C.runtime, table, index + 1);
     if (!get.IsFunction()) return;
