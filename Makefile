@@ -48,6 +48,7 @@ bench: setup
 	cmake --build $(BENCH)
 	$(BENCH)/tests/bench/pixel_bench --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
 	$(BENCH)/tests/bench/engine_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	$(BENCH)/tests/bench/video_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	$(BENCH)/tests/bench/render_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	$(BENCH)/tests/bench/form_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	cmake -S . -B $(WINBENCH) $(GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
