@@ -4,7 +4,9 @@
 # never linked into the product. stb (libstb-dev, header only) decodes the
 # images inside movies in both builds; the host tools draw device text with
 # DejaVu Sans (fonts-dejavu-core). liblzma (liblzma-dev, host only) is the
-# reference the engine's own LZMA decoder is tested and fuzzed against. Free Pascal (fp-compiler, and fp-units-rtl for its classes unit) runs
+# reference the engine's own LZMA decoder is tested and fuzzed against. ffmpeg
+# makes the test videos at test time and decodes them as the reference
+# pictures and speeds for the engine's video decoders (never linked). Free Pascal (fp-compiler, and fp-units-rtl for its classes unit) runs
 # the form-stream compatibility tests. Xvfb, xsetroot (x11-xserver-utils) and
 # xcompmgr give the layered-window screenshot test its X display
 # (scripts/xdisplay-run.sh), which runs in a second prefix with Wine's X11
@@ -14,7 +16,7 @@ set -euo pipefail
 packages=(cmake ninja-build make g++ g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
           wine64 libwine-dev googletest libbenchmark-dev clang libclang-rt-14-dev zlib1g-dev libpng-dev
           fp-compiler fp-units-rtl xvfb x11-xserver-utils xcompmgr libcairo2-dev libagg-dev pkg-config
-          libstb-dev fonts-dejavu-core liblzma-dev)
+          libstb-dev fonts-dejavu-core liblzma-dev ffmpeg)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -6,20 +6,20 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "renderers/engine/model.h"
+#include "renderers/engine/src/video/decoder.h"
 
 namespace swf::video {
 
-class ScreenVideoDecoder {
+class ScreenVideoDecoder final : public VideoDecoder {
  public:
   // Decodes one frame's packet (a video tag's payload after its first byte)
   // over the picture so far. Throws FormatError for a packet cut off, an
   // empty picture, or a block that does not inflate to its size; the blocks
   // before the damage are kept.
-  void Decode(const uint8_t* Data, size_t Size);
+  void Decode(const uint8_t* Data, size_t Size) override;
 
   // Opaque pixels, rows top first; empty before the first frame.
-  const Bitmap& Picture() const { return picture_; }
+  const Bitmap& Picture() const override { return picture_; }
 
  private:
   Bitmap picture_;
