@@ -104,12 +104,16 @@ void Instance::Resolve(const Movie& M, uint32_t Level) {
   }
 }
 
-Instance::~Instance() { --budget.live; }
+Instance::~Instance() {
+  --budget.live;
+  if (loaded) budget.retired.push_back(std::move(loaded));
+}
 
 void LoadIntoSprite(Instance& I, std::shared_ptr<const Movie> M, InstanceBudget& Budget) {
   if (!I.sprite || !M) return;
   const uint32_t level = I.sprite->level;
   I.sprite.reset();  // its instances go before the movie they may come from
+  if (I.loaded) Budget.retired.push_back(std::move(I.loaded));
   I.loaded = std::move(M);
   if (Budget.imports) Budget.imports->AddImporter(I.loaded, "");
   I.sprite = std::make_unique<TimelineState>(*I.loaded, I.loaded->timeline, level);

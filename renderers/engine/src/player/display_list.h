@@ -53,6 +53,10 @@ struct InstanceBudget {
   // The player's shared libraries, where ids a movie imports are looked up;
   // nullptr: none.
   ImportTable* imports = nullptr;
+  // Movies that were loaded into sprites and have left them (replaced or
+  // removed with their instance): the last scene built may still draw their
+  // characters, so they live until the next scene replaces it.
+  std::vector<std::shared_ptr<const Movie>> retired;
 };
 
 struct TimelineState;

@@ -245,6 +245,7 @@ std::vector<IntRect> MoviePlayer::State::Rebuild() {
   std::vector<IntRect> found;
   detail::Diff(scene, next, stageToPixels, found);
   scene = std::move(next);
+  budget.retired.clear();  // no scene draws them any more
   const IntRect view{0, 0, width, height};
   std::vector<IntRect> out;
   for (const IntRect& r : found) {
