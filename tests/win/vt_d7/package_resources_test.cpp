@@ -2,13 +2,16 @@
 // into every program that links the package, found by name without regard to
 // case, and are valid compressed version 8 movies. The player movie has the
 // instance flv and answers its two callbacks; each skin draws its bar in its
-// own colours.
+// own colours. Run with a skin, the player movie keeps the settings it is
+// given, finds the skin's parts and drives them.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "renderers/engine/movie.h"
@@ -100,6 +103,160 @@ TEST(PackageResources, EachSkinDrawsItsBarInItsOwnColours) {
   }
   EXPECT_EQ(bars.size(), 4u);
   EXPECT_EQ(buttons.size(), 4u);
+}
+
+// The player movie with a skin, as a renderer runs it: the host records the
+// requests and serves the skins from the resources.
+class PlayerHost : public QuietHost {
+ public:
+  void RequestUrl(int Id, const std::string& Url, const std::string&) override { requests.emplace_back(Id, Url); }
+  std::vector<std::pair<int, std::string>> requests;
+};
+
+struct PlayerRun {
+  PlayerHost host;
+  std::unique_ptr<swf::MovieInstance> instance;
+  std::vector<std::string> urls;  // every request, in order
+
+  explicit PlayerRun(bool SetBeforeFirstFrame, const std::string& Skin = "ClearOverAll.swf") {
+    auto movie = LoadChecked(L"FLVPLAYBACK", Resource(L"FLVPLAYBACK"));
+    if (!movie) return;
+    instance = std::make_unique<swf::MovieInstance>(movie, host);
+    if (!SetBeforeFirstFrame) instance->Step();
+    instance->SetVariable("flv.skin", Skin);
+    instance->SetVariable("flv.volume", "50");
+    instance->SetVariable("flv.contentPath", "http://vt-d7.invalid/clip.flv");
+    Steps(3);
+  }
+  // Steps, answering each request: a skin from the resources, anything else not found.
+  void Steps(int Count) {
+    for (int i = 0; i < Count; ++i) {
+      instance->Step();
+      for (const auto& [id, url] : std::exchange(host.requests, {})) {
+        urls.push_back(url);
+        const std::string stem = url.size() > 4 ? url.substr(0, url.size() - 4) : std::string();
+        const std::vector<uint8_t> bytes = Resource(std::wstring(stem.begin(), stem.end()).c_str());
+        if (!bytes.empty()) instance->DeliverData(id, bytes.data(), bytes.size());
+        instance->FinishRequest(id, !bytes.empty());
+      }
+    }
+  }
+  std::string Get(const std::string& Path) { return instance->GetVariable(Path); }
+  void Click(double X, double Y) {
+    instance->MouseMove(X, Y);
+    instance->MouseDown(X, Y);
+    instance->MouseUp(X, Y);
+    Steps(1);
+  }
+};
+
+TEST(PlayerMovie, KeepsTheDriversSettingsWhenEverTheyComeAndLoadsTheSkin) {
+  for (const bool before : {true, false}) {
+    SCOPED_TRACE(before ? "set before the first frame" : "set after the first frame");
+    PlayerRun run(before);
+    ASSERT_TRUE(run.instance);
+    EXPECT_EQ(run.Get("flv.skin"), "ClearOverAll.swf");
+    EXPECT_EQ(run.Get("flv.volume"), "50");
+    EXPECT_EQ(run.Get("flv.contentPath"), "http://vt-d7.invalid/clip.flv");
+    ASSERT_FALSE(run.urls.empty());
+    EXPECT_EQ(run.urls.front(), "ClearOverAll.swf");
+    EXPECT_EQ(run.Get("flv.bound"), "true") << "the skin's parts were found";
+    EXPECT_EQ(run.Get("flv.state"), "playing");
+    EXPECT_EQ(run.Get("flv.skinHolder.playButton._currentframe"), "2") << "the button shows pause";
+    EXPECT_EQ(run.Get("flv.skinHolder.volumeLevel._xscale"), "50");
+    EXPECT_EQ(run.Get("flv.timeLabel"), "0:00 / 0:00");
+    // A skin set again is loaded again; the other settings stay.
+    run.instance->SetVariable("flv.skin", "ArcticOverAll.swf");
+    run.Steps(3);
+    EXPECT_EQ(run.urls.back(), "ArcticOverAll.swf");
+    EXPECT_EQ(run.Get("flv.bound"), "true");
+    EXPECT_EQ(run.Get("flv.contentPath"), "http://vt-d7.invalid/clip.flv");
+    EXPECT_TRUE(run.host.log.empty()) << run.host.log.front();
+  }
+}
+
+TEST(PlayerMovie, ASkinThatIsNotFoundLeavesThePlayerWithoutControls) {
+  PlayerRun run(false, ".swf");
+  ASSERT_TRUE(run.instance);
+  ASSERT_FALSE(run.urls.empty());
+  EXPECT_EQ(run.urls.front(), ".swf");
+  EXPECT_EQ(run.Get("flv.skin"), ".swf");
+  EXPECT_EQ(run.Get("flv.bound"), "false");
+  EXPECT_EQ(run.instance->CallFunction("<invoke name=\"stopflv\" returntype=\"xml\"></invoke>"),
+            "<string>paused</string>");
+  run.Steps(2);
+  EXPECT_EQ(run.Get("flv.state"), "paused");
+}
+
+TEST(PlayerMovie, CallbacksAndThePlayButtonPauseAndResume) {
+  PlayerRun run(true);
+  ASSERT_TRUE(run.instance);
+  struct Step {
+    std::function<void()> act;
+    const char* state;
+    const char* frame;
+  };
+  const std::vector<Step> steps = {
+      {[&] { EXPECT_EQ(run.instance->CallFunction("<invoke name=\"stopflv\" returntype=\"xml\"></invoke>"),
+                       "<string>paused</string>"); }, "paused", "1"},
+      {[&] { EXPECT_EQ(run.instance->CallFunction("<invoke name=\"playflv\" returntype=\"xml\"></invoke>"),
+                       "<string>playing</string>"); }, "playing", "2"},
+      {[&] { run.Click(20, 220); }, "paused", "1"},
+      {[&] { run.Click(20, 220); }, "playing", "2"},
+      {[&] { run.Click(160, 120); }, "playing", "2"},  // the picture is no button
+  };
+  for (size_t i = 0; i < steps.size(); ++i) {
+    SCOPED_TRACE(i);
+    steps[i].act();
+    run.Steps(1);
+    EXPECT_EQ(run.Get("flv.state"), steps[i].state);
+    EXPECT_EQ(run.Get("flv.skinHolder.playButton._currentframe"), steps[i].frame);
+  }
+}
+
+TEST(PlayerMovie, TheVolumeReachesTheSkinsBarAndAClickOnItSetsIt) {
+  PlayerRun run(true);
+  ASSERT_TRUE(run.instance);
+  const struct {
+    const char* set;
+    const char* shown;
+  } rows[] = {{"80", "80"}, {"0", "0"}, {"150", "100"}, {"-3", "0"}, {"loud", "0"}, {"35.5", "35.5"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.set);
+    run.instance->SetVariable("flv.volume", row.set);
+    run.Steps(1);
+    EXPECT_EQ(run.Get("flv.volume"), row.set) << "the driver's value stays as it was set";
+    EXPECT_EQ(run.Get("flv.volumeShown"), row.shown);
+    EXPECT_EQ(run.Get("flv.skinHolder.volumeLevel._xscale"), row.shown);
+  }
+  // The volume bar runs from x 271 to 315 along the bottom bar (y 200..240),
+  // in zones of two pixels.
+  const struct {
+    double x;
+    int low, high;
+  } clicks[] = {{271.5, 0, 0}, {314.5, 100, 100}, {293, 45, 55}, {282, 20, 30}};
+  for (const auto& click : clicks) {
+    SCOPED_TRACE(click.x);
+    run.Click(click.x, 220);
+    const int volume = std::stoi(run.Get("flv.volume"));
+    EXPECT_GE(volume, click.low);
+    EXPECT_LE(volume, click.high);
+    EXPECT_EQ(run.Get("flv.skinHolder.volumeLevel._xscale"), std::to_string(volume));
+  }
+}
+
+TEST(PlayerMovie, EverySkinHasThePartsThePlayerLooksFor) {
+  for (const char* skin : {"ClearOverAll.swf", "SteelOverAll.swf", "MojaveOverAll.swf", "ArcticOverAll.swf"}) {
+    SCOPED_TRACE(skin);
+    PlayerRun run(true, skin);
+    ASSERT_TRUE(run.instance);
+    EXPECT_EQ(run.Get("flv.bound"), "true");
+    for (const char* part : {"playButton", "seekBar", "loadedBar", "playedBar", "seekHandle", "timeText",
+                             "volumeBar", "volumeLevel"})
+      EXPECT_NE(run.Get(std::string("flv.skinHolder.") + part + "._name"), "") << part;
+    EXPECT_EQ(run.Get("flv.skinHolder.playButton._totalframes"), "2");
+    EXPECT_EQ(run.Get("flv.skinHolder.timeText.text"), "0:00 / 0:00");
+  }
 }
 
 }  // namespace

@@ -1,0 +1,31 @@
+# Runs vtplay.exe on a video (vtplay_run.cmake, with its -D settings) that is
+# clicked on its play/pause button after frame CLICK, and checks the written
+# frames: the picture moved before the click and stands still from the second
+# frame after it on (the frame right after the click may still show the
+# button changing).
+include(${CMAKE_CURRENT_LIST_DIR}/vtplay_run.cmake)
+file(GLOB frames ${WORK}/out/*.png)
+list(SORT frames)
+set(before)
+set(after)
+set(index 0)
+foreach(frame ${frames})
+  math(EXPR index "${index} + 1")
+  file(SHA256 ${frame} hash)
+  if(index LESS_EQUAL CLICK)
+    list(APPEND before ${hash})
+  elseif(index GREATER CLICK AND index GREATER CLICK + 1)
+    list(APPEND after ${hash})
+  endif()
+endforeach()
+list(REMOVE_DUPLICATES before)
+list(LENGTH before moving)
+if(moving LESS 2)
+  message(FATAL_ERROR "the video did not move before the click (${CLICK} frames, all alike)\n${report}")
+endif()
+list(LENGTH after still)
+list(REMOVE_DUPLICATES after)
+list(LENGTH after distinct)
+if(still LESS 2 OR NOT distinct EQUAL 1)
+  message(FATAL_ERROR "after the click ${distinct} different pictures in ${still} frames: the pause did not hold\n${report}")
+endif()

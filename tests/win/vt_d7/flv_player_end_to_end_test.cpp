@@ -1,0 +1,142 @@
+// FLV video through the player movie with the real stand-in renderers, for
+// both drivers and both ways of loading (a file name, an application
+// stream): the settings the driver gives reach the instance flv and stay,
+// the skin and the video the movie asks for come back through the driver,
+// and the component's Skin and Volume reach the skin.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "activex_fake_control.h"
+#include "end_to_end_support.h"
+#include "framework/Forms.h"
+#include "vt_d7/Vt_driver_activex.h"
+#include "vt_d7/Vt_driver_netscape.h"
+#include "vt_d7/Vt_flashplayer.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::wstring VideoPath(const char* Name) {
+  const std::string path = std::string(VT_VIDEOS_DIR) + "/" + Name;
+  return std::wstring(path.begin(), path.end());
+}
+
+std::string FileBytes(const std::wstring& Path) {
+  std::ifstream in(std::string(Path.begin(), Path.end()), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct TLoadWay {
+  const char* name;
+  bool stream;
+};
+constexpr TLoadWay kWays[] = {{"name", false}, {"stream", true}};
+
+// Both stand-in renderers, each available to the players for one test.
+class FlvPlayerEndToEnd : public ::testing::TestWithParam<vt::TvtPlugin> {
+ protected:
+  void SetUp() override {
+    if (GetParam() == vt::vtNetscape) {
+      ASSERT_TRUE(vt_test::LoadStandInModule()) << "the stand-in module did not load";
+    } else {
+      ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+      com_ = true;
+      vt::InitializeActiveXDriverUnit(vt::CLASS_vtFlashPlayer);
+      vt::CheckFlashActiveX();
+      ASSERT_TRUE(vt::FlashActiveXAvailable) << "the stand-in control is not registered";
+    }
+  }
+  void TearDown() override {
+    if (GetParam() == vt::vtNetscape) {
+      vt::FinalizeNetscapeDriverUnit();
+    } else if (com_) {
+      vt::InitializeActiveXDriverUnit(vt_test::CLSID_NoFlashControl);
+      CoUninitialize();
+    }
+  }
+
+  // An off-screen player of this renderer at the player movie's size.
+  std::unique_ptr<vt::TvtFlashPlayerComp> NewPlayer() {
+    auto player = std::make_unique<vt::TvtFlashPlayerComp>(nullptr);
+    player->SetPlugin(GetParam());
+    player->SetWidth(320);
+    player->SetHeight(240);
+    return player;
+  }
+
+  static void Load(vt::TvtFlashPlayerComp& Player, const TLoadWay& Way, const std::wstring& Video) {
+    if (!Way.stream) {
+      Player.LoadMovie(Video);
+      return;
+    }
+    const std::string bytes = FileBytes(Video);
+    ASSERT_FALSE(bytes.empty()) << "no test video";
+    vcl::TMemoryStream stream;
+    stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    stream.Seek(0, vcl::soBeginning);
+    Player.LoadMovieFromStream(&stream);
+  }
+
+  static bool WaitFor(vt::TvtFlashPlayerComp& Player, const wchar_t* Name, const std::wstring& Value,
+                      std::chrono::milliseconds Limit = 5s) {
+    return vt_test::PumpUntil([&] { return Player.GetVariable(Name) == Value; }, Limit);
+  }
+
+  bool com_ = false;
+};
+
+TEST_P(FlvPlayerEndToEnd, TheDriversSettingsReachTheComponentAndTheSkinComesBackThroughTheDriver) {
+  const std::wstring video = VideoPath("screen_320x240.flv");
+  for (const TLoadWay& way : kWays) {
+    SCOPED_TRACE(way.name);
+    auto player = NewPlayer();
+    Load(*player, way, video);
+    ASSERT_TRUE(WaitFor(*player, L"flv.bound", L"true")) << "the skin never arrived";
+    EXPECT_EQ(player->GetVariable(L"flv.skin"), L"ClearOverAll.swf");
+    EXPECT_EQ(player->GetVariable(L"flv.volume"), L"50");
+    const std::wstring path = player->GetVariable(L"flv.contentPath");
+    EXPECT_TRUE(path.starts_with(vt::PlaceholderRoot)) << std::string(path.begin(), path.end());
+    EXPECT_TRUE(path.ends_with(way.stream ? L".flv" : L"screen_320x240.flv"))
+        << std::string(path.begin(), path.end());
+    EXPECT_EQ(player->GetVariable(L"flv.skinHolder.playButton._totalframes"), L"2");
+  }
+}
+
+TEST_P(FlvPlayerEndToEnd, AnEmptySkinAsksForOneThatIsFoundNowhereAndThePlayerGoesOn) {
+  auto player = NewPlayer();
+  player->SetSkin("");
+  Load(*player, kWays[0], VideoPath("screen_320x240.flv"));
+  ASSERT_TRUE(WaitFor(*player, L"flv.skin", L".swf"));
+  vt_test::PumpUntil([] { return false; }, 300ms);
+  EXPECT_EQ(player->GetVariable(L"flv.bound"), L"false");
+  EXPECT_TRUE(player->GetVariable(L"flv.contentPath").ends_with(L"screen_320x240.flv"));
+  player->SetPause(true);
+  EXPECT_EQ(player->GetVariable(L"flv.state"), L"paused");
+}
+
+TEST_P(FlvPlayerEndToEnd, VolumeWhilePlayingReachesTheSkinsVolumeBar) {
+  auto player = NewPlayer();
+  player->SetSkin("SteelOverAll");
+  Load(*player, kWays[1], VideoPath("screen_320x240.flv"));
+  ASSERT_TRUE(WaitFor(*player, L"flv.skinHolder.volumeLevel._xscale", L"50"));
+  player->SetVolume(80);
+  EXPECT_EQ(player->GetVariable(L"flv.volume"), L"80");
+  EXPECT_TRUE(WaitFor(*player, L"flv.skinHolder.volumeLevel._xscale", L"80"));
+  EXPECT_EQ(player->GetVariable(L"flv.skin"), L"SteelOverAll.swf");
+}
+
+INSTANTIATE_TEST_SUITE_P(BothDrivers, FlvPlayerEndToEnd, ::testing::Values(vt::vtNetscape, vt::vtActiveX),
+                         [](const auto& Info) {
+                           return std::string(Info.param == vt::vtNetscape ? "Netscape" : "ActiveX");
+                         });
+
+}  // namespace
