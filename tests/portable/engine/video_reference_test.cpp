@@ -104,8 +104,9 @@ TEST(VideoReference, SorensonStaysWithin40DbOfFfmpegOnEveryFrame) {
       EXPECT_GT(PlanePsnr(p.y, p.yStride, ref, clip.width, clip.height), 40.0) << clip.name << " Y frame " << f;
       EXPECT_GT(PlanePsnr(p.u, p.cStride, ref + lumaSize, cw, ch), 40.0) << clip.name << " Cb frame " << f;
       EXPECT_GT(PlanePsnr(p.v, p.cStride, ref + lumaSize + chromaSize, cw, ch), 40.0) << clip.name << " Cr frame " << f;
-      if (clip.sameChromaSiting && f % 4 == 0)
+      if (clip.sameChromaSiting && f % 4 == 0) {
         EXPECT_GT(RgbPsnr(d.Picture().pixels, bgra.data() + f * pixels * 4), 33.0) << clip.name << " pixels frame " << f;
+      }
     }
   }
 }
@@ -189,7 +190,9 @@ TEST(VideoReference, DamagedSorensonPacketsAreErrorsAndTheNextKeyframeRecovers) 
       d.Decode(bad.data(), bad.size());
     } catch (const swf::FormatError&) {
     }
-    if (d.Picture().width != 0) EXPECT_EQ(d.Picture().pixels.size(), static_cast<size_t>(d.Picture().width * d.Picture().height));
+    if (d.Picture().width != 0) {
+      EXPECT_EQ(d.Picture().pixels.size(), static_cast<size_t>(d.Picture().width * d.Picture().height));
+    }
   }
 }
 
