@@ -158,8 +158,8 @@ TEST(VideoReference, ScreenVideoMatchesFfmpegExactly) {
   }
 }
 
-// Packets of a real clip cut short or with bytes damaged: each is a clear
-// error or a picture, and a keyframe after it decodes as if nothing happened.
+// Packets of a real clip cut short: each is a clear error, and a keyframe
+// after it decodes as if nothing happened (damaged bytes: the fuzz target).
 TEST(VideoReference, DamagedSorensonPacketsAreErrorsAndTheNextKeyframeRecovers) {
   const std::vector<Bytes> packets = Packets("sorenson_176x144_audio");
   ASSERT_GE(packets.size(), 16u);
@@ -180,19 +180,6 @@ TEST(VideoReference, DamagedSorensonPacketsAreErrorsAndTheNextKeyframeRecovers) 
     EXPECT_THROW(d.Decode(packets[1].data(), packets[1].size() / 2), swf::FormatError) << cut;
     d.Decode(key.data(), key.size());
     EXPECT_EQ(d.Picture().pixels, want.pixels) << cut;
-  }
-  // Flipped bits anywhere: an error or a picture, never a crash.
-  for (size_t at = 8; at < key.size(); at += 41) {  // past the header: keep the size
-    Bytes bad = key;
-    bad[at] ^= static_cast<uint8_t>(0x5A);
-    H263Decoder d;
-    try {
-      d.Decode(bad.data(), bad.size());
-    } catch (const swf::FormatError&) {
-    }
-    if (d.Picture().width != 0) {
-      EXPECT_EQ(d.Picture().pixels.size(), static_cast<size_t>(d.Picture().width * d.Picture().height));
-    }
   }
 }
 
