@@ -86,7 +86,8 @@ class MovieInstance {
   std::string CallFunction(const std::string& Request);
   // The native data of the object a variable path names ("ns", "a.b"), or
   // nullptr: what a built-in object keeps, for hosts and tests that look
-  // inside one (a NetStream's video feed).
+  // inside one (a NetStream's video feed). Valid while the object is
+  // referred to and no script has run since.
   NativeData* NativeDataAt(const std::string& Path);
   // Loads the movie at Url into level Layer (0 replaces the movie) once the
   // host has delivered it in full.

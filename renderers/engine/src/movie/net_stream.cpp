@@ -1,6 +1,5 @@
 #include "renderers/engine/src/movie/net_stream.h"
 
-#include <cmath>
 #include <exception>
 #include <optional>
 #include <utility>
@@ -32,6 +31,8 @@ void NetStreams::Install() {
     if (Object* self = C.ThisObject()) self->data = std::make_unique<NetStreamData>();
     return Value();
   });
+  // In place of the stand-in the script runtime installs on its own.
+  r.SetBuiltinPrototype("NetStream", proto);
   // The stream the method runs on, or nothing for another object.
   struct This {
     Object* object;
@@ -165,7 +166,15 @@ bool NetStreams::SetSize(int Request, uint64_t Total) {
 // ---- ticks and events ----
 
 void NetStreams::Step(double PeriodMs) {
-  for (auto& [object, a] : active_) a.playback->Tick(PeriodMs);
+  for (auto& [object, a] : active_) {
+    try {
+      a.playback->Tick(PeriodMs);
+    } catch (const std::exception& e) {
+      // Out of memory for a picture, say: this stream stops, the movie goes on.
+      state_.host.Log(std::string("video stream: ") + e.what() + "; closed");
+      a.playback->Close();
+    }
+  }
 }
 
 bool NetStreams::TellEvents() {
