@@ -407,6 +407,20 @@ TEST(MovieNetStream, PlayAgainStartsOverAndCloseKeepsThePicture) {
   EXPECT_TRUE(p.Shows(2));
 }
 
+TEST(MovieNetStream, AHostMayAnswerInsideTheRequest) {
+  const Bytes video = ReadFile("screen_320x240.flv");
+  Player p;
+  p.rig.host.onRequest = [&](int Id, const std::string&) {
+    p.Deliver(Id, video);
+    p.rig.instance.FinishRequest(Id, true);
+  };
+  p.Play();
+  p.Ticks(60);
+  EXPECT_EQ(p.Statuses(), (std::vector<std::string>{"NetStream.Play.Start status", "NetStream.Buffer.Full status",
+                                                    "NetStream.Buffer.Flush status", "NetStream.Play.Stop status"}));
+  EXPECT_TRUE(p.Shows(29));
+}
+
 TEST(MovieNetStream, NetConnectionConnectsLocallyOnly) {
   Player p;
   EXPECT_EQ(Traces(p.rig.host), (std::vector<std::string>{"NetConnection.Connect.Failed error", "false",
