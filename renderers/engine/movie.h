@@ -84,6 +84,11 @@ class MovieInstance {
   // out. A malformed request, an unknown function or a result that cannot be
   // encoded answers "<undefined/>".
   std::string CallFunction(const std::string& Request);
+  // The native data of the object a variable path names ("ns", "a.b"), or
+  // nullptr: what a built-in object keeps, for hosts and tests that look
+  // inside one (a NetStream's video feed). Valid while the object is
+  // referred to and no script has run since.
+  NativeData* NativeDataAt(const std::string& Path);
   // Loads the movie at Url into level Layer (0 replaces the movie) once the
   // host has delivered it in full.
   void LoadMovie(int Layer, const std::string& Url);
@@ -101,6 +106,9 @@ class MovieInstance {
   // ---- data for requests ----
   void DeliverData(int RequestId, const uint8_t* Data, size_t Size);  // any number of pieces
   void FinishRequest(int RequestId, bool Ok);  // complete or failed; unknown ids are ignored
+  // The size of a request's data, for hosts that know it before it has all
+  // arrived (a video stream's bytesTotal). Optional; unknown ids are ignored.
+  void SetRequestSize(int RequestId, uint64_t Total);
 
   // ---- drawing ----
   void SetViewport(int Width, int Height);

@@ -156,7 +156,11 @@ void FlashControl::FetchFromFile(uint64_t Token, const std::wstring& Name) {
 }
 
 void FlashControl::ReceiveExpectedSize(uint64_t Token, size_t Size) {
-  if (ContentRequest* r = FindRequest(Token)) r->expected = Size;
+  ContentRequest* r = FindRequest(Token);
+  if (!r || r->expected == Size) return;  // progress reports repeat it
+  r->expected = Size;
+  // A video stream's bytesTotal before it has all arrived.
+  if (!r->firstMovie && movie_ && Size) movie_->SetRequestSize(r->engineId, Size);  // may re-enter; r is not used after
 }
 
 bool FlashControl::ReceiveData(uint64_t Token, const uint8_t* Data, size_t Size) {

@@ -59,7 +59,10 @@ void PluginInstance::FinishRequest(StreamRequest* Request, bool Ok) {
 
 void PluginInstance::NewStream(NPStream* Stream) {
   StreamRequest* r = FindRequest(Stream->notifyData);
-  if (r) r->streamOpen = true;
+  if (!r) return;
+  r->streamOpen = true;
+  // The size when the browser knows it (0 when not): a video stream's bytesTotal.
+  if (Stream->end && r->kind == StreamRequest::Kind::Engine && movie_) movie_->SetRequestSize(r->engineId, Stream->end);
 }
 
 int32_t PluginInstance::Write(NPStream* Stream, int32_t Len, const void* Buffer) {

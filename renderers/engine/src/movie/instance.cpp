@@ -7,6 +7,7 @@
 
 #include "renderers/engine/movie.h"
 #include "renderers/engine/src/movie/movie_state.h"
+#include "renderers/engine/src/movie/net_stream.h"
 #include "renderers/engine/src/player/display_list.h"
 #include "renderers/engine/src/script/internal.h"
 
@@ -26,12 +27,18 @@ MovieInstance::MovieInstance(std::shared_ptr<const Movie> M, MovieHost& Host) {
   state_ = std::make_unique<State>(*this, Host, M->version);
   state_->SetLevel(0, std::move(M));
   state_->dirty.clear();
+  state_->netStreams = std::make_unique<movie::NetStreams>(*state_);
 }
 
 MovieInstance::~MovieInstance() {
   // The clips' variables are rooted in the runtime: they go first.
   state_->clips.clear();
 }
+
+MovieInstance::State::State(MovieInstance& I, MovieHost& H, int Version)
+    : self(I), host(H), runtime(Version), bridge(*this) {}
+
+MovieInstance::State::~State() = default;
 
 movie::Clip* MovieInstance::State::RootClip(int Level) {
   if (!levels.count(Level)) return nullptr;
@@ -132,6 +139,12 @@ std::string MovieInstance::GetVariable(const std::string& Path) {
   return v.IsUndefined() ? std::string() : v.ToString();
 }
 
+NativeData* MovieInstance::NativeDataAt(const std::string& Path) {
+  Entry e(*state_);
+  const Value v = state_->runtime.GetVariablePath(state_->Clip0(), Path);
+  return v.IsObject() ? v.object()->data.get() : nullptr;
+}
+
 void MovieInstance::SetVariable(const std::string& Path, const std::string& Text) {
   Entry e(*state_);
   state_->runtime.SetVariablePath(state_->Clip0(), Path, Value::String(Text));
@@ -150,8 +163,10 @@ void MovieInstance::Step() {
   // Intervals and timeouts run by the movie's own clock, which moves one
   // frame period a step (level 0's rate), so that they fire at the same
   // frames however fast the movie is played.
-  state_->runtime.RunTimers(state_->runtime.ClockMs() + FramePeriodMs(state_->levels.at(0)->movie().frameRate),
-                            state_->Clip0(), state_->bridge, budget);
+  const uint32_t period = FramePeriodMs(state_->levels.at(0)->movie().frameRate);
+  state_->runtime.RunTimers(state_->runtime.ClockMs() + period, state_->Clip0(), state_->bridge, budget);
+  // Video streams move by the same clock; what they report is told as the step settles.
+  state_->netStreams->Step(period);
   // A loaded level may be replaced by scripts of another: take a snapshot.
   std::vector<MoviePlayer*> players;
   for (auto& [level, p] : state_->levels) players.push_back(p.get());
@@ -308,7 +323,8 @@ void MovieInstance::State::Settle() {
       BindTextFields();
       const bool ran = started && RunFrameScripts();  // nothing runs before the first Step
       const bool inited = started && LoadInitEvents();  // after the loaded movies' first frames
-      if (!loaded && !ran && !inited) break;
+      const bool streamed = netStreams && netStreams->TellEvents();
+      if (!loaded && !ran && !inited && !streamed) break;
     }
     BindTextFields();
     PruneClips();

@@ -14,6 +14,7 @@ void MovieInstance::State::StartLibraries(int Level, const std::string& Url) {
   const auto it = levels.find(Level);
   if (it == levels.end()) return;
   it->second->SetMovieUrl(Url);
+  levelUrls[Level] = Url;
   RequestLibraries(Level, it->second->movie(), Url);
 }
 

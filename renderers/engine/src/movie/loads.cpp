@@ -9,6 +9,7 @@
 #include "renderers/engine/movie.h"
 #include "renderers/engine/reader.h"
 #include "renderers/engine/src/movie/movie_state.h"
+#include "renderers/engine/src/movie/net_stream.h"
 
 namespace swf {
 
@@ -341,6 +342,7 @@ void MovieInstance::LoadMovie(int Layer, const std::string& Url) {
 
 void MovieInstance::DeliverData(int RequestId, const uint8_t* Data, size_t Size) {
   Entry e(*state_);
+  if (state_->netStreams->Deliver(RequestId, Data, Size)) return;  // played as it arrives
   const auto it = state_->requests.find(RequestId);
   if (it == state_->requests.end() || it->second.finished || !Data) return;
   movie::Request& r = it->second;
@@ -356,10 +358,16 @@ void MovieInstance::DeliverData(int RequestId, const uint8_t* Data, size_t Size)
 
 void MovieInstance::FinishRequest(int RequestId, bool Ok) {
   Entry e(*state_);
+  if (state_->netStreams->Finish(RequestId, Ok)) return;
   const auto it = state_->requests.find(RequestId);
   if (it == state_->requests.end() || it->second.finished) return;
   it->second.finished = true;
   it->second.ok = Ok;
+}
+
+void MovieInstance::SetRequestSize(int RequestId, uint64_t Total) {
+  Entry e(*state_);
+  state_->netStreams->SetSize(RequestId, Total);
 }
 
 }  // namespace swf

@@ -19,6 +19,8 @@
 namespace swf {
 namespace movie {
 
+class NetStreams;  // net_stream.h
+
 // "_levelN" (any case) as a level number; -1 for anything else.
 int LevelOf(const std::string& Target);
 
@@ -87,7 +89,9 @@ struct LoadInit {
 }  // namespace movie
 
 struct MovieInstance::State {
-  State(MovieInstance& I, MovieHost& H, int Version) : self(I), host(H), runtime(Version), bridge(*this) {}
+  // In instance.cpp, where the types of all members are complete.
+  State(MovieInstance& I, MovieHost& H, int Version);
+  ~State();
 
   MovieInstance& self;
   MovieHost& host;
@@ -192,6 +196,12 @@ struct MovieInstance::State {
   void PlaceLoadedMovie(const movie::Request& R, std::shared_ptr<const Movie> M);
   // A movie of one empty frame: what an unloaded clip plays.
   std::shared_ptr<const Movie> EmptyMovie();
+
+  // By level: the URL its movie came from, where known (StartLibraries).
+  std::map<int, std::string> levelUrls;
+  // NetStream downloads and playback (net_stream.cpp); after the runtime,
+  // whose objects it keeps alive.
+  std::unique_ptr<movie::NetStreams> netStreams;
 };
 
 namespace movie {

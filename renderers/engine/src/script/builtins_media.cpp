@@ -197,15 +197,16 @@ void InstallSound(ScriptRuntime& R) {
 }
 
 // What NetConnection.connect answers and reports through onStatus: a null
-// URL is the local connection that always succeeds; the engine opens no
-// other connection.
+// URL is the local connection for progressive downloads, which always
+// succeeds; the engine opens no other connection, so any other fails.
 struct ConnectionData : NativeData {
   bool connected = false;
   bool pending = false;  // a remote connection asked for, never made
+  std::optional<std::string> uri;  // as connect was given it
 };
 
 // Calls onStatus with an event of Code, or with no event when Code is empty.
-void Status(NativeCall& C, const Value& Target, const std::string& Code) {
+void Status(NativeCall& C, const Value& Target, const std::string& Code, const char* Level = "status") {
   const Value handler = C.Get(Target, "onStatus");
   if (!handler.IsFunction()) return;
   if (Code.empty()) {
@@ -213,7 +214,7 @@ void Status(NativeCall& C, const Value& Target, const std::string& Code) {
     return;
   }
   Object* event = C.runtime.NewObject();
-  event->Set("level", Value::String("status"));
+  event->Set("level", Value::String(Level));
   event->Set("code", Value::String(Code));
   C.Call(handler, Target, {Value::Obj(event)});
 }
@@ -236,8 +237,10 @@ void InstallNetConnection(ScriptRuntime& R) {
       d->connected = false;
       Status(C, C.thisValue, "NetConnection.Connect.Closed");
     }
+    d->uri = C.Arg(0).IsNull() ? std::string("null") : C.ToString(C.Arg(0));
     if (!C.Arg(0).IsNull()) {
       d->pending = true;
+      Status(C, C.thisValue, "NetConnection.Connect.Failed", "error");
       return Value::Bool(false);
     }
     d->connected = true;
@@ -261,6 +264,11 @@ void InstallNetConnection(ScriptRuntime& R) {
     return d ? Value::Bool(d->connected) : Value();
   });
   proto->DefineAccessor("isConnected", get, nullptr, kDontEnum);
+  Object* uri = R.NewNative([](NativeCall& C) {
+    ConnectionData* d = ThisConnection(C);
+    return d && d->uri ? Value::String(*d->uri) : Value();
+  });
+  proto->DefineAccessor("uri", uri, nullptr, kDontEnum);
 }
 
 // Classes whose instances hold nothing the engine plays: their methods
