@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <functional>
@@ -108,6 +109,8 @@ TEST_P(FlvPlayerEndToEnd, TheDriversSettingsReachTheComponentAndTheSkinComesBack
     EXPECT_TRUE(path.ends_with(way.stream ? L".flv" : L"screen_320x240.flv"))
         << std::string(path.begin(), path.end());
     EXPECT_EQ(player->GetVariable(L"flv.skinHolder.playButton._totalframes"), L"2");
+    // The video came back through the driver too: its metadata reached the movie.
+    EXPECT_TRUE(WaitFor(*player, L"flv.duration", L"3")) << "the video never arrived";
   }
 }
 
@@ -132,6 +135,76 @@ TEST_P(FlvPlayerEndToEnd, VolumeWhilePlayingReachesTheSkinsVolumeBar) {
   EXPECT_EQ(player->GetVariable(L"flv.volume"), L"80");
   EXPECT_TRUE(WaitFor(*player, L"flv.skinHolder.volumeLevel._xscale", L"80"));
   EXPECT_EQ(player->GetVariable(L"flv.skin"), L"SteelOverAll.swf");
+}
+
+// The picture a player shows now, after the messages waiting were handled.
+std::vector<uint32_t> Picture(vt::TvtFlashDriver& Driver) {
+  vcl::Application()->ProcessMessages();
+  return std::vector<uint32_t>(Driver.FBits, Driver.FBits + Driver.FWidth * Driver.FHeight);
+}
+
+bool PictureChanges(vt::TvtFlashDriver& Driver, const std::vector<uint32_t>& From,
+                    std::chrono::milliseconds Limit = 2s) {
+  return vt_test::PumpUntil([&] { return Picture(Driver) != From; }, Limit);
+}
+
+// Pause through the component, for an off-screen player and one on a form:
+// the picture stands still while paused and moves again after; at the end of
+// the video it stays on the last picture and the button shows play.
+TEST_P(FlvPlayerEndToEnd, PauseStopsAndResumesThePictureAndTheEndStaysOnTheLastPicture) {
+  const std::wstring video = VideoPath("screen_320x240.flv");
+  vcl::TForm form(nullptr);
+  form.SetBounds(0, 0, 400, 300);
+  form.Handle();
+  for (const bool onForm : {false, true}) {
+    SCOPED_TRACE(onForm ? "TvtFlashPlayer" : "TvtFlashPlayerComp");
+    std::unique_ptr<vt::TvtFlashPlayerComp> comp;
+    vt::TvtFlashPlayer* graphic = nullptr;
+    vt::IvtFlash* flash = nullptr;
+    if (onForm) {
+      graphic = new vt::TvtFlashPlayer(&form);
+      graphic->SetParent(&form);
+      graphic->SetTransparent(false);
+      graphic->SetPlugin(GetParam());
+      graphic->SetBounds(0, 0, 320, 240);
+      graphic->LoadMovie(video);
+      flash = graphic;
+    } else {
+      comp = NewPlayer();
+      comp->LoadMovie(video);
+      flash = comp.get();
+    }
+    auto driver = [&]() -> vt::TvtFlashDriver& { return onForm ? *graphic->Driver() : *comp->Driver(); };
+    auto pause = [&](bool Value) { onForm ? graphic->SetPause(Value) : comp->SetPause(Value); };
+    auto state = [&] { return flash->GetVariable(L"flv.state"); };
+    ASSERT_TRUE(vt_test::PumpUntil([&] { return flash->GetVariable(L"flv.bound") == L"true"; }, 5s));
+    ASSERT_TRUE(PictureChanges(driver(), Picture(driver()))) << "the video does not play";
+
+    pause(true);
+    EXPECT_EQ(state(), L"paused");
+    vt_test::PumpUntil([] { return false; }, 150ms);  // a frame on its way lands
+    const std::vector<uint32_t> paused = Picture(driver());
+    EXPECT_FALSE(PictureChanges(driver(), paused, 600ms)) << "the picture moved while paused";
+    EXPECT_EQ(flash->GetVariable(L"flv.skinHolder.playButton._currentframe"), L"1");
+
+    pause(false);
+    EXPECT_EQ(state(), L"playing");
+    EXPECT_TRUE(PictureChanges(driver(), paused)) << "the picture did not move again";
+
+    ASSERT_TRUE(vt_test::PumpUntil([&] { return state() == L"ended"; }, 8s)) << "the video never ended";
+    vt_test::PumpUntil([] { return false; }, 150ms);
+    const std::vector<uint32_t> last = Picture(driver());
+    EXPECT_FALSE(PictureChanges(driver(), last, 500ms)) << "the picture moved after the end";
+    EXPECT_EQ(flash->GetVariable(L"flv.skinHolder.playButton._currentframe"), L"1");
+    EXPECT_EQ(flash->GetVariable(L"flv.timeLabel"), L"0:03 / 0:03");
+    EXPECT_NE(std::count(last.begin(), last.end(), last[120 * 320 + 160]), static_cast<long>(last.size()))
+        << "the last picture is not blank";
+
+    // Play again starts over.
+    pause(false);
+    EXPECT_TRUE(vt_test::PumpUntil([&] { return flash->GetVariable(L"flv.timeLabel").starts_with(L"0:00"); }));
+    if (onForm) delete graphic;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothDrivers, FlvPlayerEndToEnd, ::testing::Values(vt::vtNetscape, vt::vtActiveX),

@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <string>
@@ -118,29 +121,36 @@ struct PlayerRun {
   std::unique_ptr<swf::MovieInstance> instance;
   std::vector<std::string> urls;  // every request, in order
 
-  explicit PlayerRun(bool SetBeforeFirstFrame, const std::string& Skin = "ClearOverAll.swf") {
+  std::string video;  // the bytes served for the content path
+
+  explicit PlayerRun(bool SetBeforeFirstFrame, const std::string& Skin = "ClearOverAll.swf",
+                     std::string Video = {})
+      : video(std::move(Video)) {
     auto movie = LoadChecked(L"FLVPLAYBACK", Resource(L"FLVPLAYBACK"));
     if (!movie) return;
     instance = std::make_unique<swf::MovieInstance>(movie, host);
     if (!SetBeforeFirstFrame) instance->Step();
     instance->SetVariable("flv.skin", Skin);
     instance->SetVariable("flv.volume", "50");
-    instance->SetVariable("flv.contentPath", "http://vt-d7.invalid/clip.flv");
+    instance->SetVariable("flv.contentPath", kContentPath);
     Steps(3);
   }
-  // Steps, answering each request: a skin from the resources, anything else not found.
+  // Steps, answering each request: the video at the content path, a skin
+  // from the resources, anything else not found.
   void Steps(int Count) {
     for (int i = 0; i < Count; ++i) {
       instance->Step();
       for (const auto& [id, url] : std::exchange(host.requests, {})) {
         urls.push_back(url);
         const std::string stem = url.size() > 4 ? url.substr(0, url.size() - 4) : std::string();
-        const std::vector<uint8_t> bytes = Resource(std::wstring(stem.begin(), stem.end()).c_str());
+        std::vector<uint8_t> bytes = Resource(std::wstring(stem.begin(), stem.end()).c_str());
+        if (url == kContentPath) bytes.assign(video.begin(), video.end());
         if (!bytes.empty()) instance->DeliverData(id, bytes.data(), bytes.size());
         instance->FinishRequest(id, !bytes.empty());
       }
     }
   }
+  static constexpr const char* kContentPath = "http://vt-d7.invalid/clip.flv";
   std::string Get(const std::string& Path) { return instance->GetVariable(Path); }
   void Click(double X, double Y) {
     instance->MouseMove(X, Y);
@@ -157,7 +167,7 @@ TEST(PlayerMovie, KeepsTheDriversSettingsWhenEverTheyComeAndLoadsTheSkin) {
     ASSERT_TRUE(run.instance);
     EXPECT_EQ(run.Get("flv.skin"), "ClearOverAll.swf");
     EXPECT_EQ(run.Get("flv.volume"), "50");
-    EXPECT_EQ(run.Get("flv.contentPath"), "http://vt-d7.invalid/clip.flv");
+    EXPECT_EQ(run.Get("flv.contentPath"), PlayerRun::kContentPath);
     ASSERT_FALSE(run.urls.empty());
     EXPECT_EQ(run.urls.front(), "ClearOverAll.swf");
     EXPECT_EQ(run.Get("flv.bound"), "true") << "the skin's parts were found";
@@ -243,6 +253,61 @@ TEST(PlayerMovie, TheVolumeReachesTheSkinsBarAndAClickOnItSetsIt) {
     EXPECT_LE(volume, click.high);
     EXPECT_EQ(run.Get("flv.skinHolder.volumeLevel._xscale"), std::to_string(volume));
   }
+}
+
+std::string VideoBytes(const char* Name) {
+  std::ifstream in(std::string(VT_VIDEOS_DIR) + "/" + Name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Screen Video, 320 x 240, three seconds at ten frames a second with a
+// keyframe a second, played by the player movie's ticks (24 a second).
+TEST(PlayerMovie, PlaysTheVideoShowsItsProgressSeeksAndStopsAtTheEnd) {
+  const std::string clip = VideoBytes("screen_320x240.flv");
+  ASSERT_FALSE(clip.empty()) << "no test video";
+  PlayerRun run(true, "ClearOverAll.swf", clip);
+  ASSERT_TRUE(run.instance);
+  EXPECT_NE(std::find(run.urls.begin(), run.urls.end(), PlayerRun::kContentPath), run.urls.end());
+  run.Steps(24);
+  EXPECT_EQ(run.Get("flv.duration"), "3");
+  EXPECT_EQ(run.Get("flv.state"), "playing");
+  EXPECT_EQ(run.Get("flv.timeLabel"), "0:01 / 0:03");
+  EXPECT_EQ(run.Get("flv.loaded"), "1");
+  EXPECT_EQ(run.Get("flv.skinHolder.loadedBar._xscale"), "100");
+  const double played = std::stod(run.Get("flv.played"));
+  EXPECT_GT(played, 0.2);
+  EXPECT_LT(played, 0.5);
+  EXPECT_NEAR(std::stod(run.Get("flv.skinHolder.playedBar._xscale")), played * 100, 1e-6);
+  // The picture fills the stage above the bar.
+  std::vector<uint32_t> pixels(320 * 240);
+  run.instance->Render({pixels.data(), 320, 240, 320 * 4}, {0, 0, 320, 240}, false);
+  EXPECT_NE(pixels[100 * 320 + 160], 0xff101418u) << "no picture";
+
+  // A click three quarters along the seek bar (x 44..194) seeks to the
+  // keyframe before 2.25 s.
+  run.Click(44 + 0.75 * 150, 220);
+  run.Steps(2);
+  EXPECT_EQ(run.Get("flv.timeLabel").substr(0, 4), "0:02");
+
+  for (int i = 0; i < 40 && run.Get("flv.state") != "ended"; ++i) run.Steps(1);
+  EXPECT_EQ(run.Get("flv.state"), "ended");
+  EXPECT_EQ(run.Get("flv.lastStatus"), "NetStream.Play.Stop");
+  run.Steps(1);
+  EXPECT_EQ(run.Get("flv.timeLabel"), "0:03 / 0:03");
+  EXPECT_EQ(run.Get("flv.skinHolder.playButton._currentframe"), "1") << "the button shows play";
+  EXPECT_EQ(run.Get("flv.played"), "1");
+  std::vector<uint32_t> last(320 * 240), later(320 * 240);
+  run.instance->Render({last.data(), 320, 240, 320 * 4}, {0, 0, 320, 240}, false);
+  run.Steps(5);
+  run.instance->Render({later.data(), 320, 240, 320 * 4}, {0, 0, 320, 240}, false);
+  EXPECT_EQ(last, later) << "the last picture stays";
+
+  // Play again starts over.
+  EXPECT_EQ(run.instance->CallFunction("<invoke name=\"playflv\" returntype=\"xml\"></invoke>"),
+            "<string>playing</string>");
+  run.Steps(2);
+  EXPECT_EQ(run.Get("flv.timeLabel"), "0:00 / 0:03");
+  EXPECT_EQ(run.Get("flv.skinHolder.playButton._currentframe"), "2");
 }
 
 TEST(PlayerMovie, EverySkinHasThePartsThePlayerLooksFor) {
