@@ -5,7 +5,10 @@
 // sees a new node and repaints it.
 #include "renderers/engine/src/player/video_instance.h"
 
+#include <algorithm>
 #include <exception>
+#include <string>
+#include <variant>
 
 #include "renderers/engine/src/video/decoder.h"
 #include "renderers/engine/src/video/video_feed.h"
@@ -28,6 +31,8 @@ void VideoInstance::Update(uint16_t Frame, std::vector<std::string>& Notes) {
 }
 
 void VideoInstance::DecodeTo(uint16_t Frame, std::vector<std::string>& Notes) {
+  // A ratio past the last frame shows the last one (and is no jump back from it).
+  if (!stream_.frames.empty()) Frame = std::min(Frame, stream_.frames.rbegin()->first);
   if (Frame == decoded_ || unsupportedNoted_) return;
   const std::string what = "video character " + std::to_string(id_) + ": ";
   if (!decoder_ || Frame < decoded_) {
