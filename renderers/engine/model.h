@@ -455,7 +455,25 @@ struct Sound {
   uint32_t sampleCount = 0;
 };
 
-using Character = std::variant<Shape, Bitmap, Sprite, Button, Font, StaticText, EditText, MorphShape, Sound>;
+// ---- Video ----
+
+// DefineVideoStream with the packets of its VideoFrame tags: a video shown
+// in the rectangle (0, 0, width, height) pixels of its own space, the frame
+// a placement shows chosen by the placement's ratio.
+struct VideoStream {
+  uint16_t frameCount = 0;
+  uint16_t width = 0, height = 0;  // pixels
+  // The flags' deblocking field as stored: 0 as the packets say, 1 off,
+  // 2.. on (the strength of newer codecs).
+  uint8_t deblocking = 0;
+  bool smoothing = false;
+  uint8_t codec = 0;  // the codec id FLV video tags use too (2 Sorenson H.263, 3 Screen Video, ...)
+  // Frame number -> the VideoFrame tag's packet (after the stream id and frame number).
+  std::map<uint16_t, std::vector<uint8_t>> frames;
+  friend bool operator==(const VideoStream&, const VideoStream&) = default;
+};
+
+using Character = std::variant<Shape, Bitmap, Sprite, Button, Font, StaticText, EditText, MorphShape, Sound, VideoStream>;
 
 // ---- Shared libraries ----
 

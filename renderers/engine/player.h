@@ -84,6 +84,10 @@ class MoviePlayer {
   int32_t FindLabel(const std::string& Label) const;
 
   const std::vector<SceneNode>& Scene() const;
+  // What playing ran into since the last call, each only the first time (a
+  // video codec the engine does not decode, a damaged video packet): lines
+  // for the host's log.
+  std::vector<std::string> TakeNotes();
   // Renders Clip of the current frame into Target (see RenderScene).
   void Render(const RenderTarget& Target, IntRect Clip, bool Transparent) const;
 

@@ -349,6 +349,11 @@ class ScriptClip {
   // Button.prototype) rather than a movie clip.
   virtual bool IsButton() { return false; }
 
+  // ---- video instances ----
+  // A video instance (typeof "object", its variables' prototype
+  // Video.prototype) rather than a movie clip.
+  virtual bool IsVideo() { return false; }
+
   // ---- removed clips, for the scripts still running on them ----
   // True once the clip's instance has left the display list: scripts on it
   // find variables on its level's root, and a block on it ends after a call.

@@ -17,6 +17,7 @@
 #include "tools/swfc/text_build.h"
 #include "tools/swfc/morph.h"
 #include "tools/swfc/image_file.h"
+#include "tools/swfc/video_file.h"
 
 namespace swfc {
 
@@ -371,7 +372,7 @@ struct TransformOptions {
 
 // ---- the parser ----
 
-enum class Kind { Shape, Bitmap, Sprite, Button, EditText, Font, Text, Imported };
+enum class Kind { Shape, Bitmap, Sprite, Button, EditText, Font, Text, Imported, Video };
 
 struct Named {
   uint16_t id = 0;
@@ -448,6 +449,8 @@ class Parser {
         ParseButton(line);
       } else if (kw == "edittext") {
         ParseEditText(line);
+      } else if (kw == "video") {
+        ParseVideo(w);
       } else if (kw == "font") {
         ParseFont(line);
       } else if (kw == "text") {
@@ -502,6 +505,59 @@ class Parser {
       return nullptr;
     }
     return &l;
+  }
+
+  // ---- videos ----
+
+  // video NAME W H [codec sorenson|screen|N] [smoothing] [deblocking [N]] [frames FILE]
+  void ParseVideo(Words& W) {
+    const std::string name = W.Word("video name");
+    swf::VideoStream v;
+    v.width = static_cast<uint16_t>(W.Integer("video width", 0, 65535));
+    v.height = static_cast<uint16_t>(W.Integer("video height", 0, 65535));
+    std::optional<uint8_t> codec;
+    std::optional<std::string> file;
+    while (!W.AtEnd()) {
+      if (W.Accept("codec")) {
+        if (W.AtEnd()) W.Fail("missing codec");
+        const std::string c = W.Peek();
+        if (c == "sorenson" || c == "screen") {
+          W.Word("codec");
+          codec = c == "sorenson" ? 2 : 3;
+        } else {
+          codec = static_cast<uint8_t>(W.Integer("codec", 0, 15));
+        }
+      } else if (W.Accept("smoothing")) {
+        v.smoothing = true;
+      } else if (W.Accept("deblocking")) {
+        v.deblocking = 2;  // on
+        if (!W.AtEnd() && TransformOptions::ParseNumberLike(W.Peek()))
+          v.deblocking = static_cast<uint8_t>(W.Integer("deblocking", 0, 7));
+      } else if (W.Accept("frames")) {
+        file = W.Word("video file");
+      } else {
+        W.Fail("a video takes codec, smoothing, deblocking and frames, not '" + W.Peek() + "'");
+      }
+    }
+    v.codec = codec.value_or(2);
+    if (file) {
+      std::optional<std::vector<uint8_t>> bytes = files_ ? files_(*file) : std::nullopt;
+      if (!bytes) W.Fail(files_ ? "cannot read '" + *file + "'" : "video files cannot be read here");
+      FlvFrames frames;
+      try {
+        frames = ReadFlvFrames(*bytes);
+      } catch (const std::runtime_error& e) {
+        W.Fail("'" + *file + "': " + e.what());
+      }
+      if (codec && *codec != frames.codec)
+        W.Fail("'" + *file + "' holds codec " + std::to_string(frames.codec) + ", not " + std::to_string(*codec));
+      v.codec = frames.codec;
+      v.frameCount = static_cast<uint16_t>(frames.packets.size());
+      for (size_t i = 0; i < frames.packets.size(); ++i)
+        v.frames.emplace(static_cast<uint16_t>(i), std::move(frames.packets[i]));
+    }
+    const uint16_t id = Define(W, name, Kind::Video);
+    movie_.dictionary[id] = std::move(v);
   }
 
   // ---- bitmaps ----

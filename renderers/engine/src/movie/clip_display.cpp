@@ -116,6 +116,8 @@ ScriptClip* Clip::InstanceAtDepth(int Depth) {
     if (ScriptClip* field = TextFieldChild(state_, level, depths, *t, it->second->ScriptName())) return field;
   if (it->second->button)
     if (ScriptClip* button = ButtonChild(state_, level, depths, *t, it->second->ScriptName())) return button;
+  if (it->second->video)
+    if (ScriptClip* video = VideoChild(state_, level, depths, *t, it->second->ScriptName())) return video;
   return this;
 }
 

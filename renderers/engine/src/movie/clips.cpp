@@ -132,6 +132,8 @@ ScriptClip* Clip::Child(const std::string& Name) {
   if (ScriptClip* field = TextFieldChild(state_, level, depths, *t, Name)) return field;
   // And buttons (button_clips.cpp).
   if (ScriptClip* button = ButtonChild(state_, level, depths, *t, Name)) return button;
+  // And videos (video_clips.cpp).
+  if (ScriptClip* video = VideoChild(state_, level, depths, *t, Name)) return video;
   return nullptr;
 }
 

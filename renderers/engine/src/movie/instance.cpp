@@ -328,7 +328,10 @@ void MovieInstance::State::Settle() {
     }
     BindTextFields();
     PruneClips();
-    for (auto& [level, p] : levels) Collect(p->Refresh());
+    for (auto& [level, p] : levels) {
+      Collect(p->Refresh());
+      for (const std::string& note : p->TakeNotes()) host.Log(note);
+    }
     std::vector<IntRect> rects;
     rects.swap(dirty);
     const IntRect view{0, 0, width, height};

@@ -15,6 +15,7 @@
 #include "renderers/engine/src/movie/button_clips.h"
 #include "renderers/engine/src/movie/clips.h"
 #include "renderers/engine/src/movie/text_clips.h"
+#include "renderers/engine/src/movie/video_clips.h"
 
 namespace swf {
 namespace movie {
@@ -103,6 +104,8 @@ struct MovieInstance::State {
   std::map<std::pair<int, uint64_t>, std::unique_ptr<movie::TextClip>> textClips;
   // Button instances as scripts see them, by level and serial (button_clips.cpp).
   std::map<std::pair<int, uint64_t>, std::unique_ptr<movie::ButtonClip>> buttonClips;
+  // Video instances as scripts see them, by level and serial (video_clips.cpp).
+  std::map<std::pair<int, uint64_t>, std::unique_ptr<movie::VideoClip>> videoClips;
   std::map<int, movie::Request> requests;
   int nextRequest = 1;
   int width = 0, height = 0;

@@ -41,6 +41,7 @@ void MovieInstance::State::BindTextFields() {
   }
   movie::PruneTextClips(*this);
   movie::PruneButtonClips(*this);
+  movie::PruneVideoClips(*this);
 }
 
 }  // namespace swf

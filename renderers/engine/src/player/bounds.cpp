@@ -6,6 +6,7 @@
 #include "renderers/engine/src/player/drawing.h"
 #include "renderers/engine/src/player/morph.h"
 #include "renderers/engine/src/player/text_field.h"
+#include "renderers/engine/src/player/video_instance.h"
 
 namespace swf::detail {
 namespace {
@@ -28,6 +29,7 @@ Rect ContentBounds(const Instance& I) {
   if (const auto* text = std::get_if<StaticText>(I.character)) return text->bounds;
   if (I.sprite) return TimelineBounds(*I.sprite);
   if (I.button) return ListBounds(I.button->children);
+  if (I.video) return I.video->Bounds();
   return {};
 }
 

@@ -9,6 +9,7 @@
 #include "renderers/engine/src/player/text_field.h"
 #include "renderers/engine/src/player/imports.h"
 #include "renderers/engine/src/player/morph.h"
+#include "renderers/engine/src/player/video_instance.h"
 
 namespace swf::detail {
 namespace {
@@ -90,9 +91,11 @@ void Instance::Resolve(const Movie& M, uint32_t Level) {
     return;
   }
   if (nameNumber == 0 && (std::holds_alternative<EditText>(*character) || std::holds_alternative<Sprite>(*character) ||
-                          std::holds_alternative<Button>(*character)))
+                          std::holds_alternative<Button>(*character) || std::holds_alternative<VideoStream>(*character)))
     nameNumber = budget.nextName++;
   if (const auto* t = std::get_if<EditText>(character)) textField = std::make_unique<TextField>(*from, *t);
+  if (const auto* v = std::get_if<VideoStream>(character))
+    video = std::make_unique<VideoInstance>(*v, library ? libraryId : placement.characterId);
   UpdateMorph(*this);
   if (Level >= budget.maxLevels) return;
   if (const auto* s = std::get_if<Sprite>(character)) {

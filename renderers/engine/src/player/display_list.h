@@ -62,6 +62,7 @@ struct InstanceBudget {
 struct TimelineState;
 struct ButtonInstance;
 class TextField;
+class VideoInstance;
 struct Instance;
 
 // What sits at each depth of a timeline (or of a button's current state).
@@ -91,6 +92,7 @@ struct Instance {
   std::unique_ptr<TimelineState> sprite;  // a sprite's own timeline
   std::unique_ptr<ButtonInstance> button; // a button's state and what it shows
   std::unique_ptr<TextField> textField;   // a text field's text and drawing
+  std::unique_ptr<VideoInstance> video;   // a video's decoder and picture
   bool visible = true;                    // scripts may hide an instance (_visible)
   // A script set the matrix or colour transform: the timeline no longer moves it.
   bool scripted = false;
@@ -107,7 +109,7 @@ struct Instance {
   bool initialized = false;
   bool loadEventRun = false;
   uint64_t serial;                        // unique within the player, never reused
-  // An unnamed sprite, button or text field is "instanceN" to scripts; 0
+  // An unnamed sprite, button, text field or video is "instanceN" to scripts; 0
   // for the instances scripts do not see.
   uint64_t nameNumber = 0;
   std::string ScriptName() const {

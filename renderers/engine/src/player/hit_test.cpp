@@ -13,6 +13,7 @@
 #include "renderers/engine/src/player/buttons.h"
 #include "renderers/engine/src/player/display_list.h"
 #include "renderers/engine/src/player/morph.h"
+#include "renderers/engine/src/player/video_instance.h"
 
 namespace swf::detail {
 namespace {
@@ -96,6 +97,8 @@ bool HitCharacter(const Movie& Mv, uint16_t Id, const Matrix& M, Point P, int Ne
   if (const auto* shape = std::get_if<Shape>(&it->second)) return HitShape(*shape, M, P);
   if (const auto* text = std::get_if<EditText>(&it->second)) return HitRect(text->bounds, M, P);
   if (const auto* text = std::get_if<StaticText>(&it->second)) return HitRect(text->bounds, M, P);
+  if (const auto* video = std::get_if<VideoStream>(&it->second))
+    return HitRect({0, 0, video->width * 20.0, video->height * 20.0}, M, P);
   // A morph shape not placed as an instance takes the mouse with its start.
   if (const auto* morph = std::get_if<MorphShape>(&it->second)) return HitShape(MorphAt(*morph, 0), M, P);
   if (const auto* button = std::get_if<Button>(&it->second)) {
@@ -147,6 +150,7 @@ bool HitInstance(const Instance& I, const Matrix& M, Point P, int Nesting) {
     return HitList(I.sprite->list, M, P, Nesting);
   }
   if (I.button) return HitList(I.button->children, M, P, Nesting);
+  if (I.video) return HitRect(I.video->Bounds(), M, P);
   return false;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <variant>
 
 #include "renderers/engine/src/player/buttons.h"
@@ -11,6 +12,7 @@
 #include "renderers/engine/src/player/morph.h"
 #include "renderers/engine/src/player/player_state.h"
 #include "renderers/engine/src/player/text_field.h"
+#include "renderers/engine/src/player/video_instance.h"
 #include "renderers/engine/src/text/static_text_nodes.h"
 
 namespace swf {
@@ -39,8 +41,24 @@ void AppendDrawing(const TimelineState& T, std::vector<SceneNode>& Out) {
   }
 }
 
-// M: the movie whose dictionary List's characters come from.
-void BuildScene(const DisplayList& List, const Movie& M, std::vector<SceneNode>& Out, FontService* Fonts) {
+// A video instance with its picture brought up to date: the rectangle it
+// fills, painting from the movie that holds the picture (no children
+// without a picture).
+void BuildVideo(VideoInstance& V, uint16_t Frame, SceneNode& Node, std::vector<std::string>& Notes) {
+  V.Update(Frame, Notes);
+  if (!V.PictureShape()) return;
+  SceneNode inner;
+  inner.shape = V.PictureShape().get();
+  inner.owner = V.PictureShape();
+  Node.children.push_back(std::move(inner));
+  Node.movie = V.PictureMovie().get();
+  Node.owner = V.PictureMovie();
+}
+
+// M: the movie whose dictionary List's characters come from; Notes gathers
+// what went wrong in video instances.
+void BuildScene(const DisplayList& List, const Movie& M, std::vector<SceneNode>& Out, FontService* Fonts,
+                std::vector<std::string>& Notes) {
   for (const auto& [depth, inst] : List) {
     if ((!inst->character && !inst->textField) || !inst->visible) continue;
     SceneNode node;
@@ -58,13 +76,15 @@ void BuildScene(const DisplayList& List, const Movie& M, std::vector<SceneNode>&
       }
     } else if (inst->sprite) {
       AppendDrawing(*inst->sprite, node.children);
-      BuildScene(inst->sprite->list, *inst->sprite->movie, node.children, Fonts);
+      BuildScene(inst->sprite->list, *inst->sprite->movie, node.children, Fonts, Notes);
       node.movie = inst->loaded ? inst->loaded.get() : inst->library;
     } else if (inst->button) {
-      BuildScene(inst->button->children, inst->library ? *inst->library : M, node.children, Fonts);
+      BuildScene(inst->button->children, inst->library ? *inst->library : M, node.children, Fonts, Notes);
       node.movie = inst->library;
     } else if (inst->textField) {
       inst->textField->Build(node, Fonts);
+    } else if (inst->video) {
+      BuildVideo(*inst->video, inst->placement.ratio, node, Notes);
     } else if (const auto* text = std::get_if<StaticText>(inst->character)) {
       AppendStaticTextNodes(*text, inst->library ? *inst->library : M, node.children);
     } else {
@@ -238,10 +258,15 @@ std::vector<IntRect> MoviePlayer::Refresh() { return state_->Rebuild(); }
 
 const std::vector<SceneNode>& MoviePlayer::Scene() const { return state_->scene; }
 
+std::vector<std::string> MoviePlayer::TakeNotes() { return std::exchange(state_->notes, {}); }
+
 std::vector<IntRect> MoviePlayer::State::Rebuild() {
   std::vector<SceneNode> next;
   detail::AppendDrawing(*root, next);
-  detail::BuildScene(root->list, *root->movie, next, fonts);
+  std::vector<std::string> videoNotes;
+  detail::BuildScene(root->list, *root->movie, next, fonts, videoNotes);
+  for (std::string& n : videoNotes)
+    if (noted.insert(n).second) notes.push_back(std::move(n));
   std::vector<IntRect> found;
   detail::Diff(scene, next, stageToPixels, found);
   scene = std::move(next);

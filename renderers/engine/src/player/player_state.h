@@ -2,6 +2,8 @@
 // MoviePlayer's state, shared by the files that implement it.
 
 #include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "renderers/engine/player.h"
@@ -29,6 +31,10 @@ struct MoviePlayer::State {
   std::vector<SceneNode> scene;  // of the current frame
   detail::InputState input;
   FontService* fonts = nullptr;  // device fonts of text fields
+  // Notes for the host's log not yet taken, and every one given so far
+  // (each is given once).
+  std::vector<std::string> notes;
+  std::set<std::string> noted;
 
   // Builds the scene of the current frame and returns the pixel rectangles
   // that differ from the previous one.

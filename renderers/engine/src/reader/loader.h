@@ -31,6 +31,9 @@ struct LoadState {
   // Frame labels DefineSceneAndFrameLabelData gives the movie's frames.
   std::map<uint32_t, std::string> sceneFrameLabels;
 
+  // Video streams whose VideoFrame tags were dropped (noted once each).
+  std::set<uint16_t> droppedVideoFrames;
+
   // The JPEGTables tag's data, which DefineBits images share.
   std::vector<uint8_t> jpegTables;
 

@@ -16,6 +16,7 @@
 #include "renderers/engine/src/reader/loader.h"
 #include "renderers/engine/src/reader/other_tags.h"
 #include "renderers/engine/src/reader/lzma_movie.h"
+#include "renderers/engine/src/reader/video_tags.h"
 #include "renderers/engine/src/tag_codes.h"
 
 namespace swf {
@@ -144,6 +145,9 @@ class Parser {
           pending.label = body.String();
           l_.Charge(pending.label.size(), tagAt);
           break;
+        case kVideoFrame:  // a sprite's too: the packets belong to the stream, not the timeline
+          ReadVideoFrame(body, l_, tagAt);
+          break;
         case kDoAction:
           l_.Charge(length + sizeof(std::vector<uint8_t>), tagAt);
           pending.actions.emplace_back(body.Here(), body.Here() + length);
@@ -226,6 +230,11 @@ class Parser {
         const uint16_t id = B.U16();
         l_.Charge(sizeof(Sound), At);
         Define(id, ReadSound(B), At);
+        break;
+      }
+      case kDefineVideoStream: {
+        const uint16_t id = B.U16();
+        Define(id, ReadVideoStream(B, l_, At), At);
         break;
       }
       case kDefineSprite: {

@@ -42,6 +42,7 @@ void InstallBuiltins(ScriptRuntime& R) {
   InstallBitmapData(R);
   InstallDrawing(R);
   InstallButton(R);
+  InstallVideo(R);
   InstallClassStubs(R);
   InstallNativeTable(R);
 }

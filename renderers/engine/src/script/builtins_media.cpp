@@ -1,5 +1,7 @@
 // Sound, and the media classes a movie may name without using them much:
-// NetConnection, NetStream, Video, Camera, Microphone. The engine plays no
+// NetConnection, NetStream, Camera, Microphone (Video: builtins_video.cpp).
+// The NetStream here answers nothing; a movie instance replaces it by the
+// one that plays FLV streams (src/movie/net_stream.cpp). The engine plays no
 // audio, so a Sound answers as the player does when nothing plays: its
 // volume, pan and transform as set, no duration or position.
 
@@ -288,7 +290,6 @@ void InstallMediaStubs(ScriptRuntime& R) {
   InstallInert(R, "NetStream",
                {"play", "pause", "close", "seek", "setBufferTime", "attachAudio", "attachVideo", "publish", "receiveAudio",
                 "receiveVideo", "send"});
-  InstallInert(R, "Video", {"attachVideo", "clear"});
   InstallInert(R, "Camera", {"get", "setMode", "setQuality", "setMotionLevel", "setKeyFrameInterval", "setLoopback"});
   InstallInert(R, "Microphone", {"get", "setRate", "setGain", "setSilenceLevel", "setUseEchoSuppression"});
 }

@@ -81,6 +81,7 @@ void InstallBitmapData(ScriptRuntime& R);         // builtins_bitmapdata.cpp: fl
 void InstallDrawing(ScriptRuntime& R);            // builtins_drawing.cpp: MovieClip's moveTo, lineTo, beginFill, ...
 // builtins_classes.cpp: Error, and the classes movies find by name that have nothing behind them yet (last).
 void InstallButton(ScriptRuntime& R);            // builtins_button.cpp
+void InstallVideo(ScriptRuntime& R);             // builtins_video.cpp
 void InstallClassStubs(ScriptRuntime& R);
 // native_table.cpp: ASnative and ASSetNative, the built-in methods by number (after the library).
 void InstallNativeTable(ScriptRuntime& R);

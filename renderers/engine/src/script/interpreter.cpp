@@ -1320,7 +1320,7 @@ void Interpreter::Step(Frame& F, const Action& A) {
     case C::TypeOf: {
       Value v = Pop();
       ScriptClip* c = v.IsClip() ? ClipOf(F, v) : nullptr;
-      Push(Value::String(c && (c->IsTextField() || c->IsButton()) ? "object" : v.TypeOf()));
+      Push(Value::String(c && (c->IsTextField() || c->IsButton() || c->IsVideo()) ? "object" : v.TypeOf()));
       break;
     }
     case C::Jump: F.pc = A.target; break;

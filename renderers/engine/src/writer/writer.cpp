@@ -19,6 +19,7 @@
 #include "renderers/engine/src/writer/writer_parts.h"
 #include "renderers/engine/src/writer/morph_writer.h"
 #include "renderers/engine/src/writer/effects.h"
+#include "renderers/engine/src/writer/video_writer.h"
 
 namespace swf {
 namespace {
@@ -593,6 +594,8 @@ std::vector<uint8_t> WriteMovie(const Movie& M, bool Compressed) {
       WriteMorphShape(body, id, *m);
     else if (std::holds_alternative<Sound>(c))
       continue;  // the model keeps no sound data to write
+    else if (const VideoStream* v = std::get_if<VideoStream>(&c))
+      writer::WriteVideoStream(body, id, *v);
     else
       WriteButton(body, id, std::get<Button>(c));
   }
