@@ -74,14 +74,16 @@ class FlvPlayerEndToEnd : public ::testing::TestWithParam<vt::TvtPlugin> {
     return player;
   }
 
-  static void Load(vt::TvtFlashPlayerComp& Player, const TLoadWay& Way, const std::wstring& Video) {
+  // A stream stays the application's: the ActiveX driver reads the video
+  // from it when the player movie asks, so it lives as long as the test.
+  void Load(vt::TvtFlashPlayerComp& Player, const TLoadWay& Way, const std::wstring& Video) {
     if (!Way.stream) {
       Player.LoadMovie(Video);
       return;
     }
     const std::string bytes = FileBytes(Video);
     ASSERT_FALSE(bytes.empty()) << "no test video";
-    vcl::TMemoryStream stream;
+    auto& stream = *streams_.emplace_back(std::make_unique<vcl::TMemoryStream>());
     stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
     stream.Seek(0, vcl::soBeginning);
     Player.LoadMovieFromStream(&stream);
@@ -93,6 +95,7 @@ class FlvPlayerEndToEnd : public ::testing::TestWithParam<vt::TvtPlugin> {
   }
 
   bool com_ = false;
+  std::vector<std::unique_ptr<vcl::TMemoryStream>> streams_;
 };
 
 TEST_P(FlvPlayerEndToEnd, TheDriversSettingsReachTheComponentAndTheSkinComesBackThroughTheDriver) {
