@@ -200,7 +200,8 @@ void InstallSound(ScriptRuntime& R) {
 
 // What NetConnection.connect answers and reports through onStatus: a null
 // URL is the local connection for progressive downloads, which always
-// succeeds; the engine opens no other connection, so any other fails.
+// succeeds; the engine opens no other connection: connect answers false and,
+// as in the player, no status follows.
 struct ConnectionData : NativeData {
   bool connected = false;
   bool pending = false;  // a remote connection asked for, never made
@@ -208,7 +209,7 @@ struct ConnectionData : NativeData {
 };
 
 // Calls onStatus with an event of Code, or with no event when Code is empty.
-void Status(NativeCall& C, const Value& Target, const std::string& Code, const char* Level = "status") {
+void Status(NativeCall& C, const Value& Target, const std::string& Code) {
   const Value handler = C.Get(Target, "onStatus");
   if (!handler.IsFunction()) return;
   if (Code.empty()) {
@@ -216,7 +217,7 @@ void Status(NativeCall& C, const Value& Target, const std::string& Code, const c
     return;
   }
   Object* event = C.runtime.NewObject();
-  event->Set("level", Value::String(Level));
+  event->Set("level", Value::String("status"));
   event->Set("code", Value::String(Code));
   C.Call(handler, Target, {Value::Obj(event)});
 }
@@ -242,7 +243,6 @@ void InstallNetConnection(ScriptRuntime& R) {
     d->uri = C.Arg(0).IsNull() ? std::string("null") : C.ToString(C.Arg(0));
     if (!C.Arg(0).IsNull()) {
       d->pending = true;
-      Status(C, C.thisValue, "NetConnection.Connect.Failed", "error");
       return Value::Bool(false);
     }
     d->connected = true;
