@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "renderers/engine/src/movie/clips.h"
 #include "renderers/engine/src/movie/movie_state.h"
 #include "renderers/engine/src/player/display_list.h"
 
@@ -78,6 +79,34 @@ ScriptClip* PlacedClip::Level(int N) { return state_.RootClip(N); }
 std::string PlacedClip::Name() {
   detail::Instance* i = Instance();
   return i ? i->ScriptName() : "";
+}
+
+std::optional<int> PlacedClip::DrawnDepth() {
+  if (!Alive()) return std::nullopt;
+  return static_cast<int>(depths.back()) - detail::kScriptDepthBase;
+}
+
+Value PlacedClip::DrawnProperty(int Index) {
+  enum { kX = 0, kY, kXScale, kYScale, kAlpha = 6, kVisible, kWidth, kHeight, kRotation };
+  detail::Instance* i = Instance();
+  if (!i) return Value();
+  const Matrix& m = i->placement.matrix;
+  switch (Index) {
+    case kX: return Value::Number(m.tx / 20);
+    case kY: return Value::Number(m.ty / 20);
+    case kXScale: return Value::Number(ScaleRotationOf(*i).xscale);
+    case kYScale: return Value::Number(ScaleRotationOf(*i).yscale);
+    case kAlpha: return Value::Number(i->placement.cxform.multA * 100.0 / 256);
+    case kVisible: return Value::Bool(i->visible);
+    case kWidth:
+    case kHeight: {
+      const Rect r = detail::PlacedBounds(*i);
+      if (r.xmin > r.xmax) return Value::Number(0);
+      return Value::Number((Index == kWidth ? r.Width() : r.Height()) / 20);
+    }
+    case kRotation: return Value::Number(ScaleRotationOf(*i).rotation);
+    default: return Value();
+  }
 }
 
 }  // namespace swf::movie

@@ -1,10 +1,11 @@
 #pragma once
-// Display objects other than sprites (text fields, buttons) as scripts see
+// Display objects other than sprites (text fields, buttons, videos) as scripts see
 // them: found again on their level's display list, by depths and serial, on
 // every use, so an object that was removed or replaced reads as gone.
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,6 +53,11 @@ class PlacedClip : public ScriptClip {
   virtual bool Holds(const detail::Instance& I) const = 0;
   MoviePlayer* Player();
   detail::TimelineState* Holder();  // the timeline the object is placed on
+  // For objects scripts see by what they draw (buttons, videos): the depth
+  // scripts count, and the placement properties with _width and _height
+  // from the drawn bounds (undefined for other property numbers).
+  std::optional<int> DrawnDepth();
+  Value DrawnProperty(int Index);
 
   MovieInstance::State& state_;
   MoviePlayer* player_;  // of the level when the object was found: a new movie there holds other objects

@@ -23,32 +23,9 @@ VideoClip::VideoClip(MovieInstance::State& S, int Level, std::vector<uint16_t> D
 
 bool VideoClip::Holds(const detail::Instance& I) const { return IsVideoInstance(I); }
 
-std::optional<int> VideoClip::Depth() {
-  if (!Alive()) return std::nullopt;
-  return static_cast<int>(depths.back()) - detail::kScriptDepthBase;
-}
+std::optional<int> VideoClip::Depth() { return DrawnDepth(); }
 
-Value VideoClip::GetProperty(int Index) {
-  detail::Instance* i = Instance();
-  if (!i) return Value();
-  const Matrix& m = i->placement.matrix;
-  switch (Index) {
-    case kX: return Value::Number(m.tx / 20);
-    case kY: return Value::Number(m.ty / 20);
-    case kXScale: return Value::Number(ScaleRotationOf(*i).xscale);
-    case kYScale: return Value::Number(ScaleRotationOf(*i).yscale);
-    case kAlpha: return Value::Number(i->placement.cxform.multA * 100.0 / 256);
-    case kVisible: return Value::Bool(i->visible);
-    case kWidth:
-    case kHeight: {
-      const Rect r = detail::PlacedBounds(*i);
-      if (r.Empty()) return Value::Number(0);
-      return Value::Number((Index == kWidth ? r.Width() : r.Height()) / 20);
-    }
-    case kRotation: return Value::Number(ScaleRotationOf(*i).rotation);
-    default: return Value();
-  }
-}
+Value VideoClip::GetProperty(int Index) { return DrawnProperty(Index); }
 
 void VideoClip::SetProperty(int Index, const Value& V) {
   detail::Instance* i = Instance();
