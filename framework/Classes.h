@@ -93,6 +93,7 @@ class TComponent : public TPersistent {
   // designer or takes it out again.
   void SetDesigning(bool Value, bool SetChildren = true);
 
+  // A component inserted into a designing owner is put into the designer.
   void InsertComponent(TComponent* AComponent);
   void RemoveComponent(TComponent* AComponent);
   // Tells the owned components that AComponent is being inserted or removed.

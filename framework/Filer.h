@@ -92,7 +92,8 @@ struct TPropInfo {
   // (empty: unassigned, or assigned to a handler without a name, which is
   // not written); SetMethod binds it (Name empty: unassign) to Handler, a
   // std::any holding the std::function of the event's type, or raises
-  // EReadError when the handler is of another type.
+  // EReadError when the handler is of another type. A nullptr Handler binds
+  // the name alone, to a handler that does nothing.
   std::function<std::wstring(TPersistent&)> GetMethodName;
   std::function<void(TPersistent&, const std::wstring& Name, const std::any* Handler)> SetMethod;
 };
@@ -288,6 +289,11 @@ class TReader : public TFiler {
   // Called for an event bound to a method the root does not publish.
   // Return true to skip the event; by default (unassigned) it is an error.
   std::function<bool(const std::wstring& MethodName)> OnMissingMethod;
+  // For a designer, which has no application code at hand: an event bound
+  // to a method the root does not publish keeps the method's name (so the
+  // form written again names it) with a handler that does nothing. Asked
+  // before OnMissingMethod.
+  bool KeepMissingMethodNames = false;
 
   void DefineProperty(const std::wstring& Name, TReaderProc ReadData, TWriterProc WriteData,
                       bool HasData) override;
@@ -393,6 +399,16 @@ void ObjectTextToBinary(TStream& Input, TStream& Output);
 // Template definitions
 
 namespace filer_detail {
+
+// A handler of any event type that does nothing (and returns a default value).
+template <class Sig>
+struct DoNothing;
+template <class R, class... A>
+struct DoNothing<R(A...)> {
+  R operator()(A...) const {
+    if constexpr (!std::is_void_v<R>) return R{};
+  }
+};
 
 template <class C, class G>
 decltype(auto) Get(G Get, C& Instance) {
@@ -581,7 +597,12 @@ TPublisher<C>& TPublisher<C>::Event(std::wstring Name, std::function<Sig> C::*Fi
       Event = nullptr;
       return;
     }
-    const auto* Function = Handler ? std::any_cast<std::function<Sig>>(Handler) : nullptr;
+    if (!Handler) {
+      // Bound by name only (a designer reading a form): the name is kept.
+      Event = TBoundMethod<Sig>{MethodName, filer_detail::DoNothing<Sig>{}};
+      return;
+    }
+    const auto* Function = std::any_cast<std::function<Sig>>(Handler);
     if (!Function) filer_detail::MethodTypeError(MethodName);
     Event = TBoundMethod<Sig>{MethodName, *Function};
   };

@@ -79,6 +79,8 @@ void TComponent::InsertComponent(TComponent* AComponent) {
   if (AComponent->owner_) AComponent->owner_->RemoveComponent(AComponent);
   components_.push_back(AComponent);
   AComponent->owner_ = this;
+  // A component made in the designer is designed too.
+  if (IsDesigning()) AComponent->SetDesigning(true);
   Notification(AComponent, TOperation::opInsert);
 }
 

@@ -169,6 +169,7 @@ void TReader::ReadEventValue(TPersistent* Instance, const TPropInfo& Prop) {
   const std::wstring name = ReadIdent();
   const std::any* handler = root_ ? root_->MethodAddress(name) : nullptr;
   if (!handler) {
+    if (KeepMissingMethodNames) return set(*Instance, name, nullptr);
     if (OnMissingMethod && OnMissingMethod(name)) return;
     throw EReadError(L"Method " + name + L" not found");
   }
