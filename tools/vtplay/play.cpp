@@ -15,7 +15,7 @@
 #include "tools/vtplay/form_file.h"
 #include "tools/vtplay/movie_source.h"
 #include "tools/vtplay/player_view.h"
-#include "tools/vtplay/png_file.h"
+#include "tools/common/png_file.h"
 #include "vt_d7/Vt_flashplayer.h"
 #include "vt_d7/Vt_layer.h"
 
@@ -265,7 +265,7 @@ int Play(const Options& O, std::FILE* Out) {
 
     view.Capture(pixels);
     ++written;
-    WritePngFile((outDir / FrameName(written)).wstring(), pixels.data(), view.Width(), view.Height());
+    vttools::WritePngFile((outDir / FrameName(written)).wstring(), pixels.data(), view.Width(), view.Height());
     lastWrite = now;
     changed = false;
     if (still) lastChange = now;

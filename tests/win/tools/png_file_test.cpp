@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "framework/SysUtils.h"
-#include "tools/vtplay/png_file.h"
+#include "tools/common/png_file.h"
 #include "vt_d7/pixels.h"
 
 using vt::UnpremultiplyPixel;
-using vtplay::WritePngFile;
+using vttools::WritePngFile;
 
 namespace {
 

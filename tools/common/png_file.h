@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace vtplay {
+namespace vttools {
 
 // Writes Width x Height pixels (top-down rows of premultiplied BGRA, no
 // padding) to FileName as a PNG with straight alpha, replacing the file.
@@ -13,4 +13,4 @@ namespace vtplay {
 // partly written file is removed.
 void WritePngFile(const std::wstring& FileName, const uint32_t* Pixels, int Width, int Height);
 
-}  // namespace vtplay
+}  // namespace vttools

@@ -1,4 +1,4 @@
-#include "tools/vtplay/png_file.h"
+#include "tools/common/png_file.h"
 
 #include <windows.h>
 #include <wincodec.h>
@@ -11,7 +11,7 @@
 #include "framework/SysUtils.h"
 #include "vt_d7/pixels.h"
 
-namespace vtplay {
+namespace vttools {
 
 namespace {
 
@@ -122,4 +122,4 @@ void WritePngFile(const std::wstring& FileName, const uint32_t* Pixels, int Widt
   }
 }
 
-}  // namespace vtplay
+}  // namespace vttools
