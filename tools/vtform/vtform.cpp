@@ -1,10 +1,10 @@
 #include "tools/vtform/vtform.h"
 
-#include <fstream>
-#include <iterator>
-#include <system_error>
-
 #include "framework/Filer.h"
+#include "tools/vtform/files.h"
+#ifdef VTFORM_DESIGNER
+#include "tools/vtform/design_commands.h"
+#endif
 
 namespace vtform {
 
@@ -13,7 +13,17 @@ namespace {
 constexpr const char* kUsage =
     "usage: vtform --to-text IN OUT     converts a binary form to text\n"
     "       vtform --to-binary IN OUT   converts a text form to binary\n"
+    "       vtform --palette [--out DIR]              lists the palette (and writes its bitmaps as PNG)\n"
+    "       vtform --props FORM COMPONENT             lists a component's properties as the designer shows them\n"
+    "       vtform --set FORM COMPONENT.PROPERTY=VALUE [--out FORM2]\n"
+    "                                                 writes a property through its editor\n"
+    "       vtform --load-movie FORM LIST ITEM FILE [--out FORM2]\n"
+    "                                                 loads FILE into a stored movie (ITEM: index or name)\n"
     "       vtform --help\n";
+
+bool IsDesignerCommand(const std::filesystem::path& Command) {
+  return Command == "--palette" || Command == "--props" || Command == "--set" || Command == "--load-movie";
+}
 
 std::string Convert(const std::string& Input, void (*Converter)(vcl::TStream&, vcl::TStream&)) {
   vcl::TMemoryStream In, Out;
@@ -21,48 +31,6 @@ std::string Convert(const std::string& Input, void (*Converter)(vcl::TStream&, v
   In.SetPosition(0);
   Converter(In, Out);
   return std::string(static_cast<const char*>(Out.Memory()), static_cast<size_t>(Out.Size()));
-}
-
-// A path as UTF-8, for messages.
-std::string PathText(const std::filesystem::path& Path) {
-  const std::u8string Text = Path.u8string();
-  return std::string(Text.begin(), Text.end());
-}
-
-struct FileError {
-  std::string Message;
-};
-
-std::string ReadFile(const std::filesystem::path& Path) {
-  std::ifstream File(Path, std::ios::binary);
-  if (!File) throw FileError{PathText(Path) + ": cannot open"};
-  std::string Bytes((std::istreambuf_iterator<char>(File)), std::istreambuf_iterator<char>());
-  if (File.bad()) throw FileError{PathText(Path) + ": cannot read"};
-  return Bytes;
-}
-
-// Writes a temporary file beside Path and renames it over Path, so that a
-// failed run leaves no partial output.
-void WriteFile(const std::filesystem::path& Path, const std::string& Bytes) {
-  std::filesystem::path Temp = Path;
-  Temp += ".vtform-tmp";
-  {
-    std::ofstream File(Temp, std::ios::binary | std::ios::trunc);
-    File.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
-    File.close();
-    if (!File) {
-      std::error_code Ignored;
-      std::filesystem::remove(Temp, Ignored);
-      throw FileError{PathText(Path) + ": cannot write"};
-    }
-  }
-  std::error_code Error;
-  std::filesystem::rename(Temp, Path, Error);
-  if (Error) {
-    std::error_code Ignored;
-    std::filesystem::remove(Temp, Ignored);
-    throw FileError{PathText(Path) + ": cannot write (" + Error.message() + ")"};
-  }
 }
 
 }  // namespace
@@ -74,6 +42,14 @@ int Run(const std::vector<std::filesystem::path>& Args, std::ostream& Out, std::
   if (Args.size() == 1 && (Args[0] == "--help" || Args[0] == "-h")) {
     Out << kUsage;
     return 0;
+  }
+  if (!Args.empty() && IsDesignerCommand(Args[0])) {
+#ifdef VTFORM_DESIGNER
+    return RunDesign(Args, Out, Err);
+#else
+    Err << "vtform: " << Args[0].string() << " needs the package's components: use the Windows build (vtform.exe)\n";
+    return 2;
+#endif
   }
   if (Args.size() != 3 || (Args[0] != "--to-text" && Args[0] != "--to-binary")) {
     Err << "vtform: expected --to-text or --to-binary with an input and an output file\n" << kUsage;

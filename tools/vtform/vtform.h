@@ -2,6 +2,7 @@
 // vtform: converts a form file between the binary and the text form.
 //   vtform --to-text IN OUT     binary form to text
 //   vtform --to-binary IN OUT   text form to binary
+// The Windows build also takes the designer's commands (design_commands.h).
 // Exit status 0 on success, 1 when the input is malformed or a file cannot
 // be read or written, 2 on a usage error. OUT is written only on success.
 
