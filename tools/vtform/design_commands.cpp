@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwctype>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 #include "tools/vtform/designed_form.h"
 #include "tools/vtform/files.h"
 #include "vt_d7/Vt_flashreg.h"
+#include "vt_d7/Vt_layer.h"
 #include "vt_d7/flash_store.h"
 
 namespace vtform {
@@ -19,10 +21,6 @@ namespace vtform {
 namespace {
 
 using vcl::WideToUtf8;
-
-struct UsageError {
-  std::string Message;
-};
 
 // The designer vtform stands for: it counts the changes the editors report.
 class CommandDesigner : public vcl::IDesigner {
@@ -269,44 +267,39 @@ std::optional<std::filesystem::path> TakeOut(std::vector<std::filesystem::path>&
 
 int RunDesign(const std::vector<std::filesystem::path>& Arguments, std::ostream& Out, std::ostream& Err) {
   std::vector<std::filesystem::path> args = Arguments;
-  try {
-    const std::optional<std::filesystem::path> out = TakeOut(args);
-    const std::filesystem::path command = args.at(0);
-    auto expect = [&](size_t Count, const char* Usage) {
-      if (args.size() != Count) throw UsageError{command.string() + " wants " + Usage};
-    };
-    vcl::Application()->Initialize();
-    vcl::ClearDesignRegistrations();
-    vt::Register();
-    if (command == "--palette") {
-      expect(1, "no argument but --out DIR");
-      ListPalette(out, Out);
-    } else if (command == "--props") {
-      if (out) throw UsageError{"--props writes nothing"};
-      expect(3, "FORM COMPONENT");
-      FormFile file = ReadFormFile(args[1]);
-      vcl::TComponent& component = FindComponent(*file.form.Root, args[2].wstring());
-      CommandDesigner designer(file.form.Root.get());
-      Out << WideToUtf8(component.Name()) << ": " << WideToUtf8(component.ClassName()) << "\n";
-      ListProperties(designer, component, "", Out);
-    } else if (command == "--set") {
-      expect(3, "FORM COMPONENT.PROPERTY=VALUE");
-      SetProperty(args[1], args[2].wstring(), out, Out);
-    } else {
-      expect(5, "FORM LIST ITEM FILE");
-      LoadMovie(args[1], args[2].wstring(), args[3].wstring(), args[4], out, Out);
-    }
-  } catch (const UsageError& E) {
-    Err << "vtform: " << E.Message << "\n";
-    return 2;
-  } catch (const FileError& E) {
-    Err << "vtform: " << E.Message << "\n";
-    return 1;
-  } catch (const std::exception& E) {
-    Err << "vtform: " << E.what() << "\n";
-    return 1;
-  }
-  return 0;
+  return RunReportingErrors(
+      [&] {
+        const std::optional<std::filesystem::path> out = TakeOut(args);
+        const std::filesystem::path command = args.at(0);
+        auto expect = [&](size_t Count, const char* Usage) {
+          if (args.size() != Count) throw UsageError{command.string() + " wants " + Usage};
+        };
+        // The units' initialisation, as in any program linking them, then the
+        // designer loading the package.
+        vcl::Application()->Initialize();
+        vt::InitializeFlashPlayerUnit();
+        vt::InitializeLayerUnit();
+        vt::Register();
+        if (command == "--palette") {
+          expect(1, "no argument but --out DIR");
+          ListPalette(out, Out);
+        } else if (command == "--props") {
+          if (out) throw UsageError{"--props writes nothing"};
+          expect(3, "FORM COMPONENT");
+          FormFile file = ReadFormFile(args[1]);
+          vcl::TComponent& component = FindComponent(*file.form.Root, args[2].wstring());
+          CommandDesigner designer(file.form.Root.get());
+          Out << WideToUtf8(component.Name()) << ": " << WideToUtf8(component.ClassName()) << "\n";
+          ListProperties(designer, component, "", Out);
+        } else if (command == "--set") {
+          expect(3, "FORM COMPONENT.PROPERTY=VALUE");
+          SetProperty(args[1], args[2].wstring(), out, Out);
+        } else {
+          expect(5, "FORM LIST ITEM FILE");
+          LoadMovie(args[1], args[2].wstring(), args[3].wstring(), args[4], out, Out);
+        }
+      },
+      Err);
 }
 
 }  // namespace vtform

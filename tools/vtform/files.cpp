@@ -41,4 +41,19 @@ void WriteFile(const std::filesystem::path& Path, const std::string& Bytes) {
   }
 }
 
+int RunReportingErrors(const std::function<void()>& Command, std::ostream& Err) {
+  try {
+    Command();
+    return 0;
+  } catch (const UsageError& E) {
+    Err << "vtform: " << E.Message << "\n";
+    return 2;
+  } catch (const FileError& E) {
+    Err << "vtform: " << E.Message << "\n";
+  } catch (const std::exception& E) {
+    Err << "vtform: " << E.what() << "\n";
+  }
+  return 1;
+}
+
 }  // namespace vtform

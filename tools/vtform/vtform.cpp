@@ -56,23 +56,18 @@ int Run(const std::vector<std::filesystem::path>& Args, std::ostream& Out, std::
     return 2;
   }
   const bool ToTextForm = Args[0] == "--to-text";
-  try {
-    const std::string Input = ReadFile(Args[1]);
-    std::string Output;
-    try {
-      Output = ToTextForm ? ToText(Input) : ToBinary(Input);
-    } catch (const vcl::Exception& E) {
-      throw FileError{PathText(Args[1]) + ": " + E.what()};
-    }
-    WriteFile(Args[2], Output);
-  } catch (const FileError& E) {
-    Err << "vtform: " << E.Message << "\n";
-    return 1;
-  } catch (const std::exception& E) {
-    Err << "vtform: " << E.what() << "\n";
-    return 1;
-  }
-  return 0;
+  return RunReportingErrors(
+      [&] {
+        const std::string Input = ReadFile(Args[1]);
+        std::string Output;
+        try {
+          Output = ToTextForm ? ToText(Input) : ToBinary(Input);
+        } catch (const vcl::Exception& E) {
+          throw FileError{PathText(Args[1]) + ": " + E.what()};
+        }
+        WriteFile(Args[2], Output);
+      },
+      Err);
 }
 
 }  // namespace vtform

@@ -38,20 +38,15 @@ bool Applies(const EditorRegistration& R, const TPersistent& Instance, const TPr
          (R.propertyName.empty() || SameText(R.propertyName, Prop.Name));
 }
 
-std::vector<TEditedProperty> SelectedProperty(const std::vector<TPersistent*>& Selection, const std::wstring& Name,
-                                              const TPropList* FirstList) {
+// The property Name of every selected object; empty when one lacks it or
+// has it of another kind.
+std::vector<TEditedProperty> SelectedProperty(const std::vector<TPersistent*>& Selection, const std::wstring& Name) {
   std::vector<TEditedProperty> props;
-  std::optional<TPropKind> kind;
   for (TPersistent* instance : Selection) {
-    TPropList own;
-    const TPropList* list = FirstList;
-    if (!list || !props.empty()) {
-      instance->GetPublishedProperties(own);
-      list = &own;
-    }
-    const TPropInfo* info = list->Find(Name);
-    if (!info || (kind && *kind != info->Kind)) return {};
-    kind = info->Kind;
+    TPropList list;
+    instance->GetPublishedProperties(list);
+    const TPropInfo* info = list.Find(Name);
+    if (!info || (!props.empty() && props.front().Info.Kind != info->Kind)) return {};
     props.push_back({instance, *info});
   }
   return props;
@@ -121,7 +116,7 @@ TPropertyEditorClass GetEditorClass(const TPersistent& Instance, const TPropInfo
 
 std::unique_ptr<TPropertyEditor> GetPropertyEditor(IDesigner& Designer, const std::vector<TPersistent*>& Selection,
                                                    const std::wstring& PropertyName) {
-  return MakeEditor(Designer, SelectedProperty(Selection, PropertyName, nullptr));
+  return MakeEditor(Designer, SelectedProperty(Selection, PropertyName));
 }
 
 std::vector<std::unique_ptr<TPropertyEditor>> GetPropertyEditors(IDesigner& Designer,
@@ -131,7 +126,7 @@ std::vector<std::unique_ptr<TPropertyEditor>> GetPropertyEditors(IDesigner& Desi
   TPropList first;
   Selection.front()->GetPublishedProperties(first);
   for (const TPropInfo& info : first)
-    if (auto editor = MakeEditor(Designer, SelectedProperty(Selection, info.Name, &first)))
+    if (auto editor = MakeEditor(Designer, SelectedProperty(Selection, info.Name)))
       editors.push_back(std::move(editor));
   return editors;
 }

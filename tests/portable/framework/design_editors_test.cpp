@@ -258,8 +258,11 @@ TEST(DesignerDialogs, HandlersStandInForTheSystemAndAreRestored) {
   EXPECT_EQ(shown, std::vector<std::wstring>{L"hello"});
   SetShowMessageHandler(oldMessage);
   SetOpenDialogHandler(oldDialog);
-  // The host build's own dialog answers as a cancel.
+#ifndef _WIN32
+  // The host build's own dialog answers as a cancel (the Windows build's is
+  // the system's, which waits for a user).
   EXPECT_FALSE(TOpenDialog(nullptr).Execute());
+#endif
 }
 
 }  // namespace
