@@ -1,31 +1,27 @@
 // The unit's registration of components and editors.
 #include "vt_d7/Vt_flashreg.h"
 
-#include <vector>
-
 #include "vt_d7/Vt_layer.h"
 #include "vt_d7/flash_store.h"
 
 namespace vt {
 
 void Register() {
-  const std::vector<vcl::TPersistentClass> components = {
-      vcl::ClassOf<TvtFlashList>(L"TvtFlashList"), vcl::ClassOf<TvtFlashPlayer>(L"TvtFlashPlayer"),
-      vcl::ClassOf<TvtFlashPlayerWnd>(L"TvtFlashPlayerWnd"), vcl::ClassOf<TvtFlashPlayerComp>(L"TvtFlashPlayerComp"),
-      vcl::ClassOf<TvtFlashLayer>(L"TvtFlashLayer")};
-  // The form reader must know the classes the palette drops.
-  for (const vcl::TPersistentClass& c : components) vcl::RegisterComponentClass(c.Name, c.Create);
-  vcl::RegisterComponents(kPalettePage, components);
-
+  const vcl::TPersistentClass list = vcl::ClassOf<TvtFlashList>(L"TvtFlashList");
+  const vcl::TPersistentClass graphic = vcl::ClassOf<TvtFlashPlayer>(L"TvtFlashPlayer");
+  const vcl::TPersistentClass window = vcl::ClassOf<TvtFlashPlayerWnd>(L"TvtFlashPlayerWnd");
+  const vcl::TPersistentClass offscreen = vcl::ClassOf<TvtFlashPlayerComp>(L"TvtFlashPlayerComp");
+  const vcl::TPersistentClass layer = vcl::ClassOf<TvtFlashLayer>(L"TvtFlashLayer");
   const vcl::TPersistentClass stream = vcl::ClassOf<TvtFlashStream>(L"TvtFlashStream");
+
+  // The form reader must know the classes the palette drops.
+  for (const vcl::TPersistentClass* c : {&list, &graphic, &window, &offscreen, &layer})
+    vcl::RegisterComponentClass(c->Name, c->Create);
+  vcl::RegisterComponents(kPalettePage, {list, graphic, window, offscreen, layer});
   vcl::RegisterPropertyEditor(vcl::TPropKind::pkWString, &stream, L"FlashStore",
                               vcl::EditorClassOf<TvtFlashStreamProperty>(L"TvtFlashStreamProperty"));
-
-  const vcl::TPersistentClass players[] = {vcl::ClassOf<TvtFlashPlayer>(L"TvtFlashPlayer"),
-                                           vcl::ClassOf<TvtFlashPlayerWnd>(L"TvtFlashPlayerWnd"),
-                                           vcl::ClassOf<TvtFlashPlayerComp>(L"TvtFlashPlayerComp")};
-  for (const vcl::TPersistentClass& player : players)
-    vcl::RegisterPropertyEditor(vcl::TPropKind::pkString, &player, L"Skin",
+  for (const vcl::TPersistentClass* player : {&graphic, &window, &offscreen})
+    vcl::RegisterPropertyEditor(vcl::TPropKind::pkString, player, L"Skin",
                                 vcl::EditorClassOf<TvtSkinProperty>(L"TvtSkinProperty"));
 }
 
