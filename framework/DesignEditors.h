@@ -70,7 +70,8 @@ class TPropertyEditor {
 
  protected:
   // The first object's value, or the one at Index; the setters write every
-  // selected object in turn and then call Modified.
+  // selected object in turn and then call Modified (also when a later write
+  // fails after an earlier one went through; the error then passes on).
   int64_t GetOrdValue(int Index = 0) const;
   void SetOrdValue(int64_t Value);
   std::string GetStrValue(int Index = 0) const;
@@ -79,6 +80,7 @@ class TPropertyEditor {
   void SetWideStrValue(const std::wstring& Value);
 
  private:
+  void WriteEach(const std::function<void(const TEditedProperty&)>& Write);
   IDesigner& designer_;
   std::vector<TEditedProperty> props_;
 };

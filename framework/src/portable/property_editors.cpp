@@ -75,14 +75,25 @@ TPersistent* TPropertyEditor::GetComponent(int Index) const { return props_.at(s
 
 const TPropInfo& TPropertyEditor::GetPropInfo(int Index) const { return props_.at(static_cast<size_t>(Index)).Info; }
 
+void TPropertyEditor::WriteEach(const std::function<void(const TEditedProperty&)>& Write) {
+  size_t written = 0;
+  try {
+    for (; written < props_.size(); ++written) Write(props_[written]);
+  } catch (...) {
+    // What was written stays written, and the designer must know it.
+    if (written > 0) Modified();
+    throw;
+  }
+  Modified();
+}
+
 int64_t TPropertyEditor::GetOrdValue(int Index) const {
   const TEditedProperty& p = props_.at(static_cast<size_t>(Index));
   return Accessor(p.Info.GetOrd, p.Info)(*p.Instance);
 }
 
 void TPropertyEditor::SetOrdValue(int64_t Value) {
-  for (const TEditedProperty& p : props_) Accessor(p.Info.SetOrd, p.Info)(*p.Instance, Value);
-  Modified();
+  WriteEach([&](const TEditedProperty& p) { Accessor(p.Info.SetOrd, p.Info)(*p.Instance, Value); });
 }
 
 std::string TPropertyEditor::GetStrValue(int Index) const {
@@ -91,8 +102,7 @@ std::string TPropertyEditor::GetStrValue(int Index) const {
 }
 
 void TPropertyEditor::SetStrValue(const std::string& Value) {
-  for (const TEditedProperty& p : props_) Accessor(p.Info.SetString, p.Info)(*p.Instance, Value);
-  Modified();
+  WriteEach([&](const TEditedProperty& p) { Accessor(p.Info.SetString, p.Info)(*p.Instance, Value); });
 }
 
 std::wstring TPropertyEditor::GetWideStrValue(int Index) const {
@@ -101,8 +111,7 @@ std::wstring TPropertyEditor::GetWideStrValue(int Index) const {
 }
 
 void TPropertyEditor::SetWideStrValue(const std::wstring& Value) {
-  for (const TEditedProperty& p : props_) Accessor(p.Info.SetWString, p.Info)(*p.Instance, Value);
-  Modified();
+  WriteEach([&](const TEditedProperty& p) { Accessor(p.Info.SetWString, p.Info)(*p.Instance, Value); });
 }
 
 // ---- ordinals ----

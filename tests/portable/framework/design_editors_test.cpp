@@ -23,6 +23,18 @@ class TNamedProperty : public TWideStringProperty {
   TPropertyAttributes GetAttributes() override { return {paDialog}; }
 };
 
+// A widget whose Width refuses every value.
+class TRefusingWidget : public TTestWidget {
+ public:
+  using TTestWidget::TTestWidget;
+  void GetPublishedProperties(TPropList& List) override {
+    TTestWidget::GetPublishedProperties(List);
+    TPublisher<TRefusingWidget>(List).Integer(
+        L"Width", [](TRefusingWidget& W) { return W.Width; },
+        [](TRefusingWidget&, int32_t) { throw EConvertError(L"refused"); }, 0);
+  }
+};
+
 class DesignRegistry : public ::testing::Test {
  protected:
   void SetUp() override { ClearDesignRegistrations(); }
@@ -189,6 +201,13 @@ TEST_F(DesignRegistry, MultiSelectionWritesEverySelectedObject) {
   EXPECT_EQ(designer.modified, 1);  // once for the whole selection
   b.Hint = "other";
   EXPECT_FALSE(hint->AllEqual());
+  // A width the second widget refuses: the first keeps its new one, and the
+  // designer hears of it.
+  TRefusingWidget refusing(nullptr);
+  auto width = GetPropertyEditor(designer, {&a, &refusing}, L"Width");
+  EXPECT_THROW(width->SetValue(L"5"), EConvertError);
+  EXPECT_EQ(a.Width, 5);
+  EXPECT_EQ(designer.modified, 2);
 
   // Only what every selected object has, and only editors that take several.
   EXPECT_FALSE(GetPropertyEditor(designer, {&a, &font}, L"Hint"));
