@@ -4,6 +4,21 @@
 
 namespace swf::detail {
 
+std::shared_ptr<Shape> BitmapRectangle(double Width, double Height, FillType Type, const Matrix& FillMatrix) {
+  auto shape = std::make_shared<Shape>();
+  FillStyle fill;
+  fill.type = Type;
+  fill.bitmapId = 1;
+  fill.matrix = FillMatrix;
+  shape->fills.push_back(fill);
+  Path p;
+  p.fill1 = 1;
+  p.edges = {{false, {}, {Width, 0}}, {false, {}, {Width, Height}}, {false, {}, {0, Height}}, {false, {}, {0, 0}}};
+  shape->paths.push_back(std::move(p));
+  shape->bounds = {0, 0, Width, Height};
+  return shape;
+}
+
 void ShapeDrawing::MoveTo(Point P) {
   // A fill's outline closes before the pen leaves it; the next one starts here.
   if (fillStart_ && fill_ && pathOpen_ && !(pen_ == *fillStart_)) LineTo(*fillStart_);
@@ -83,18 +98,9 @@ void ShapeDrawing::AttachBitmap(int Depth, Bitmap Pixels) {
   auto movie = std::make_shared<Movie>();
   const double w = Pixels.width * 20.0, h = Pixels.height * 20.0;
   movie->dictionary.emplace(1, Character{std::move(Pixels)});
-  auto shape = std::make_shared<Shape>();
-  FillStyle fill;
-  fill.type = FillType::ClippedBitmap;
-  fill.bitmapId = 1;
-  fill.matrix.a = fill.matrix.d = 20;
-  shape->fills.push_back(fill);
-  Path p;
-  p.fill1 = 1;
-  p.edges = {{false, {}, {w, 0}}, {false, {}, {w, h}}, {false, {}, {0, h}}, {false, {}, {0, 0}}};
-  shape->paths.push_back(std::move(p));
-  shape->bounds = {0, 0, w, h};
-  attached_[Depth] = {std::move(movie), std::move(shape)};
+  Matrix onePixelAPixel;
+  onePixelAPixel.a = onePixelAPixel.d = 20;
+  attached_[Depth] = {std::move(movie), BitmapRectangle(w, h, FillType::ClippedBitmap, onePixelAPixel)};
 }
 
 Rect ShapeDrawing::Bounds() const {

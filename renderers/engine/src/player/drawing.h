@@ -12,6 +12,10 @@
 
 namespace swf::detail {
 
+// A Width x Height rectangle (twips, from the origin) filled with bitmap
+// character 1, drawn through FillMatrix with a bitmap fill of Type.
+std::shared_ptr<Shape> BitmapRectangle(double Width, double Height, FillType Type, const Matrix& FillMatrix);
+
 class ShapeDrawing {
  public:
   void MoveTo(Point P);

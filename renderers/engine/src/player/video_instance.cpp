@@ -10,6 +10,7 @@
 #include <string>
 #include <variant>
 
+#include "renderers/engine/src/player/drawing.h"
 #include "renderers/engine/src/video/decoder.h"
 #include "renderers/engine/src/video/video_feed.h"
 
@@ -120,19 +121,10 @@ void VideoInstance::Reshape() {
   // A character of no size shows the picture at its own size.
   const bool sized = stream_.width > 0 && stream_.height > 0;
   const double w = sized ? stream_.width * 20.0 : pw * 20, h = sized ? stream_.height * 20.0 : ph * 20;
-  auto shape = std::make_shared<Shape>();
-  FillStyle fill;
-  fill.type = smoothing_ ? FillType::ClippedBitmap : FillType::NonSmoothedClippedBitmap;
-  fill.bitmapId = 1;
-  fill.matrix.a = w / pw;
-  fill.matrix.d = h / ph;
-  shape->fills.push_back(fill);
-  Path p;
-  p.fill1 = 1;
-  p.edges = {{false, {}, {w, 0}}, {false, {}, {w, h}}, {false, {}, {0, h}}, {false, {}, {0, 0}}};
-  shape->paths.push_back(std::move(p));
-  shape->bounds = {0, 0, w, h};
-  shape_ = std::move(shape);
+  Matrix scale;
+  scale.a = w / pw;
+  scale.d = h / ph;
+  shape_ = BitmapRectangle(w, h, smoothing_ ? FillType::ClippedBitmap : FillType::NonSmoothedClippedBitmap, scale);
 }
 
 }  // namespace swf::detail
